@@ -1,0 +1,27 @@
+# GoogleTest: Debian's packaged library natively; compiled from Debian's source package
+# (/usr/src/googletest) with the cross compiler for the Windows build, whose tests ctest runs
+# under Wine through CMAKE_CROSSCOMPILING_EMULATOR.
+
+if(WIN32)
+  set(gtest_force_shared_crt OFF CACHE BOOL "" FORCE)
+  set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+  set(BUILD_GMOCK ON CACHE BOOL "" FORCE)
+  add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+  add_library(GTest::gtest_main ALIAS gtest_main)
+  add_library(GTest::gmock ALIAS gmock)
+else()
+  find_package(GTest REQUIRED)
+  find_package(Threads REQUIRED)
+endif()
+include(GoogleTest)
+
+# norvik_test(NAME SOURCES... DEPS ... [LABELS ...]): one test program, its cases registered with
+# ctest. LABELS "threaded" marks programs that the TSan run picks up.
+function(norvik_test name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;DEPS;LABELS" ${ARGN})
+  add_executable(${name} ${ARG_SOURCES})
+  target_link_libraries(${name} PRIVATE norvik_settings ${ARG_DEPS} GTest::gtest_main GTest::gmock)
+  target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/tests)
+  gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 120
+    PROPERTIES LABELS "${ARG_LABELS}" TIMEOUT 300)
+endfunction()
