@@ -1,0 +1,109 @@
+#!/usr/bin/env bash
+# Builds and runs every test: native (g++), native under ASan+UBSan, the threaded tests under
+# TSan, the Windows build under Wine, a bounded fuzz run, and the formatting check.
+# Installs missing Debian packages first. Ends with one line: "N passed, N failed".
+set -uo pipefail
+cd "$(dirname "$0")/.."
+root=$PWD
+jobs=${NORVIK_JOBS:-$(nproc)}
+fuzz_seconds=${NORVIK_FUZZ_SECONDS:-60}
+
+scripts/deps.sh all || { echo "could not install the build's packages"; echo "0 passed, 1 failed"; exit 1; }
+
+passed=0
+failed=0
+failures=()
+log_dir=$root/build/logs
+mkdir -p "$log_dir"
+
+# Adds one ctest run's counts, read from its closing summary line.
+count_ctest() {
+    local name=$1 log=$2 status=$3
+    local line total bad
+    line=$(grep -E 'tests passed, [0-9]+ tests failed out of [0-9]+' "$log" | tail -n 1)
+    if [ -z "$line" ]; then
+        if grep -q 'No tests were found' "$log"; then return; fi
+        failed=$((failed + 1)); failures+=("$name (no test summary, exit $status)"); return
+    fi
+    bad=$(sed -E 's/.*tests passed, ([0-9]+) tests failed out of ([0-9]+).*/\1/' <<<"$line")
+    total=$(sed -E 's/.*tests passed, ([0-9]+) tests failed out of ([0-9]+).*/\2/' <<<"$line")
+    passed=$((passed + total - bad))
+    failed=$((failed + bad))
+    [ "$bad" = 0 ] || failures+=("$name: $bad failed (see $log)")
+}
+
+step() { printf '\n=== %s ===\n' "$*"; }
+
+build() {  # build PRESET -> configures and builds, logging; returns non-zero on failure
+    local preset=$1
+    cmake --preset "$preset" >"$log_dir/$preset-configure.log" 2>&1 &&
+        cmake --build --preset "$preset" -j "$jobs" >"$log_dir/$preset-build.log" 2>&1
+}
+
+build_or_fail() {
+    local preset=$1
+    if ! build "$preset"; then
+        tail -n 40 "$log_dir/$preset-configure.log" "$log_dir/$preset-build.log" 2>/dev/null
+        failed=$((failed + 1)); failures+=("$preset build")
+        return 1
+    fi
+}
+
+run_ctest() {  # run_ctest NAME LOG ctest-args...
+    local name=$1 log=$2; shift 2
+    "$@" >"$log" 2>&1
+    local status=$?
+    grep -E '(Failed|\*\*\*|tests passed|Total Test time)' "$log" | tail -n 25
+    count_ctest "$name" "$log" "$status"
+}
+
+step "native build and tests"
+if build_or_fail native; then
+    run_ctest native "$log_dir/native-test.log" ctest --preset native -j "$jobs"
+fi
+
+step "native tests under AddressSanitizer and UndefinedBehaviorSanitizer"
+if build_or_fail native-asan; then
+    run_ctest native-asan "$log_dir/native-asan-test.log" env \
+        ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \
+        ctest --preset native-asan -j "$jobs"
+fi
+
+step "threaded tests under ThreadSanitizer"
+if build_or_fail native-tsan; then
+    # TSan needs the older address layout on kernels with high mmap randomisation.
+    tsan_prefix=()
+    if command -v setarch >/dev/null && setarch "$(uname -m)" -R true 2>/dev/null; then
+        tsan_prefix=(setarch "$(uname -m)" -R)
+    fi
+    run_ctest native-tsan "$log_dir/native-tsan-test.log" "${tsan_prefix[@]}" \
+        ctest --preset native-tsan -j "$jobs"
+fi
+
+step "Windows build, tests under Wine"
+if build_or_fail windows; then
+    run_ctest windows "$log_dir/windows-test.log" scripts/wine-ctest.sh build/windows \
+        --output-on-failure -j "$jobs"
+fi
+
+if [ -x scripts/fuzz.sh ]; then
+    step "fuzzing the index file loader (${fuzz_seconds}s)"
+    if scripts/fuzz.sh "$fuzz_seconds" >"$log_dir/fuzz.log" 2>&1; then
+        passed=$((passed + 1)); tail -n 3 "$log_dir/fuzz.log"
+    else
+        tail -n 30 "$log_dir/fuzz.log"; failed=$((failed + 1)); failures+=("fuzz (see $log_dir/fuzz.log)")
+    fi
+fi
+
+step "formatting"
+mapfile -t sources < <(git ls-files '*.cpp' '*.h' | grep -v '\.inc$')
+if [ ${#sources[@]} -gt 0 ] && ! clang-format --dry-run -Werror "${sources[@]}" >"$log_dir/format.log" 2>&1; then
+    head -n 20 "$log_dir/format.log"; failed=$((failed + 1)); failures+=("formatting: run clang-format -i")
+else
+    passed=$((passed + 1)); echo "formatting ok"
+fi
+
+echo
+for f in "${failures[@]}"; do echo "FAILED: $f"; done
+echo "$passed passed, $failed failed"
+[ "$failed" = 0 ]
