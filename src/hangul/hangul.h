@@ -30,14 +30,22 @@ struct SyllableParts {
     bool operator==(const SyllableParts&) const = default;
 };
 
-inline bool is_syllable(char32_t c) { return c >= SYLLABLE_FIRST && c <= SYLLABLE_LAST; }
-inline bool is_compat_jamo(char32_t c) { return c >= JAMO_CONSONANT_FIRST && c <= JAMO_VOWEL_LAST; }
+inline bool is_syllable(char32_t c) {
+    return c >= SYLLABLE_FIRST && c <= SYLLABLE_LAST;
+}
+inline bool is_compat_jamo(char32_t c) {
+    return c >= JAMO_CONSONANT_FIRST && c <= JAMO_VOWEL_LAST;
+}
 inline bool is_compat_consonant(char32_t c) {
     return c >= JAMO_CONSONANT_FIRST && c <= JAMO_CONSONANT_LAST;
 }
-inline bool is_compat_vowel(char32_t c) { return c >= JAMO_VOWEL_FIRST && c <= JAMO_VOWEL_LAST; }
+inline bool is_compat_vowel(char32_t c) {
+    return c >= JAMO_VOWEL_FIRST && c <= JAMO_VOWEL_LAST;
+}
 // Hangul in the sense of FLAG_HANGUL: a precomposed syllable or a compatibility jamo.
-inline bool is_hangul(char32_t c) { return is_syllable(c) || is_compat_jamo(c); }
+inline bool is_hangul(char32_t c) {
+    return is_syllable(c) || is_compat_jamo(c);
+}
 
 // Brings text into Normalization Form C. Returns nothing when the text is already in NFC, when
 // it holds none of the trigger characters (combining marks, conjoining jamo), or when the
