@@ -21,6 +21,10 @@ char32_t lower_first(char32_t c);
 // titlecase letters, circled capitals and the like. ASCII A-Z are included.
 bool changes_when_lowercased(char32_t c);
 
+// Cased and Case_Ignorable in Unicode's sense: the two classes the final-sigma rule looks at.
+bool is_cased(char32_t c);
+bool is_case_ignorable(char32_t c);
+
 // True when some non-ASCII character of the UTF-8 text changes when lowercased, so an ASCII-only
 // fold of the text would be incomplete.
 bool has_non_ascii_upper(std::string_view text);

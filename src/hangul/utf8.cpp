@@ -1,0 +1,151 @@
+#include "hangul/utf8.h"
+
+#include <cstring>
+
+namespace norvik {
+
+namespace {
+
+bool is_continuation(unsigned char b) {
+    return (b & 0xC0) == 0x80;
+}
+
+constexpr uint64_t HIGH_BITS = 0x8080808080808080ull;
+
+}  // namespace
+
+char32_t decode_utf8(std::string_view text, size_t& pos) {
+    const auto* p = reinterpret_cast<const unsigned char*>(text.data()) + pos;
+    const size_t left = text.size() - pos;
+    const unsigned char b0 = p[0];
+    if (b0 < 0x80) {
+        ++pos;
+        return b0;
+    }
+    // The second byte's allowed range depends on the lead byte; this is what rejects overlong
+    // forms (E0 80-9F, F0 80-8F), surrogates (ED A0-BF) and values above U+10FFFF (F4 90-BF).
+    int length = 0;
+    unsigned char low = 0x80, high = 0xBF;
+    char32_t c = 0;
+    if (b0 >= 0xC2 && b0 <= 0xDF) {
+        length = 2;
+        c = b0 & 0x1F;
+    } else if (b0 >= 0xE0 && b0 <= 0xEF) {
+        length = 3;
+        c = b0 & 0x0F;
+        if (b0 == 0xE0) low = 0xA0;
+        if (b0 == 0xED) high = 0x9F;
+    } else if (b0 >= 0xF0 && b0 <= 0xF4) {
+        length = 4;
+        c = b0 & 0x07;
+        if (b0 == 0xF0) low = 0x90;
+        if (b0 == 0xF4) high = 0x8F;
+    } else {
+        ++pos;
+        return REPLACEMENT_CHARACTER;
+    }
+    if (left < static_cast<size_t>(length) || p[1] < low || p[1] > high) {
+        ++pos;
+        return REPLACEMENT_CHARACTER;
+    }
+    c = (c << 6) | (p[1] & 0x3F);
+    for (int i = 2; i < length; ++i) {
+        if (!is_continuation(p[i])) {
+            ++pos;
+            return REPLACEMENT_CHARACTER;
+        }
+        c = (c << 6) | (p[i] & 0x3F);
+    }
+    pos += static_cast<size_t>(length);
+    return c;
+}
+
+void append_utf8(std::string& out, char32_t c) {
+    if ((c >= 0xD800 && c <= 0xDFFF) || c > 0x10FFFF) c = REPLACEMENT_CHARACTER;
+    if (c < 0x80) {
+        out.push_back(static_cast<char>(c));
+    } else if (c < 0x800) {
+        char buf[2] = {static_cast<char>(0xC0 | (c >> 6)), static_cast<char>(0x80 | (c & 0x3F))};
+        out.append(buf, 2);
+    } else if (c < 0x10000) {
+        char buf[3] = {static_cast<char>(0xE0 | (c >> 12)),
+                       static_cast<char>(0x80 | ((c >> 6) & 0x3F)),
+                       static_cast<char>(0x80 | (c & 0x3F))};
+        out.append(buf, 3);
+    } else {
+        char buf[4] = {
+            static_cast<char>(0xF0 | (c >> 18)), static_cast<char>(0x80 | ((c >> 12) & 0x3F)),
+            static_cast<char>(0x80 | ((c >> 6) & 0x3F)), static_cast<char>(0x80 | (c & 0x3F))};
+        out.append(buf, 4);
+    }
+}
+
+bool is_ascii(std::string_view text) {
+    const char* p = text.data();
+    size_t n = text.size();
+    // Four 8-byte words per step; memcpy keeps the loads free of alignment assumptions.
+    while (n >= 32) {
+        uint64_t w[4];
+        std::memcpy(w, p, 32);
+        if ((w[0] | w[1] | w[2] | w[3]) & HIGH_BITS) return false;
+        p += 32;
+        n -= 32;
+    }
+    unsigned char any = 0;
+    for (size_t i = 0; i < n; ++i)
+        any |= static_cast<unsigned char>(p[i]);
+    return any < 0x80;
+}
+
+size_t cut_at_char_boundary(std::string_view text, size_t max_bytes) {
+    if (text.size() <= max_bytes) return text.size();
+    size_t end = max_bytes;
+    while (end > 0 && is_continuation(static_cast<unsigned char>(text[end])))
+        --end;
+    return end;
+}
+
+std::u16string utf8_to_utf16(std::string_view text) {
+    std::u16string out;
+    out.reserve(text.size());
+    size_t pos = 0;
+    while (pos < text.size()) {
+        const auto b = static_cast<unsigned char>(text[pos]);
+        if (b < 0x80) {
+            out.push_back(b);
+            ++pos;
+            continue;
+        }
+        const char32_t c = decode_utf8(text, pos);
+        if (c < 0x10000) {
+            out.push_back(static_cast<char16_t>(c));
+        } else {
+            out.push_back(static_cast<char16_t>(0xD800 + ((c - 0x10000) >> 10)));
+            out.push_back(static_cast<char16_t>(0xDC00 + ((c - 0x10000) & 0x3FF)));
+        }
+    }
+    return out;
+}
+
+std::string utf16_to_utf8(std::u16string_view units) {
+    std::string out;
+    out.reserve(units.size());
+    for (size_t i = 0; i < units.size(); ++i) {
+        const char16_t u = units[i];
+        char32_t c = u;
+        if (u >= 0xD800 && u <= 0xDBFF) {
+            if (i + 1 < units.size() && units[i + 1] >= 0xDC00 && units[i + 1] <= 0xDFFF) {
+                c = 0x10000 + ((static_cast<char32_t>(u) - 0xD800) << 10) + (units[i + 1] - 0xDC00);
+                ++i;
+            } else {
+                c = REPLACEMENT_CHARACTER;
+            }
+        } else if (u >= 0xDC00 && u <= 0xDFFF) {
+            c = REPLACEMENT_CHARACTER;
+        }
+        append_utf8(out, c);
+    }
+    return out;
+}
+
+}  // namespace norvik

@@ -1,0 +1,181 @@
+// Writes src/hangul/unicode_case_tables.inc: the Unicode case data the program needs, taken from
+// ICU, so that the native and the Windows builds lowercase and test case identically.
+//
+// Layout: every code point maps to a small record (lowercase delta or special mapping, and the
+// Cased / Case_Ignorable / Changes_When_Lowercased bits). Records are shared; code points are
+// looked up through two stages: the high bits pick a block of 2^BLOCK_SHIFT records, the low bits
+// the record within the block. Identical blocks are stored once.
+//
+// Usage: gen_case_tables OUTPUT_FILE
+#include <unicode/uchar.h>
+#include <unicode/ustring.h>
+#include <unicode/uversion.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <map>
+#include <string>
+#include <tuple>
+#include <vector>
+
+namespace {
+
+constexpr int BLOCK_SHIFT = 7;
+constexpr uint32_t BLOCK_SIZE = 1u << BLOCK_SHIFT;
+constexpr uint32_t CODE_POINT_END = 0x110000;
+
+// Must match the bit values in unicode_case.cpp.
+constexpr uint8_t CASED = 0x01;
+constexpr uint8_t CASE_IGNORABLE = 0x02;
+constexpr uint8_t CHANGES_WHEN_LOWERCASED = 0x04;
+constexpr uint8_t SPECIAL = 0x08;  // delta is an index into the special mappings
+
+struct Record {
+    int32_t delta;
+    uint8_t flags;
+    bool operator<(const Record& o) const {
+        return std::tie(delta, flags) < std::tie(o.delta, o.flags);
+    }
+};
+
+// The full lowercase mapping of c on its own (no context, root locale), as code points.
+std::u32string full_lower(UChar32 c) {
+    UChar src[2];
+    int32_t src_len = 0;
+    U16_APPEND_UNSAFE(src, src_len, c);
+    UChar dest[16];
+    UErrorCode status = U_ZERO_ERROR;
+    int32_t len = u_strToLower(dest, 16, src, src_len, "", &status);
+    if (U_FAILURE(status)) {
+        std::fprintf(stderr, "u_strToLower failed for U+%04X\n", static_cast<unsigned>(c));
+        return std::u32string(1, static_cast<char32_t>(c));
+    }
+    std::u32string out;
+    for (int32_t i = 0; i < len;) {
+        UChar32 d;
+        U16_NEXT(dest, i, len, d);
+        out.push_back(static_cast<char32_t>(d));
+    }
+    return out;
+}
+
+bool is_surrogate(uint32_t c) {
+    return c >= 0xD800 && c <= 0xDFFF;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: %s OUTPUT_FILE\n", argv[0]);
+        return 2;
+    }
+
+    std::map<Record, uint32_t> record_ids;
+    std::vector<Record> records;
+    std::vector<std::u32string> specials;
+    std::vector<uint32_t> ids(CODE_POINT_END);
+    int cwl_differs = 0;
+
+    for (uint32_t c = 0; c < CODE_POINT_END; ++c) {
+        Record r{0, 0};
+        if (u_hasBinaryProperty(static_cast<UChar32>(c), UCHAR_CASED)) r.flags |= CASED;
+        if (u_hasBinaryProperty(static_cast<UChar32>(c), UCHAR_CASE_IGNORABLE))
+            r.flags |= CASE_IGNORABLE;
+        if (u_hasBinaryProperty(static_cast<UChar32>(c), UCHAR_CHANGES_WHEN_LOWERCASED))
+            r.flags |= CHANGES_WHEN_LOWERCASED;
+        if (!is_surrogate(c)) {
+            std::u32string lower = full_lower(static_cast<UChar32>(c));
+            if (lower.size() == 1) {
+                r.delta = static_cast<int32_t>(lower[0]) - static_cast<int32_t>(c);
+            } else {
+                r.flags |= SPECIAL;
+                r.delta = static_cast<int32_t>(specials.size());
+                specials.push_back(lower);
+            }
+            bool changes = lower != std::u32string(1, static_cast<char32_t>(c));
+            if (changes != ((r.flags & CHANGES_WHEN_LOWERCASED) != 0)) {
+                std::fprintf(stderr, "note: U+%04X lowercase mapping %s but CWL is %d\n", c,
+                             changes ? "changes" : "keeps",
+                             (r.flags & CHANGES_WHEN_LOWERCASED) != 0);
+                ++cwl_differs;
+            }
+        }
+        auto [it, inserted] = record_ids.emplace(r, static_cast<uint32_t>(records.size()));
+        if (inserted) records.push_back(r);
+        ids[c] = it->second;
+    }
+    if (records.size() > 256) {
+        std::fprintf(stderr, "too many distinct records (%zu) for 8-bit indexes\n", records.size());
+        return 1;
+    }
+
+    std::map<std::vector<uint32_t>, uint32_t> block_ids;
+    std::vector<std::vector<uint32_t>> blocks;
+    std::vector<uint32_t> stage1;
+    for (uint32_t start = 0; start < CODE_POINT_END; start += BLOCK_SIZE) {
+        std::vector<uint32_t> block(ids.begin() + start, ids.begin() + start + BLOCK_SIZE);
+        auto [it, inserted] = block_ids.emplace(block, static_cast<uint32_t>(blocks.size()));
+        if (inserted) blocks.push_back(block);
+        stage1.push_back(it->second);
+    }
+
+    FILE* out = std::fopen(argv[1], "w");
+    if (!out) {
+        std::perror(argv[1]);
+        return 1;
+    }
+    char icu_version[U_MAX_VERSION_STRING_LENGTH];
+    char unicode_version[U_MAX_VERSION_STRING_LENGTH];
+    UVersionInfo v;
+    u_getVersion(v);
+    u_versionToString(v, icu_version);
+    u_getUnicodeVersion(v);
+    u_versionToString(v, unicode_version);
+
+    std::fprintf(out,
+                 "// Generated by tools/gen_case_tables from ICU %s (Unicode %s). Do not edit.\n"
+                 "// %zu records, %zu blocks of %u, %zu special mappings.\n"
+                 "// clang-format off\n\n",
+                 icu_version, unicode_version, records.size(), blocks.size(), BLOCK_SIZE,
+                 specials.size());
+    std::fprintf(out, "constexpr char UNICODE_VERSION[] = \"%s\";\n", unicode_version);
+    std::fprintf(out, "constexpr int BLOCK_SHIFT = %d;\n\n", BLOCK_SHIFT);
+
+    std::fprintf(out, "constexpr CaseRecord RECORDS[%zu] = {\n", records.size());
+    for (const Record& r : records)
+        std::fprintf(out, "    {%d, 0x%02X},\n", r.delta, r.flags);
+    std::fprintf(out, "};\n\n");
+
+    std::fprintf(out, "constexpr char32_t SPECIAL_LOWER[%zu][%d] = {\n", specials.size(), 4);
+    for (const std::u32string& s : specials) {
+        if (s.size() > 3) {
+            std::fprintf(stderr, "special mapping longer than 3 characters\n");
+            return 1;
+        }
+        std::fprintf(out, "    {");
+        for (size_t i = 0; i < 4; ++i)
+            std::fprintf(out, "%s0x%04X", i ? ", " : "", i < s.size() ? unsigned(s[i]) : 0u);
+        std::fprintf(out, "},\n");
+    }
+    std::fprintf(out, "};\n\n");
+
+    std::fprintf(out, "constexpr uint16_t STAGE1[%zu] = {\n", stage1.size());
+    for (size_t i = 0; i < stage1.size(); ++i)
+        std::fprintf(out, "%s%u,%s", i % 16 ? " " : "    ", stage1[i], i % 16 == 15 ? "\n" : "");
+    std::fprintf(out, "};\n\n");
+
+    std::fprintf(out, "constexpr uint8_t STAGE2[%zu] = {\n", blocks.size() * BLOCK_SIZE);
+    for (const auto& block : blocks) {
+        for (size_t i = 0; i < block.size(); ++i)
+            std::fprintf(out, "%s%u,%s", i % 16 ? " " : "    ", block[i], i % 16 == 15 ? "\n" : "");
+    }
+    std::fprintf(out, "};\n");
+    if (std::fclose(out) != 0) {
+        std::perror(argv[1]);
+        return 1;
+    }
+    std::fprintf(stderr, "%zu records, %zu blocks, %zu specials, %d CWL differences\n",
+                 records.size(), blocks.size(), specials.size(), cwl_differs);
+    return 0;
+}
