@@ -1,0 +1,70 @@
+// Whether one index entry answers a query. Checks run from the cheapest to the dearest: flags and
+// the kind byte first, then the extension (the tail of the name), then each term; names without
+// uppercase non-ASCII letters are searched in place with ASCII folding, without decoding.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "index/volume_table.h"
+#include "query/query.h"
+
+namespace norvik {
+
+// One matching entry.
+struct Hit {
+    uint32_t entry = 0;     // index in its table's entries
+    uint8_t table = 0;      // position of the table in the Index
+    bool at_start = false;  // the first term matched at the very beginning of the name
+
+    bool operator==(const Hit&) const = default;
+};
+
+// Buffers one search thread reuses for every entry, so that matching allocates nothing per
+// entry once they have grown to the longest name seen. Not shared between threads.
+struct MatchScratch {
+    MatchScratch() {
+        chars.reserve(64);
+        lowered.reserve(64);
+    }
+    std::u32string chars;  // name chars
+    std::string lowered;   // full lowercase form of a name
+};
+
+// The entry's match against query, or nothing. Reads only: safe on any number of threads at once
+// while the index lock is held for reading. `table_position` is copied into the hit.
+std::optional<Hit> match_entry(const Query& query, const VolumeTable& table, uint8_t table_position,
+                               uint32_t index, MatchScratch& scratch);
+
+// match_entry over entries [begin, end) of table (end at most table.size()), appending the hits
+// in entry order.
+void match_range(const Query& query, const VolumeTable& table, uint8_t table_position,
+                 uint32_t begin, uint32_t end, MatchScratch& scratch, std::vector<Hit>& hits);
+
+// Leftmost match of pattern in name chars: (start, end) in characters, end exclusive. An empty
+// pattern matches at (0, 0). The results view marks the matched characters with it.
+std::optional<std::pair<size_t, size_t>> match_pattern(const JamoPattern& pattern,
+                                                       std::u32string_view chars);
+
+// Whether the glob pattern ("*" any run, "?" one character) matches the whole of chars.
+bool glob_match(std::u32string_view pattern, std::u32string_view chars);
+
+// One character as name chars read it: lowered on its own to the first character of its
+// lowercase mapping (A-Z to a-z), final sigma read as sigma.
+char32_t name_char(char32_t c);
+
+// A name as name chars (see name_char). Replaces the content of out.
+void name_chars(std::string_view name, std::u32string& out);
+std::u32string name_chars(std::string_view name);
+
+// Position of needle in hay[0, n), with hay's A-Z folded to a-z (needle must hold no A-Z), or
+// npos. The first `readable` bytes of hay (readable >= n) may be read: reading past n lets the
+// search compare whole 16-byte blocks; matches starting past n - needle.size() are discarded.
+size_t find_folded(const char* hay, size_t n, size_t readable, std::string_view needle);
+
+}  // namespace norvik

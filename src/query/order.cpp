@@ -1,0 +1,190 @@
+#include "query/order.h"
+
+#include <algorithm>
+#include <unordered_map>
+
+#include "hangul/unicode_case.h"
+#include "hangul/utf8.h"
+
+namespace norvik {
+
+namespace {
+
+constexpr size_t SUPERSEDED_CHECK_INTERVAL = 4096;
+
+inline char32_t next_name_char(std::string_view name, size_t& pos) {
+    uint8_t byte = static_cast<uint8_t>(name[pos]);
+    if (byte < 0x80) {
+        ++pos;
+        return byte >= 'A' && byte <= 'Z' ? byte + 32 : byte;
+    }
+    return name_char(decode_utf8(name, pos));
+}
+
+const Entry* entry_of(std::span<const VolumeTable> tables, const Hit& hit) {
+    if (hit.table >= tables.size()) return nullptr;
+    const VolumeTable& table = tables[hit.table];
+    if (hit.entry >= table.entries.size()) return nullptr;
+    return &table.entries[hit.entry];
+}
+
+std::string_view name_of(std::span<const VolumeTable> tables, const Hit& hit) {
+    if (entry_of(tables, hit) == nullptr) return {};
+    return tables[hit.table].stored_name(hit.entry);
+}
+
+std::string parent_folder_key(const VolumeTable& table, uint32_t parent) {
+    if (parent >= table.entries.size()) return {};
+    return lower_full(table.full_path(parent, true));
+}
+
+// Relevance, Size and Date modified: one 64-bit key per hit, ties by (table, entry) ascending.
+// The tie word carries the hit itself: table, entry and at_start in its lowest bit, which never
+// decides since (table, entry) is unique.
+struct Keyed {
+    uint64_t key;
+    uint64_t tie;
+    bool operator<(const Keyed& other) const {
+        return key != other.key ? key < other.key : tie < other.tie;
+    }
+};
+
+uint64_t column_key(SortColumn column, const Entry& entry, const Hit& hit) {
+    switch (column) {
+        case SortColumn::Size:
+            if (entry.is_dir()) return 0;
+            return entry.size == UINT64_MAX ? UINT64_MAX : entry.size + 1;
+        case SortColumn::DateModified:
+            return entry.mtime;
+        default:
+            return (uint64_t{hit.at_start} << 32) | entry.mtime;
+    }
+}
+
+void sort_by_key(std::vector<Hit>& hits, SortColumn column, bool descending,
+                 std::span<const VolumeTable> tables) {
+    std::vector<Keyed> keyed;
+    keyed.reserve(hits.size());
+    for (const Hit& hit : hits) {
+        const Entry* entry = entry_of(tables, hit);
+        uint64_t key = entry ? column_key(column, *entry, hit) : 0;
+        uint64_t tie = (uint64_t{hit.table} << 33) | (uint64_t{hit.entry} << 1) | hit.at_start;
+        keyed.push_back({descending ? ~key : key, tie});
+    }
+    std::sort(keyed.begin(), keyed.end());
+    for (size_t i = 0; i < hits.size(); ++i) {
+        const uint64_t tie = keyed[i].tie;
+        hits[i] =
+            Hit{static_cast<uint32_t>(tie >> 1), static_cast<uint8_t>(tie >> 33), (tie & 1) != 0};
+    }
+}
+
+void sort_by_name(std::vector<Hit>& hits, bool descending, std::span<const VolumeTable> tables) {
+    struct Named {
+        std::string_view name;
+        uint32_t mtime;
+        Hit hit;
+    };
+    std::vector<Named> named;
+    named.reserve(hits.size());
+    for (const Hit& hit : hits) {
+        const Entry* entry = entry_of(tables, hit);
+        named.push_back({name_of(tables, hit), entry ? entry->mtime : 0, hit});
+    }
+    std::sort(named.begin(), named.end(), [descending](const Named& a, const Named& b) {
+        int order = name_order(a.name, b.name);
+        if (order != 0) return descending ? order > 0 : order < 0;
+        return a.mtime > b.mtime;  // newer first in both directions
+    });
+    for (size_t i = 0; i < hits.size(); ++i)
+        hits[i] = named[i].hit;
+}
+
+bool sort_by_folder(std::vector<Hit>& hits, bool descending, std::span<const VolumeTable> tables,
+                    const SupersededTest& superseded) {
+    // Each distinct parent's path is built once; the keys are then ranked so that the sort
+    // itself compares integers, and names only within one folder.
+    std::unordered_map<uint64_t, uint32_t> slot_of_parent;
+    std::vector<std::string> keys;
+    std::vector<uint32_t> slot_of_hit(hits.size());
+    for (size_t i = 0; i < hits.size(); ++i) {
+        if (i % SUPERSEDED_CHECK_INTERVAL == 0 && superseded && superseded()) return false;
+        const Hit& hit = hits[i];
+        const Entry* entry = entry_of(tables, hit);
+        uint32_t parent = entry ? entry->parent : NO_PARENT;
+        uint64_t id = (uint64_t{hit.table} << 32) | parent;
+        auto [it, added] = slot_of_parent.try_emplace(id, static_cast<uint32_t>(keys.size()));
+        if (added) keys.push_back(entry ? parent_folder_key(tables[hit.table], parent) : "");
+        slot_of_hit[i] = it->second;
+    }
+
+    std::vector<uint32_t> by_key(keys.size());
+    for (uint32_t s = 0; s < by_key.size(); ++s)
+        by_key[s] = s;
+    std::sort(by_key.begin(), by_key.end(),
+              [&keys](uint32_t a, uint32_t b) { return keys[a] < keys[b]; });
+    std::vector<uint32_t> rank(keys.size());
+    uint32_t current = 0;
+    for (size_t i = 0; i < by_key.size(); ++i) {
+        if (i > 0 && keys[by_key[i]] != keys[by_key[i - 1]]) ++current;
+        rank[by_key[i]] = current;
+    }
+
+    struct Ranked {
+        uint32_t rank;
+        std::string_view name;
+        Hit hit;
+    };
+    std::vector<Ranked> ranked;
+    ranked.reserve(hits.size());
+    for (size_t i = 0; i < hits.size(); ++i) {
+        uint32_t r = rank[slot_of_hit[i]];
+        ranked.push_back({descending ? ~r : r, name_of(tables, hits[i]), hits[i]});
+    }
+    std::sort(ranked.begin(), ranked.end(), [](const Ranked& a, const Ranked& b) {
+        if (a.rank != b.rank) return a.rank < b.rank;
+        return name_order(a.name, b.name) < 0;  // ascending in both directions
+    });
+    for (size_t i = 0; i < hits.size(); ++i)
+        hits[i] = ranked[i].hit;
+    return true;
+}
+
+}  // namespace
+
+int name_order(std::string_view a, std::string_view b) {
+    size_t i = 0;
+    size_t j = 0;
+    while (i < a.size() && j < b.size()) {
+        char32_t x = next_name_char(a, i);
+        char32_t y = next_name_char(b, j);
+        if (x != y) return x < y ? -1 : 1;
+    }
+    if (i < a.size()) return 1;
+    if (j < b.size()) return -1;
+    return 0;
+}
+
+std::string folder_key(const VolumeTable& table, uint32_t index) {
+    if (index >= table.entries.size()) return {};
+    return parent_folder_key(table, table.entries[index].parent);
+}
+
+bool sort_hits(std::vector<Hit>& hits, SortColumn column, bool descending,
+               std::span<const VolumeTable> tables, const SupersededTest& superseded) {
+    switch (column) {
+        case SortColumn::Name:
+            sort_by_name(hits, descending, tables);
+            return true;
+        case SortColumn::Folder:
+            return sort_by_folder(hits, descending, tables, superseded);
+        case SortColumn::Relevance:
+            sort_by_key(hits, column, true, tables);  // always newest first
+            return true;
+        default:
+            sort_by_key(hits, column, descending, tables);
+            return true;
+    }
+}
+
+}  // namespace norvik

@@ -1,0 +1,133 @@
+#include "search/search.h"
+
+#include <algorithm>
+#include <mutex>
+#include <shared_mutex>
+#include <system_error>
+#include <thread>
+
+namespace norvik {
+
+Elapsed Elapsed::from(std::chrono::nanoseconds duration) {
+    int64_t ns = std::max<int64_t>(duration.count(), 0);
+    return Elapsed{static_cast<uint64_t>(ns / 1'000'000'000),
+                   static_cast<uint32_t>(ns % 1'000'000'000)};
+}
+
+std::chrono::nanoseconds Elapsed::duration() const {
+    return std::chrono::seconds(seconds) + std::chrono::nanoseconds(nanoseconds);
+}
+
+std::vector<Chunk> build_chunks(std::span<const VolumeTable> tables) {
+    std::vector<Chunk> chunks;
+    const size_t searched = std::min(tables.size(), MAX_SEARCH_TABLES);
+    for (size_t t = 0; t < searched; ++t) {
+        const uint32_t count = tables[t].size();
+        for (uint32_t start = 1; start < count;) {
+            uint32_t end =
+                static_cast<uint32_t>(std::min<uint64_t>(uint64_t{start} + CHUNK_ENTRIES, count));
+            chunks.push_back(Chunk{static_cast<uint8_t>(t), start, end});
+            start = end;
+        }
+    }
+    return chunks;
+}
+
+std::optional<std::vector<Hit>> search_chunks(const Query& query, std::span<const Chunk> chunks,
+                                              std::atomic<size_t>& next_chunk,
+                                              const Generation& generation,
+                                              std::span<const VolumeTable> tables) {
+    std::vector<Hit> hits;
+    MatchScratch scratch;
+    for (;;) {
+        size_t k = next_chunk.fetch_add(1, std::memory_order_relaxed);
+        if (k >= chunks.size()) return hits;
+        if (generation.superseded()) return std::nullopt;
+        const Chunk& chunk = chunks[k];
+        match_range(query, tables[chunk.table], chunk.table, chunk.begin, chunk.end, scratch, hits);
+    }
+}
+
+unsigned search_thread_count(unsigned processors) {
+    if (processors == 0) return 4;
+    return std::min(processors, MAX_SEARCH_THREADS);
+}
+
+namespace {
+
+// Matches on n threads; nothing when superseded.
+std::optional<std::vector<Hit>> match_all(const Query& query, std::span<const VolumeTable> tables,
+                                          unsigned threads, const Generation& generation) {
+    const std::vector<Chunk> chunks = build_chunks(tables);
+    const size_t n = std::min<size_t>(std::max(threads, 1u), std::max<size_t>(chunks.size(), 1));
+    std::atomic<size_t> next_chunk{0};
+    std::vector<std::optional<std::vector<Hit>>> found(n);
+    std::vector<std::thread> pool;
+    pool.reserve(n);
+    for (size_t i = 0; i < n; ++i) {
+        try {
+            pool.emplace_back([&, i] {
+                found[i] = search_chunks(query, chunks, next_chunk, generation, tables);
+            });
+        } catch (const std::system_error&) {
+            break;  // the threads already running claim the remaining chunks
+        }
+    }
+    if (pool.empty()) found[0] = search_chunks(query, chunks, next_chunk, generation, tables);
+    for (std::thread& thread : pool)
+        thread.join();
+
+    const size_t ran = std::max<size_t>(pool.size(), 1);
+    size_t total = 0;
+    for (size_t i = 0; i < ran; ++i) {
+        if (!found[i]) return std::nullopt;
+        total += found[i]->size();
+    }
+    std::vector<Hit> hits;
+    hits.reserve(total);
+    for (size_t i = 0; i < ran; ++i)
+        hits.insert(hits.end(), found[i]->begin(), found[i]->end());
+    return hits;
+}
+
+}  // namespace
+
+std::optional<SearchResult> execute_search(std::span<const VolumeTable> tables,
+                                           std::shared_ptr<const Query> query,
+                                           const SearchRequest& request, unsigned threads,
+                                           const Generation& generation) {
+    const auto start = std::chrono::steady_clock::now();
+    SearchResult result;
+    result.generation = request.generation;
+    result.descending = request.descending;
+    result.sort_column = request.sort_column;
+    result.table_ids.reserve(tables.size());
+    for (const VolumeTable& table : tables)
+        result.table_ids.push_back(table.table_id);
+
+    if (!is_empty(*query)) {
+        std::optional<std::vector<Hit>> hits = match_all(*query, tables, threads, generation);
+        if (!hits || generation.superseded()) return std::nullopt;
+        const auto column = static_cast<SortColumn>(
+            request.sort_column < SORT_COLUMN_COUNT ? request.sort_column : 0);
+        if (!sort_hits(*hits, column, request.descending, tables,
+                       [&generation] { return generation.superseded(); }))
+            return std::nullopt;
+        if (generation.superseded()) return std::nullopt;
+        result.hits = std::move(*hits);
+    }
+    result.elapsed = Elapsed::from(std::chrono::steady_clock::now() - start);
+    result.query = std::move(query);
+    return result;
+}
+
+SearchResult run_search(Index& index, const SearchRequest& request, unsigned threads) {
+    std::shared_ptr<const Query> query = parse(request.text, request.composing, request.filter);
+    if (threads == 0) threads = search_thread_count(processor_count());
+    std::shared_lock lock(index.lock);
+    // Nothing can supersede this search, so a result always comes back.
+    return *execute_search(index.tables, std::move(query), request,
+                           std::min(threads, MAX_SEARCH_THREADS), Generation{});
+}
+
+}  // namespace norvik
