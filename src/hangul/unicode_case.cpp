@@ -63,6 +63,11 @@ void append_mapping(std::string& out, char32_t c, const CaseRecord& r) {
 
 void append_lower_full(std::string& out, std::string_view text) {
     out.reserve(out.size() + text.size());
+    if (is_ascii(text)) {
+        for (char c : text)
+            out.push_back(ascii_lower(static_cast<unsigned char>(c)));
+        return;
+    }
     // Whether the text so far ends in a cased letter followed by zero or more case-ignorable
     // characters: the "preceded by" half of the final-sigma condition.
     bool after_cased = false;
