@@ -14,10 +14,10 @@ inline constexpr uint32_t NO_PARENT = 0xFFFFFFFF;
 inline constexpr uint8_t FLAG_DIR = 0x01;
 inline constexpr uint8_t FLAG_HIDDEN = 0x02;
 inline constexpr uint8_t FLAG_SYSTEM = 0x04;
-inline constexpr uint8_t FLAG_LINK = 0x08;  // junction or symbolic link; never entered
-inline constexpr uint8_t FLAG_REMOVED = 0x10;  // tombstone: every reader skips it
-inline constexpr uint8_t FLAG_DISPLAY_NAME = 0x20;  // the name as found is in display_names
-inline constexpr uint8_t FLAG_HANGUL = 0x40;  // a syllable or compatibility jamo in the name
+inline constexpr uint8_t FLAG_LINK = 0x08;           // junction or symbolic link; never entered
+inline constexpr uint8_t FLAG_REMOVED = 0x10;        // tombstone: every reader skips it
+inline constexpr uint8_t FLAG_DISPLAY_NAME = 0x20;   // the name as found is in display_names
+inline constexpr uint8_t FLAG_HANGUL = 0x40;         // a syllable or compatibility jamo in the name
 inline constexpr uint8_t FLAG_UNICODE_UPPER = 0x80;  // a non-ASCII char changes when lowercased
 
 // Windows attribute bits and reparse tags as they arrive in file facts.

@@ -24,7 +24,8 @@ size_t Index::replace_or_insert(VolumeTable table) {
     size_t at = static_cast<size_t>(position - tables.begin());
     tables.insert(position, std::move(table));
     // Every (position, table_id) pair a reader holds must stop matching: positions moved.
-    for (VolumeTable& t : tables) ++t.table_id;
+    for (VolumeTable& t : tables)
+        ++t.table_id;
     return at;
 }
 

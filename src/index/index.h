@@ -12,7 +12,7 @@
 namespace norvik {
 
 class Index {
-public:
+  public:
     // The index lock. Readers: search worker, painter, result actions, index-file writer.
     // Writers: the index service (publishing tables) and the change watcher (applying batches).
     // The deferred_changes mutex, where held, is always taken before this lock.

@@ -49,7 +49,8 @@ VolumeTable VolumeTable::with_root(std::string root) {
     VolumeTable table;
     table.root = std::move(root);
     std::string_view name = table.root;
-    while (name.size() > 1 && (name.back() == '\\' || name.back() == '/')) name.remove_suffix(1);
+    while (name.size() > 1 && (name.back() == '\\' || name.back() == '/'))
+        name.remove_suffix(1);
     FileFacts facts{.size = 0, .mtime = 0, .attributes = ATTRIBUTE_DIRECTORY};
     std::string root_name(name);
     table.add_entry(NO_PARENT, root_name, facts, 0);
@@ -153,8 +154,8 @@ std::optional<uint32_t> VolumeTable::find_path(std::string_view relative_path) c
     while (!relative_path.empty()) {
         size_t cut = relative_path.find('\\');
         std::string_view component = relative_path.substr(0, cut);
-        relative_path = cut == std::string_view::npos ? std::string_view{}
-                                                      : relative_path.substr(cut + 1);
+        relative_path =
+            cut == std::string_view::npos ? std::string_view{} : relative_path.substr(cut + 1);
         if (component.empty()) continue;
         std::optional<uint32_t> child = find_child(current, component);
         if (!child) return std::nullopt;

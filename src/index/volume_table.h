@@ -19,12 +19,12 @@ inline constexpr size_t MAX_NAME_BYTES = 65535;
 inline constexpr size_t MAX_PATH_NAMES = 4096;  // full_path stops after this many levels
 
 struct VolumeTable {
-    std::string root;                  // "C:\" with its trailing backslash
-    std::vector<Entry> entries;        // entry 0 is the root folder
-    std::vector<char> names;           // stored names back to back, no separators
+    std::string root;            // "C:\" with its trailing backslash
+    std::vector<Entry> entries;  // entry 0 is the root folder
+    std::vector<char> names;     // stored names back to back, no separators
     std::unordered_map<uint32_t, std::string> display_names;  // names as found, when different
     std::unordered_map<uint32_t, std::vector<uint32_t>> late_children;  // added after the scan
-    uint64_t live_count = 0;           // entries not removed, root included
+    uint64_t live_count = 0;  // entries not removed, root included
     uint32_t table_id = 0;
 
     // A table holding only its root entry (name = root without trailing backslashes).
@@ -66,8 +66,8 @@ void VolumeTable::for_each_child(uint32_t index, F&& visit) const {
     const Entry& folder = entries[index];
     if (folder.is_dir() && folder.size != 0) {
         uint64_t end64 = uint64_t{folder.first_child()} + folder.child_count();
-        uint32_t end = static_cast<uint32_t>(std::min<uint64_t>(
-            std::min<uint64_t>(end64, 0xFFFFFFFFu), entries.size()));
+        uint32_t end = static_cast<uint32_t>(
+            std::min<uint64_t>(std::min<uint64_t>(end64, 0xFFFFFFFFu), entries.size()));
         for (uint32_t i = folder.first_child(); i < end; ++i) {
             const Entry& e = entries[i];
             if (e.parent == index && !e.is_removed()) visit(i);

@@ -7,13 +7,15 @@ namespace {
 
 std::vector<std::string> roots(const Index& index) {
     std::vector<std::string> result;
-    for (const VolumeTable& t : index.tables) result.push_back(t.root);
+    for (const VolumeTable& t : index.tables)
+        result.push_back(t.root);
     return result;
 }
 
 std::vector<uint32_t> ids(const Index& index) {
     std::vector<uint32_t> result;
-    for (const VolumeTable& t : index.tables) result.push_back(t.table_id);
+    for (const VolumeTable& t : index.tables)
+        result.push_back(t.table_id);
     return result;
 }
 
