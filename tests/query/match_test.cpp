@@ -1,0 +1,415 @@
+#include "query/match.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "query/test_tables.h"
+
+namespace norvik {
+namespace {
+
+using testing::add_file;
+using testing::add_folder;
+using testing::match_all_entries;
+using testing::names_of;
+
+// Names from everyday Korean and Western folders, each under the root unless placed in a folder.
+std::vector<VolumeTable> example_tables() {
+    VolumeTable table = VolumeTable::with_root("C:\\");
+    const char* files[] = {
+        "보고서.hwp",
+        "보기",
+        "까",
+        "한국",
+        "하나",
+        "하ㄴ",
+        "하",
+        "가",
+        "각",
+        "ㄱ",
+        "가나다",
+        "ÄRGER.txt",
+        "ΣΟΦΙΑ",
+        "ΟΔΥΣΣΕΑΣ.txt",
+        "ΟΔΥΣΣΕΑΣ",
+        "report.docx",
+        "REPORT.TXT",
+        "REPORT.HWP",
+        "annual_report.pdf",
+        "report",
+        ".gitignore",
+        "archive.tar.gz",
+        "abc",
+        "ABC",
+        "abcd",
+        "라면.txt",
+        "ㄳ.txt",
+        "안녕하세요.txt",
+        "2026 회의록.hwp",
+        "2026 report.docx",
+        "photo.JPG",
+        "x.ÄB",
+        "backup.",
+        "notes",
+    };
+    for (const char* name : files)
+        add_file(table, 0, name);
+    add_folder(table, 0, "Reports");
+    add_folder(table, 0, "holiday.jpg");
+    return {std::move(table)};
+}
+
+struct MatchCase {
+    const char* text;
+    bool composing;
+    uint8_t filter;
+    std::vector<std::string> names;  // in entry order
+};
+
+TEST(MatchEntryTest, ExamplesFindTheirNames) {
+    const std::vector<VolumeTable> tables = example_tables();
+    const MatchCase cases[] = {
+        {"report",
+         false,
+         0,
+         {"report.docx", "REPORT.TXT", "REPORT.HWP", "annual_report.pdf", "report",
+          "2026 report.docx", "Reports"}},
+        {"Report",
+         false,
+         0,
+         {"report.docx", "REPORT.TXT", "REPORT.HWP", "annual_report.pdf", "report",
+          "2026 report.docx", "Reports"}},
+        {"ㅂㄱㅅ", false, 0, {"보고서.hwp"}},
+        {"qhrhtj", false, 0, {"보고서.hwp"}},
+        {"dkss", false, 0, {"안녕하세요.txt"}},  // 안ㄴ: 안 then a syllable starting with ㄴ
+        {"gksrnr", false, 0, {"한국"}},
+        {"보고서", false, 0, {"보고서.hwp"}},
+        {"ㄱ", false, 0, {"보고서.hwp", "보기", "한국", "가", "각", "ㄱ", "가나다"}},
+        {"보ㄱ", false, 0, {"보고서.hwp", "보기"}},
+        {"한", true, 0, {"한국", "하나", "하ㄴ"}},
+        {"한", false, 0, {"한국"}},
+        {"가나", true, 0, {"가나다"}},
+        {"*.HWP", false, 0, {"보고서.hwp", "REPORT.HWP", "2026 회의록.hwp"}},
+        {"*.hwp", false, 0, {"보고서.hwp", "REPORT.HWP", "2026 회의록.hwp"}},
+        {"a?c", false, 0, {"abc", "ABC"}},
+        {"r?port", false, 0, {"report"}},
+        {"ärger", false, 0, {"ÄRGER.txt"}},
+        {"ÄRGER", false, 0, {"ÄRGER.txt"}},
+        {"σοφια", false, 0, {"ΣΟΦΙΑ"}},
+        {"ΟΔΥΣΣΕΑΣ.txt", false, 0, {"ΟΔΥΣΣΕΑΣ.txt"}},
+        {"ΟΔΥΣΣΕΑΣ*", false, 0, {"ΟΔΥΣΣΕΑΣ.txt", "ΟΔΥΣΣΕΑΣ"}},
+        {"2026 report", false, 0, {"2026 report.docx"}},
+        {"report 2026", false, 0, {"2026 report.docx"}},
+        {"2026 회의록", false, 0, {"2026 회의록.hwp"}},
+        {"보고서 HWP", false, 0, {"보고서.hwp"}},
+        {"ext:gitignore", false, 0, {}},
+        {"ext:gz", false, 0, {"archive.tar.gz"}},
+        {"ext:tar.gz", false, 0, {}},
+        {"ext:jpg", false, 0, {"photo.JPG"}},
+        {"ext:pdf,hwp",
+         false,
+         0,
+         {"보고서.hwp", "REPORT.HWP", "annual_report.pdf", "2026 회의록.hwp"}},
+        {"ext:hwp ext:txt 보", false, 0, {"보고서.hwp"}},
+        {"ext:jpg", false, 1, {}},
+        {"", false, 1, {"Reports", "holiday.jpg"}},
+        {"", false, 3, {"photo.JPG"}},
+        {"", false, 6, {"archive.tar.gz"}},
+        {"report",
+         false,
+         2,
+         {"report.docx", "REPORT.TXT", "REPORT.HWP", "annual_report.pdf", "2026 report.docx"}},
+        {"report", false, 1, {"Reports"}},
+        {"rt",
+         false,
+         0,
+         {"report.docx", "REPORT.TXT", "REPORT.HWP", "annual_report.pdf", "report",
+          "2026 report.docx", "Reports"}},
+        {"ext:", false, 0, {}},
+        {"nothing-like-this", false, 0, {}},
+        {"", false, 9, {}},  // no such tab
+    };
+    for (const MatchCase& c : cases) {
+        SCOPED_TRACE(c.text);
+        auto query = parse(c.text, c.composing, c.filter);
+        if (is_empty(*query)) {
+            EXPECT_TRUE(c.names.empty());
+            continue;
+        }
+        EXPECT_EQ(names_of(match_all_entries(*query, tables), tables), c.names);
+    }
+}
+
+// The Windows Korean IME joins two consonants typed in a row into a cluster letter: ㅂ ㄱ ㅅ
+// arrives as ㅂㄳ and ㄹ ㅁ as ㄻ. They still find what the separate initials find.
+TEST(MatchEntryTest, ClusterLettersFromTheImeMatchTwoInitials) {
+    const std::vector<VolumeTable> tables = example_tables();
+    const MatchCase cases[] = {
+        {"ㅂㄳ", false, 0, {"보고서.hwp"}},
+        {"ㄻ", false, 0, {"라면.txt"}},
+        {"ㄳ", false, 0, {"보고서.hwp", "ㄳ.txt"}},  // 고서, and the letter itself
+        {"ㄳ.txt", false, 0, {"ㄳ.txt"}},
+        {"ㅎㄱ", false, 0, {"한국"}},
+        {"ㅀ", false, 0, {}},
+    };
+    for (const MatchCase& c : cases) {
+        SCOPED_TRACE(c.text);
+        auto query = parse(c.text, c.composing, c.filter);
+        EXPECT_EQ(names_of(match_all_entries(*query, tables), tables), c.names);
+    }
+}
+
+// A name that lowercases with a final sigma must be found by its own text: both sides go
+// through the same full lowercase mapping.
+TEST(MatchEntryTest, NameEndingInCapitalSigmaIsFoundByItsOwnText) {
+    const std::vector<VolumeTable> tables = example_tables();
+    auto query = parse("ΟΔΥΣΣΕΑΣ", false, 0);
+    EXPECT_EQ(names_of(match_all_entries(*query, tables), tables),
+              std::vector<std::string>{"ΟΔΥΣΣΕΑΣ"});
+}
+
+TEST(MatchEntryTest, ExtensionWithUppercaseNonAsciiLettersIsFoundAsTyped) {
+    const std::vector<VolumeTable> tables = example_tables();
+    for (const char* text : {"ext:ÄB", "ext:äb"}) {
+        SCOPED_TRACE(text);
+        auto query = parse(text, false, 0);
+        EXPECT_EQ(names_of(match_all_entries(*query, tables), tables),
+                  std::vector<std::string>{"x.ÄB"});
+    }
+}
+
+struct StartCase {
+    const char* text;
+    const char* name;
+    bool at_start;
+};
+
+TEST(MatchEntryTest, AtStartIsTheFirstTermAtTheBeginning) {
+    const StartCase cases[] = {
+        {"report", "report", true},
+        {"report", "annual_report.pdf", false},
+        {"REPORT", "Report.docx", true},
+        {"ㅂㄱㅅ", "보고서.hwp", true},
+        {"ㄱㅅ", "보고서.hwp", false},
+        {"qhrhtj", "보고서.hwp", true},
+        {"rhtj", "보고서.hwp", false},
+        {"ㄳ", "보고서.hwp", false},
+        {"ㅂㄳ", "보고서.hwp", true},
+        {"*.hwp", "보고서.hwp", false},
+        {"ärger", "ÄRGER.txt", true},
+        {"rger", "ÄRGER.txt", false},
+        {"2026 report", "2026 report.docx", true},
+        {"report 2026", "2026 report.docx", false},
+        {"*.docx report", "report.docx", false},
+        {"한", "하나", true},
+    };
+    for (const StartCase& c : cases) {
+        SCOPED_TRACE(std::string(c.text) + " / " + c.name);
+        std::vector<VolumeTable> tables{testing::flat_table({c.name})};
+        auto query = parse(c.text, true, 0);
+        MatchScratch scratch;
+        auto hit = match_entry(*query, tables[0], 0, 1, scratch);
+        ASSERT_TRUE(hit.has_value());
+        EXPECT_EQ(hit->at_start, c.at_start);
+        EXPECT_EQ(hit->entry, 1u);
+    }
+}
+
+TEST(MatchEntryTest, RemovedEntriesAndBadIndexesNeverMatch) {
+    VolumeTable table = testing::flat_table({"report", "report"});
+    table.entries[1].flags |= FLAG_REMOVED;
+    auto query = parse("report", false, 0);
+    MatchScratch scratch;
+    EXPECT_FALSE(match_entry(*query, table, 0, 1, scratch).has_value());
+    EXPECT_TRUE(match_entry(*query, table, 0, 2, scratch).has_value());
+    EXPECT_FALSE(match_entry(*query, table, 0, 3, scratch).has_value());
+    EXPECT_EQ(match_entry(*query, table, 4, 2, scratch)->table, 4);
+}
+
+TEST(MatchEntryTest, NameRunningPastTheArenaIsRejected) {
+    VolumeTable table = testing::flat_table({"report"});
+    table.entries[1].name_len = 200;  // as a damaged index file could have it
+    auto query = parse("report", false, 0);
+    MatchScratch scratch;
+    EXPECT_FALSE(match_entry(*query, table, 0, 1, scratch).has_value());
+}
+
+TEST(MatchRangeTest, AppendsHitsOfTheRangeInEntryOrder) {
+    VolumeTable table = testing::flat_table({"a1", "b", "a2", "a3", "a4"});
+    auto query = parse("a", false, 0);
+    MatchScratch scratch;
+    std::vector<Hit> hits;
+    match_range(*query, table, 2, 2, 5, scratch, hits);
+    EXPECT_EQ(hits, (std::vector<Hit>{{3, 2, true}, {4, 2, true}}));
+    match_range(*query, table, 2, 5, 100, scratch, hits);  // end past the table is cut
+    EXPECT_EQ(hits.size(), 3u);
+}
+
+struct PatternCase {
+    const char* text;
+    bool composing;
+    const char* name;
+    std::optional<std::pair<size_t, size_t>> span;
+};
+
+TEST(MatchPatternTest, LeftmostSpanInCharacters) {
+    using Span = std::pair<size_t, size_t>;
+    const PatternCase cases[] = {
+        {"ㅂㄱㅅ", false, "보고서.hwp", Span{0, 3}},
+        {"ㄱㅅ", false, "보고서", Span{1, 3}},
+        {"ㅂㄳ", false, "보고서", Span{0, 3}},
+        {"ㄳ", false, "ㄳ", Span{0, 1}},
+        {"ㄳ", false, "a고서", Span{1, 3}},
+        {"ㄳ", false, "고", std::nullopt},
+        {"ㄱ", false, "a가b각", Span{1, 2}},
+        {"ㄱ", false, "까ㄲ", std::nullopt},
+        {"한", true, "하나", Span{0, 2}},
+        {"한", true, "x한", Span{1, 2}},
+        {"한", true, "하ㄴ", Span{0, 2}},
+        {"한", true, "xx하", std::nullopt},
+        {"한", true, "하가", std::nullopt},
+        {"보ㄱ", false, "보기", Span{0, 2}},
+        {"ㅂreport", false, "보Report", Span{0, 7}},
+        {"ΣΑΣㅂ", false, "ΣΑΣ보", Span{0, 4}},
+    };
+    for (const PatternCase& c : cases) {
+        SCOPED_TRACE(std::string(c.text) + " / " + c.name);
+        auto query = parse(c.text, c.composing, 0);
+        const auto& term = std::get<TextTerm>(query->terms.at(0));
+        EXPECT_EQ(match_pattern(term.pattern, name_chars(c.name)), c.span);
+    }
+    EXPECT_EQ(match_pattern({}, U"abc"), (std::pair<size_t, size_t>{0, 0}));
+    EXPECT_EQ(match_pattern({}, U""), (std::pair<size_t, size_t>{0, 0}));
+}
+
+struct GlobCase {
+    const char32_t* pattern;
+    const char32_t* chars;
+    bool matches;
+};
+
+TEST(GlobMatchTest, AnchoredAtBothEnds) {
+    const GlobCase cases[] = {
+        {U"*.hwp", U"보고서.hwp", true},
+        {U"*.hwp", U"보고서.hwpx", false},
+        {U"a?c", U"abc", true},
+        {U"a?c", U"abcd", false},
+        {U"a?c", U"ac", false},
+        {U"report", U"report", true},
+        {U"report", U"reports", false},
+        {U"*a*b", U"xaxb", true},
+        {U"*a*b", U"xaxbx", false},
+        {U"a*", U"a", true},
+        {U"", U"", true},
+        {U"", U"a", false},
+        {U"*", U"", true},
+        {U"**a", U"a", true},
+        {U"a*b*c", U"abxbc", true},
+        {U"a*b*c", U"acb", false},
+        {U"?", U"", false},
+        {U"a*b?cd", U"axxbzcd", true},
+        {U"*aab", U"aaaab", true},
+        {U"??", U"가나", true},
+    };
+    for (const GlobCase& c : cases) {
+        EXPECT_EQ(glob_match(c.pattern, c.chars), c.matches)
+            << std::u32string_view(c.pattern).size() << " / "
+            << std::u32string_view(c.chars).size();
+    }
+}
+
+TEST(NameCharsTest, EachCharacterLoweredOnItsOwn) {
+    struct Case {
+        const char* name;
+        std::u32string chars;
+    };
+    const Case cases[] = {
+        {"ÄRGER", U"ärger"},
+        {"İx", U"ix"},    // only the first character of İ's mapping
+        {"ΣΑΣ", U"σασ"},  // no final sigma per character
+        {"ς", U"σ"},      // final sigma reads as sigma
+        {"보A", U"보a"},
+        {"\u212A", U"k"},       // Kelvin sign
+        {"\u24B6", U"\u24D0"},  // circled capital A
+        {"a\xFF"
+         "b",
+         U"a\uFFFDb"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(name_chars(c.name), c.chars);
+    }
+}
+
+// The naive folded search the fast one must agree with.
+size_t naive_find_folded(std::string_view hay, std::string_view needle) {
+    if (needle.size() > hay.size()) return std::string_view::npos;
+    for (size_t p = 0; p + needle.size() <= hay.size(); ++p) {
+        bool equal = true;
+        for (size_t i = 0; i < needle.size() && equal; ++i) {
+            char h = hay[p + i];
+            if (h >= 'A' && h <= 'Z') h = static_cast<char>(h + 32);
+            equal = h == needle[i];
+        }
+        if (equal) return p;
+    }
+    return std::string_view::npos;
+}
+
+TEST(FindFoldedTest, Examples) {
+    struct Case {
+        const char* hay;
+        const char* needle;
+        size_t at;
+    };
+    const Case cases[] = {
+        {"REPORT.TXT", "report", 0},
+        {"annual_report.pdf", "report", 7},
+        {"abc", "abcd", std::string_view::npos},
+        {"", "", 0},
+        {"abc", "", 0},
+        {"x@y", "`", std::string_view::npos},  // '@' | 0x20 is '`' but '@' is not a letter
+        {"[a]", "{", std::string_view::npos},
+        {"보고서.HWP", ".hwp", 9},
+        {"AaAaAaAaAaAaAaAaAaAaAaAaAaAaAaAaAaAab", "aab", 34},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.hay) + " / " + c.needle);
+        std::string_view hay(c.hay);
+        EXPECT_EQ(find_folded(hay.data(), hay.size(), hay.size(), c.needle), c.at);
+        std::string padded = std::string(hay) + std::string(64, 'a');  // room to read ahead
+        EXPECT_EQ(find_folded(padded.data(), hay.size(), padded.size(), c.needle), c.at);
+    }
+}
+
+// Random haystacks over a small alphabet (many near misses), searched with and without room to
+// read ahead in 16-byte blocks, against the naive search.
+TEST(FindFoldedTest, AgreesWithNaiveSearch) {
+    std::mt19937 random(20260107);
+    const std::string alphabet = "aAbB.\xCF\x83\xEB\xB3\xB4";
+    auto random_text = [&](size_t length) {
+        std::string text;
+        for (size_t i = 0; i < length; ++i)
+            text += alphabet[random() % alphabet.size()];
+        return text;
+    };
+    for (int round = 0; round < 20000; ++round) {
+        std::string hay = random_text(random() % 70);
+        std::string needle = random_text(1 + random() % 5);
+        for (char& c : needle)
+            c = static_cast<char>(c >= 'A' && c <= 'Z' ? c + 32 : c);
+        std::string padded = hay + random_text(random() % 40);
+        size_t expected = naive_find_folded(hay, needle);
+        ASSERT_EQ(find_folded(hay.data(), hay.size(), hay.size(), needle), expected)
+            << hay << " / " << needle;
+        ASSERT_EQ(find_folded(padded.data(), hay.size(), padded.size(), needle), expected)
+            << hay << " / " << needle;
+    }
+}
+
+}  // namespace
+}  // namespace norvik

@@ -1,0 +1,230 @@
+#include "query/order.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "query/test_tables.h"
+
+namespace norvik {
+namespace {
+
+using testing::add_file;
+using testing::add_folder;
+
+struct NameOrderCase {
+    const char* a;
+    const char* b;
+    int sign;
+};
+
+int sign(int value) {
+    return (value > 0) - (value < 0);
+}
+
+TEST(NameOrderTest, CodePointsWithoutCase) {
+    const NameOrderCase cases[] = {
+        {"B", "b", 0},
+        {"a", "B", -1},
+        {"file10", "file9", -1},
+        {"README", "가나다", -1},
+        {"abc", "abcd", -1},
+        {"", "", 0},
+        {"a", "", 1},
+        {"Äb", "äa", 1},
+        {"é", "f", 1},
+        {"İx", "ix", 0},
+        {"ΣΑΣ", "σας", 0},
+        {"report.TXT", "REPORT.txt", 0},
+        {"a_b", "a.b", 1},
+        {"Zeta", "docs", 1},
+        {"가", "까", -1},
+    };
+    for (const NameOrderCase& c : cases) {
+        SCOPED_TRACE(std::string(c.a) + " / " + c.b);
+        EXPECT_EQ(sign(name_order(c.a, c.b)), c.sign);
+        EXPECT_EQ(sign(name_order(c.b, c.a)), -c.sign);
+    }
+}
+
+// Two tables whose entries exercise every key and tie-break:
+//   C:\ 1 docs/ (50)  2 docs\b.txt (100, 10 B)  3 B.txt (200, 0 B)  4 docs\a.txt (100, 10 B)
+//       5 Zeta/ (300) 6 Zeta\c.txt (300, all-ones size)
+//   D:\ 1 a.txt (150, 5 B)  2 b.txt (120, 10 B)
+// Entries C:4 and D:2 matched at the start of their names.
+class SortHitsTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        VolumeTable c = VolumeTable::with_root("C:\\");
+        uint32_t docs = add_folder(c, 0, "docs", 50);
+        add_file(c, docs, "b.txt", 100, 10);
+        add_file(c, 0, "B.txt", 200, 0);
+        add_file(c, docs, "a.txt", 100, 10);
+        uint32_t zeta = add_folder(c, 0, "Zeta", 300);
+        add_file(c, zeta, "c.txt", 300, UINT64_MAX);
+        VolumeTable d = VolumeTable::with_root("D:\\");
+        add_file(d, 0, "a.txt", 150, 5);
+        add_file(d, 0, "b.txt", 120, 10);
+        tables_.push_back(std::move(c));
+        tables_.push_back(std::move(d));
+    }
+
+    std::vector<Hit> all_hits() const {
+        std::vector<Hit> hits;
+        for (uint32_t i = 1; i <= 6; ++i)
+            hits.push_back({i, 0, i == 4});
+        for (uint32_t i = 1; i <= 2; ++i)
+            hits.push_back({i, 1, i == 2});
+        return hits;
+    }
+
+    // "table:entry" of each hit, in order.
+    static std::vector<std::string> spell(const std::vector<Hit>& hits) {
+        std::vector<std::string> out;
+        for (const Hit& hit : hits)
+            out.push_back(std::to_string(hit.table) + ":" + std::to_string(hit.entry));
+        return out;
+    }
+
+    std::vector<VolumeTable> tables_;
+};
+
+struct SortCase {
+    SortColumn column;
+    bool descending;
+    std::vector<std::string> order;
+};
+
+TEST_F(SortHitsTest, EveryColumnBothDirectionsWithTieBreaks) {
+    const SortCase cases[] = {
+        // Relevance: at_start first, newest first, then table and entry; direction ignored.
+        {SortColumn::Relevance, false, {"1:2", "0:4", "0:5", "0:6", "0:3", "1:1", "0:2", "0:1"}},
+        {SortColumn::Relevance, true, {"1:2", "0:4", "0:5", "0:6", "0:3", "1:1", "0:2", "0:1"}},
+        // Name: equal names newer first in both directions.
+        {SortColumn::Name, false, {"1:1", "0:4", "0:3", "1:2", "0:2", "0:6", "0:1", "0:5"}},
+        {SortColumn::Name, true, {"0:5", "0:1", "0:6", "0:3", "1:2", "0:2", "1:1", "0:4"}},
+        // Folder: c:\ < c:\docs < c:\zeta < d:\, names ascending within in both directions.
+        {SortColumn::Folder, false, {"0:3", "0:1", "0:5", "0:4", "0:2", "0:6", "1:1", "1:2"}},
+        {SortColumn::Folder, true, {"1:1", "1:2", "0:6", "0:4", "0:2", "0:3", "0:1", "0:5"}},
+        // Size: folders 0, the empty file 1, the all-ones size stays all-ones.
+        {SortColumn::Size, false, {"0:1", "0:5", "0:3", "1:1", "0:2", "0:4", "1:2", "0:6"}},
+        {SortColumn::Size, true, {"0:6", "0:2", "0:4", "1:2", "1:1", "0:3", "0:1", "0:5"}},
+        {SortColumn::DateModified, false, {"0:1", "0:2", "0:4", "1:2", "1:1", "0:3", "0:5", "0:6"}},
+        {SortColumn::DateModified, true, {"0:5", "0:6", "0:3", "1:1", "1:2", "0:2", "0:4", "0:1"}},
+    };
+    std::mt19937 random(7);
+    for (const SortCase& c : cases) {
+        SCOPED_TRACE(::testing::Message() << "column " << static_cast<int>(c.column)
+                                          << (c.descending ? " descending" : " ascending"));
+        for (int shuffle = 0; shuffle < 5; ++shuffle) {
+            std::vector<Hit> hits = all_hits();
+            std::shuffle(hits.begin(), hits.end(), random);
+            ASSERT_TRUE(sort_hits(hits, c.column, c.descending, tables_));
+            EXPECT_EQ(spell(hits), c.order);
+            // The hits come back whole: at_start travels with its entry.
+            for (const Hit& hit : hits)
+                EXPECT_EQ(hit.at_start,
+                          (hit.table == 0 && hit.entry == 4) || (hit.table == 1 && hit.entry == 2));
+        }
+    }
+}
+
+TEST_F(SortHitsTest, FolderKeyIsTheLowercasedParentPath) {
+    EXPECT_EQ(folder_key(tables_[0], 2), "c:\\docs");
+    EXPECT_EQ(folder_key(tables_[0], 3), "c:\\");
+    EXPECT_EQ(folder_key(tables_[0], 6), "c:\\zeta");
+    EXPECT_EQ(folder_key(tables_[0], 0), "");   // the root has no parent
+    EXPECT_EQ(folder_key(tables_[0], 99), "");  // no such entry
+    VolumeTable e = VolumeTable::with_root("E:\\");
+    uint32_t upper = add_folder(e, 0, "ÄRGER");
+    uint32_t greek = add_folder(e, upper, "ΟΔΥΣΣΕΑΣ");
+    uint32_t file = add_file(e, greek, "x");
+    EXPECT_EQ(folder_key(e, file), "e:\\ärger\\οδυσσεας");
+}
+
+TEST_F(SortHitsTest, EmptyAndSingleHitLists) {
+    for (int column = 0; column < SORT_COLUMN_COUNT; ++column) {
+        std::vector<Hit> none;
+        EXPECT_TRUE(sort_hits(none, static_cast<SortColumn>(column), false, tables_));
+        EXPECT_TRUE(none.empty());
+        std::vector<Hit> one{{4, 0, true}};
+        EXPECT_TRUE(sort_hits(one, static_cast<SortColumn>(column), true, tables_));
+        EXPECT_EQ(one, (std::vector<Hit>{{4, 0, true}}));
+    }
+}
+
+// Many hits spread over many folders: the Folder sort asks whether to give up once every 4,096
+// hits while building keys, and stops as soon as it is told to.
+TEST(SortHitsFolderTest, SupersededFolderSortGivesUp) {
+    VolumeTable table = VolumeTable::with_root("C:\\");
+    std::vector<Hit> hits;
+    for (int f = 0; f < 100; ++f) {
+        uint32_t folder = add_folder(table, 0, "folder" + std::to_string(f));
+        for (int i = 0; i < 100; ++i)
+            hits.push_back({add_file(table, folder, "file" + std::to_string(i)), 0, false});
+    }
+    std::vector<VolumeTable> tables;
+    tables.push_back(std::move(table));
+    ASSERT_EQ(hits.size(), 10000u);
+
+    int asked = 0;
+    std::vector<Hit> sorted = hits;
+    EXPECT_TRUE(sort_hits(sorted, SortColumn::Folder, false, tables, [&] {
+        ++asked;
+        return false;
+    }));
+    EXPECT_EQ(asked, 3);  // at hits 0, 4096 and 8192
+    EXPECT_EQ(tables[0].stored_name(sorted.front().entry), "file0");
+    EXPECT_EQ(folder_key(tables[0], sorted.front().entry), "c:\\folder0");
+    EXPECT_EQ(folder_key(tables[0], sorted.back().entry), "c:\\folder99");
+
+    asked = 0;
+    std::vector<Hit> given_up = hits;
+    EXPECT_FALSE(
+        sort_hits(given_up, SortColumn::Folder, false, tables, [&] { return ++asked == 2; }));
+    EXPECT_EQ(asked, 2);
+
+    // Other columns never ask.
+    asked = 0;
+    std::vector<Hit> by_name = hits;
+    EXPECT_TRUE(sort_hits(by_name, SortColumn::Name, false, tables, [&] { return ++asked > 0; }));
+    EXPECT_EQ(asked, 0);
+}
+
+// Parse, match and sort together: the default order puts names beginning with the first word
+// first, newest first within each group.
+TEST(SearchOrderTest, DefaultOrderAndFilters) {
+    VolumeTable table = VolumeTable::with_root("C:\\");
+    add_file(table, 0, "annual_report.pdf", 500);
+    add_file(table, 0, "report.docx", 100);
+    add_file(table, 0, "REPORT.TXT", 300);
+    uint32_t pictures = add_folder(table, 0, "Pictures", 50);
+    add_file(table, pictures, "cat.png", 20);
+    add_file(table, pictures, "dog.JPG", 40);
+    add_file(table, pictures, "notes.txt", 60);
+    add_folder(table, pictures, "old.png", 80);
+    std::vector<VolumeTable> tables;
+    tables.push_back(std::move(table));
+
+    using testing::search_names;
+    using V = std::vector<std::string>;
+    EXPECT_EQ(search_names(tables, "report"),
+              (V{"REPORT.TXT", "report.docx", "annual_report.pdf"}));
+    EXPECT_EQ(search_names(tables, "", 3), (V{"dog.JPG", "cat.png"}));
+    EXPECT_EQ(search_names(tables, "", 1), (V{"old.png", "Pictures"}));
+    EXPECT_EQ(search_names(tables, "ext:png"), (V{"cat.png"}));
+    EXPECT_EQ(search_names(tables, "?*", 0, SortColumn::Size),
+              (V{"Pictures", "old.png", "annual_report.pdf", "report.docx", "REPORT.TXT", "cat.png",
+                 "dog.JPG", "notes.txt"}));
+    EXPECT_EQ(search_names(tables, "report", 0, SortColumn::Name, false),
+              (V{"annual_report.pdf", "report.docx", "REPORT.TXT"}));
+    EXPECT_EQ(
+        search_names(tables, "o", 0, SortColumn::Folder, true),
+        (V{"dog.JPG", "notes.txt", "old.png", "annual_report.pdf", "report.docx", "REPORT.TXT"}));
+}
+
+}  // namespace
+}  // namespace norvik
