@@ -1,0 +1,172 @@
+#include "index/scan.h"
+
+#include <algorithm>
+#include <condition_variable>
+#include <mutex>
+#include <system_error>
+#include <thread>
+#include <utility>
+
+namespace norvik {
+
+std::atomic<uint64_t> items_read{0};
+std::atomic<bool> exit_requested{false};
+
+namespace {
+
+struct WorkItem {
+    uint32_t index;
+    NativePath path;
+};
+
+// The shared state of one root's scan. The queue mutex and the table mutex are never held
+// together, and no lock is held while a folder is listed.
+struct Scan {
+    Scan(const ScanOptions& o, const ListDirectoryFn& l, VolumeTable t)
+        : options(o), list(l), table(std::move(t)) {}
+
+    const ScanOptions& options;
+    const ListDirectoryFn& list;
+
+    std::mutex table_mutex;
+    VolumeTable table;  // guarded by table_mutex
+
+    std::mutex queue_mutex;
+    std::condition_variable queue_changed;  // idle workers sleep here
+    std::vector<WorkItem> queue;            // a stack: last in, first out keeps it short
+    unsigned active = 0;                    // workers listing a folder right now
+    bool done = false;
+};
+
+// Takes the next folder, or nothing when the walk is complete or stopped.
+std::optional<WorkItem> next_work(Scan& scan) {
+    std::unique_lock lock(scan.queue_mutex);
+    while (true) {
+        if (scan.done) return std::nullopt;
+        if (scan.options.exit_requested->load(std::memory_order_relaxed)) {
+            scan.done = true;
+            scan.queue_changed.notify_all();
+            return std::nullopt;
+        }
+        if (!scan.queue.empty()) {
+            WorkItem item = std::move(scan.queue.back());
+            scan.queue.pop_back();
+            ++scan.active;
+            return item;
+        }
+        if (scan.active == 0) {
+            // Nothing queued and nobody listing: nothing more can be queued.
+            scan.done = true;
+            scan.queue_changed.notify_all();
+            return std::nullopt;
+        }
+        scan.queue_changed.wait(lock);
+    }
+}
+
+void run_worker(Scan& scan) {
+    if (scan.options.background) begin_background_mode();
+    std::vector<ListedItem> listing;
+    std::vector<WorkItem> found;
+    while (std::optional<WorkItem> work = next_work(scan)) {
+        // A folder that cannot be listed is an entry without children.
+        if (!scan.list(work->path, listing)) listing.clear();
+
+        found.clear();
+        {
+            // One locked step per folder keeps its children one contiguous run.
+            std::lock_guard lock(scan.table_mutex);
+            VolumeTable& table = scan.table;
+            uint32_t first = table.size();
+            for (ListedItem& item : listing) {
+                uint32_t index =
+                    table.add_entry(work->index, item.name, item.facts, item.reparse_tag);
+                if (is_walkable_folder(item.facts.attributes, item.reparse_tag))
+                    found.push_back({index, join_native(work->path, item.native_name)});
+            }
+            if (!listing.empty())
+                table.entries[work->index].set_child_span(first,
+                                                          static_cast<uint32_t>(listing.size()));
+        }
+        scan.options.items_read->fetch_add(listing.size(), std::memory_order_relaxed);
+
+        std::lock_guard lock(scan.queue_mutex);
+        for (WorkItem& item : found)
+            scan.queue.push_back(std::move(item));
+        --scan.active;
+        scan.queue_changed.notify_all();
+    }
+    if (scan.options.background) end_background_mode();
+}
+
+}  // namespace
+
+std::optional<VolumeTable> scan_root(const std::string& root, const ScanOptions& options) {
+    static const ListDirectoryFn system_listing = list_directory;
+    Scan scan(options, options.list ? options.list : system_listing, VolumeTable::with_root(root));
+    scan.queue.push_back({0, native_path(root)});
+
+    unsigned workers = std::max(options.workers, 1u);
+    std::vector<std::thread> threads;
+    threads.reserve(workers);
+    for (unsigned i = 0; i < workers; ++i) {
+        try {
+            threads.emplace_back(run_worker, std::ref(scan));
+        } catch (const std::system_error&) {
+            break;  // fewer workers than asked: the ones running finish the walk
+        }
+    }
+    if (threads.empty()) run_worker(scan);
+    for (std::thread& t : threads)
+        t.join();
+
+    if (options.exit_requested->load()) return std::nullopt;
+    return std::move(scan.table);
+}
+
+std::optional<VolumeTable> scan_root(const std::string& root, unsigned workers, bool background) {
+    ScanOptions options;
+    options.workers = workers;
+    options.background = background;
+    return scan_root(root, options);
+}
+
+std::vector<WalkedItem> walk_subtree(std::string_view full_path, std::string_view relative_path,
+                                     const ListDirectoryFn& list, size_t limit) {
+    struct Folder {
+        NativePath path;
+        std::string relative;
+    };
+    std::vector<WalkedItem> out;
+    std::vector<Folder> stack{{native_path(full_path), std::string(relative_path)}};
+    std::vector<ListedItem> listing;
+    while (!stack.empty() && out.size() < limit) {
+        Folder folder = std::move(stack.back());
+        stack.pop_back();
+        bool listed = list ? list(folder.path, listing) : list_directory(folder.path, listing);
+        if (!listed) continue;
+        for (ListedItem& item : listing) {
+            if (out.size() >= limit) break;
+            std::string relative = folder.relative;
+            if (!relative.empty()) relative.push_back('\\');
+            relative += item.name;
+            if (is_walkable_folder(item.facts.attributes, item.reparse_tag))
+                stack.push_back({join_native(folder.path, item.native_name), relative});
+            out.push_back({std::move(relative), item.facts});
+        }
+    }
+    return out;
+}
+
+unsigned worker_count_for(unsigned processors, size_t roots) {
+    unsigned budget = processors == 0 ? 4 : processors == 1 ? 2 : std::min(processors, 8u);
+    roots = std::max<size_t>(roots, 1);
+    unsigned per_root = budget >= roots ? static_cast<unsigned>(budget / roots) : 0;
+    return std::max(per_root, 2u);
+}
+
+unsigned worker_count(size_t roots) {
+    return worker_count_for(system_processor_count(), roots);
+}
+
+}  // namespace norvik

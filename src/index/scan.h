@@ -1,0 +1,60 @@
+// The drive scan: builds a fresh volume table for one root by walking its tree with several
+// threads, and the single-threaded subtree walk the change watcher uses for folders that appear
+// while the program runs.
+#pragma once
+
+#include <atomic>
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "index/list_directory.h"
+#include "index/scan_state.h"
+#include "index/volume_table.h"
+#include "index/walked_item.h"
+
+namespace norvik {
+
+// walk_subtree stops once it has found this many items.
+inline constexpr size_t WALK_LIMIT = 300000;
+
+struct ScanOptions {
+    unsigned workers = 2;     // at least 1 is used
+    bool background = false;  // workers run in the system's background mode (Windows)
+    // Where the scan counts listed items and looks for the request to stop; the process-wide
+    // ones unless a caller (a test, a tool) brings its own.
+    std::atomic<uint64_t>* items_read = &norvik::items_read;
+    const std::atomic<bool>* exit_requested = &norvik::exit_requested;
+    ListDirectoryFn list;  // empty: list_directory
+};
+
+// Walks root ("C:\", or an absolute folder path ending in its separator) into a new table whose
+// every folder's children form one contiguous run. Nothing when exit_requested was seen: a
+// stopped scan's partial table is never handed out. A folder that cannot be listed is an entry
+// without children.
+std::optional<VolumeTable> scan_root(const std::string& root, const ScanOptions& options);
+std::optional<VolumeTable> scan_root(const std::string& root, unsigned workers, bool background);
+
+// The items below the folder at full_path (UTF-8), each with its path relative to the root
+// (relative_path, then a backslash and the names below it), every folder before the items inside
+// it; links are listed but not entered. Stops once `limit` items are found.
+std::vector<WalkedItem> walk_subtree(std::string_view full_path, std::string_view relative_path,
+                                     const ListDirectoryFn& list = {}, size_t limit = WALK_LIMIT);
+
+// Workers per root when `roots` roots start scanning together on `processors` processors:
+// a budget of min(P, 8) (2 for one processor, 4 when the count is unknown) shared out, at least 2.
+unsigned worker_count_for(unsigned processors, size_t roots);
+unsigned worker_count(size_t roots);
+
+// The platform's processor count (0 when unknown).
+unsigned system_processor_count();
+
+// Moves the calling thread into the system's background mode (lower CPU, disk and memory
+// priority) and back. Failures are ignored: the scan runs either way.
+void begin_background_mode();
+void end_background_mode();
+
+}  // namespace norvik

@@ -1,0 +1,104 @@
+// The few file operations the index file needs, over UTF-8 paths: whole-file reads through a
+// source, writes that reach the disk before they are renamed into place, and the folders the
+// index lives in. file_io_win.cpp and file_io_posix.cpp hold the two implementations.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "store/index_codec.h"
+
+namespace norvik {
+
+// One open file, closed when dropped. Move-only. The handle is a file descriptor natively and a
+// Windows HANDLE in file_io_win.cpp, kept as an integer so this header stays portable.
+class PlatformFile {
+  public:
+    PlatformFile() = default;
+    PlatformFile(PlatformFile&& other) noexcept;
+    PlatformFile& operator=(PlatformFile&& other) noexcept;
+    PlatformFile(const PlatformFile&) = delete;
+    PlatformFile& operator=(const PlatformFile&) = delete;
+    ~PlatformFile();
+
+    // For reading, sharing read, write and delete. Nothing when it cannot be opened.
+    static std::optional<PlatformFile> open_for_reading(const std::string& path);
+    // For writing; an existing file is truncated.
+    static std::optional<PlatformFile> create(const std::string& path);
+
+    std::optional<uint64_t> size() const;
+    // Up to size bytes; 0 at the end, nothing on an error.
+    std::optional<size_t> read_some(void* out, size_t size);
+    [[nodiscard]] bool write_all(const void* data, size_t size);
+    // Makes the system write the file's data to the disk (fsync / FlushFileBuffers).
+    [[nodiscard]] bool sync();
+    // Closes now; false when closing reported an error.
+    [[nodiscard]] bool close();
+
+  private:
+    static constexpr intptr_t NONE = -1;
+    explicit PlatformFile(intptr_t handle) : handle_(handle) {}
+    intptr_t handle_ = NONE;
+};
+
+// A file read through a buffer of INDEX_BUFFER_BYTES with a budget of its length: a read that
+// asks for more bytes than are left fails before touching the file. Large reads (whole entry
+// blocks) go from the file straight into the caller's memory.
+class FileSource final : public ByteSource {
+  public:
+    // Nothing when the file cannot be opened or its length cannot be read.
+    static std::optional<FileSource> open(const std::string& path);
+
+    bool read(void* out, size_t size) override;
+    uint64_t remaining() const override { return budget_; }
+
+  private:
+    FileSource(PlatformFile file, uint64_t length);
+
+    PlatformFile file_;
+    uint64_t budget_;
+    std::unique_ptr<uint8_t[]> buffer_;
+    size_t begin_ = 0;  // the unread bytes of buffer_ are [begin_, end_)
+    size_t end_ = 0;
+};
+
+// A new file (an existing one is truncated) written through a buffer of INDEX_BUFFER_BYTES;
+// large blocks go to the file directly once the buffer is flushed.
+class FileSink final : public ByteSink {
+  public:
+    static std::optional<FileSink> create(const std::string& path);
+
+    bool write(const void* data, size_t size) override;
+    // Writes the buffer out, has the system put the file's data on the disk and closes it. Only
+    // after this may the file be renamed over another.
+    [[nodiscard]] bool commit();
+
+  private:
+    explicit FileSink(PlatformFile file);
+    bool flush_buffer();
+
+    PlatformFile file_;
+    std::unique_ptr<uint8_t[]> buffer_;
+    size_t used_ = 0;
+};
+
+// Renames from over to, replacing it, and makes the rename durable where the system allows.
+[[nodiscard]] bool replace_file(const std::string& from, const std::string& to);
+
+// Creates folder and its missing parents; true when it exists afterwards.
+[[nodiscard]] bool create_folders(const std::string& folder);
+
+// The value of an environment variable, nothing when unset or empty.
+std::optional<std::string> environment_value(const char* name);
+
+// The user's temporary folder (GetTempPath2W, else GetTempPathW; natively TMPDIR, else /tmp).
+std::string temporary_folder();
+
+// The platform's path separator.
+char path_separator();
+
+}  // namespace norvik
