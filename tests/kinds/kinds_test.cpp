@@ -313,9 +313,13 @@ std::string slow_format_size(uint64_t bytes) {
     std::string out = std::to_string(whole_digits);
     if (decimals > 0) {
         std::string f = std::to_string(frac_digits);
-        out += "." + std::string(decimals - f.size(), '0') + f;
+        out += '.';
+        out.append(static_cast<size_t>(decimals) - f.size(), '0');
+        out += f;
     }
-    return out + " " + units[unit];
+    out += ' ';
+    out += units[unit];
+    return out;
 }
 
 TEST(FormatSize, AgreesWithSlowRoundingAcrossMagnitudes) {

@@ -1,0 +1,27 @@
+#!/usr/bin/env bash
+# Builds the native preset's benchmark programs (every target named *_bench) and runs each one
+# found in build/native/bench/, printing its results. Arguments go to every benchmark program,
+# e.g. scripts/bench.sh --benchmark_filter=BM_AddEntry. JOBS sets the build's parallel jobs (2).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+cmake --preset native >/dev/null
+build=build/native
+targets=$(ninja -C "$build" -t targets all | sed -n 's/^\([A-Za-z0-9_]*_bench\): phony$/\1/p' | sort -u)
+if [ -z "$targets" ]; then
+  echo "no benchmark targets (*_bench) in $build" >&2
+  exit 1
+fi
+# shellcheck disable=SC2086
+cmake --build --preset native --target $targets -j "${JOBS:-2}"
+
+status=0
+found=0
+while IFS= read -r -d '' program; do
+  found=1
+  echo "=== $(basename "$program")"
+  "$program" "$@" || { echo "$(basename "$program") failed" >&2; status=1; }
+  echo
+done < <(find "$build/bench" -type f -name '*_bench' -perm -u+x -print0 | sort -z)
+[ "$found" = 1 ] || { echo "no benchmark programs in $build/bench" >&2; exit 1; }
+exit $status
