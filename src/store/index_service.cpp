@@ -1,0 +1,264 @@
+#include "store/index_service.h"
+
+#include <algorithm>
+#include <iterator>
+#include <shared_mutex>
+#include <system_error>
+#include <thread>
+#include <utility>
+
+#include "store/index_file.h"
+
+namespace norvik {
+
+std::vector<VolumeTable> keep_current_tables(std::vector<VolumeTable> saved,
+                                             const std::vector<std::string>& current_roots) {
+    std::vector<VolumeTable> kept;
+    for (VolumeTable& table : saved) {
+        bool current = std::find(current_roots.begin(), current_roots.end(), table.root) !=
+                       current_roots.end();
+        // The Index holds one table per root in root order; a damaged file that repeats or
+        // misorders roots must not break either rule.
+        bool repeated = std::any_of(kept.begin(), kept.end(),
+                                    [&](const VolumeTable& k) { return k.root == table.root; });
+        if (current && !repeated) kept.push_back(std::move(table));
+    }
+    std::stable_sort(kept.begin(), kept.end(),
+                     [](const VolumeTable& a, const VolumeTable& b) { return a.root < b.root; });
+    return kept;
+}
+
+IndexService::IndexService(Index& index, ServicePlatform platform, ServiceOptions options)
+    : index_(index), platform_(std::move(platform)), options_(options) {
+    if (!options_.index_dirty) options_.index_dirty = &norvik::index_dirty;
+    index_file_ = options_.index_file.empty() ? index_path() : options_.index_file;
+}
+
+IndexService::~IndexService() {
+    {
+        std::lock_guard lock(threads_mutex_);
+        closing_ = true;
+    }
+    wait_for_rescans();
+    // The watchers hold on to this service through the platform: stop them while it is whole.
+    platform_ = {};
+}
+
+void IndexService::notify(IndexChange change) {
+    if (platform_.notify) platform_.notify(change);
+}
+
+void IndexService::run_index_service(bool tray) {
+    std::vector<std::string> roots = platform_.list_volumes();
+    std::vector<VolumeTable> saved = load_index_file(index_file_).tables;
+    bool had_saved_tables = !saved.empty();
+
+    std::vector<std::string> kept_roots;
+    {
+        std::unique_lock lock(index_.lock);
+        index_.tables = keep_current_tables(std::move(saved), roots);
+        for (const VolumeTable& table : index_.tables)
+            kept_roots.push_back(table.root);
+        index_ready.store(!kept_roots.empty());
+    }
+    index_generation.fetch_add(1);
+    notify(IndexChange::Now);  // from here on the saved index is searchable
+
+    if (!tray || kept_roots.empty()) {
+        // The very first build runs at normal priority; a refresh of a saved index in the
+        // background.
+        rescan(roots, had_saved_tables);
+        return;
+    }
+
+    // At logon: keep the saved index current from now on, scan new drives at once, and leave
+    // the known drives alone until the logon rush is over.
+    platform_.watch_roots(*this, kept_roots);
+    std::vector<std::string> new_roots;
+    for (const std::string& root : roots) {
+        if (std::find(kept_roots.begin(), kept_roots.end(), root) == kept_roots.end())
+            new_roots.push_back(root);
+    }
+    if (!new_roots.empty()) rescan(new_roots, false);
+
+    platform_.wait_before_refresh();
+
+    std::set<std::string> completed = completed_roots();
+    std::vector<std::string> refresh;
+    for (const std::string& root : kept_roots) {
+        if (!completed.contains(root)) refresh.push_back(root);
+    }
+    if (options_.exit_requested->load()) return;
+    if (!refresh.empty()) rescan(refresh, true);
+}
+
+void IndexService::rescan(std::vector<std::string> roots, bool background) {
+    {
+        std::lock_guard lock(deferred_mutex_);
+        std::vector<std::string> fresh;
+        for (std::string& root : roots) {
+            // A root being rescanned is left to that rescan; a root named twice is scanned once
+            // (a second publication would drop the changes applied after the first).
+            if (deferred_changes_.contains(root)) continue;
+            deferred_changes_.emplace(root, std::vector<Change>{});
+            fresh.push_back(std::move(root));
+        }
+        roots = std::move(fresh);
+    }
+    // From here the watchers hold back changes for these roots.
+    if (roots.empty()) return;
+
+    scans_in_progress.fetch_add(roots.size());
+    index_generation.fetch_add(1);
+    notify(IndexChange::Debounced);
+
+    // Watching starts before the walk, so no change made during the walk is lost.
+    platform_.watch_roots(*this, roots);
+
+    unsigned workers = platform_.worker_count(roots.size());
+    std::vector<std::thread> threads;
+    threads.reserve(roots.size());
+    for (const std::string& root : roots) {
+        try {
+            threads.emplace_back(
+                [this, root, workers, background] { scan_and_publish(root, workers, background); });
+        } catch (const std::system_error&) {
+            // No thread for this root: scan it here, after the others started, rather than
+            // leave its deferred_changes entry (and the changes held in it) behind for good.
+            scan_and_publish(root, workers, background);
+        }
+    }
+    for (std::thread& thread : threads)
+        thread.join();
+
+    if (scans_in_progress.load() == 0) {
+        options_.items_read->store(0);
+        save_index(index_, *options_.index_dirty, index_file_);
+    }
+}
+
+void IndexService::scan_and_publish(const std::string& root, unsigned workers, bool background) {
+    ScanOptions options;
+    options.workers = workers;
+    options.background = background;
+    options.items_read = options_.items_read;
+    options.exit_requested = options_.exit_requested;
+    std::optional<VolumeTable> table;
+    try {
+        table = platform_.scan_root(root, options);
+    } catch (...) {
+        // Out of memory mid-scan: the root is dropped like a stopped scan; the old table stays.
+        table.reset();
+    }
+    publish_table(root, std::move(table));
+}
+
+void IndexService::publish_table(const std::string& root, std::optional<VolumeTable> table) {
+    {
+        std::lock_guard deferred(deferred_mutex_);
+        std::vector<Change> held;
+        if (auto it = deferred_changes_.find(root); it != deferred_changes_.end()) {
+            held = std::move(it->second);
+            deferred_changes_.erase(it);
+        }
+        if (table) {
+            {
+                std::lock_guard completed(completed_mutex_);
+                completed_roots_.insert(root);
+            }
+            // Still private to this thread: no index lock needed to patch it.
+            apply_changes(*table, held);
+            {
+                // deferred_changes is held: a watcher batch cannot slip in between the replay
+                // above and the swap below.
+                std::unique_lock write(index_.lock);
+                index_.replace_or_insert(std::move(*table));
+                index_ready.store(true);
+            }
+            options_.index_dirty->store(true);
+        }
+    }
+    scans_in_progress.fetch_sub(1);
+    index_generation.fetch_add(1);
+    notify(IndexChange::Now);
+}
+
+BatchOutcome IndexService::apply_watcher_batch(const std::string& root, std::vector<Change> batch) {
+    BatchOutcome outcome = BatchOutcome::NoTable;
+    std::vector<Change> seen;
+    {
+        std::lock_guard deferred(deferred_mutex_);
+        if (auto it = deferred_changes_.find(root); it != deferred_changes_.end()) {
+            // The rescan replays these before it publishes; the window hears of them then.
+            if (platform_.batch_handled) seen = batch;
+            std::move(batch.begin(), batch.end(), std::back_inserter(it->second));
+            outcome = BatchOutcome::HeldBack;
+        } else {
+            // deferred_changes stays locked while the index lock is taken: the lock order.
+            std::unique_lock write(index_.lock);
+            if (std::optional<size_t> at = index_.find(root)) {
+                apply_changes(index_.tables[*at], batch);
+                options_.index_dirty->store(true);
+                outcome = BatchOutcome::Applied;
+            }
+        }
+    }
+    if (outcome == BatchOutcome::HeldBack) {
+        if (platform_.batch_handled) platform_.batch_handled(root, seen, outcome);
+        return outcome;
+    }
+    index_generation.fetch_add(1);
+    notify(IndexChange::Debounced);
+    if (platform_.batch_handled) platform_.batch_handled(root, batch, outcome);
+    return outcome;
+}
+
+bool IndexService::rebuild_all() {
+    return start_detached([this] { rescan(platform_.list_volumes(), true); });
+}
+
+bool IndexService::request_rescan(const std::string& root) {
+    return start_detached([this, root] { rescan({root}, true); });
+}
+
+bool IndexService::start_detached(std::function<void()> work) {
+    {
+        std::lock_guard lock(threads_mutex_);
+        if (closing_) return false;
+        ++running_threads_;
+    }
+    try {
+        std::thread([this, work = std::move(work)]() mutable {
+            try {
+                std::function<void()> task = std::move(work);
+                task();
+            } catch (...) {
+                // Nothing leaves a thread entry; a rescan that failed leaves the old tables.
+            }
+            std::lock_guard lock(threads_mutex_);
+            if (--running_threads_ == 0) threads_done_.notify_all();
+        }).detach();
+    } catch (const std::system_error&) {
+        std::lock_guard lock(threads_mutex_);
+        if (--running_threads_ == 0) threads_done_.notify_all();
+        return false;
+    }
+    return true;
+}
+
+void IndexService::wait_for_rescans() {
+    std::unique_lock lock(threads_mutex_);
+    threads_done_.wait(lock, [this] { return running_threads_ == 0; });
+}
+
+std::set<std::string> IndexService::completed_roots() const {
+    std::lock_guard lock(completed_mutex_);
+    return completed_roots_;
+}
+
+bool IndexService::is_rescanning(const std::string& root) const {
+    std::lock_guard lock(deferred_mutex_);
+    return deferred_changes_.contains(root);
+}
+
+}  // namespace norvik

@@ -1,0 +1,174 @@
+// The index service: owns the life of the Index. At start-up it loads the saved index and
+// publishes it at once, then builds the index from scratch or refreshes it in the background;
+// later it rescans roots on request (the user's rebuild, a watcher that lost events), publishes
+// each finished table in place of the old one, replays the watcher changes held back while the
+// table was built, saves the index file and tells the window what happened.
+//
+// The logic is portable. The system comes in through ServicePlatform (volumes, the scan, the
+// watchers, the start-up wait, the window notification), so the whole life cycle runs in tests
+// with fakes, and in the program with system_service_platform().
+//
+// Lock order, everywhere: the deferred_changes mutex, then the completed_roots mutex (taken and
+// released inside), then the index lock.
+#pragma once
+
+#include <atomic>
+#include <condition_variable>
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <mutex>
+#include <optional>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "index/changes.h"
+#include "index/index.h"
+#include "index/scan.h"
+#include "index/volume_table.h"
+
+namespace norvik {
+
+// Posted to the main window when the index changed; wParam is an IndexChange, lParam 0.
+inline constexpr unsigned WM_APP_INDEX_CHANGED = 0x800A;
+
+// What the window should do about a change: search again at once (1: the index was loaded, or a
+// root's scan ended) or after a debounce (0: a rescan started, or a watcher batch was applied).
+enum class IndexChange : uintptr_t { Debounced = 0, Now = 1 };
+
+// What became of a watcher's batch.
+enum class BatchOutcome {
+    Applied,   // applied to the root's table under the write lock
+    HeldBack,  // the root is being rescanned; the rescan applies it before it publishes
+    NoTable,   // no table has this root; nothing changed
+};
+
+class IndexService;
+
+// The system as the service sees it. Every member but batch_handled must be set.
+struct ServicePlatform {
+    std::function<std::vector<std::string>()> list_volumes;
+    // Builds a root's table; nothing when the scan stopped because the program is quitting.
+    std::function<std::optional<VolumeTable>(const std::string& root, const ScanOptions& options)>
+        scan_root;
+    std::function<unsigned(size_t roots)> worker_count;
+    // Starts watching the roots not watched yet; their batches go to service.
+    std::function<void(IndexService& service, const std::vector<std::string>& roots)> watch_roots;
+    // The 90 seconds a start at logon waits before refreshing the known drives.
+    std::function<void()> wait_before_refresh;
+    // Posts WM_APP_INDEX_CHANGED; a failure is ignored.
+    std::function<void(IndexChange)> notify;
+    // Optional: told about every watcher batch after it was handled (norvik-cli watch prints it).
+    std::function<void(const std::string& root, const std::vector<Change>& batch, BatchOutcome)>
+        batch_handled;
+};
+
+struct ServiceOptions {
+    std::string index_file;  // empty: index_path()
+    // The process-wide values unless a test or a tool brings its own.
+    std::atomic<uint64_t>* items_read = &norvik::items_read;
+    std::atomic<bool>* exit_requested = &norvik::exit_requested;
+    std::atomic<bool>* index_dirty = nullptr;  // nullptr: norvik::index_dirty
+};
+
+// The saved tables whose root is one of the current roots, in root order, one per root (a file
+// naming a root twice keeps the first).
+std::vector<VolumeTable> keep_current_tables(std::vector<VolumeTable> saved,
+                                             const std::vector<std::string>& current_roots);
+
+class IndexService {
+  public:
+    IndexService(Index& index, ServicePlatform platform, ServiceOptions options = {});
+    // Starts no more rescans, waits for the ones running, then stops the watchers it started.
+    // The program never destroys its service; tests do.
+    ~IndexService();
+    IndexService(const IndexService&) = delete;
+    IndexService& operator=(const IndexService&) = delete;
+
+    // The body of the index service thread: load, publish, then build or refresh (with `tray`,
+    // watch first, scan new drives at once and refresh the rest after the wait). Returns when
+    // its start-up work is done.
+    void run_index_service(bool tray);
+
+    // Scans the roots together and returns when each was published or dropped. A root already
+    // being rescanned is left to that rescan.
+    void rescan(std::vector<std::string> roots, bool background);
+
+    // rescan(list_volumes(), background) on a detached thread: "Rebuild the file list" and F5.
+    // False when the thread could not be started or the service is shutting down.
+    bool rebuild_all();
+    // rescan({root}, background) on a detached thread: a watcher that lost events or failed.
+    bool request_rescan(const std::string& root);
+
+    // The last step of a root's scan: replays the held-back changes into table and swaps it in
+    // for the root's old table (or inserts it). Nothing: the scan was stopped; the held-back
+    // changes are dropped with it.
+    void publish_table(const std::string& root, std::optional<VolumeTable> table);
+
+    // A watcher's batch for root: held back while the root is rescanned, else applied to its
+    // table in one write-locked step; then index_generation goes up and the window is told.
+    BatchOutcome apply_watcher_batch(const std::string& root, std::vector<Change> batch);
+
+    // Blocks until every rescan started by rebuild_all and request_rescan has ended. The
+    // threads stay detached; this only counts them (tests, tools).
+    void wait_for_rescans();
+
+    // State the window reads without locks.
+    std::atomic<bool> index_ready{false};
+    std::atomic<uint64_t> scans_in_progress{0};
+    std::atomic<uint64_t> index_generation{0};
+
+    Index& index() { return index_; }
+    uint64_t items_read() const { return options_.items_read->load(); }
+    bool index_dirty() const { return options_.index_dirty->load(); }
+    const std::string& index_file() const { return index_file_; }
+    // A copy of completed_roots: roots whose scan was published during this run.
+    std::set<std::string> completed_roots() const;
+    // True while root has an entry in deferred_changes (a rescan of it is running).
+    bool is_rescanning(const std::string& root) const;
+
+  private:
+    bool start_detached(std::function<void()> work);
+    void scan_and_publish(const std::string& root, unsigned workers, bool background);
+    void notify(IndexChange change);
+
+    Index& index_;
+    ServicePlatform platform_;
+    ServiceOptions options_;
+    std::string index_file_;
+
+    // deferred_changes: root -> batches held back while that root is rescanned, in arrival
+    // order. An entry exists exactly while the root is rescanned. Locked before the index lock.
+    mutable std::mutex deferred_mutex_;
+    std::map<std::string, std::vector<Change>> deferred_changes_;
+
+    mutable std::mutex completed_mutex_;
+    std::set<std::string> completed_roots_;
+
+    // Detached rescan threads still running, for wait_for_rescans and the destructor.
+    std::mutex threads_mutex_;
+    std::condition_variable threads_done_;
+    size_t running_threads_ = 0;
+    bool closing_ = false;
+};
+
+// The platform's own pieces: list_volumes, scan_root and worker_count of the drive scan, the
+// system watchers (ReadDirectoryChangesW on Windows; none natively), the 90-second wait on a
+// high-resolution waitable timer with Sleep as the fallback, and `notify` as given (start-up
+// passes one that posts WM_APP_INDEX_CHANGED to the main window).
+ServicePlatform system_service_platform(std::function<void(IndexChange)> notify);
+
+// Waits milliseconds on a high-resolution waitable timer (Windows) or a sleep (natively); false
+// when the timer could not be made, set or waited for.
+[[nodiscard]] bool wait_high_resolution(uint32_t milliseconds);
+
+// The wait of a start at logon: 90 seconds with wait_high_resolution, or Sleep(90,000) when that
+// fails.
+void wait_refresh_delay();
+
+// Posts WM_APP_INDEX_CHANGED with change as wParam to window (an HWND) when it is set (Windows);
+// does nothing natively or when window is null. A failed post is ignored.
+void post_index_changed(void* window, IndexChange change);
+
+}  // namespace norvik

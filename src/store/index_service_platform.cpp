@@ -1,0 +1,65 @@
+#include <memory>
+#include <mutex>
+
+#include "index/scan.h"
+#include "index/volumes.h"
+#include "store/index_service.h"
+#include "watch/watcher.h"
+
+namespace norvik {
+
+namespace {
+
+// The watched-root set and the system watchers of one service, made when it first asks to
+// watch something: their batches and rescan requests go to that service.
+class ServiceWatchers {
+  public:
+    void watch(IndexService& service, const std::vector<std::string>& roots) {
+        {
+            std::lock_guard lock(mutex_);
+            if (!watched_) {
+                WatchSink sink;
+                sink.deliver = [&service](const std::string& root, std::vector<Change> batch) {
+                    service.apply_watcher_batch(root, std::move(batch));
+                };
+                sink.request_rescan = [&service](const std::string& root) {
+                    // A rescan that cannot be started leaves the table as it is until the
+                    // next one; the watcher goes on either way.
+                    (void)service.request_rescan(root);
+                };
+                system_ = std::make_unique<SystemWatchers>(std::move(sink));
+                watched_ = std::make_unique<WatchedRoots>(
+                    [system = system_.get()](const std::string& root) {
+                        return system->start(root);
+                    });
+            }
+        }
+        watched_->watch_roots(roots);
+    }
+
+  private:
+    std::mutex mutex_;
+    std::unique_ptr<SystemWatchers> system_;  // outlives watched_, which starts its watchers
+    std::unique_ptr<WatchedRoots> watched_;
+};
+
+}  // namespace
+
+ServicePlatform system_service_platform(std::function<void(IndexChange)> notify) {
+    ServicePlatform platform;
+    platform.list_volumes = [] { return list_volumes(); };
+    platform.scan_root = [](const std::string& root, const ScanOptions& options) {
+        return scan_root(root, options);
+    };
+    platform.worker_count = [](size_t roots) { return worker_count(roots); };
+    auto watchers = std::make_shared<ServiceWatchers>();
+    platform.watch_roots = [watchers](IndexService& service,
+                                      const std::vector<std::string>& roots) {
+        watchers->watch(service, roots);
+    };
+    platform.wait_before_refresh = wait_refresh_delay;
+    platform.notify = std::move(notify);
+    return platform;
+}
+
+}  // namespace norvik

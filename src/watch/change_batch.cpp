@@ -1,0 +1,94 @@
+#include "watch/change_batch.h"
+
+namespace norvik {
+
+namespace {
+
+bool is_folder(const std::optional<FileFacts>& facts) {
+    return facts && (facts->attributes & ATTRIBUTE_DIRECTORY);
+}
+
+// A repeat of the event just before it (several "modified" for one write). An event after a
+// new-name half is kept: that half was consumed by its rename, or stands for an added item.
+bool repeats_previous(const std::vector<RawEvent>& events, size_t i) {
+    if (i == 0) return false;
+    const RawEvent& before = events[i - 1];
+    return before.action != ACTION_RENAMED_NEW_NAME && before.action == events[i].action &&
+           before.name == events[i].name;
+}
+
+}  // namespace
+
+std::string event_full_path(std::string_view root, std::string_view relative) {
+    while (!root.empty() && root.back() == '\\')
+        root.remove_suffix(1);
+    std::string full;
+    full.reserve(root.size() + 1 + relative.size());
+    full += root;
+    full += '\\';
+    full += relative;
+    return full;
+}
+
+std::vector<Change> build_batch(std::string_view root, const std::vector<RawEvent>& events,
+                                const FactReader& read_facts, const SubtreeWalker& walk) {
+    std::vector<Change> batch;
+    auto walk_if_folder = [&](const std::optional<FileFacts>& facts, const std::string& full,
+                              const std::string& relative) {
+        return is_folder(facts) ? walk(full, relative) : std::vector<WalkedItem>{};
+    };
+
+    for (size_t i = 0; i < events.size(); ++i) {
+        const RawEvent& event = events[i];
+        if (repeats_previous(events, i)) continue;
+        switch (event.action) {
+            case ACTION_ADDED:
+            case ACTION_RENAMED_NEW_NAME: {
+                // A new name without its old half: the item arrived from outside the root.
+                if (has_excluded_component(event.name)) break;
+                std::string full = event_full_path(root, event.name);
+                std::optional<FileFacts> facts = read_facts(full);
+                std::vector<WalkedItem> walked = walk_if_folder(facts, full, event.name);
+                batch.push_back(Change::added(event.name, facts, std::move(walked)));
+                break;
+            }
+            case ACTION_REMOVED:
+                if (!has_excluded_component(event.name))
+                    batch.push_back(Change::removed(event.name));
+                break;
+            case ACTION_MODIFIED:
+                if (!has_excluded_component(event.name))
+                    batch.push_back(Change::modified(
+                        event.name, read_facts(event_full_path(root, event.name))));
+                break;
+            case ACTION_RENAMED_OLD_NAME: {
+                bool old_excluded = has_excluded_component(event.name);
+                bool paired =
+                    i + 1 < events.size() && events[i + 1].action == ACTION_RENAMED_NEW_NAME;
+                if (!paired) {
+                    // The item left for a place outside the root.
+                    if (!old_excluded) batch.push_back(Change::removed(event.name));
+                    break;
+                }
+                const std::string& new_name = events[++i].name;
+                bool new_excluded = has_excluded_component(new_name);
+                if (old_excluded && new_excluded) break;
+                // Into the Recycle Bin: the table only removes the old item, so no file call.
+                std::string full = event_full_path(root, new_name);
+                std::optional<FileFacts> facts;
+                if (!new_excluded) facts = read_facts(full);
+                // Out of the Recycle Bin: the old item is not in the table, so the rename adds
+                // the folder, and needs what is inside it.
+                std::vector<WalkedItem> walked;
+                if (old_excluded) walked = walk_if_folder(facts, full, new_name);
+                batch.push_back(Change::renamed(event.name, new_name, facts, std::move(walked)));
+                break;
+            }
+            default:
+                break;  // an action this program does not know
+        }
+    }
+    return batch;
+}
+
+}  // namespace norvik

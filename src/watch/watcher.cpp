@@ -1,0 +1,56 @@
+#include "watch/watcher.h"
+
+#include <algorithm>
+#include <utility>
+
+namespace norvik {
+
+ReadOutcome classify_read(bool succeeded, uint32_t bytes, uint32_t error) {
+    if (succeeded) {
+        if (bytes == 0) return {ReadStatus::Lost, 0};
+        return {ReadStatus::Events, bytes};
+    }
+    if (error == ERROR_NOTIFY_ENUM_DIR_CODE) return {ReadStatus::Lost, 0};
+    return {ReadStatus::Failed, 0};
+}
+
+void run_watcher(const std::string& root, const WatcherIo& io, const WatchSink& sink,
+                 std::span<std::byte> buffer) {
+    while (true) {
+        ReadOutcome outcome = io.read(buffer);
+        switch (outcome.status) {
+            case ReadStatus::Stopped:
+                return;
+            case ReadStatus::Failed:
+                sink.request_rescan(root);
+                return;
+            case ReadStatus::Lost:
+                // Watching goes on; the rescan brings back what was missed.
+                sink.request_rescan(root);
+                continue;
+            case ReadStatus::Events:
+                break;
+        }
+        // A read never claims more than the buffer it was given.
+        size_t bytes = std::min(outcome.bytes, buffer.size());
+        std::vector<RawEvent> events = parse_notify_records(buffer.first(bytes));
+        // Facts and subtree walks happen here, on the watcher thread, with no lock held.
+        std::vector<Change> batch = build_batch(root, events, io.read_facts, io.walk);
+        if (!batch.empty()) sink.deliver(root, std::move(batch));
+    }
+}
+
+void WatchedRoots::watch_roots(const std::vector<std::string>& roots) {
+    std::lock_guard lock(mutex_);
+    for (const std::string& root : roots) {
+        if (watched_.contains(root)) continue;
+        if (start_(root)) watched_.insert(root);
+    }
+}
+
+bool WatchedRoots::contains(const std::string& root) const {
+    std::lock_guard lock(mutex_);
+    return watched_.contains(root);
+}
+
+}  // namespace norvik
