@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <ostream>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -10,6 +11,15 @@
 #include "query/match.h"
 #include "query/order.h"
 #include "query/query.h"
+
+namespace norvik {
+
+// gtest prints hits as "table:entry" (with "^" when at_start) in failure messages.
+inline void PrintTo(const Hit& hit, std::ostream* out) {
+    *out << int{hit.table} << ':' << hit.entry << (hit.at_start ? "^" : "");
+}
+
+}  // namespace norvik
 
 namespace norvik::testing {
 

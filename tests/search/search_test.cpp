@@ -1,0 +1,214 @@
+#include "search/search.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "kinds/kinds.h"
+#include "query/test_tables.h"
+
+namespace norvik {
+namespace {
+
+using testing::add_file;
+using testing::add_folder;
+
+TEST(SearchThreadCountTest, FromProcessorCount) {
+    struct Case {
+        unsigned processors;
+        unsigned threads;
+    };
+    const Case cases[] = {{0, 4}, {1, 1}, {2, 2}, {15, 15}, {16, 16}, {32, 16}, {1024, 16}};
+    for (const Case& c : cases)
+        EXPECT_EQ(search_thread_count(c.processors), c.threads);
+}
+
+// A table of `count` entries: the root and count - 1 files named f<i>.
+VolumeTable numbered_table(std::string root, uint32_t count) {
+    VolumeTable table = VolumeTable::with_root(std::move(root));
+    for (uint32_t i = 1; i < count; ++i)
+        add_file(table, 0, "f" + std::to_string(i), i);
+    return table;
+}
+
+TEST(BuildChunksTest, ChunksOfEveryTableFromEntryOne) {
+    std::vector<VolumeTable> tables;
+    tables.push_back(numbered_table("A:\\", 40000));
+    tables.push_back(numbered_table("B:\\", 1));  // only its root: no chunk
+    tables.push_back(numbered_table("C:\\", 2));
+    tables.push_back(numbered_table("D:\\", 32769));
+    tables.push_back(numbered_table("E:\\", 32770));
+    EXPECT_EQ(build_chunks(tables), (std::vector<Chunk>{{0, 1, 32769},
+                                                        {0, 32769, 40000},
+                                                        {2, 1, 2},
+                                                        {3, 1, 32769},
+                                                        {4, 1, 32769},
+                                                        {4, 32769, 32770}}));
+    EXPECT_TRUE(build_chunks({}).empty());
+}
+
+TEST(SearchChunksTest, ClaimsEveryChunkThenStops) {
+    std::vector<VolumeTable> tables;
+    tables.push_back(numbered_table("A:\\", 70000));
+    auto query = parse("f1", false, 0);
+    std::vector<Chunk> chunks = build_chunks(tables);
+    ASSERT_EQ(chunks.size(), 3u);
+    std::atomic<size_t> next{0};
+    std::atomic<uint64_t> counter{5};
+    auto hits = search_chunks(*query, chunks, next, Generation{&counter, 5}, tables);
+    ASSERT_TRUE(hits.has_value());
+    EXPECT_GE(next.load(), chunks.size());
+    // f1, f10-f19, f100-f199, f1000-f1999, f10000-f19999: 11,111 names.
+    EXPECT_EQ(hits->size(), 11111u);
+
+    std::atomic<size_t> again{0};
+    counter = 6;  // superseded: nothing comes back, and only one chunk was claimed
+    EXPECT_FALSE(search_chunks(*query, chunks, again, Generation{&counter, 5}, tables));
+    EXPECT_EQ(again.load(), 1u);
+}
+
+SearchRequest request_for(std::string text, SortColumn column = SortColumn::Relevance,
+                          bool descending = false, uint8_t filter = 0) {
+    SearchRequest request;
+    request.text = std::move(text);
+    request.generation = 1;
+    request.sort_column = static_cast<uint8_t>(column);
+    request.descending = descending;
+    request.filter = filter;
+    return request;
+}
+
+std::vector<Hit> expected_hits(const std::vector<VolumeTable>& tables,
+                               const SearchRequest& request) {
+    auto query = parse(request.text, request.composing, request.filter);
+    std::vector<Hit> hits = testing::match_all_entries(*query, tables);
+    sort_hits(hits, static_cast<SortColumn>(request.sort_column), request.descending, tables);
+    return hits;
+}
+
+// Several threads over many chunks find what one straightforward pass finds, in the same order.
+TEST(ExecuteSearchTest, ThreadsAgreeWithOnePass) {
+    std::vector<VolumeTable> tables;
+    tables.push_back(numbered_table("A:\\", 100000));
+    tables.push_back(numbered_table("B:\\", 40000));
+    tables[0].table_id = 7;
+    tables[1].table_id = 9;
+    for (SortColumn column : {SortColumn::Relevance, SortColumn::Name, SortColumn::DateModified}) {
+        SearchRequest request = request_for("f2", column, true);
+        const std::vector<Hit> expected = expected_hits(tables, request);
+        for (unsigned threads : {1u, 2u, 3u, 16u}) {
+            SCOPED_TRACE(threads);
+            auto result = execute_search(tables, parse(request.text, false, 0), request, threads,
+                                         Generation{});
+            ASSERT_TRUE(result.has_value());
+            EXPECT_EQ(result->hits, expected);
+            EXPECT_EQ(result->table_ids, (std::vector<uint32_t>{7, 9}));
+            EXPECT_EQ(result->sort_column, static_cast<uint8_t>(column));
+            EXPECT_TRUE(result->descending);
+            EXPECT_EQ(result->generation, 1u);
+            ASSERT_NE(result->query, nullptr);
+            EXPECT_EQ(result->query->terms.size(), 1u);
+        }
+    }
+}
+
+TEST(ExecuteSearchTest, EntryZeroIsNeverAHit) {
+    std::vector<VolumeTable> tables;
+    tables.push_back(VolumeTable::with_root("report\\"));  // a root whose name matches
+    add_file(tables[0], 0, "report.txt");
+    for (const char* text : {"report", "?*", "r*"}) {
+        SCOPED_TRACE(text);
+        SearchRequest request = request_for(text);
+        auto result = execute_search(tables, parse(text, false, 0), request, 2, Generation{});
+        ASSERT_TRUE(result.has_value());
+        const bool text_term = text[0] == 'r' && text[1] == 'e';  // wildcards never at_start
+        EXPECT_EQ(result->hits, (std::vector<Hit>{{1, 0, text_term}}));
+    }
+    SearchRequest folders = request_for("", SortColumn::Relevance, false, TAB_FOLDERS);
+    auto result = execute_search(tables, parse("", false, TAB_FOLDERS), folders, 2, Generation{});
+    ASSERT_TRUE(result.has_value());
+    EXPECT_TRUE(result->hits.empty());
+}
+
+TEST(ExecuteSearchTest, EmptyQueryGivesAnEmptyResult) {
+    std::vector<VolumeTable> tables;
+    tables.push_back(numbered_table("A:\\", 100));
+    tables[0].table_id = 3;
+    for (const char* text : {"", "   ", "* ext:"}) {
+        SearchRequest request = request_for(text);
+        auto result = execute_search(tables, parse(text, false, 0), request, 4, Generation{});
+        ASSERT_TRUE(result.has_value());
+        EXPECT_TRUE(result->hits.empty());
+        EXPECT_EQ(result->table_ids, std::vector<uint32_t>{3});
+        ASSERT_NE(result->query, nullptr);
+        EXPECT_TRUE(is_empty(*result->query));
+    }
+}
+
+TEST(ExecuteSearchTest, SupersededSearchDeliversNothing) {
+    std::vector<VolumeTable> tables;
+    tables.push_back(numbered_table("A:\\", 50000));
+    std::atomic<uint64_t> counter{2};
+    for (SortColumn column : {SortColumn::Relevance, SortColumn::Folder}) {
+        SearchRequest request = request_for("f", column);
+        EXPECT_FALSE(
+            execute_search(tables, parse("f", false, 0), request, 2, Generation{&counter, 1})
+                .has_value());
+        EXPECT_TRUE(
+            execute_search(tables, parse("f", false, 0), request, 2, Generation{&counter, 2})
+                .has_value());
+    }
+}
+
+TEST(ExecuteSearchTest, UnknownSortColumnFallsBackToRelevance) {
+    std::vector<VolumeTable> tables;
+    tables.push_back(numbered_table("A:\\", 50));
+    SearchRequest request = request_for("f", SortColumn::Relevance);
+    request.sort_column = 77;
+    auto result = execute_search(tables, parse("f", false, 0), request, 1, Generation{});
+    ASSERT_TRUE(result.has_value());
+    request.sort_column = 0;
+    EXPECT_EQ(result->hits, expected_hits(tables, request));
+}
+
+// The command-line entry point: with the Folders filter, no text and relevance order, every
+// folder but the drive roots, newest first.
+TEST(RunSearchTest, FoldersNewestFirst) {
+    Index index;
+    VolumeTable c = VolumeTable::with_root("C:\\");
+    uint32_t users = add_folder(c, 0, "Users", 100);
+    add_folder(c, users, "me", 300);
+    add_file(c, users, "notes.txt", 500);
+    VolumeTable d = VolumeTable::with_root("D:\\");
+    add_folder(d, 0, "Backup", 200);
+    index.replace_or_insert(std::move(c));
+    index.replace_or_insert(std::move(d));
+
+    SearchRequest request = request_for("", SortColumn::Relevance, false, TAB_FOLDERS);
+    request.generation = 42;
+    SearchResult result = run_search(index, request, 2);
+    std::vector<std::string> names;
+    for (const Hit& hit : result.hits)
+        names.emplace_back(index.tables[hit.table].stored_name(hit.entry));
+    EXPECT_EQ(names, (std::vector<std::string>{"me", "Backup", "Users"}));
+    EXPECT_EQ(result.generation, 42u);
+    ASSERT_EQ(result.table_ids.size(), 2u);
+    EXPECT_EQ(result.table_ids[0], index.tables[0].table_id);
+    EXPECT_EQ(result.table_ids[1], index.tables[1].table_id);
+
+    SearchResult text = run_search(index, request_for("NOTES"));
+    ASSERT_EQ(text.hits.size(), 1u);
+    EXPECT_TRUE(text.hits[0].at_start);
+}
+
+TEST(ElapsedTest, SecondsAndNanoseconds) {
+    Elapsed e = Elapsed::from(std::chrono::nanoseconds(3'250'000'001));
+    EXPECT_EQ(e.seconds, 3u);
+    EXPECT_EQ(e.nanoseconds, 250'000'001u);
+    EXPECT_EQ(e.duration(), std::chrono::nanoseconds(3'250'000'001));
+    EXPECT_EQ(Elapsed::from(std::chrono::nanoseconds(-5)).seconds, 0u);
+}
+
+}  // namespace
+}  // namespace norvik
