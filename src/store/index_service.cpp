@@ -251,6 +251,11 @@ void IndexService::wait_for_rescans() {
     threads_done_.wait(lock, [this] { return running_threads_ == 0; });
 }
 
+size_t IndexService::rescans_running() {
+    std::lock_guard lock(threads_mutex_);
+    return running_threads_;
+}
+
 std::set<std::string> IndexService::completed_roots() const {
     std::lock_guard lock(completed_mutex_);
     return completed_roots_;

@@ -113,6 +113,8 @@ class IndexService {
     // Blocks until every rescan started by rebuild_all and request_rescan has ended. The
     // threads stay detached; this only counts them (tests, tools).
     void wait_for_rescans();
+    // How many of those are running now.
+    size_t rescans_running();
 
     // State the window reads without locks.
     std::atomic<bool> index_ready{false};
