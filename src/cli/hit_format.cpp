@@ -1,0 +1,124 @@
+#include "cli/hit_format.h"
+
+#include <cstdio>
+#include <vector>
+
+#include <nlohmann/json.hpp>
+
+#include "kinds/kinds.h"
+
+namespace norvik {
+
+std::string printable_path(const VolumeTable& table, uint32_t index) {
+    std::string path = table.root;
+    if (index == 0 || index >= table.size()) return path;
+    bool slashes =
+        table.root.find('/') != std::string::npos && table.root.find('\\') == std::string::npos;
+    char separator = slashes ? '/' : '\\';
+    std::vector<std::string_view> names;
+    for (uint32_t at = index; at != 0 && at < table.size() && names.size() < MAX_PATH_NAMES;
+         at = table.entries[at].parent) {
+        names.push_back(table.display_name(at));
+    }
+    if (!path.empty() && path.back() != separator) path.push_back(separator);
+    for (size_t i = names.size(); i-- > 0;) {
+        path.append(names[i]);
+        if (i > 0) path.push_back(separator);
+    }
+    return path;
+}
+
+std::string_view kind_name(const Entry& entry) {
+    if (entry.is_dir()) return "folder";
+    switch (static_cast<Kind>(entry.kind)) {
+        case Kind::Picture:
+            return "picture";
+        case Kind::Video:
+            return "video";
+        case Kind::Music:
+            return "music";
+        case Kind::Document:
+            return "document";
+        case Kind::Archive:
+            return "archive";
+        case Kind::Program:
+            return "program";
+        case Kind::Temporary:
+            return "temporary";
+        case Kind::Other:
+            break;
+    }
+    return "other";
+}
+
+std::string iso8601_utc(uint32_t seconds) {
+    // Days to a civil date (proleptic Gregorian), after Howard Hinnant's days_from_civil inverse.
+    int64_t days = seconds / 86400;
+    uint32_t rest = seconds % 86400;
+    days += 719468;
+    int64_t era = days / 146097;
+    int64_t day_of_era = days - era * 146097;
+    int64_t year_of_era =
+        (day_of_era - day_of_era / 1460 + day_of_era / 36524 - day_of_era / 146096) / 365;
+    int64_t year = year_of_era + era * 400;
+    int64_t day_of_year = day_of_era - (365 * year_of_era + year_of_era / 4 - year_of_era / 100);
+    int64_t month_index = (5 * day_of_year + 2) / 153;
+    int64_t day = day_of_year - (153 * month_index + 2) / 5 + 1;
+    int64_t month = month_index < 10 ? month_index + 3 : month_index - 9;
+    if (month <= 2) ++year;
+    char text[32];
+    std::snprintf(text, sizeof text, "%04lld-%02lld-%02lldT%02u:%02u:%02uZ",
+                  static_cast<long long>(year), static_cast<long long>(month),
+                  static_cast<long long>(day), rest / 3600, rest / 60 % 60, rest % 60);
+    return text;
+}
+
+HitRow make_row(const VolumeTable& table, uint32_t index, bool at_start) {
+    const Entry& e = table.entries[index];
+    HitRow row;
+    row.path = printable_path(table, index);
+    row.kind = kind_name(e);
+    if (!e.is_dir()) row.size = e.size;
+    row.mtime = e.mtime;
+    row.at_start = at_start;
+    return row;
+}
+
+void append_row(std::string& out, const HitRow& row, OutputFormat format, bool first) {
+    switch (format) {
+        case OutputFormat::Paths:
+            out += row.path;
+            out.push_back('\n');
+            break;
+        case OutputFormat::Tsv:
+            out += row.path;
+            out.push_back('\t');
+            out += row.kind;
+            out.push_back('\t');
+            if (row.size) out += std::to_string(*row.size);
+            out.push_back('\t');
+            out += iso8601_utc(row.mtime);
+            out.push_back('\t');
+            out.push_back(row.at_start ? '1' : '0');
+            out.push_back('\n');
+            break;
+        case OutputFormat::Json: {
+            nlohmann::ordered_json object;
+            object["path"] = row.path;
+            object["kind"] = row.kind;
+            object["size"] = row.size ? nlohmann::ordered_json(*row.size) : nullptr;
+            object["modified"] = iso8601_utc(row.mtime);
+            object["at_start"] = row.at_start;
+            out += first ? "[\n  " : ",\n  ";
+            // Names are valid UTF-8 by construction; replacing keeps a surprise from throwing.
+            out += object.dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace);
+            break;
+        }
+    }
+}
+
+void append_end(std::string& out, OutputFormat format, bool any_rows) {
+    if (format == OutputFormat::Json) out += any_rows ? "\n]\n" : "[]\n";
+}
+
+}  // namespace norvik
