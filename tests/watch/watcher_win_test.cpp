@@ -1,0 +1,227 @@
+// The system watcher on a real folder under Wine (a Z:\ path): files and folders are changed
+// with the file API and the index must follow through ReadDirectoryChangesW, the batch building
+// and the index service, with no rescan. What Wine does not report (see the notes in
+// change_batch_test.cpp's scenarios) is covered by the pure tests instead.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <condition_variable>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <mutex>
+#include <shared_mutex>
+#include <thread>
+
+#include "index/scan.h"
+#include "store/index_service.h"
+#include "support/temp_folder.h"
+#include "watch/watcher.h"
+
+namespace norvik {
+namespace {
+
+using testing::TempFolder;
+using testing::u8path;
+
+class SystemWatcherTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        folder.file("docs/a.txt", "a");
+        folder.file("docs/sub/c.txt", "c");
+        folder.file("pics/p.jpg", "p");
+        root = folder.root();
+        ServicePlatform platform = system_service_platform([this](IndexChange change) {
+            std::lock_guard lock(mutex);
+            notes.push_back(change);
+        });
+        platform.list_volumes = [this] { return std::vector<std::string>{root}; };
+        platform.batch_handled = [this](const std::string&, const std::vector<Change>& batch,
+                                        BatchOutcome outcome) {
+            std::lock_guard lock(mutex);
+            if (outcome == BatchOutcome::Applied) applied += batch.size();
+        };
+        ServiceOptions options;
+        options.index_file = testing::utf8_of(index_folder.path() / "index.bin");
+        options.items_read = &items_read;
+        options.exit_requested = &exit_requested;
+        options.index_dirty = &dirty;
+        service = std::make_unique<IndexService>(index, std::move(platform), options);
+        service->run_index_service(false);  // builds the table and starts the watcher
+        ASSERT_TRUE(service->index_ready.load());
+        prime_wine_watch();
+    }
+
+    void TearDown() override { service.reset(); }
+
+    bool indexed(std::string_view path) {
+        std::shared_lock lock(index.lock);
+        std::optional<size_t> at = index.find(root);
+        return at && index.tables[*at].find_path(path).has_value();
+    }
+    std::optional<Entry> entry(std::string_view path) {
+        std::shared_lock lock(index.lock);
+        std::optional<size_t> at = index.find(root);
+        if (!at) return std::nullopt;
+        std::optional<uint32_t> found = index.tables[*at].find_path(path);
+        if (!found) return std::nullopt;
+        return index.tables[*at].entries[*found];
+    }
+    std::optional<uint32_t> entry_index(std::string_view path) {
+        std::shared_lock lock(index.lock);
+        std::optional<size_t> at = index.find(root);
+        if (!at) return std::nullopt;
+        return index.tables[*at].find_path(path);
+    }
+
+    // Polls the index until condition holds, for up to 10 seconds.
+    [[nodiscard]] bool eventually(const std::function<bool()>& condition) {
+        auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+        while (!condition()) {
+            if (std::chrono::steady_clock::now() > deadline) return false;
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+        return true;
+    }
+
+    // Wine starts watching a folder that existed before the watch only once a handle is opened
+    // in it after the watch started (Windows watches the whole subtree from the first read):
+    // walk the tree, then check with a probe in the deepest folder that changes there arrive.
+    void prime_wine_watch() {
+        for (int attempt = 0; attempt < 20; ++attempt) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+            (void)walk_subtree(root, "");
+            std::string probe = "docs\\sub\\probe" + std::to_string(attempt) + ".txt";
+            folder.file("docs/sub/probe" + std::to_string(attempt) + ".txt", "");
+            auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(500);
+            while (std::chrono::steady_clock::now() < deadline) {
+                if (indexed(probe)) return;
+                std::this_thread::sleep_for(std::chrono::milliseconds(5));
+            }
+        }
+        FAIL() << "changes in existing folders never arrived";
+    }
+
+    size_t rescans() { return service->completed_roots().size(); }
+
+    TempFolder folder;
+    TempFolder index_folder;
+    std::string root;
+    Index index;
+    std::atomic<uint64_t> items_read{0};
+    std::atomic<bool> exit_requested{false};
+    std::atomic<bool> dirty{false};
+    std::mutex mutex;
+    std::vector<IndexChange> notes;
+    size_t applied = 0;
+    std::unique_ptr<IndexService> service;
+};
+
+TEST_F(SystemWatcherTest, CreateWriteRenameMoveDelete) {
+    uint64_t generation = service->index_generation.load();
+    dirty.store(false);
+
+    folder.file("docs/new.txt", "");
+    ASSERT_TRUE(eventually([&] { return indexed("docs\\new.txt"); })) << "create";
+    EXPECT_TRUE(dirty.load());
+    EXPECT_GT(service->index_generation.load(), generation);
+    {
+        std::lock_guard lock(mutex);
+        EXPECT_EQ(notes.back(), IndexChange::Debounced);
+    }
+
+    folder.file("docs/new.txt", std::string(5000, 'x'));
+    ASSERT_TRUE(eventually([&] {
+        std::optional<Entry> e = entry("docs\\new.txt");
+        return e && e->size == 5000;
+    })) << "write";
+
+    uint32_t id = entry_index("docs\\new.txt").value();
+    std::filesystem::rename(folder.path() / "docs/new.txt",
+                            folder.path() / u8path("docs/보고서.txt"));
+    ASSERT_TRUE(eventually([&] { return indexed("docs\\보고서.txt"); })) << "rename";
+    EXPECT_FALSE(indexed("docs\\new.txt"));
+    EXPECT_EQ(entry_index("docs\\보고서.txt"), id) << "a rename keeps the entry";
+
+    std::filesystem::rename(folder.path() / u8path("docs/보고서.txt"),
+                            folder.path() / u8path("pics/보고서.txt"));
+    ASSERT_TRUE(eventually([&] { return indexed("pics\\보고서.txt"); })) << "move";
+    EXPECT_FALSE(indexed("docs\\보고서.txt"));
+
+    std::filesystem::remove(folder.path() / u8path("pics/보고서.txt"));
+    ASSERT_TRUE(eventually([&] { return !indexed("pics\\보고서.txt"); })) << "delete";
+    EXPECT_TRUE(indexed("pics\\p.jpg"));
+    EXPECT_EQ(rescans(), 1u) << "only the start-up scan: everything came through the watcher";
+}
+
+TEST_F(SystemWatcherTest, FolderMovedInWithItsContentsIsWalked) {
+    // Made outside the root, then moved in whole: the system reports the folder alone.
+    TempFolder outside;
+    outside.file("staged/one.txt", "1");
+    outside.file("staged/inner/two.txt", "22");
+    outside.file("staged/inner/deeper/three.txt", "333");
+    std::filesystem::rename(outside.path() / "staged", folder.path() / "docs/arrived");
+    ASSERT_TRUE(eventually([&] { return indexed("docs\\arrived\\inner\\deeper\\three.txt"); }));
+    EXPECT_TRUE(indexed("docs\\arrived\\one.txt"));
+    EXPECT_TRUE(indexed("docs\\arrived\\inner\\two.txt"));
+    EXPECT_EQ(entry("docs\\arrived\\inner\\two.txt")->size, 2u);
+}
+
+TEST_F(SystemWatcherTest, FolderCreatedWithFilesInsideBeforeTheEventIsRead) {
+    folder.folder("made");
+    for (int i = 0; i < 40; ++i)
+        folder.file("made/f" + std::to_string(i) + ".txt", "x");
+    ASSERT_TRUE(eventually([&] {
+        for (int i = 0; i < 40; ++i)
+            if (!indexed("made\\f" + std::to_string(i) + ".txt")) return false;
+        return true;
+    }));
+}
+
+TEST_F(SystemWatcherTest, RenamedFolderKeepsItsEntryAndDescendants) {
+    uint32_t docs = entry_index("docs").value();
+    uint32_t deep = entry_index("docs\\sub\\c.txt").value();
+    std::filesystem::rename(folder.path() / "docs", folder.path() / "Documents");
+    ASSERT_TRUE(eventually([&] { return indexed("Documents"); }));
+    EXPECT_EQ(entry_index("Documents"), docs);
+    EXPECT_EQ(entry_index("Documents\\sub\\c.txt"), deep);
+    EXPECT_FALSE(indexed("docs"));
+}
+
+TEST_F(SystemWatcherTest, RecycleBinRoundTrip) {
+    folder.folder("$Recycle.Bin/S-1-5-21");
+    std::filesystem::rename(folder.path() / "docs", folder.path() / "$Recycle.Bin/S-1-5-21/$R1");
+    ASSERT_TRUE(eventually([&] { return !indexed("docs"); })) << "recycled";
+    EXPECT_FALSE(indexed("$Recycle.Bin"));
+
+    std::filesystem::rename(folder.path() / "$Recycle.Bin/S-1-5-21/$R1", folder.path() / "docs");
+    ASSERT_TRUE(eventually([&] { return indexed("docs\\sub\\c.txt"); })) << "restored whole";
+    EXPECT_TRUE(indexed("docs\\a.txt"));
+}
+
+TEST_F(SystemWatcherTest, SecondWatchOfARootStartsNothing) {
+    // The service asks to watch its roots at every rescan; the set keeps it to one watcher, so
+    // a change arrives once.
+    service->rescan({root}, true);
+    {
+        std::lock_guard lock(mutex);
+        applied = 0;
+    }
+    folder.file("once.txt", "");
+    ASSERT_TRUE(eventually([&] { return indexed("once.txt"); }));
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    std::lock_guard lock(mutex);
+    EXPECT_LE(applied, 2u) << "one Added (and perhaps one Modified), not one per watcher";
+}
+
+TEST(HighResolutionTimer, WaitsAboutAsLongAsAsked) {
+    auto start = std::chrono::steady_clock::now();
+    ASSERT_TRUE(wait_high_resolution(60));
+    auto waited = std::chrono::steady_clock::now() - start;
+    EXPECT_GE(waited, std::chrono::milliseconds(55));
+}
+
+}  // namespace
+}  // namespace norvik
