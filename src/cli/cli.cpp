@@ -8,6 +8,7 @@
 #include <thread>
 
 #include "cli/hit_format.h"
+#include "cli/watch_command.h"
 #include "index/index.h"
 #include "index/scan.h"
 #include "kinds/kinds.h"
@@ -200,6 +201,7 @@ int run_stats(const CliOptions& options, Console& console) {
 }
 
 int run_cli(const std::vector<std::string>& args, Console& console) {
+    if (!args.empty() && args[0] == "watch") return run_watch(args, console);
     std::variant<CliOptions, UsageError> parsed = parse_command_line(args);
     if (const UsageError* error = std::get_if<UsageError>(&parsed)) {
         console.err(std::string(PROGRAM) + error->message + "\n" + std::string(usage_text()));

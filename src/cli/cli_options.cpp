@@ -15,6 +15,7 @@ constexpr std::string_view USAGE =
     "[--composing]\n"
     "                         [--limit N] [--format paths|tsv|json] [--] QUERY...\n"
     "       norvik-cli stats [--index FILE]\n"
+    "       norvik-cli watch [--index FILE] ROOT...   (Windows build)\n"
     "Exit status: 0 done (also with no hits), 2 usage error, 3 index file missing or damaged,\n"
     "1 any other failure.\n";
 
