@@ -52,11 +52,100 @@ inline bool is_lower_letter(uint8_t c) {
     return c >= 'a' && c <= 'z';
 }
 
+// Initial index of each compatibility consonant U+3131-U+314E, -1 for the clusters (which cannot
+// begin a syllable): INITIALS read backwards, spelled out for the matcher's inner loop.
+constexpr int8_t CONSONANT_INITIAL[30] = {0,  1, -1, 2, -1, -1, 3,  4,  5,  -1, -1, -1, -1, -1, -1,
+                                          -1, 6, 7,  8, -1, 9,  10, 11, 12, 13, 14, 15, 16, 17, 18};
+
 // The initial index of a name char, or -1. Syllables by arithmetic; lone consonants by table.
 inline int initial_of(char32_t c) {
     if (is_syllable(c)) return static_cast<int>((c - SYLLABLE_FIRST) / 588);
-    if (is_compat_consonant(c)) return initial_index(c).value_or(-1);
+    if (is_compat_consonant(c)) return CONSONANT_INITIAL[c - JAMO_CONSONANT_FIRST];
     return -1;
+}
+
+// The name char at name[pos] (see name_char), advancing pos past its bytes. ASCII and
+// three-byte characters (Hangul among them) are decoded here; anything else, and any malformed
+// sequence, by decode_utf8.
+[[gnu::always_inline]] inline char32_t read_name_char(std::string_view name, size_t& pos) {
+    const uint8_t byte = static_cast<uint8_t>(name[pos]);
+    if (byte < 0x80) {
+        ++pos;
+        return FOLD[byte];
+    }
+    if ((byte & 0xF0) == 0xE0 && pos + 2 < name.size()) {
+        const uint8_t b1 = static_cast<uint8_t>(name[pos + 1]);
+        const uint8_t b2 = static_cast<uint8_t>(name[pos + 2]);
+        const char32_t c =
+            (char32_t{byte & 0x0Fu} << 12) | (char32_t{b1 & 0x3Fu} << 6) | (b2 & 0x3Fu);
+        if ((b1 & 0xC0) == 0x80 && (b2 & 0xC0) == 0x80 && c >= 0x800 &&
+            (c < 0xD800 || c > 0xDFFF)) {
+            pos += 3;
+            return is_hangul(c) ? c : name_char(c);
+        }
+    }
+    return name_char(decode_utf8(name, pos));
+}
+
+// Where a pattern is matched: name chars already decoded (positions are indexes), or a stored
+// name decoded as the match goes (positions are byte offsets), which spares decoding the rest of
+// a name once the pattern has failed at every start.
+struct DecodedChars {
+    std::u32string_view chars;
+    bool read(size_t& pos, char32_t& c) const {
+        if (pos >= chars.size()) return false;
+        c = chars[pos++];
+        return true;
+    }
+};
+
+struct StoredChars {
+    std::string_view name;
+    bool read(size_t& pos, char32_t& c) const {
+        if (pos >= name.size()) return false;
+        c = read_name_char(name, pos);
+        return true;
+    }
+};
+
+// Whether element matches the name char c read just before pos; an element that needs a second
+// character reads it, advancing pos.
+template <class Chars>
+[[gnu::always_inline]] inline bool element_match(const PatternElement& element, char32_t c,
+                                                 const Chars& chars, size_t& pos) {
+    char32_t next;
+    switch (element.kind) {
+        case ElementKind::Literal:
+            return c == element.character;
+        case ElementKind::Initial:
+            return initial_of(c) == element.initial;
+        case ElementKind::OpenSyllable:
+            if (c == element.character) return true;
+            return c == element.open && chars.read(pos, next) &&
+                   initial_of(next) == element.initial;
+        case ElementKind::Cluster:
+            if (c == element.character) return true;
+            return initial_of(c) == element.initial && chars.read(pos, next) &&
+                   initial_of(next) == element.second_initial;
+    }
+    return false;
+}
+
+// The leftmost match of pattern: (start, end) positions, end exclusive.
+template <class Chars>
+std::optional<std::pair<size_t, size_t>> find_pattern(const JamoPattern& pattern, Chars chars) {
+    if (pattern.empty()) return std::pair<size_t, size_t>{0, 0};
+    for (size_t start = 0;;) {
+        size_t pos = start;
+        char32_t c;
+        if (!chars.read(pos, c)) return std::nullopt;
+        const size_t next_start = pos;
+        bool matched = element_match(pattern[0], c, chars, pos);
+        for (size_t e = 1; matched && e < pattern.size(); ++e)
+            matched = chars.read(pos, c) && element_match(pattern[e], c, chars, pos);
+        if (matched) return std::pair<size_t, size_t>{start, pos};
+        start = next_start;
+    }
 }
 
 bool filter_admits(uint8_t filter, const Entry& entry) {
@@ -83,6 +172,19 @@ bool filter_admits(uint8_t filter, const Entry& entry) {
 bool extension_admits(const Query& query, const Entry& entry, std::string_view name,
                       MatchScratch& scratch) {
     if (entry.is_dir()) return false;
+    if (!(entry.flags & FLAG_UNICODE_UPPER)) {
+        // The extension keeps its length when lowered, so each wanted one is checked in place:
+        // a dot just before it that is not the first byte. A wanted extension holding a dot can
+        // never follow the last dot of a name, so it is passed over.
+        for (const std::string& wanted : query.extensions) {
+            const size_t length = wanted.size();
+            if (name.size() < length + 2 || name[name.size() - length - 1] != '.') continue;
+            if (equal_folded(name.data() + name.size() - length, wanted.data(), length) &&
+                wanted.find('.') == std::string::npos)
+                return true;
+        }
+        return false;
+    }
     size_t dot = name.rfind('.');
     if (dot == std::string_view::npos || dot == 0) return false;
     std::string_view extension = name.substr(dot + 1);
@@ -93,7 +195,7 @@ bool extension_admits(const Query& query, const Entry& entry, std::string_view n
     }
     // The wanted extensions went through the full lowercase mapping; an extension with uppercase
     // non-ASCII letters must too, or typing it exactly as named would not find it.
-    if ((entry.flags & FLAG_UNICODE_UPPER) && !is_ascii(extension)) {
+    if (!is_ascii(extension)) {
         scratch.lowered.clear();
         append_lower_full(scratch.lowered, extension);
         for (const std::string& wanted : query.extensions) {
@@ -103,32 +205,74 @@ bool extension_admits(const Query& query, const Entry& entry, std::string_view n
     return false;
 }
 
+// How far the block search runs past the end of a name, so that one call answers the names
+// that follow it in the arena.
+constexpr size_t CURSOR_WINDOW = 2048;
+
+// First occurrence of needle (folded search) inside the name at arena[offset, offset + length),
+// relative to offset, or npos. With a cursor, the search result is remembered: names of a table
+// lie in its arena in entry order, so the next entries' names are mostly answered by the
+// remembered occurrence, and the arena is scanned about once per range instead of once per name.
+[[gnu::always_inline]] inline size_t find_in_name(const char* arena, size_t arena_size,
+                                                  size_t offset, size_t length,
+                                                  std::string_view needle, ArenaCursor* cursor) {
+    const size_t m = needle.size();
+    if (m > length) return std::string_view::npos;
+    if (cursor == nullptr) return find_folded(arena + offset, length, arena_size - offset, needle);
+
+    const size_t last = offset + length - m;  // the last start inside the name
+    const bool covered = cursor->from <= offset && offset <= cursor->until &&
+                         (cursor->found || last < cursor->until);
+    if (!covered) {
+        // Looking ahead pays only when moving forward; a name found back in the arena (renamed
+        // entries keep their new names at its end) is searched alone.
+        size_t window_last = last;
+        if (offset >= cursor->from)
+            window_last = std::max(last, std::min(offset + CURSOR_WINDOW, arena_size - m));
+        size_t at =
+            find_folded(arena + offset, window_last - offset + m, arena_size - offset, needle);
+        cursor->from = offset;
+        cursor->found = at != std::string_view::npos;
+        cursor->until = cursor->found ? offset + at : window_last + 1;
+    }
+    if (cursor->found && cursor->until <= last) return cursor->until - offset;
+    return std::string_view::npos;
+}
+
 // Search state of one entry: the name chars are decoded at most once, when a term needs them.
 struct EntryView {
     const Entry& entry;
+    const char* arena;
+    size_t arena_size;
     std::string_view name;
-    size_t readable;  // bytes readable from name.data() within the arena
     MatchScratch& scratch;
+    ArenaCursor* cursors;  // two per term, or null when matching a single entry
     bool chars_ready = false;
 
-    const std::u32string& chars() {
+    [[gnu::always_inline]] const std::u32string& chars() {
         if (!chars_ready) {
             name_chars(name, scratch.chars);
             chars_ready = true;
         }
         return scratch.chars;
     }
+
+    [[gnu::always_inline]] size_t find(std::string_view needle, size_t term, size_t which) {
+        return find_in_name(arena, arena_size, entry.name_offset, entry.name_len, needle,
+                            cursors ? &cursors[2 * term + which] : nullptr);
+    }
 };
 
 // The term's match: nothing, or whether it matched at the start of the name.
-std::optional<bool> match_text_term(const TextTerm& term, EntryView& view) {
+[[gnu::always_inline]] inline std::optional<bool> match_text_term(const TextTerm& term, size_t t,
+                                                                  EntryView& view) {
     const uint8_t flags = view.entry.flags;
     if (term.has_hangul && !(flags & FLAG_HANGUL)) return std::nullopt;
     if (term.plain) {
         size_t at;
         if (!(flags & FLAG_UNICODE_UPPER)) {
             // Non-ASCII characters of the name are already lowercase: fold ASCII in place.
-            at = find_folded(view.name.data(), view.name.size(), view.readable, term.lowered);
+            at = view.find(term.lowered, t, 0);
         } else {
             std::string& lowered = view.scratch.lowered;
             lowered.clear();
@@ -136,61 +280,64 @@ std::optional<bool> match_text_term(const TextTerm& term, EntryView& view) {
             at = find_folded(lowered.data(), lowered.size(), lowered.size(), term.lowered);
         }
         if (at != std::string_view::npos) return at == 0;
-    } else if (auto found = match_pattern(term.pattern, view.chars())) {
+    } else if (auto found = find_pattern(term.pattern, StoredChars{view.name})) {
         return found->first == 0;
     }
     if (term.layout_pattern && (flags & FLAG_HANGUL)) {
         if (term.layout_literal) {
             // Only Hangul and ASCII non-letters: no name character lowers into them, so the
             // name's own bytes answer, and byte 0 is character 0.
-            size_t at =
-                find_folded(view.name.data(), view.name.size(), view.readable, term.layout_text);
+            size_t at = view.find(term.layout_text, t, 1);
             if (at != std::string_view::npos) return at == 0;
-        } else if (auto found = match_pattern(*term.layout_pattern, view.chars())) {
+        } else if (auto found = find_pattern(*term.layout_pattern, StoredChars{view.name})) {
             return found->first == 0;
         }
     }
     return std::nullopt;
 }
 
-bool match_wildcard_term(const WildcardTerm& term, EntryView& view) {
+[[gnu::always_inline]] inline bool match_wildcard_term(const WildcardTerm& term, size_t t,
+                                                       EntryView& view) {
     if (term.prefilter && !(view.entry.flags & FLAG_UNICODE_UPPER)) {
-        if (term.literal.size() > view.name.size()) return false;
-        if (find_folded(view.name.data(), view.name.size(), view.readable, term.literal) ==
-            std::string_view::npos)
-            return false;
+        if (view.find(term.literal, t, 0) == std::string_view::npos) return false;
     }
     return glob_match(term.pattern, view.chars());
 }
 
-inline std::optional<Hit> match_one(const Query& query, const VolumeTable& table,
-                                    uint8_t table_position, uint32_t index, MatchScratch& scratch) {
-    const Entry& entry = table.entries[index];
-    if (entry.flags & FLAG_REMOVED) return std::nullopt;
-    if (query.filter != TAB_ALL && !filter_admits(query.filter, entry)) return std::nullopt;
+// The outcome of one entry, kept to a plain integer so the hot loop builds no optional.
+enum Outcome : int { MISS = 0, HIT = 1, HIT_AT_START = 2 };
 
-    const size_t arena = table.names.size();
-    if (size_t{entry.name_offset} + entry.name_len > arena) return std::nullopt;  // damaged
-    EntryView view{entry, std::string_view(table.names.data() + entry.name_offset, entry.name_len),
-                   arena - entry.name_offset, scratch};
+[[gnu::always_inline]] inline Outcome match_one(const Query& query, const VolumeTable& table,
+                                                uint32_t index, MatchScratch& scratch,
+                                                ArenaCursor* cursors) {
+    const Entry& entry = table.entries[index];
+    if (entry.flags & FLAG_REMOVED) return MISS;
+    if (query.filter != TAB_ALL && !filter_admits(query.filter, entry)) return MISS;
+
+    const size_t arena_size = table.names.size();
+    if (size_t{entry.name_offset} + entry.name_len > arena_size) return MISS;  // damaged
+    const char* arena = table.names.data();
+    EntryView view{entry,      arena,
+                   arena_size, std::string_view(arena + entry.name_offset, entry.name_len),
+                   scratch,    cursors};
 
     if (!query.extensions.empty() && !extension_admits(query, entry, view.name, scratch))
-        return std::nullopt;
+        return MISS;
 
     bool at_start = false;
     for (size_t t = 0; t < query.terms.size(); ++t) {
         const Term& term = query.terms[t];
         bool term_at_start = false;
         if (const TextTerm* text = std::get_if<TextTerm>(&term)) {
-            std::optional<bool> found = match_text_term(*text, view);
-            if (!found) return std::nullopt;
+            std::optional<bool> found = match_text_term(*text, t, view);
+            if (!found) return MISS;
             term_at_start = *found;
-        } else if (!match_wildcard_term(std::get<WildcardTerm>(term), view)) {
-            return std::nullopt;
+        } else if (!match_wildcard_term(std::get<WildcardTerm>(term), t, view)) {
+            return MISS;
         }
         if (t == 0) at_start = term_at_start;
     }
-    return Hit{index, table_position, at_start};
+    return at_start ? HIT_AT_START : HIT;
 }
 
 }  // namespace
@@ -239,17 +386,12 @@ char32_t name_char(char32_t c) {
 }
 
 void name_chars(std::string_view name, std::u32string& out) {
-    out.clear();
-    size_t pos = 0;
-    while (pos < name.size()) {
-        uint8_t byte = static_cast<uint8_t>(name[pos]);
-        if (byte < 0x80) {
-            out.push_back(FOLD[byte]);
-            ++pos;
-        } else {
-            out.push_back(name_char(decode_utf8(name, pos)));
-        }
-    }
+    out.resize(name.size());  // a character takes at least one byte
+    char32_t* chars = out.data();
+    size_t count = 0;
+    for (size_t pos = 0; pos < name.size();)
+        chars[count++] = read_name_char(name, pos);
+    out.resize(count);
 }
 
 std::u32string name_chars(std::string_view name) {
@@ -260,50 +402,7 @@ std::u32string name_chars(std::string_view name) {
 
 std::optional<std::pair<size_t, size_t>> match_pattern(const JamoPattern& pattern,
                                                        std::u32string_view chars) {
-    if (pattern.empty()) return std::pair<size_t, size_t>{0, 0};
-    const size_t n = chars.size();
-    for (size_t start = 0; start < n; ++start) {
-        size_t i = start;
-        bool matched = true;
-        for (const PatternElement& element : pattern) {
-            if (i >= n) {
-                matched = false;
-                break;
-            }
-            const char32_t c = chars[i];
-            switch (element.kind) {
-                case ElementKind::Literal:
-                    matched = c == element.character;
-                    i += 1;
-                    break;
-                case ElementKind::Initial:
-                    matched = initial_of(c) == element.initial;
-                    i += 1;
-                    break;
-                case ElementKind::OpenSyllable:
-                    if (c == element.character) {
-                        i += 1;
-                    } else {
-                        matched = c == element.open && i + 1 < n &&
-                                  initial_of(chars[i + 1]) == element.initial;
-                        i += 2;
-                    }
-                    break;
-                case ElementKind::Cluster:
-                    if (c == element.character) {
-                        i += 1;
-                    } else {
-                        matched = initial_of(c) == element.initial && i + 1 < n &&
-                                  initial_of(chars[i + 1]) == element.second_initial;
-                        i += 2;
-                    }
-                    break;
-            }
-            if (!matched) break;
-        }
-        if (matched) return std::pair<size_t, size_t>{start, i};
-    }
-    return std::nullopt;
+    return find_pattern(pattern, DecodedChars{chars});
 }
 
 bool glob_match(std::u32string_view pattern, std::u32string_view chars) {
@@ -333,15 +432,52 @@ bool glob_match(std::u32string_view pattern, std::u32string_view chars) {
 std::optional<Hit> match_entry(const Query& query, const VolumeTable& table, uint8_t table_position,
                                uint32_t index, MatchScratch& scratch) {
     if (index >= table.entries.size()) return std::nullopt;
-    return match_one(query, table, table_position, index, scratch);
+    Outcome outcome = match_one(query, table, index, scratch, nullptr);
+    if (outcome == MISS) return std::nullopt;
+    return Hit{index, table_position, outcome == HIT_AT_START};
 }
 
 void match_range(const Query& query, const VolumeTable& table, uint8_t table_position,
                  uint32_t begin, uint32_t end, MatchScratch& scratch, std::vector<Hit>& hits) {
     end = std::min<uint32_t>(end, table.size());
+    // Fresh cursors for this table's arena: two per term (its text, and its layout text).
+    scratch.cursors.assign(2 * query.terms.size(), ArenaCursor{});
+    ArenaCursor* cursors = scratch.cursors.data();
+    // The cheapest tests are done here, with everything in registers, before match_one: flags
+    // every hit must have (a term holding Hangul rejects names without Hangul, and most names
+    // have none), the filter tab, and the absence of the first plain term from a name that
+    // ASCII folding lowercases completely (the remembered arena search answers most names).
+    uint8_t required = 0;
+    const std::string* needle = nullptr;
+    ArenaCursor* needle_cursor = nullptr;
+    bool needle_has_layout = false;
+    for (size_t t = 0; t < query.terms.size(); ++t) {
+        const TextTerm* text = std::get_if<TextTerm>(&query.terms[t]);
+        if (text == nullptr) continue;
+        if (text->has_hangul) required |= FLAG_HANGUL;
+        if (text->plain && needle == nullptr) {
+            needle = &text->lowered;
+            needle_cursor = &cursors[2 * t];
+            needle_has_layout = text->layout_pattern.has_value();
+        }
+    }
+    // Names that the layout fallback could still match are left to match_one.
+    const uint8_t needle_skip = FLAG_UNICODE_UPPER | (needle_has_layout ? FLAG_HANGUL : 0);
+    const Entry* entries = table.entries.data();
+    const char* arena = table.names.data();
+    const size_t arena_size = table.names.size();
     for (uint32_t i = begin; i < end; ++i) {
-        if (std::optional<Hit> hit = match_one(query, table, table_position, i, scratch))
-            hits.push_back(*hit);
+        const Entry& entry = entries[i];
+        const uint8_t flags = entry.flags;
+        if ((flags & FLAG_REMOVED) || (flags & required) != required) continue;
+        if (query.filter != TAB_ALL && !filter_admits(query.filter, entry)) continue;
+        if (needle != nullptr && !(flags & needle_skip) &&
+            size_t{entry.name_offset} + entry.name_len <= arena_size &&
+            find_in_name(arena, arena_size, entry.name_offset, entry.name_len, *needle,
+                         needle_cursor) == std::string_view::npos)
+            continue;
+        if (Outcome outcome = match_one(query, table, i, scratch, cursors); outcome != MISS)
+            hits.push_back(Hit{i, table_position, outcome == HIT_AT_START});
     }
 }
 

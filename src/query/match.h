@@ -25,6 +25,14 @@ struct Hit {
     bool operator==(const Hit&) const = default;
 };
 
+// Where a needle next occurs in a table's name arena: no occurrence starts in [from, until), and
+// one starts at until when found. Lets match_range scan the arena once for a run of names.
+struct ArenaCursor {
+    size_t from = 1;
+    size_t until = 0;
+    bool found = false;
+};
+
 // Buffers one search thread reuses for every entry, so that matching allocates nothing per
 // entry once they have grown to the longest name seen. Not shared between threads.
 struct MatchScratch {
@@ -32,8 +40,9 @@ struct MatchScratch {
         chars.reserve(64);
         lowered.reserve(64);
     }
-    std::u32string chars;  // name chars
-    std::string lowered;   // full lowercase form of a name
+    std::u32string chars;              // name chars
+    std::string lowered;               // full lowercase form of a name
+    std::vector<ArenaCursor> cursors;  // match_range's, two per term
 };
 
 // The entry's match against query, or nothing. Reads only: safe on any number of threads at once
