@@ -4,6 +4,7 @@
 #pragma once
 
 #include <algorithm>
+#include <atomic>
 #include <cstdint>
 #include <map>
 #include <memory>
@@ -149,7 +150,7 @@ class FakeTree {
     }
 
     int listings() const {
-        return listings_;
+        return listings_->load();
     }
 
   private:
@@ -209,7 +210,7 @@ class FakeTree {
 
     bool list(const NativePath& folder, std::vector<ListedItem>& out) {
         out.clear();
-        ++listings_;
+        ++*listings_;  // workers list folders at the same time
         NativePath base = native_path(root_);
         if (folder.compare(0, base.size(), base) != 0) return false;
         std::string relative = from_native(folder.substr(base.size()));
@@ -230,7 +231,7 @@ class FakeTree {
 
     std::string root_;
     Node root_node_;
-    int listings_ = 0;
+    std::shared_ptr<std::atomic<int>> listings_ = std::make_shared<std::atomic<int>>(0);
 };
 
 // What a table says about the tree, independent of entry order: every live item reachable from
