@@ -205,17 +205,13 @@ bool extension_admits(const Query& query, const Entry& entry, std::string_view n
     return false;
 }
 
-// How far the block search runs past the end of a name, so that one call answers the names
-// that follow it in the arena.
-constexpr size_t CURSOR_WINDOW = 2048;
-
-// First occurrence of needle (folded search) inside the name at arena[offset, offset + length),
-// relative to offset, or npos. With a cursor, the search result is remembered: names of a table
-// lie in its arena in entry order, so the next entries' names are mostly answered by the
-// remembered occurrence, and the arena is scanned about once per range instead of once per name.
-[[gnu::always_inline]] inline size_t find_in_name(const char* arena, size_t arena_size,
-                                                  size_t offset, size_t length,
-                                                  std::string_view needle, ArenaCursor* cursor) {
+// find_in_name, inlined into the matcher's loop. Names of a table lie in its arena in entry
+// order, so the next entries' names are mostly answered by the remembered occurrence, and the
+// arena is scanned about once per range instead of once per name.
+[[gnu::always_inline]] inline size_t find_in_name_at(const char* arena, size_t arena_size,
+                                                     size_t offset, size_t length,
+                                                     std::string_view needle, ArenaCursor* cursor,
+                                                     size_t window = ARENA_WINDOW) {
     const size_t m = needle.size();
     if (m > length) return std::string_view::npos;
     if (cursor == nullptr) return find_folded(arena + offset, length, arena_size - offset, needle);
@@ -228,7 +224,7 @@ constexpr size_t CURSOR_WINDOW = 2048;
         // entries keep their new names at its end) is searched alone.
         size_t window_last = last;
         if (offset >= cursor->from)
-            window_last = std::max(last, std::min(offset + CURSOR_WINDOW, arena_size - m));
+            window_last = std::max(last, std::min(offset + window, arena_size - m));
         size_t at =
             find_folded(arena + offset, window_last - offset + m, arena_size - offset, needle);
         cursor->from = offset;
@@ -258,8 +254,8 @@ struct EntryView {
     }
 
     [[gnu::always_inline]] size_t find(std::string_view needle, size_t term, size_t which) {
-        return find_in_name(arena, arena_size, entry.name_offset, entry.name_len, needle,
-                            cursors ? &cursors[2 * term + which] : nullptr);
+        return find_in_name_at(arena, arena_size, entry.name_offset, entry.name_len, needle,
+                               cursors ? &cursors[2 * term + which] : nullptr);
     }
 };
 
@@ -341,6 +337,12 @@ enum Outcome : int { MISS = 0, HIT = 1, HIT_AT_START = 2 };
 }
 
 }  // namespace
+
+size_t find_in_name(const char* arena, size_t arena_size, size_t offset, size_t length,
+                    std::string_view needle, ArenaCursor* cursor, size_t window) {
+    if (offset > arena_size || length > arena_size - offset) return std::string_view::npos;
+    return find_in_name_at(arena, arena_size, offset, length, needle, cursor, window);
+}
 
 size_t find_folded(const char* hay, size_t n, size_t readable, std::string_view needle) {
     const size_t m = needle.size();
@@ -473,8 +475,8 @@ void match_range(const Query& query, const VolumeTable& table, uint8_t table_pos
         if (query.filter != TAB_ALL && !filter_admits(query.filter, entry)) continue;
         if (needle != nullptr && !(flags & needle_skip) &&
             size_t{entry.name_offset} + entry.name_len <= arena_size &&
-            find_in_name(arena, arena_size, entry.name_offset, entry.name_len, *needle,
-                         needle_cursor) == std::string_view::npos)
+            find_in_name_at(arena, arena_size, entry.name_offset, entry.name_len, *needle,
+                            needle_cursor) == std::string_view::npos)
             continue;
         if (Outcome outcome = match_one(query, table, i, scratch, cursors); outcome != MISS)
             hits.push_back(Hit{i, table_position, outcome == HIT_AT_START});

@@ -33,6 +33,10 @@ struct ArenaCursor {
     bool found = false;
 };
 
+// How far past the end of a name find_in_name searches ahead, so that one block search answers
+// the names that follow in the arena.
+inline constexpr size_t ARENA_WINDOW = 2048;
+
 // Buffers one search thread reuses for every entry, so that matching allocates nothing per
 // entry once they have grown to the longest name seen. Not shared between threads.
 struct MatchScratch {
@@ -75,5 +79,12 @@ std::u32string name_chars(std::string_view name);
 // npos. The first `readable` bytes of hay (readable >= n) may be read: reading past n lets the
 // search compare whole 16-byte blocks; matches starting past n - needle.size() are discarded.
 size_t find_folded(const char* hay, size_t n, size_t readable, std::string_view needle);
+
+// First occurrence of needle (as find_folded) inside the name at arena[offset, offset + length),
+// relative to offset, or npos. With a cursor (fresh for each arena), the search looks up to
+// `window` bytes ahead and remembers what it found, and later calls for names further on in the
+// arena are answered from it. Any order of calls gives the same answers.
+size_t find_in_name(const char* arena, size_t arena_size, size_t offset, size_t length,
+                    std::string_view needle, ArenaCursor* cursor, size_t window = ARENA_WINDOW);
 
 }  // namespace norvik

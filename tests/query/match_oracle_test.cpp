@@ -3,6 +3,7 @@
 // straightforward way over decoded, fully lowercased names.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <optional>
 #include <random>
 #include <string>
@@ -255,6 +256,13 @@ TEST_F(OracleTest, MatcherAgreesWithOracleOnGeneratedNamesAndQueries) {
         names.push_back(name);
         oracle_names.push_back(describe(table.stored_name(table.size() - 1), is_dir));
     }
+    // Renames append the new name at the end of the arena, so names no longer lie in entry
+    // order there: the remembered arena search must notice.
+    for (int i = 0; i < 300; ++i) {
+        uint32_t index = 1 + static_cast<uint32_t>(random_() % (table.size() - 1));
+        table.set_name(index, table.entries[index], random_name());
+        oracle_names[index] = describe(table.stored_name(index), table.entries[index].is_dir());
+    }
     std::vector<VolumeTable> tables;
     tables.push_back(std::move(table));
 
@@ -281,6 +289,20 @@ TEST_F(OracleTest, MatcherAgreesWithOracleOnGeneratedNamesAndQueries) {
         ASSERT_EQ(actual.size(), expected.size());
         for (size_t i = 0; i < actual.size(); ++i) {
             ASSERT_EQ(actual[i], expected[i]) << tables[0].stored_name(expected[i].entry);
+        }
+        // The range matcher, over ranges of random lengths, with one scratch for all of them as
+        // a search thread keeps it.
+        std::vector<Hit> ranged;
+        MatchScratch scratch;
+        for (uint32_t begin = 1; begin < tables[0].size();) {
+            uint32_t end =
+                std::min(tables[0].size(), begin + 1 + static_cast<uint32_t>(random_() % 700));
+            match_range(*query, tables[0], 0, begin, end, scratch, ranged);
+            begin = end;
+        }
+        ASSERT_EQ(ranged.size(), expected.size());
+        for (size_t i = 0; i < ranged.size(); ++i) {
+            ASSERT_EQ(ranged[i], expected[i]) << tables[0].stored_name(expected[i].entry);
         }
         queries_with_hits += !expected.empty();
         total_hits += expected.size();

@@ -411,5 +411,55 @@ TEST(FindFoldedTest, AgreesWithNaiveSearch) {
     }
 }
 
+// Names laid out back to back, asked for in arena order, in random order and again, through one
+// cursor with small look-ahead windows so that window ends fall inside names and right at
+// occurrences: every answer must equal a search of the name alone.
+TEST(FindInNameTest, RememberedSearchAgreesWithSearchingEachName) {
+    std::mt19937 random(314);
+    const std::string alphabet = "abAB.";
+    for (int round = 0; round < 300; ++round) {
+        std::string arena;
+        std::vector<std::pair<size_t, size_t>> names;  // offset, length
+        for (int i = 0, n = 5 + static_cast<int>(random() % 40); i < n; ++i) {
+            size_t length = random() % 9;
+            names.emplace_back(arena.size(), length);
+            for (size_t k = 0; k < length; ++k)
+                arena += alphabet[random() % alphabet.size()];
+        }
+        std::string needle;
+        for (size_t k = 0, m = 1 + random() % 3; k < m; ++k)
+            needle += "ab."[random() % 3];
+        const size_t window = random() % 12;
+
+        std::vector<size_t> order(names.size());
+        for (size_t i = 0; i < order.size(); ++i)
+            order[i] = i;
+        std::vector<size_t> asks = order;
+        std::shuffle(order.begin(), order.end(), random);
+        asks.insert(asks.end(), order.begin(), order.end());
+        asks.insert(asks.end(), asks.begin(), asks.begin() + static_cast<long>(names.size()));
+
+        ArenaCursor cursor;
+        for (size_t i : asks) {
+            auto [offset, length] = names[i];
+            std::string_view name(arena.data() + offset, length);
+            SCOPED_TRACE(::testing::Message() << "arena " << arena << " name " << name << " needle "
+                                              << needle << " window " << window);
+            ASSERT_EQ(
+                find_in_name(arena.data(), arena.size(), offset, length, needle, &cursor, window),
+                naive_find_folded(name, needle));
+        }
+    }
+}
+
+TEST(FindInNameTest, NameOutsideTheArenaIsNotSearched) {
+    const std::string arena = "report";
+    ArenaCursor cursor;
+    EXPECT_EQ(find_in_name(arena.data(), arena.size(), 0, 6, "report", &cursor), 0u);
+    EXPECT_EQ(find_in_name(arena.data(), arena.size(), 2, 6, "port", &cursor),
+              std::string_view::npos);
+    EXPECT_EQ(find_in_name(arena.data(), arena.size(), 7, 0, "", nullptr), std::string_view::npos);
+}
+
 }  // namespace
 }  // namespace norvik
