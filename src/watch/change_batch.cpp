@@ -1,5 +1,7 @@
 #include "watch/change_batch.h"
 
+#include "index/scan.h"
+
 namespace norvik {
 
 namespace {
@@ -30,12 +32,35 @@ std::string event_full_path(std::string_view root, std::string_view relative) {
     return full;
 }
 
-std::vector<Change> build_batch(std::string_view root, const std::vector<RawEvent>& events,
-                                const FactReader& read_facts, const SubtreeWalker& walk) {
-    std::vector<Change> batch;
+std::optional<std::vector<WalkedItem>> walk_arrived_folder(
+    const std::string& full_path, const std::string& relative_path, const ListDirectoryFn& list,
+    const FactReader& read_facts, const std::function<void(std::chrono::milliseconds)>& pause) {
+    NativePath folder = native_path(full_path);
+    std::vector<ListedItem> listing;
+    for (int attempt = 0; attempt < ARRIVED_FOLDER_TRIES; ++attempt) {
+        if (attempt != 0) pause(std::chrono::milliseconds(10 << (attempt - 1)));
+        bool listed = list ? list(folder, listing) : list_directory(folder, listing);
+        if (listed) return walk_subtree(full_path, relative_path, list);
+        // Made and removed again before it was read: a Removed follows, nothing is missing.
+        std::optional<FileFacts> facts = read_facts(full_path);
+        if (!is_folder(facts)) return std::vector<WalkedItem>{};
+    }
+    return std::nullopt;
+}
+
+Batch build_batch(std::string_view root, const std::vector<RawEvent>& events,
+                  const FactReader& read_facts, const SubtreeWalker& walk) {
+    Batch result;
+    std::vector<Change>& batch = result.changes;
     auto walk_if_folder = [&](const std::optional<FileFacts>& facts, const std::string& full,
                               const std::string& relative) {
-        return is_folder(facts) ? walk(full, relative) : std::vector<WalkedItem>{};
+        if (!is_folder(facts)) return std::vector<WalkedItem>{};
+        std::optional<std::vector<WalkedItem>> items = walk(full, relative);
+        if (!items) {
+            result.incomplete = true;
+            return std::vector<WalkedItem>{};
+        }
+        return std::move(*items);
     };
 
     for (size_t i = 0; i < events.size(); ++i) {
@@ -88,7 +113,7 @@ std::vector<Change> build_batch(std::string_view root, const std::vector<RawEven
                 break;  // an action this program does not know
         }
     }
-    return batch;
+    return result;
 }
 
 }  // namespace norvik

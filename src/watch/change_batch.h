@@ -4,6 +4,7 @@
 // given, so all of this runs on bytes and fakes in tests.
 #pragma once
 
+#include <chrono>
 #include <functional>
 #include <optional>
 #include <string>
@@ -12,6 +13,7 @@
 
 #include "index/changes.h"
 #include "index/entry.h"
+#include "index/list_directory.h"
 #include "index/walked_item.h"
 #include "watch/notify_records.h"
 
@@ -21,17 +23,38 @@ namespace norvik {
 // cannot be read.
 using FactReader = std::function<std::optional<FileFacts>(const std::string& full_path)>;
 
-// The items below the folder at full_path, with paths starting at relative_path (walk_subtree).
-using SubtreeWalker = std::function<std::vector<WalkedItem>(const std::string& full_path,
-                                                            const std::string& relative_path)>;
+// The items below the folder at full_path, with paths starting at relative_path (walk_subtree),
+// or nothing when the folder is there but could not be listed: its contents are unknown.
+using SubtreeWalker = std::function<std::optional<std::vector<WalkedItem>>(
+    const std::string& full_path, const std::string& relative_path)>;
 
 // root without its trailing backslashes, one backslash, then the relative name.
 std::string event_full_path(std::string_view root, std::string_view relative);
 
+struct Batch {
+    std::vector<Change> changes;
+    // A folder arrived whose contents could not be read. The changes are applied all the same;
+    // the root needs a rescan, or the folder would stay empty in the index until the next one.
+    bool incomplete = false;
+};
+
 // The batch for events read under root, in order. Facts are read only for added, modified and
 // renamed items, after repeats were collapsed; folders that arrive (added, or renamed in from an
 // excluded folder) are walked.
-std::vector<Change> build_batch(std::string_view root, const std::vector<RawEvent>& events,
-                                const FactReader& read_facts, const SubtreeWalker& walk);
+Batch build_batch(std::string_view root, const std::vector<RawEvent>& events,
+                  const FactReader& read_facts, const SubtreeWalker& walk);
+
+// The walk of a folder that has just arrived. Whoever made or moved it may still hold it open
+// for a moment, and listing it fails until they let go (under Wine every time a folder is
+// moved: the mover's handle refuses the lister's share mode). So the folder itself is listed
+// first, and tried again after each pause in `pauses`; then walk_subtree (with list) does the
+// rest. A folder that is gone by then has no items; one that is there and still cannot be listed
+// gives nothing.
+std::optional<std::vector<WalkedItem>> walk_arrived_folder(
+    const std::string& full_path, const std::string& relative_path, const ListDirectoryFn& list,
+    const FactReader& read_facts, const std::function<void(std::chrono::milliseconds)>& pause);
+
+// The pauses walk_arrived_folder makes between its tries: 10, 20, 40 and 80 ms.
+inline constexpr int ARRIVED_FOLDER_TRIES = 5;
 
 }  // namespace norvik

@@ -59,7 +59,9 @@ void watch(WatcherThread& self) {
     };
     io.read_facts = read_file_facts;
     io.walk = [](const std::string& full, const std::string& relative) {
-        return walk_subtree(full, relative);
+        return walk_arrived_folder(
+            full, relative, {}, read_file_facts,
+            [](std::chrono::milliseconds pause) { Sleep(static_cast<DWORD>(pause.count())); });
     };
 
     WatchSink sink;

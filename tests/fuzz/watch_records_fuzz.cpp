@@ -88,8 +88,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         return FileFacts{
             .size = mix, .mtime = static_cast<uint32_t>(mix), .attributes = attributes};
     };
-    SubtreeWalker walk = [answers](const std::string&, const std::string& relative) {
+    SubtreeWalker walk =
+        [answers](const std::string&,
+                  const std::string& relative) -> std::optional<std::vector<WalkedItem>> {
         std::vector<WalkedItem> items;
+        if ((answers & 3) == 3) return std::nullopt;  // there, but cannot be listed
         if (answers & 1) return items;
         items.push_back({relative + "\\inner", {0, 3, 0x10}});
         items.push_back({relative + "\\inner\\x.txt", {7, 3, 0}});
@@ -99,7 +102,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     static const VolumeTable base = base_table();
     VolumeTable table = base;
-    apply_changes(table, build_batch("C:\\", events, facts, walk));
+    apply_changes(table, build_batch("C:\\", events, facts, walk).changes);
     if (count_reachable(table) != table.live_count) std::abort();
     return 0;
 }

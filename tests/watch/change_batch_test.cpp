@@ -6,6 +6,7 @@
 
 #include <functional>
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -57,9 +58,14 @@ struct FakeFiles {
             return it->second;
         };
     }
+    // Folders in `unreadable` are there but cannot be listed.
+    std::set<std::string> unreadable;
+
     SubtreeWalker walker() {
-        return [this](const std::string&, const std::string& relative) {
+        return [this](const std::string&,
+                      const std::string& relative) -> std::optional<std::vector<WalkedItem>> {
             walks.push_back(relative);
+            if (unreadable.contains(relative)) return std::nullopt;
             return std::vector<WalkedItem>{{relative + "\\x", file_facts(1, 1)},
                                            {relative + "\\y", file_facts(2, 2)}};
         };
@@ -188,10 +194,10 @@ TEST(BuildBatch, EventRules) {
                        {"b", file_facts(1, 1)},
                        {"c", file_facts(1, 1)},
                        {"my $recycle.bin copy", file_facts(1, 1)}};
-        std::vector<Change> batch =
-            build_batch(files.root, c.events, files.reader(), files.walker());
+        Batch batch = build_batch(files.root, c.events, files.reader(), files.walker());
+        EXPECT_FALSE(batch.incomplete) << c.what;
         std::vector<std::string> described;
-        for (const Change& change : batch)
+        for (const Change& change : batch.changes)
             described.push_back(describe(change));
         EXPECT_EQ(described, c.expected) << c.what;
         EXPECT_EQ(files.fact_reads.size(), c.fact_reads) << c.what;
@@ -204,12 +210,86 @@ TEST(BuildBatch, FactsAreReadAtTheFullPathAndCarried) {
     files.root = "Z:\\tmp\\w\\";
     files.items = {{"docs\\a.txt", file_facts(1234, 1700000000)}};
     std::vector<Change> batch =
-        build_batch(files.root, {{1, "docs\\a.txt"}}, files.reader(), files.walker());
+        build_batch(files.root, {{1, "docs\\a.txt"}}, files.reader(), files.walker()).changes;
     ASSERT_EQ(batch.size(), 1u);
     EXPECT_EQ(files.fact_reads, std::vector<std::string>{"Z:\\tmp\\w\\docs\\a.txt"});
     ASSERT_TRUE(batch[0].facts);
     EXPECT_EQ(batch[0].facts->size, 1234u);
     EXPECT_EQ(batch[0].facts->mtime, 1700000000u);
+}
+
+// A folder that arrived but could not be listed: the batch still carries it (and everything
+// else), and says the root needs a rescan for its contents.
+TEST(BuildBatch, AnUnreadableArrivedFolderMakesTheBatchIncomplete) {
+    FakeFiles files;
+    files.items = {
+        {"dir", folder_facts(1)}, {"dir2", folder_facts(2)}, {"f.txt", file_facts(1, 1)}};
+    files.unreadable = {"dir"};
+    Batch batch = build_batch(files.root, {{1, "dir"}, {1, "dir2"}, {3, "f.txt"}}, files.reader(),
+                              files.walker());
+    EXPECT_TRUE(batch.incomplete);
+    std::vector<std::string> described;
+    for (const Change& change : batch.changes)
+        described.push_back(describe(change));
+    EXPECT_EQ(described, (std::vector<std::string>{"+dir", "+dir2 [2]", "~f.txt"}));
+
+    files.unreadable = {"$Recycle.Bin\\x"};  // never walked: nothing is missing
+    EXPECT_FALSE(build_batch(files.root, {{1, "$Recycle.Bin\\x"}}, files.reader(), files.walker())
+                     .incomplete);
+}
+
+// walk_arrived_folder over a fake tree whose listing of one folder fails a given number of
+// times (the mover still holding it), or for good.
+TEST(WalkArrivedFolder, RetriesWhileTheFolderIsHeldAndGivesUpOnlyIfItStaysThere) {
+    struct Case {
+        const char* what;
+        int failures;  // listings of "new" that fail before one succeeds
+        bool gone;     // the folder vanished again
+        bool unknown;  // expected: nothing (contents unknown)
+        std::vector<std::string> paths;
+        std::vector<int> pauses_ms;
+    };
+    const std::vector<std::string> all = {"new\\a.txt", "new\\sub", "new\\sub\\b.txt"};
+    const std::vector<Case> cases = {
+        {"listed at once", 0, false, false, all, {}},
+        {"held for two tries", 2, false, false, all, {10, 20}},
+        {"held for four tries", 4, false, false, all, {10, 20, 40, 80}},
+        {"held for good", 100, false, true, {}, {10, 20, 40, 80}},
+        {"gone again", 100, true, false, {}, {}},
+    };
+    for (const Case& c : cases) {
+        FakeTree tree;
+        tree.add_folder("new");
+        tree.add_file("new\\a.txt");
+        tree.add_folder("new\\sub");
+        tree.add_file("new\\sub\\b.txt");
+        if (c.gone) tree.remove("new");
+        int failures = c.failures;
+        ListDirectoryFn inner = tree.lister();
+        NativePath held = native_path(tree.full_path("new"));
+        ListDirectoryFn list = [&](const NativePath& folder, std::vector<ListedItem>& out) {
+            if (folder == held && failures > 0) {
+                --failures;
+                out.clear();
+                return false;
+            }
+            return inner(folder, out);
+        };
+        FactReader facts = [&](const std::string&) { return tree.facts("new"); };
+        std::vector<int> pauses;
+        auto pause = [&](std::chrono::milliseconds ms) { pauses.push_back(int(ms.count())); };
+
+        std::optional<std::vector<WalkedItem>> items =
+            walk_arrived_folder(tree.full_path("new"), "new", list, facts, pause);
+        EXPECT_EQ(pauses, c.pauses_ms) << c.what;
+        EXPECT_EQ(!items, c.unknown) << c.what;
+        std::vector<std::string> paths;
+        if (items) {
+            for (const WalkedItem& item : *items)
+                paths.push_back(item.path);
+        }
+        EXPECT_EQ(paths, c.paths) << c.what;
+    }
 }
 
 // Scenarios: the tree is changed as a user would, the events the system reports are turned into
@@ -237,9 +317,11 @@ class WatchScenario : public ::testing::Test {
             return tree.facts(full.substr(prefix.size()));
         };
         SubtreeWalker walk = [&](const std::string&, const std::string& relative) {
-            return tree.walk(relative);
+            return std::optional(tree.walk(relative));
         };
-        apply_changes(table, build_batch(tree.root(), events, facts, walk));
+        Batch batch = build_batch(tree.root(), events, facts, walk);
+        EXPECT_FALSE(batch.incomplete);
+        apply_changes(table, batch.changes);
     }
 
     // What a scan sees, without the Recycle Bin, whose contents the watcher never indexes.

@@ -48,6 +48,7 @@ struct ScriptedSystem {
     };
     std::deque<Read> script;
     ReadStatus at_end = ReadStatus::Failed;
+    bool folders = false;  // every item is a folder
     std::vector<const std::byte*> buffers_seen;
 
     std::vector<std::string> log;  // "deliver: <changes>", "rescan <root>"
@@ -65,8 +66,15 @@ struct ScriptedSystem {
             std::memcpy(buffer.data(), bytes.data(), bytes.size());
             return {ReadStatus::Events, bytes.size()};
         };
-        io.read_facts = [](const std::string&) { return std::optional(file_facts(1, 1)); };
-        io.walk = [](const std::string&, const std::string&) { return std::vector<WalkedItem>{}; };
+        io.read_facts = [this](const std::string&) {
+            return std::optional(folders ? testing::folder_facts(1) : file_facts(1, 1));
+        };
+        // Folders whose name starts with "locked" cannot be listed.
+        io.walk = [](const std::string&,
+                     const std::string& relative) -> std::optional<std::vector<WalkedItem>> {
+            if (relative.starts_with("locked")) return std::nullopt;
+            return std::vector<WalkedItem>{};
+        };
         return io;
     }
     WatchSink sink() {
@@ -98,6 +106,16 @@ TEST(RunWatcher, DeliversBatchesAndRescansAfterLostEventsUntilAReadFails) {
     ASSERT_EQ(system.buffers_seen.size(), 5u);
     for (const std::byte* seen : system.buffers_seen)
         EXPECT_EQ(seen, buffer.data());
+}
+
+TEST(RunWatcher, AnArrivedFolderThatCannotBeReadIsDeliveredThenRescanned) {
+    ScriptedSystem system;
+    system.script = {{ReadStatus::Events, {{1, "locked"}, {2, "x"}}}};
+    system.at_end = ReadStatus::Stopped;
+    system.folders = true;
+    std::vector<std::byte> buffer(4096);
+    run_watcher("C:\\", system.io(), system.sink(), buffer);
+    EXPECT_EQ(system.log, (std::vector<std::string>{"deliver C:\\: locked x", "rescan C:\\"}));
 }
 
 TEST(RunWatcher, StoppedEndsWithoutARescan) {

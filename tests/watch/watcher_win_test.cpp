@@ -113,8 +113,12 @@ class SystemWatcherTest : public ::testing::Test {
         static const char* kinds[] = {"added", "removed", "modified", "renamed"};
         std::string text = kinds[static_cast<int>(change.type)] + std::string(" ") + change.path;
         if (change.type == ChangeType::Renamed) text += " -> " + change.new_path;
-        if (!change.facts) text += " (no facts)";
-        if (!change.walked.empty()) text += " +" + std::to_string(change.walked.size());
+        if (change.facts) {
+            text += " attributes " + std::to_string(change.facts->attributes);
+        } else {
+            text += " (no facts)";
+        }
+        text += " walked " + std::to_string(change.walked.size());
         if (outcome != BatchOutcome::Applied) text += " (not applied)";
         return text;
     }

@@ -1,0 +1,229 @@
+// Keeping a table current: applying a batch of 10,000 mixed changes (modified, added, removed,
+// renamed in place and moved, a few new folders with contents) to a generated 1,000,000-entry
+// table, as the change watcher does under the write lock. Goal: under 2 us per change on
+// average. Also: reading a full 512 KB notification buffer into a batch.
+
+#include <benchmark/benchmark.h>
+
+#include <chrono>
+#include <cstdio>
+#include <ctime>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "index/changes.h"
+#include "table_generator.h"
+#include "watch/change_batch.h"
+#include "watch/notify_records.h"
+
+namespace norvik {
+namespace {
+
+constexpr uint64_t TABLE_ENTRIES = 1'000'000;
+constexpr size_t BATCH_CHANGES = 10'000;
+constexpr double GOAL_US_PER_CHANGE = 2.0;
+
+const VolumeTable& base_table() {
+    static const VolumeTable table = [] {
+        GeneratorOptions options;
+        options.entries = TABLE_ENTRIES;
+        return generate_table(options);
+    }();
+    return table;
+}
+
+// The path of an entry relative to the root ("Users\me\a.txt").
+std::string relative_path(const VolumeTable& table, uint32_t index) {
+    std::string full = table.full_path(index, false);
+    size_t root_name = table.display_name(0).size() + 1;  // "C:" and its backslash
+    return full.size() > root_name ? full.substr(root_name) : std::string();
+}
+
+// True when entry index lies below the root's child named top.
+bool lies_under(const VolumeTable& table, uint32_t index, std::string_view top) {
+    uint32_t at = index;
+    while (at != NO_PARENT && table.entries[at].parent != 0 &&
+           table.entries[at].parent != NO_PARENT)
+        at = table.entries[at].parent;
+    return at != NO_PARENT && table.display_name(at) == top;
+}
+
+// A reproducible batch over the table: every change names an item that exists when the batch
+// starts (removals, renames and writes take distinct files) or a new one in an existing folder.
+// With `top` set, only items below that folder of the root are changed.
+std::vector<Change> mixed_batch(const VolumeTable& table, size_t count, uint64_t seed,
+                                std::string_view top = {}) {
+    std::vector<uint32_t> files, folders;
+    for (uint32_t i = 1; i < table.size(); ++i) {
+        const Entry& e = table.entries[i];
+        if (e.is_removed() || (e.flags & FLAG_LINK)) continue;
+        if (!top.empty() && !lies_under(table, i, top)) continue;
+        (e.is_dir() ? folders : files).push_back(i);
+    }
+    std::mt19937_64 random(seed);
+    std::shuffle(files.begin(), files.end(), random);
+    size_t next_file = 0;
+    auto folder = [&] { return relative_path(table, folders[random() % folders.size()]); };
+    auto facts = [&](uint32_t attributes) {
+        return FileFacts{random() % 1'000'000, 1'700'000'000u + uint32_t(random() % 1000),
+                         attributes};
+    };
+
+    std::vector<Change> batch;
+    batch.reserve(count);
+    for (size_t k = 0; k < count; ++k) {
+        unsigned pick = random() % 100;
+        std::string tag = std::to_string(k);
+        if (pick < 38) {
+            batch.push_back(Change::modified(relative_path(table, files[next_file++]), facts(0)));
+        } else if (pick < 60) {
+            batch.push_back(Change::added(folder() + "\\새 문서 " + tag + ".txt", facts(0)));
+        } else if (pick < 63) {
+            std::string dir = folder() + "\\new folder " + tag;
+            std::vector<WalkedItem> inside = {{dir + "\\a.jpg", facts(0)},
+                                              {dir + "\\sub", facts(0x10)},
+                                              {dir + "\\sub\\b.txt", facts(0)}};
+            batch.push_back(Change::added(dir, facts(0x10), std::move(inside)));
+        } else if (pick < 80) {
+            batch.push_back(Change::removed(relative_path(table, files[next_file++])));
+        } else if (pick < 92) {
+            std::string from = relative_path(table, files[next_file++]);
+            std::string to = from.substr(0, from.rfind('\\') + 1) + "renamed " + tag + ".txt";
+            batch.push_back(Change::renamed(from, to, facts(0)));
+        } else {
+            std::string from = relative_path(table, files[next_file++]);
+            batch.push_back(Change::renamed(from, folder() + "\\moved " + tag + ".txt", facts(0)));
+        }
+    }
+    return batch;
+}
+
+double measured_us_per_change = -1;
+
+// CPU time of this thread: on a busy machine the wall time also counts the waits for a core.
+double thread_cpu_seconds() {
+    timespec t{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+    return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) * 1e-9;
+}
+
+// The lookups alone: find_path for every path the batch names (the old and new parent of a
+// rename, the parent of an addition), on the unchanged table. Shows how much of a batch's time
+// goes to finding items by name.
+void BM_FindBatchPaths(benchmark::State& state) {
+    const VolumeTable& base = base_table();
+    const std::vector<Change> batch = mixed_batch(base, BATCH_CHANGES, 20260315);
+    std::vector<std::string> paths;
+    auto parent_of = [](const std::string& path) { return path.substr(0, path.rfind('\\')); };
+    for (const Change& change : batch) {
+        if (change.type == ChangeType::Added) {
+            paths.push_back(parent_of(change.path));
+        } else {
+            paths.push_back(change.path);
+        }
+        if (change.type == ChangeType::Renamed) paths.push_back(parent_of(change.new_path));
+    }
+    double cpu_start = thread_cpu_seconds();
+    for (auto _ : state) {
+        for (const std::string& path : paths)
+            benchmark::DoNotOptimize(base.find_path(path));
+    }
+    double cpu_seconds = thread_cpu_seconds() - cpu_start;
+    state.counters["cpu_us_per_change"] =
+        cpu_seconds * 1e6 / static_cast<double>(state.iterations() * batch.size());
+    state.counters["lookups_per_change"] =
+        static_cast<double>(paths.size()) / static_cast<double>(batch.size());
+}
+BENCHMARK(BM_FindBatchPaths)->Unit(benchmark::kMillisecond);
+
+// range(0): 0 changes items anywhere on the drive (each file equally likely, so the big system
+// folders such as WinSxS and System32 are hit most); 1 changes items under Users only, where a
+// person's own changes happen.
+void BM_ApplyMixedBatch(benchmark::State& state) {
+    const bool users_only = state.range(0) != 0;
+    const VolumeTable& base = base_table();
+    const std::vector<Change> batch =
+        mixed_batch(base, BATCH_CHANGES, 20260315, users_only ? "Users" : "");
+    double total_seconds = 0;
+    double total_cpu_seconds = 0;
+    uint64_t applied = 0;
+    for (auto _ : state) {
+        VolumeTable table = base;  // not timed: each round starts from the same table
+        double cpu_start = thread_cpu_seconds();
+        auto start = std::chrono::steady_clock::now();
+        apply_changes(table, batch);
+        auto stop = std::chrono::steady_clock::now();
+        total_cpu_seconds += thread_cpu_seconds() - cpu_start;
+        double seconds = std::chrono::duration<double>(stop - start).count();
+        state.SetIterationTime(seconds);
+        total_seconds += seconds;
+        applied += batch.size();
+        benchmark::DoNotOptimize(table.live_count);
+    }
+    double us_per_change = total_seconds * 1e6 / static_cast<double>(applied);
+    if (!users_only) measured_us_per_change = us_per_change;
+    state.counters["us_per_change"] = us_per_change;
+    state.counters["cpu_us_per_change"] = total_cpu_seconds * 1e6 / static_cast<double>(applied);
+    state.SetItemsProcessed(static_cast<int64_t>(applied));
+}
+BENCHMARK(BM_ApplyMixedBatch)
+    ->ArgName("users_only")
+    ->Arg(0)
+    ->Arg(1)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
+
+// One full 512 KB read of changes: parsing the records and building the batch (facts from a
+// stand-in that does no I/O), per event.
+void BM_ReadFullBuffer(benchmark::State& state) {
+    std::vector<RawEvent> events;
+    std::vector<std::byte> buffer;
+    for (size_t k = 0;; ++k) {
+        static const uint32_t actions[] = {1, 3, 3, 2, 4, 5};
+        RawEvent event{actions[k % 6],
+                       "Users\\me\\Documents\\프로젝트\\보고서 " + std::to_string(k / 2) + ".docx"};
+        events.push_back(event);
+        std::vector<std::byte> next = encode_notify_records(events);
+        if (next.size() > NOTIFY_BUFFER_BYTES) {
+            events.pop_back();
+            break;
+        }
+        buffer = std::move(next);
+    }
+    FactReader facts = [](const std::string& full) {
+        return std::optional(FileFacts{full.size(), 1'700'000'000u, 0});
+    };
+    SubtreeWalker walk = [](const std::string&, const std::string&) {
+        return std::optional(std::vector<WalkedItem>{});
+    };
+    for (auto _ : state) {
+        std::vector<RawEvent> parsed = parse_notify_records(buffer);
+        Batch batch = build_batch("C:\\", parsed, facts, walk);
+        benchmark::DoNotOptimize(batch.changes.data());
+    }
+    state.counters["events"] = static_cast<double>(events.size());
+    state.SetItemsProcessed(static_cast<int64_t>(state.iterations() * events.size()));
+}
+BENCHMARK(BM_ReadFullBuffer)->Unit(benchmark::kMillisecond);
+
+void print_goal() {
+    if (measured_us_per_change < 0) return;
+    std::printf(
+        "apply_changes, %zu mixed changes on %llu entries: %.3f us per change (goal < %.0f): "
+        "%s\n",
+        BATCH_CHANGES, static_cast<unsigned long long>(TABLE_ENTRIES), measured_us_per_change,
+        GOAL_US_PER_CHANGE, measured_us_per_change < GOAL_US_PER_CHANGE ? "met" : "MISSED");
+}
+
+}  // namespace
+}  // namespace norvik
+
+int main(int argc, char** argv) {
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    norvik::print_goal();
+    return 0;
+}
