@@ -108,44 +108,75 @@ struct StoredChars {
     }
 };
 
-// Whether element matches the name char c read just before pos; an element that needs a second
-// character reads it, advancing pos.
+// Whether element, of kind Kind, matches the name char c read just before pos; an element that
+// needs a second character reads it, advancing pos.
+template <ElementKind Kind, class Chars>
+[[gnu::always_inline]] inline bool element_match_as(const PatternElement& element, char32_t c,
+                                                    const Chars& chars, size_t& pos) {
+    char32_t next;
+    if constexpr (Kind == ElementKind::Literal) {
+        return c == element.character;
+    } else if constexpr (Kind == ElementKind::Initial) {
+        return initial_of(c) == element.initial;
+    } else if constexpr (Kind == ElementKind::OpenSyllable) {
+        if (c == element.character) return true;
+        return c == element.open && chars.read(pos, next) && initial_of(next) == element.initial;
+    } else {
+        if (c == element.character) return true;
+        return initial_of(c) == element.initial && chars.read(pos, next) &&
+               initial_of(next) == element.second_initial;
+    }
+}
+
 template <class Chars>
 [[gnu::always_inline]] inline bool element_match(const PatternElement& element, char32_t c,
                                                  const Chars& chars, size_t& pos) {
-    char32_t next;
     switch (element.kind) {
         case ElementKind::Literal:
-            return c == element.character;
+            return element_match_as<ElementKind::Literal>(element, c, chars, pos);
         case ElementKind::Initial:
-            return initial_of(c) == element.initial;
+            return element_match_as<ElementKind::Initial>(element, c, chars, pos);
         case ElementKind::OpenSyllable:
-            if (c == element.character) return true;
-            return c == element.open && chars.read(pos, next) &&
-                   initial_of(next) == element.initial;
+            return element_match_as<ElementKind::OpenSyllable>(element, c, chars, pos);
         case ElementKind::Cluster:
-            if (c == element.character) return true;
-            return initial_of(c) == element.initial && chars.read(pos, next) &&
-                   initial_of(next) == element.second_initial;
+            return element_match_as<ElementKind::Cluster>(element, c, chars, pos);
     }
     return false;
 }
 
-// The leftmost match of pattern: (start, end) positions, end exclusive.
-template <class Chars>
-std::optional<std::pair<size_t, size_t>> find_pattern(const JamoPattern& pattern, Chars chars) {
-    if (pattern.empty()) return std::pair<size_t, size_t>{0, 0};
+// The leftmost match of pattern, whose first element is of kind First: (start, end) positions,
+// end exclusive. Most starts fail at the first element, so its test is compiled for its kind.
+template <ElementKind First, class Chars>
+std::optional<std::pair<size_t, size_t>> find_pattern_from(const JamoPattern& pattern,
+                                                           Chars chars) {
+    const PatternElement& first = pattern.front();
     for (size_t start = 0;;) {
         size_t pos = start;
         char32_t c;
         if (!chars.read(pos, c)) return std::nullopt;
         const size_t next_start = pos;
-        bool matched = element_match(pattern[0], c, chars, pos);
+        bool matched = element_match_as<First>(first, c, chars, pos);
         for (size_t e = 1; matched && e < pattern.size(); ++e)
             matched = chars.read(pos, c) && element_match(pattern[e], c, chars, pos);
         if (matched) return std::pair<size_t, size_t>{start, pos};
         start = next_start;
     }
+}
+
+template <class Chars>
+std::optional<std::pair<size_t, size_t>> find_pattern(const JamoPattern& pattern, Chars chars) {
+    if (pattern.empty()) return std::pair<size_t, size_t>{0, 0};
+    switch (pattern.front().kind) {
+        case ElementKind::Literal:
+            return find_pattern_from<ElementKind::Literal>(pattern, chars);
+        case ElementKind::Initial:
+            return find_pattern_from<ElementKind::Initial>(pattern, chars);
+        case ElementKind::OpenSyllable:
+            return find_pattern_from<ElementKind::OpenSyllable>(pattern, chars);
+        case ElementKind::Cluster:
+            return find_pattern_from<ElementKind::Cluster>(pattern, chars);
+    }
+    return std::nullopt;
 }
 
 bool filter_admits(uint8_t filter, const Entry& entry) {
