@@ -113,15 +113,16 @@ struct StoredChars {
 template <ElementKind Kind, class Chars>
 [[gnu::always_inline]] inline bool element_match_as(const PatternElement& element, char32_t c,
                                                     const Chars& chars, size_t& pos) {
-    char32_t next;
     if constexpr (Kind == ElementKind::Literal) {
         return c == element.character;
     } else if constexpr (Kind == ElementKind::Initial) {
         return initial_of(c) == element.initial;
     } else if constexpr (Kind == ElementKind::OpenSyllable) {
+        char32_t next;
         if (c == element.character) return true;
         return c == element.open && chars.read(pos, next) && initial_of(next) == element.initial;
     } else {
+        char32_t next;
         if (c == element.character) return true;
         return initial_of(c) == element.initial && chars.read(pos, next) &&
                initial_of(next) == element.second_initial;

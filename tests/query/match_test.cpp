@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "hangul/hangul.h"
+#include "hangul/utf8.h"
 #include "query/test_tables.h"
 
 namespace norvik {
@@ -284,6 +286,42 @@ TEST(MatchPatternTest, LeftmostSpanInCharacters) {
     }
     EXPECT_EQ(match_pattern({}, U"abc"), (std::pair<size_t, size_t>{0, 0}));
     EXPECT_EQ(match_pattern({}, U""), (std::pair<size_t, size_t>{0, 0}));
+}
+
+// An Initial element matches exactly the characters whose initial_index is its index: every
+// compatibility consonant (clusters and doubles included) and the first and last syllable of
+// every initial.
+TEST(MatchPatternTest, InitialElementsFollowInitialIndex) {
+    std::vector<char32_t> characters;
+    for (char32_t c = JAMO_CONSONANT_FIRST; c <= JAMO_VOWEL_LAST; ++c)
+        characters.push_back(c);
+    for (int i = 0; i < 19; ++i) {
+        characters.push_back(SYLLABLE_FIRST + 588 * static_cast<char32_t>(i));
+        characters.push_back(SYLLABLE_FIRST + 588 * static_cast<char32_t>(i) + 587);
+    }
+    characters.push_back(U'a');
+    for (int k = 0; k < 19; ++k) {
+        PatternElement element;
+        element.kind = ElementKind::Initial;
+        element.initial = static_cast<uint8_t>(k);
+        for (char32_t c : characters) {
+            SCOPED_TRACE(::testing::Message() << "initial " << k << " character U+" << std::hex
+                                              << static_cast<uint32_t>(c));
+            std::optional<int> index = initial_index(c);
+            std::u32string chars(1, c);
+            EXPECT_EQ(match_pattern({element}, chars).has_value(), index && *index == k);
+            std::string name;
+            append_utf8(name, c);
+            VolumeTable table = testing::flat_table({name});
+            Query query;
+            TextTerm term;
+            term.pattern = {element};
+            term.has_hangul = true;
+            query.terms.push_back(term);
+            MatchScratch scratch;
+            EXPECT_EQ(match_entry(query, table, 0, 1, scratch).has_value(), index && *index == k);
+        }
+    }
 }
 
 struct GlobCase {
