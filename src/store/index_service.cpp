@@ -40,8 +40,9 @@ IndexService::~IndexService() {
         closing_ = true;
     }
     wait_for_rescans();
-    // The watchers hold on to this service through the platform: stop them while it is whole.
-    platform_ = {};
+    // The system watchers live in watch_roots and call back into this service: end them first,
+    // while everything they use is whole. (They only read the other platform members.)
+    platform_.watch_roots = nullptr;
 }
 
 void IndexService::notify(IndexChange change) {
