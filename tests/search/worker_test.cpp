@@ -207,17 +207,29 @@ TEST_F(SearchWorkerTest, RequestsWhileTheIndexChanges) {
     EXPECT_GT(final_request.generation, last);
 }
 
-TEST_F(SearchWorkerTest, StoppingDuringASearchDeliversNothing) {
+// A search superseded while it waits for the index gives up without a result, even when no newer
+// request follows at once; the next request is answered, and the worker stops when destroyed.
+TEST_F(SearchWorkerTest, SupersededSearchDeliversNothing) {
+    std::optional<SearchResult> result;
+    uint64_t next = 0;
     {
         SearchWorker worker(
             index_, [this] { deliveries_.notify(); }, 2);
         ASSERT_TRUE(worker.start());
-        std::unique_lock writer(index_.lock);
-        worker.submit(request(worker, "f", SortColumn::Name));
-        std::this_thread::sleep_for(5ms);
-        writer.unlock();
-    }  // supersedes the search and joins
-    EXPECT_LE(deliveries_.count(), 1);
+        {
+            std::unique_lock writer(index_.lock);
+            worker.submit(request(worker, "f", SortColumn::Name));
+            std::this_thread::sleep_for(5ms);
+            worker.next_generation();  // the window moved on
+        }
+        SearchRequest r = request(worker, "f99999");
+        next = r.generation;
+        worker.submit(r);
+        result = wait_for_generation(worker, next);
+    }
+    ASSERT_TRUE(result.has_value());
+    EXPECT_EQ(result->hits.size(), 1u);
+    EXPECT_EQ(deliveries_.count(), 1);
 }
 
 }  // namespace
