@@ -55,9 +55,11 @@ unsigned search_thread_count(unsigned processors) {
 
 namespace {
 
-// Matches on n threads; nothing when superseded.
+// Matches on up to `threads` threads (as many as started are counted in `started`); nothing
+// when superseded.
 std::optional<std::vector<Hit>> match_all(const Query& query, std::span<const VolumeTable> tables,
-                                          unsigned threads, const Generation& generation) {
+                                          unsigned threads, const Generation& generation,
+                                          unsigned& started) {
     const std::vector<Chunk> chunks = build_chunks(tables);
     const size_t n = std::min<size_t>(std::max(threads, 1u), std::max<size_t>(chunks.size(), 1));
     std::atomic<size_t> next_chunk{0};
@@ -78,6 +80,7 @@ std::optional<std::vector<Hit>> match_all(const Query& query, std::span<const Vo
         thread.join();
 
     const size_t ran = std::max<size_t>(pool.size(), 1);
+    started = static_cast<unsigned>(pool.size());
     size_t total = 0;
     for (size_t i = 0; i < ran; ++i) {
         if (!found[i]) return std::nullopt;
@@ -106,7 +109,8 @@ std::optional<SearchResult> execute_search(std::span<const VolumeTable> tables,
         result.table_ids.push_back(table.table_id);
 
     if (!is_empty(*query)) {
-        std::optional<std::vector<Hit>> hits = match_all(*query, tables, threads, generation);
+        std::optional<std::vector<Hit>> hits =
+            match_all(*query, tables, threads, generation, result.search_threads);
         if (!hits || generation.superseded()) return std::nullopt;
         const auto column = static_cast<SortColumn>(
             request.sort_column < SORT_COLUMN_COUNT ? request.sort_column : 0);

@@ -52,6 +52,7 @@ struct SearchResult {
     uint64_t generation = 0;
     bool descending = false;
     uint8_t sort_column = 0;
+    unsigned search_threads = 0;  // search threads that ran the match: 0 for an empty query
 };
 
 // At most CHUNK_ENTRIES entries [begin, end) of the table at position `table`.

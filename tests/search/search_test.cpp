@@ -113,6 +113,33 @@ TEST(ExecuteSearchTest, ThreadsAgreeWithOnePass) {
     }
 }
 
+// Never more threads than chunks: one table of 40,000 entries has two chunks, so two threads
+// search it whatever the limit; a table of its root alone still gets one thread; an empty query
+// none.
+TEST(ExecuteSearchTest, ThreadsStartedFollowTheChunks) {
+    struct Case {
+        uint32_t entries;
+        const char* text;
+        unsigned limit;
+        unsigned started;
+    };
+    const Case cases[] = {
+        {40000, "f1", 16, 2}, {40000, "f1", 2, 2}, {40000, "f1", 1, 1},   {100000, "f1", 16, 4},
+        {1, "f1", 16, 1},     {40000, "", 16, 0},  {40000, " * ", 16, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(::testing::Message()
+                     << c.entries << " entries, '" << c.text << "', limit " << c.limit);
+        std::vector<VolumeTable> tables;
+        tables.push_back(numbered_table("A:\\", c.entries));
+        SearchRequest request = request_for(c.text);
+        auto result =
+            execute_search(tables, parse(c.text, false, 0), request, c.limit, Generation{});
+        ASSERT_TRUE(result.has_value());
+        EXPECT_EQ(result->search_threads, c.started);
+    }
+}
+
 TEST(ExecuteSearchTest, EntryZeroIsNeverAHit) {
     std::vector<VolumeTable> tables;
     tables.push_back(VolumeTable::with_root("report\\"));  // a root whose name matches

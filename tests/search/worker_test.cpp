@@ -86,6 +86,7 @@ TEST_F(SearchWorkerTest, DeliversOneSearch) {
     ASSERT_EQ(result->hits.size(), 1u);
     EXPECT_EQ(index_.tables[0].stored_name(result->hits[0].entry), "보고서.hwp");
     EXPECT_EQ(result->table_ids, std::vector<uint32_t>{11});
+    EXPECT_EQ(result->search_threads, 2u);
     EXPECT_FALSE(worker.take_result().has_value());  // taking empties the slot
 }
 
@@ -125,6 +126,7 @@ TEST_F(SearchWorkerTest, EmptyQueryDeliversAnEmptyResult) {
     std::optional<SearchResult> result = wait_for_generation(worker, r.generation);
     ASSERT_TRUE(result.has_value());
     EXPECT_TRUE(result->hits.empty());
+    EXPECT_EQ(result->search_threads, 0u);  // no search thread was started
     ASSERT_NE(result->query, nullptr);
     EXPECT_TRUE(is_empty(*result->query));
     EXPECT_EQ(result->table_ids, std::vector<uint32_t>{11});
