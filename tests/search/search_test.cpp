@@ -24,11 +24,11 @@ TEST(SearchThreadCountTest, FromProcessorCount) {
         EXPECT_EQ(search_thread_count(c.processors), c.threads);
 }
 
-// A table of `count` entries: the root and count - 1 files named f<i>.
-VolumeTable numbered_table(std::string root, uint32_t count) {
+// A table of `count` entries: the root and count - 1 files named f<i>, modified at first_mtime + i.
+VolumeTable numbered_table(std::string root, uint32_t count, uint32_t first_mtime = 0) {
     VolumeTable table = VolumeTable::with_root(std::move(root));
     for (uint32_t i = 1; i < count; ++i)
-        add_file(table, 0, "f" + std::to_string(i), i);
+        add_file(table, 0, "f" + std::to_string(i), first_mtime + i);
     return table;
 }
 
@@ -91,7 +91,8 @@ std::vector<Hit> expected_hits(const std::vector<VolumeTable>& tables,
 TEST(ExecuteSearchTest, ThreadsAgreeWithOnePass) {
     std::vector<VolumeTable> tables;
     tables.push_back(numbered_table("A:\\", 100000));
-    tables.push_back(numbered_table("B:\\", 40000));
+    // Other times than A's, so that equal names are ordered by time and the order is total.
+    tables.push_back(numbered_table("B:\\", 40000, 1000000));
     tables[0].table_id = 7;
     tables[1].table_id = 9;
     for (SortColumn column : {SortColumn::Relevance, SortColumn::Name, SortColumn::DateModified}) {
