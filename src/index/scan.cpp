@@ -7,6 +7,8 @@
 #include <thread>
 #include <utility>
 
+#include "index/processor_count.h"
+
 namespace norvik {
 
 std::atomic<uint64_t> items_read{0};
@@ -166,7 +168,7 @@ unsigned worker_count_for(unsigned processors, size_t roots) {
 }
 
 unsigned worker_count(size_t roots) {
-    return worker_count_for(system_processor_count(), roots);
+    return worker_count_for(processor_count(), roots);
 }
 
 }  // namespace norvik

@@ -49,9 +49,6 @@ std::vector<WalkedItem> walk_subtree(std::string_view full_path, std::string_vie
 unsigned worker_count_for(unsigned processors, size_t roots);
 unsigned worker_count(size_t roots);
 
-// The platform's processor count (0 when unknown).
-unsigned system_processor_count();
-
 // Moves the calling thread into the system's background mode (lower CPU, disk and memory
 // priority) and back. Failures are ignored: the scan runs either way.
 void begin_background_mode();

@@ -4,12 +4,6 @@
 
 namespace norvik {
 
-unsigned system_processor_count() {
-    SYSTEM_INFO info;
-    GetSystemInfo(&info);
-    return info.dwNumberOfProcessors;
-}
-
 // Wine refuses THREAD_MODE_BACKGROUND_BEGIN with error 87; either way the scan goes on.
 void begin_background_mode() {
     SetThreadPriority(GetCurrentThread(), THREAD_MODE_BACKGROUND_BEGIN);

@@ -166,22 +166,28 @@ std::optional<uint32_t> VolumeTable::find_path(std::string_view relative_path) c
 
 std::string VolumeTable::full_path(uint32_t index, bool use_stored_names) const {
     if (index >= entries.size()) return {};
-    std::string_view chain[MAX_PATH_NAMES];
+    auto name_of = [&](uint32_t at) {
+        return use_stored_names ? stored_name(at) : display_name(at);
+    };
+    // First pass measures, second fills from the end: no list of names to keep (the Folder
+    // sort builds one path per distinct parent, so this runs often).
     size_t count = 0;
-    size_t total = 0;
+    size_t length = 0;
     for (uint32_t at = index; at < entries.size() && count < MAX_PATH_NAMES;
-         at = entries[at].parent) {
-        chain[count] = use_stored_names ? stored_name(at) : display_name(at);
-        total += chain[count].size() + 1;
-        ++count;
+         at = entries[at].parent, ++count)
+        length += name_of(at).size();
+    length += count - 1;
+    bool bare_drive = count == 1 && length == 2 && name_of(index)[1] == ':';
+
+    std::string path(length + (bare_drive ? 1 : 0), '\\');
+    size_t end = length;
+    uint32_t at = index;
+    for (size_t i = 0; i < count; ++i, at = entries[at].parent) {
+        std::string_view name = name_of(at);
+        end -= name.size();
+        name.copy(path.data() + end, name.size());
+        if (end > 0) --end;  // the separator, already in place
     }
-    std::string path;
-    path.reserve(total + 1);
-    for (size_t i = count; i-- > 0;) {
-        path.append(chain[i]);
-        if (i > 0) path.push_back('\\');
-    }
-    if (count == 1 && path.size() == 2 && path[1] == ':') path.push_back('\\');
     return path;
 }
 

@@ -6,6 +6,8 @@
 #include <system_error>
 #include <thread>
 
+#include "index/processor_count.h"
+
 namespace norvik {
 
 Elapsed Elapsed::from(std::chrono::nanoseconds duration) {

@@ -91,10 +91,6 @@ std::optional<std::vector<Hit>> search_chunks(const Query& query, std::span<cons
 // and 4 when the count reads 0.
 unsigned search_thread_count(unsigned processors);
 
-// The number of processors (GetSystemInfo on Windows, the standard library elsewhere); 0 when
-// unknown.
-unsigned processor_count();
-
 // Matches and orders one parsed query over tables (index lock held for reading by the caller) on
 // up to `threads` search threads, none for an empty query. Returns nothing when `generation`
 // reports the search superseded (checked at chunk boundaries, after the join, while computing

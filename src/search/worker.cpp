@@ -3,6 +3,8 @@
 #include <shared_mutex>
 #include <system_error>
 
+#include "index/processor_count.h"
+
 namespace norvik {
 
 SearchWorker::SearchWorker(Index& index, ResultReady result_ready, unsigned threads)

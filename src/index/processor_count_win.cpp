@@ -1,6 +1,6 @@
 #include <windows.h>
 
-#include "search/search.h"
+#include "index/processor_count.h"
 
 namespace norvik {
 

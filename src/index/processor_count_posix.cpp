@@ -1,6 +1,6 @@
 #include <thread>
 
-#include "search/search.h"
+#include "index/processor_count.h"
 
 namespace norvik {
 
