@@ -161,9 +161,15 @@ TextTerm make_text_term(std::string_view word, std::string lowered, bool open_la
                         [](const PatternElement& e) { return e.kind == ElementKind::Literal; });
         term.layout_text = std::move(*hangul);
     }
-    term.plain = std::all_of(term.pattern.begin(), term.pattern.end(), [](const PatternElement& e) {
-        return e.kind == ElementKind::Literal;
-    });
+    // A word with a sigma goes through the pattern, which reads final sigma as sigma: lowered
+    // on its own, "ΟΔΥΣΣΕΑΣ" ends in final sigma, while in the name ΟΔΥΣΣΕΑΣ.txt the same
+    // letter lowers to sigma, and a byte search would miss the name typed from its start.
+    bool has_sigma = term.lowered.find("\xCF\x82") != std::string::npos ||
+                     term.lowered.find("\xCF\x83") != std::string::npos;
+    term.plain = !has_sigma &&
+                 std::all_of(term.pattern.begin(), term.pattern.end(), [](const PatternElement& e) {
+                     return e.kind == ElementKind::Literal;
+                 });
     term.has_hangul = holds_hangul(term.lowered);
     return term;
 }

@@ -165,13 +165,19 @@ TEST(MatchEntryTest, ClusterLettersFromTheImeMatchTwoInitials) {
     }
 }
 
-// A name that lowercases with a final sigma must be found by its own text: both sides go
-// through the same full lowercase mapping.
+// A name that lowercases with a final sigma must be found by its own text, and by the start of
+// its text: typed alone, ΟΔΥΣΣΕΑΣ lowers to a final sigma that ΟΔΥΣΣΕΑΣ.txt lowers to sigma.
 TEST(MatchEntryTest, NameEndingInCapitalSigmaIsFoundByItsOwnText) {
     const std::vector<VolumeTable> tables = example_tables();
-    auto query = parse("ΟΔΥΣΣΕΑΣ", false, 0);
+    for (const char* text : {"ΟΔΥΣΣΕΑΣ", "οδυσσεας", "οδυσσεασ"}) {
+        SCOPED_TRACE(text);
+        auto query = parse(text, false, 0);
+        EXPECT_EQ(names_of(match_all_entries(*query, tables), tables),
+                  (std::vector<std::string>{"ΟΔΥΣΣΕΑΣ.txt", "ΟΔΥΣΣΕΑΣ"}));
+    }
+    auto query = parse("ΟΔΥΣΣΕΑΣ.txt", false, 0);
     EXPECT_EQ(names_of(match_all_entries(*query, tables), tables),
-              std::vector<std::string>{"ΟΔΥΣΣΕΑΣ"});
+              std::vector<std::string>{"ΟΔΥΣΣΕΑΣ.txt"});
 }
 
 TEST(MatchEntryTest, ExtensionWithUppercaseNonAsciiLettersIsFoundAsTyped) {
