@@ -7,6 +7,7 @@
 #include <thread>
 #include <utility>
 
+#include "store/detached_thread.h"
 #include "store/index_file.h"
 
 namespace norvik {
@@ -228,23 +229,21 @@ bool IndexService::start_detached(std::function<void()> work) {
         if (closing_) return false;
         ++running_threads_;
     }
-    try {
-        std::thread([this, work = std::move(work)]() mutable {
-            try {
-                std::function<void()> task = std::move(work);
-                task();
-            } catch (...) {
-                // Nothing leaves a thread entry; a rescan that failed leaves the old tables.
-            }
-            std::lock_guard lock(threads_mutex_);
-            if (--running_threads_ == 0) threads_done_.notify_all();
-        }).detach();
-    } catch (const std::system_error&) {
+    bool started = start_detached_thread([this, work = std::move(work)]() mutable {
+        try {
+            std::function<void()> task = std::move(work);
+            task();
+        } catch (...) {
+            // Nothing leaves a thread entry; a rescan that failed leaves the old tables.
+        }
         std::lock_guard lock(threads_mutex_);
         if (--running_threads_ == 0) threads_done_.notify_all();
-        return false;
+    });
+    if (!started) {
+        std::lock_guard lock(threads_mutex_);
+        if (--running_threads_ == 0) threads_done_.notify_all();
     }
-    return true;
+    return started;
 }
 
 void IndexService::wait_for_rescans() {
