@@ -63,6 +63,11 @@ LoadResult load_index_file(const std::string& path) {
 }
 
 SaveOutcome save_index(Index& index, std::atomic<bool>& dirty, const std::string& path) {
+    // Two saves at once (a rescan ending while the program quits) would both write index.tmp;
+    // one at a time, the second finds the flag clear or writes the newer state. Taken before
+    // the index lock, which no writer of the index holds while it waits for this one.
+    static std::mutex save_mutex;
+    std::lock_guard serialize(save_mutex);
     if (!dirty.exchange(false)) return SaveOutcome::Unchanged;
     // Cleared before the lock: a change applied while the file is written sets it again and is
     // saved next time. The read lock keeps the file a consistent snapshot; searches go on.
