@@ -77,16 +77,24 @@ std::optional<std::string> resolve_root(const std::string& folder) {
     return root;
 }
 
-int run_index(const CliOptions& options, Console& console) {
+std::optional<std::vector<std::string>> resolve_roots(const std::vector<std::string>& folders,
+                                                      Console& console) {
     std::vector<std::string> roots;
-    for (const std::string& folder : options.roots) {
+    for (const std::string& folder : folders) {
         std::optional<std::string> root = resolve_root(folder);
         if (!root) {
             console.err(std::string(PROGRAM) + "\"" + folder + "\" is not a folder\n");
-            return EXIT_FAILED;
+            return std::nullopt;
         }
         if (std::find(roots.begin(), roots.end(), *root) == roots.end()) roots.push_back(*root);
     }
+    return roots;
+}
+
+int run_index(const CliOptions& options, Console& console) {
+    std::optional<std::vector<std::string>> resolved = resolve_roots(options.roots, console);
+    if (!resolved) return EXIT_FAILED;
+    const std::vector<std::string>& roots = *resolved;
     std::string output = index_file_of(options);
 
     ScanOptions scan;

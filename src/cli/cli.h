@@ -28,4 +28,9 @@ int run_stats(const CliOptions& options, Console& console);
 // folder.
 std::optional<std::string> resolve_root(const std::string& folder);
 
+// The distinct table roots of the folders given, in order; nothing (after a one-line message on
+// the console's error stream) when one of them is not a folder.
+std::optional<std::vector<std::string>> resolve_roots(const std::vector<std::string>& folders,
+                                                      Console& console);
+
 }  // namespace norvik

@@ -108,15 +108,9 @@ int run_watch(const std::vector<std::string>& args, Console& console,
                     "watch needs the Windows build: this build has no change watcher\n");
         return EXIT_FAILED;
     }
-    std::vector<std::string> roots;
-    for (const std::string& folder : options.roots) {
-        std::optional<std::string> root = resolve_root(folder);
-        if (!root) {
-            console.err(std::string(PROGRAM) + "\"" + folder + "\" is not a folder\n");
-            return EXIT_FAILED;
-        }
-        if (std::find(roots.begin(), roots.end(), *root) == roots.end()) roots.push_back(*root);
-    }
+    std::optional<std::vector<std::string>> resolved = resolve_roots(options.roots, console);
+    if (!resolved) return EXIT_FAILED;
+    const std::vector<std::string>& roots = *resolved;
     std::string file = options.index_file.empty() ? index_path() : options.index_file;
 
     // Batches arrive on the watcher threads; one line at a time reaches the console.
