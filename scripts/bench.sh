@@ -2,8 +2,12 @@
 # Builds the native preset's benchmark programs (every target named *_bench) and runs each one
 # found in build/native/bench/, printing its results. Arguments go to every benchmark program,
 # e.g. scripts/bench.sh --benchmark_filter=BM_AddEntry. JOBS sets the build's parallel jobs (2).
+# With --all (first argument) it then also times the scan against find and fd
+# (bench/scan_compare.sh) and the watcher's end-to-end delay under Wine (bench/watch_latency.sh).
 set -euo pipefail
 cd "$(dirname "$0")/.."
+all=0
+if [ "${1:-}" = --all ]; then all=1; shift; fi
 
 cmake --preset native >/dev/null
 build=build/native
@@ -24,4 +28,10 @@ while IFS= read -r -d '' program; do
   echo
 done < <(find "$build/bench" -type f -name '*_bench' -perm -u+x -print0 | sort -z)
 [ "$found" = 1 ] || { echo "no benchmark programs in $build/bench" >&2; exit 1; }
+if [ "$all" = 1 ]; then
+  echo "=== scan: norvik-cli index against find and fd"
+  bench/scan_compare.sh "$build" || status=1
+  echo "=== change watcher: file created to entry searchable, under Wine"
+  bench/watch_latency.sh || status=1
+fi
 exit $status
