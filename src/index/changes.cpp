@@ -32,18 +32,6 @@ void set_facts(Entry& entry, const FileFacts& facts) {
     entry.mtime = facts.mtime;
 }
 
-// True when `folder` lists `child` already, in its run or in its late_children list.
-bool is_listed_under(const VolumeTable& table, uint32_t folder, uint32_t child) {
-    const Entry& f = table.entries[folder];
-    if (f.is_dir() && f.size != 0) {
-        uint64_t end = uint64_t{f.first_child()} + f.child_count();
-        if (child >= f.first_child() && child < end) return true;
-    }
-    auto it = table.late_children.find(folder);
-    return it != table.late_children.end() &&
-           std::find(it->second.begin(), it->second.end(), child) != it->second.end();
-}
-
 // True when `index` is `ancestor` or lies below it. Bounded like full_path, so a damaged parent
 // chain cannot loop.
 bool is_within(const VolumeTable& table, uint32_t index, uint32_t ancestor) {
@@ -80,13 +68,7 @@ void apply_rename(VolumeTable& table, const Change& change) {
     std::optional<uint32_t> existing = table.find_child(*new_parent, name);
     if (existing && *existing != *old) remove_subtree(table, *existing);
 
-    if (table.entries[*old].parent != *new_parent) {
-        // A move back into a folder that still lists the item (in its run, or in late_children
-        // from an earlier move) must not list it a second time: children would return it twice.
-        if (!is_listed_under(table, *new_parent, *old))
-            table.late_children[*new_parent].push_back(*old);
-        table.entries[*old].parent = *new_parent;
-    }
+    table.move_entry(*old, *new_parent);
     if (table.display_name(*old) != name) table.set_name(*old, table.entries[*old], name);
     if (change.facts) set_facts(table.entries[*old], *change.facts);
 }
@@ -154,7 +136,7 @@ std::optional<AddResult> add_child(VolumeTable& table, uint32_t parent, std::str
     }
     // Tag 0: items added after the scan never carry FLAG_LINK, as the watcher cannot tell.
     uint32_t index = table.add_entry(parent, name, facts, 0);
-    table.late_children[parent].push_back(index);
+    table.add_late_child(parent, index);
     return AddResult{index, true};
 }
 

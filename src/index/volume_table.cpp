@@ -1,6 +1,7 @@
 #include "index/volume_table.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "hangul/hangul.h"
 #include "hangul/unicode_case.h"
@@ -16,6 +17,11 @@ namespace {
 constexpr size_t ENTRY_GROWTH_MIN = 4096;
 constexpr size_t NAME_GROWTH_MIN = 65536;
 constexpr size_t NAME_FREE_MIN = 1024;
+
+// Folders listing more children than this get a name lookup. Building one reads every child's
+// record and name, a few scans' worth, while a scan of a smaller folder reads a handful of cache
+// lines; measured on generated tables, lookups for smaller folders cost more than they save.
+constexpr uint64_t CHILD_LOOKUP_MIN = 256;
 
 bool contains_hangul(std::string_view name) {
     // Syllables and compatibility jamo all start with lead byte 0xE3 (U+3131-U+3163) or
@@ -41,6 +47,45 @@ bool ascii_equal_ignoring_case(std::string_view a, std::string_view b) {
         if (x != y) return false;
     }
     return true;
+}
+
+// True when text's full lowercase is `lower`. An ASCII text's full lowercase is its ASCII fold,
+// compared without being written out; any other text is first checked on its first character,
+// whose mapping starts the text's (no final sigma can stand first).
+bool lowercases_to(std::string_view text, std::string_view lower, std::string& scratch) {
+    if (is_ascii(text)) return ascii_equal_ignoring_case(text, lower);
+    if (lower.empty()) return false;
+    size_t at = 0;
+    size_t lower_at = 0;
+    if (lower_first(decode_utf8(text, at)) != decode_utf8(lower, lower_at)) return false;
+    scratch.clear();
+    append_lower_full(scratch, text);
+    return scratch == lower;
+}
+
+// The first live child, in children order, that `wanted` accepts: for_each_child that stops.
+// late is the folder's late_children list, or null.
+template <class F>
+std::optional<uint32_t> first_child_where(const VolumeTable& table, uint32_t index,
+                                          const std::vector<uint32_t>* late, F&& wanted) {
+    const Entry& folder = table.entries[index];
+    if (folder.is_dir() && folder.size != 0) {
+        uint64_t end64 = uint64_t{folder.first_child()} + folder.child_count();
+        uint32_t end = static_cast<uint32_t>(
+            std::min<uint64_t>(std::min<uint64_t>(end64, 0xFFFFFFFFu), table.entries.size()));
+        for (uint32_t i = folder.first_child(); i < end; ++i) {
+            const Entry& e = table.entries[i];
+            if (e.parent == index && !e.is_removed() && wanted(i)) return i;
+        }
+    }
+    if (late) {
+        for (uint32_t i : *late) {
+            if (i < table.entries.size() && table.entries[i].parent == index &&
+                !table.entries[i].is_removed() && wanted(i))
+                return i;
+        }
+    }
+    return std::nullopt;
 }
 
 }  // namespace
@@ -108,6 +153,23 @@ void VolumeTable::set_name(uint32_t index, Entry& entry, std::string_view name) 
     } else {
         display_names.erase(index);
     }
+    // A new entry (add_entry) is listed nowhere yet; whoever lists it registers it.
+    if (index < entries.size()) register_child(entry.parent, index, normalized ? name : stored);
+}
+
+void VolumeTable::add_late_child(uint32_t folder, uint32_t child) {
+    late_children[folder].push_back(child);
+    register_child(folder, child, display_name(child));
+}
+
+void VolumeTable::move_entry(uint32_t index, uint32_t folder) {
+    if (index >= entries.size() || entries[index].parent == folder) return;
+    // Listing the item a second time would make children return it twice.
+    if (!is_listed_under(folder, index)) late_children[folder].push_back(index);
+    entries[index].parent = folder;
+    // Registered even when the folder listed it already: the folder's lookup may have been built
+    // while the item lived elsewhere, or under another name.
+    register_child(folder, index, display_name(index));
 }
 
 std::string_view VolumeTable::stored_name(uint32_t index) const {
@@ -129,39 +191,147 @@ std::vector<uint32_t> VolumeTable::children(uint32_t index) const {
     return result;
 }
 
-std::optional<uint32_t> VolumeTable::find_child(uint32_t parent, std::string_view name) const {
-    std::optional<uint32_t> found;
-    if (is_ascii(name)) {
-        for_each_child(parent, [&](uint32_t child) {
-            if (!found && ascii_equal_ignoring_case(display_name(child), name)) found = child;
-        });
-        return found;
+bool VolumeTable::is_listed_under(uint32_t folder, uint32_t child) const {
+    if (folder >= entries.size()) return false;
+    const Entry& f = entries[folder];
+    if (f.is_dir() && f.size != 0) {
+        uint64_t end = uint64_t{f.first_child()} + f.child_count();
+        if (child >= f.first_child() && child < end) return true;
     }
-    std::string wanted = lower_full(name);
-    std::string candidate;
-    for_each_child(parent, [&](uint32_t child) {
-        if (found) return;
-        candidate.clear();
-        append_lower_full(candidate, display_name(child));
-        if (candidate == wanted) found = child;
+    auto it = late_children.find(folder);
+    return it != late_children.end() &&
+           std::find(it->second.begin(), it->second.end(), child) != it->second.end();
+}
+
+const std::vector<uint32_t>* VolumeTable::late_list(uint32_t folder) const {
+    auto it = late_children.find(folder);
+    return it == late_children.end() ? nullptr : &it->second;
+}
+
+uint64_t VolumeTable::listed_count(uint32_t folder, const std::vector<uint32_t>* late) const {
+    const Entry& f = entries[folder];
+    uint64_t count = f.is_dir() && f.size != 0 ? f.child_count() : 0;
+    return count + (late ? late->size() : 0);
+}
+
+ChildLookup& VolumeTable::build_child_lookup(uint32_t folder) {
+    // Sized by what the folder lists, which counts removed and moved-away children too; a
+    // damaged run can claim more children than the table has entries.
+    uint64_t listed = std::min<uint64_t>(listed_count(folder, late_list(folder)), entries.size());
+    ChildLookup lookup(static_cast<size_t>(listed));
+    std::string scratch;
+    for_each_child(folder, [&](uint32_t child) {
+        lookup.insert(child_name_key(display_name(child), scratch), child);
     });
+    return child_lookups_.insert_or_assign(folder, std::move(lookup)).first->second;
+}
+
+void VolumeTable::register_child(uint32_t folder, uint32_t child, std::string_view display) {
+    if (child_lookups_.empty()) return;
+    auto it = child_lookups_.find(folder);
+    if (it == child_lookups_.end()) return;
+    ChildLookup* lookup = &it->second;
+    // A rebuild reads every listed child's name from the table; the pair is still added after
+    // it, in case this child's record is not the table's yet.
+    if (lookup->is_full()) lookup = &build_child_lookup(folder);
+    std::string scratch;
+    lookup->insert(child_name_key(display, scratch), child);
+}
+
+size_t VolumeTable::child_lookup_bytes() const {
+    size_t bytes = child_lookups_.bucket_count() * sizeof(void*);
+    for (const auto& [folder, lookup] : child_lookups_)
+        bytes += sizeof(std::pair<const uint32_t, ChildLookup>) + 2 * sizeof(void*) +
+                 lookup.memory_bytes();
+    return bytes;
+}
+
+std::optional<uint32_t> VolumeTable::find_child(uint32_t parent, std::string_view name) {
+    if (parent >= entries.size()) return std::nullopt;
+    const std::vector<uint32_t>* late = late_list(parent);
+    const ChildLookup* lookup = nullptr;
+    // A folder's listing only grows, so one that is small now never had a lookup.
+    if (listed_count(parent, late) > CHILD_LOOKUP_MIN) {
+        auto it = child_lookups_.find(parent);
+        lookup = it != child_lookups_.end() ? &it->second : &build_child_lookup(parent);
+    }
+    return find_child_in(parent, name, late, lookup);
+}
+
+std::optional<uint32_t> VolumeTable::find_child(uint32_t parent, std::string_view name) const {
+    if (parent >= entries.size()) return std::nullopt;
+    const std::vector<uint32_t>* late = late_list(parent);
+    const ChildLookup* lookup = nullptr;
+    if (listed_count(parent, late) > CHILD_LOOKUP_MIN) {
+        if (auto it = child_lookups_.find(parent); it != child_lookups_.end()) lookup = &it->second;
+    }
+    return find_child_in(parent, name, late, lookup);
+}
+
+std::optional<uint32_t> VolumeTable::find_child_in(uint32_t parent, std::string_view name,
+                                                   const std::vector<uint32_t>* late,
+                                                   const ChildLookup* lookup) const {
+    const bool ascii = is_ascii(name);
+    std::string wanted;  // the name's full lowercase, when it is not ASCII
+    std::string scratch;
+    auto matches = [&](uint32_t child) {
+        if (ascii) return ascii_equal_ignoring_case(display_name(child), name);
+        return lowercases_to(display_name(child), wanted, scratch);
+    };
+    if (!lookup) {
+        if (!ascii) append_lower_full(wanted, name);
+        return first_child_where(*this, parent, late, matches);
+    }
+
+    const uint32_t key = child_name_key(name, wanted);  // leaves the lowercase in wanted
+    // The same checks as the scan of the children: a candidate may be stale.
+    uint32_t found = NO_PARENT;
+    bool several = false;
+    lookup->for_each_candidate(key, [&](uint32_t child) {
+        if (several || child == found || child >= entries.size()) return;
+        const Entry& e = entries[child];
+        if (e.parent != parent || e.is_removed() || !matches(child)) return;
+        if (found == NO_PARENT) {
+            found = child;
+        } else {
+            several = true;
+        }
+    });
+    // Names that differ only in case, in a case-sensitive folder: the scan knows which comes
+    // first in children order.
+    if (several) return first_child_where(*this, parent, late, matches);
+    if (found == NO_PARENT) return std::nullopt;
     return found;
 }
 
-std::optional<uint32_t> VolumeTable::find_path(std::string_view relative_path) const {
+namespace {
+
+// find_path for either constness of the table, so each step uses the matching find_child.
+template <class Table>
+std::optional<uint32_t> walk_path(Table& table, std::string_view relative_path) {
     uint32_t current = 0;
-    if (entries.empty()) return std::nullopt;
+    if (table.entries.empty()) return std::nullopt;
     while (!relative_path.empty()) {
         size_t cut = relative_path.find('\\');
         std::string_view component = relative_path.substr(0, cut);
         relative_path =
             cut == std::string_view::npos ? std::string_view{} : relative_path.substr(cut + 1);
         if (component.empty()) continue;
-        std::optional<uint32_t> child = find_child(current, component);
+        std::optional<uint32_t> child = table.find_child(current, component);
         if (!child) return std::nullopt;
         current = *child;
     }
     return current;
+}
+
+}  // namespace
+
+std::optional<uint32_t> VolumeTable::find_path(std::string_view relative_path) const {
+    return walk_path(*this, relative_path);
+}
+
+std::optional<uint32_t> VolumeTable::find_path(std::string_view relative_path) {
+    return walk_path(*this, relative_path);
 }
 
 std::string VolumeTable::full_path(uint32_t index, bool use_stored_names) const {

@@ -1,6 +1,15 @@
 // The table of one indexed root: fixed entries, one name arena, and the two side maps.
 // Mutating operations run with the index lock held for writing, or while the table is still
 // private to the scan that builds it.
+//
+// Big folders get a name lookup for their children, built on the first non-const find_child in
+// them and kept only in memory (never saved; a loaded or freshly scanned table has none). The
+// lookup is mutable state, so it follows the same rule as every other write: it is built and
+// changed only through non-const functions, under the write lock or on a private table. The
+// const find_child and find_path, which readers may call under the read lock, only read it.
+// Every change that lists a child in a folder or renames one goes through add_late_child,
+// move_entry or set_name, which keep the folder's lookup current; code that writes
+// late_children, an entry's parent or its name in any other way must call drop_child_lookups.
 #pragma once
 
 #include <algorithm>
@@ -11,6 +20,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "index/child_lookup.h"
 #include "index/entry.h"
 
 namespace norvik {
@@ -31,12 +41,27 @@ struct VolumeTable {
     static VolumeTable with_root(std::string root);
 
     // Appends an entry and returns its index. Capacity grows by fixed steps, not by doubling.
+    // The entry is not listed in its parent yet: the scan gives the parent a run, later additions
+    // call add_late_child.
     uint32_t add_entry(uint32_t parent, std::string_view name, const FileFacts& facts,
                        uint32_t reparse_tag);
 
     // Stores name (NFC, cut to 65,535 bytes) for entry `index`, whose record is `entry` (it may
     // not be in `entries` yet); recomputes the name flags and the kind, and the display name.
+    // An entry already in the table must be listed in its parent, whose lookup learns the name.
     void set_name(uint32_t index, Entry& entry, std::string_view name);
+
+    // Lists child, whose parent is already folder, at the end of folder's late_children.
+    void add_late_child(uint32_t folder, uint32_t child);
+
+    // Makes folder the parent of entry index, and lists it there unless the folder lists it
+    // already (in its run, or in late_children from an earlier move).
+    void move_entry(uint32_t index, uint32_t folder);
+
+    // Forgets every folder's name lookup; they are built again as lookups need them. Runs
+    // (Entry::set_child_span) are set while a table is built, before any lookup; one set later
+    // needs this call too.
+    void drop_child_lookups() { child_lookups_.clear(); }
 
     std::string_view stored_name(uint32_t index) const;
     std::string_view display_name(uint32_t index) const;
@@ -46,10 +71,19 @@ struct VolumeTable {
     template <class F>
     void for_each_child(uint32_t index, F&& visit) const;
 
-    // The first child whose display name equals name (ASCII or Unicode case-insensitive).
+    // True when folder lists child in its run or in its late_children list (whatever the
+    // child's parent and removal say now).
+    bool is_listed_under(uint32_t folder, uint32_t child) const;
+
+    // The first live child, in children order, whose display name equals name: ASCII
+    // case-insensitive for an ASCII name, else equal after full Unicode lowercasing. The const
+    // form uses the folder's lookup if it has one; the other first builds one for a big folder.
     std::optional<uint32_t> find_child(uint32_t parent, std::string_view name) const;
-    // Walks a backslash-separated path relative to the root; "" names entry 0.
+    std::optional<uint32_t> find_child(uint32_t parent, std::string_view name);
+    // Walks a backslash-separated path relative to the root; "" names entry 0. Each step is a
+    // find_child of the same constness.
     std::optional<uint32_t> find_path(std::string_view relative_path) const;
+    std::optional<uint32_t> find_path(std::string_view relative_path);
 
     // Root-to-entry names joined with backslashes ("C:\dir\file.txt"); "" for a bad index.
     std::string full_path(uint32_t index, bool use_stored_names) const;
@@ -58,6 +92,27 @@ struct VolumeTable {
     bool is_live(uint32_t index) const {
         return index < entries.size() && !entries[index].is_removed();
     }
+
+    // Folders with a name lookup, and the bytes those lookups take.
+    size_t child_lookup_count() const { return child_lookups_.size(); }
+    size_t child_lookup_bytes() const;
+
+  private:
+    // Builds (or rebuilds, sized for the children listed now) folder's lookup.
+    ChildLookup& build_child_lookup(uint32_t folder);
+    // Adds child, listed in folder under display name `display`, to folder's lookup if the
+    // folder has one.
+    void register_child(uint32_t folder, uint32_t child, std::string_view display);
+    // folder's late_children list, or null. folder must be in the table.
+    const std::vector<uint32_t>* late_list(uint32_t folder) const;
+    // How many children folder lists (run and late list), an upper bound of its live children.
+    uint64_t listed_count(uint32_t folder, const std::vector<uint32_t>* late) const;
+    // find_child once the late list and the lookup (null when the folder has none) are known.
+    std::optional<uint32_t> find_child_in(uint32_t parent, std::string_view name,
+                                          const std::vector<uint32_t>* late,
+                                          const ChildLookup* lookup) const;
+
+    std::unordered_map<uint32_t, ChildLookup> child_lookups_;  // folder -> lookup, big folders
 };
 
 template <class F>

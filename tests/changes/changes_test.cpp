@@ -312,7 +312,21 @@ TEST(ApplyChanges, ModifiedSetsSizeAndTime) {
 // before the edits, give the same items as a fresh scan of the edited tree.
 class Replay {
   public:
-    explicit Replay(uint32_t seed) : random_(seed) {}
+    // big_folder_files: files each of two extra folders starts with (one of them named in
+    // Greek), so most edits fall into folders big enough for the table's name lookups.
+    explicit Replay(uint32_t seed, int big_folder_files = 0) : random_(seed) {
+        for (const char* folder : {"big", "ΣΟΦΙΑ"}) {
+            if (big_folder_files == 0) break;
+            tree_.add_folder(folder);
+            folders_.push_back(folder);
+            paths_.push_back(folder);
+            for (int i = 0; i < big_folder_files; ++i) {
+                std::string path = join(folder, fresh_name());
+                tree_.add_file(path, random_() % 1000, 1000);
+                paths_.push_back(path);
+            }
+        }
+    }
 
     void run(int steps) {
         for (int i = 0; i < 40; ++i)
@@ -457,6 +471,15 @@ TEST(ApplyChanges, ReplayedBatchEqualsAFreshScanOfTheChangedTree) {
     for (uint32_t seed = 1; seed <= 40; ++seed) {
         SCOPED_TRACE("seed " + std::to_string(seed));
         Replay(seed).run(150);
+    }
+}
+
+// The same in folders of hundreds of children, where finding a child goes through the folder's
+// name lookup: every addition, rename and move must reach it.
+TEST(ApplyChanges, ReplayedBatchInBigFoldersEqualsAFreshScan) {
+    for (uint32_t seed = 1; seed <= 8; ++seed) {
+        SCOPED_TRACE("seed " + std::to_string(seed));
+        Replay(seed, 400).run(600);
     }
 }
 

@@ -162,6 +162,33 @@ TEST(IndexCodec, RoundTripKeepsEveryTableExactly) {
     EXPECT_EQ(encode_index(*decode(bytes)), bytes);
 }
 
+// A folder's name lookup lives only in memory: the bytes are those of the table without it, and
+// a loaded table starts with none and builds its own.
+TEST(IndexCodec, NameLookupsAreNeitherSavedNorLoaded) {
+    FakeTree tree;
+    tree.add_folder("big");
+    for (int i = 0; i < 600; ++i)
+        tree.add_file("big\\file" + std::to_string(i) + ".txt", 1, 1700000000);
+    VolumeTable table = tree.scan(1);
+    apply_changes(table, {Change::added("big\\new.txt", file_facts(3, 4)),
+                          Change::renamed("big\\file7.txt", "big\\Seven.txt", file_facts(1, 5))});
+    ASSERT_GT(table.child_lookup_count(), 0u);
+    std::string bytes = encode_index({table});
+    VolumeTable without = table;
+    without.drop_child_lookups();
+    EXPECT_EQ(encode_index({without}), bytes);
+
+    std::optional<std::vector<VolumeTable>> loaded = decode(bytes);
+    ASSERT_TRUE(loaded);
+    ASSERT_EQ(loaded->size(), 1u);
+    VolumeTable& back = (*loaded)[0];
+    EXPECT_EQ(back.child_lookup_count(), 0u);
+    EXPECT_EQ(back.find_path("BIG\\seven.TXT"), table.find_path("big\\Seven.txt"));
+    EXPECT_EQ(back.find_path("big\\New.txt"), table.find_path("big\\new.txt"));
+    EXPECT_EQ(back.find_path("big\\file7.txt"), std::nullopt);
+    EXPECT_GT(back.child_lookup_count(), 0u);
+}
+
 TEST(IndexCodec, EmptyIndexAndLayout) {
     std::string empty = encode_index({});
     EXPECT_EQ(empty.size(), INDEX_HEADER_BYTES);
