@@ -302,9 +302,9 @@ class LookupCrossCheck {
 };
 
 TEST(ChildLookup, FindChildAgreesWithThePlainRuleUnderRandomEdits) {
-    for (uint32_t seed = 1; seed <= 6; ++seed) {
+    for (uint32_t seed = 1; seed <= 4; ++seed) {
         SCOPED_TRACE("seed " + std::to_string(seed));
-        LookupCrossCheck(seed).run(1500);
+        LookupCrossCheck(seed).run(1000);
     }
 }
 
