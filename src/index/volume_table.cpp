@@ -49,15 +49,15 @@ bool ascii_equal_ignoring_case(std::string_view a, std::string_view b) {
     return true;
 }
 
-// True when text's full lowercase is `lower`. An ASCII text's full lowercase is its ASCII fold,
-// compared without being written out; any other text is first checked on its first character,
-// whose mapping starts the text's (no final sigma can stand first).
+// True when text's full lowercase is `lower`. The first character's mapping starts the text's
+// (no final sigma can stand first), which turns most texts away before any lowercasing; an
+// ASCII text's full lowercase is its ASCII fold, compared without being written out.
 bool lowercases_to(std::string_view text, std::string_view lower, std::string& scratch) {
-    if (is_ascii(text)) return ascii_equal_ignoring_case(text, lower);
-    if (lower.empty()) return false;
+    if (text.empty() || lower.empty()) return text.empty() && lower.empty();
     size_t at = 0;
     size_t lower_at = 0;
     if (lower_first(decode_utf8(text, at)) != decode_utf8(lower, lower_at)) return false;
+    if (is_ascii(text)) return ascii_equal_ignoring_case(text, lower);
     scratch.clear();
     append_lower_full(scratch, text);
     return scratch == lower;
@@ -275,6 +275,9 @@ std::optional<uint32_t> VolumeTable::find_child_in(uint32_t parent, std::string_
     std::string wanted;  // the name's full lowercase, when it is not ASCII
     std::string scratch;
     auto matches = [&](uint32_t child) {
+        const Entry& e = entries[child];
+        // Most children are turned away by their length, read from the record.
+        if (ascii && !(e.flags & FLAG_DISPLAY_NAME) && e.name_len != name.size()) return false;
         if (ascii) return ascii_equal_ignoring_case(display_name(child), name);
         return lowercases_to(display_name(child), wanted, scratch);
     };
