@@ -276,9 +276,15 @@ std::optional<uint32_t> VolumeTable::find_child_in(uint32_t parent, std::string_
     std::string scratch;
     auto matches = [&](uint32_t child) {
         const Entry& e = entries[child];
-        // Most children are turned away by their length, read from the record.
-        if (ascii && !(e.flags & FLAG_DISPLAY_NAME) && e.name_len != name.size()) return false;
-        if (ascii) return ascii_equal_ignoring_case(display_name(child), name);
+        // Most children are turned away by their length, read from the record. Without a
+        // display name the record's name is the one compared; without a non-ASCII capital its
+        // full lowercase is never shorter (only a malformed byte, becoming U+FFFD, lengthens it).
+        const bool plain = !(e.flags & (FLAG_DISPLAY_NAME | FLAG_UNICODE_UPPER));
+        if (ascii) {
+            if (!(e.flags & FLAG_DISPLAY_NAME) && e.name_len != name.size()) return false;
+            return ascii_equal_ignoring_case(display_name(child), name);
+        }
+        if (plain && e.name_len > wanted.size()) return false;
         return lowercases_to(display_name(child), wanted, scratch);
     };
     if (!lookup) {
