@@ -22,6 +22,9 @@ void append_utf8(std::string& out, char32_t c);
 // True when every byte is below 0x80. Checks 32-byte blocks at a time.
 bool is_ascii(std::string_view text);
 
+// True when a and b have the same length and differ only in the case of ASCII letters A-Z.
+bool ascii_equal_ignoring_case(std::string_view a, std::string_view b);
+
 // Length of the longest prefix of text that is at most max_bytes long and ends on a character
 // boundary (a position whose byte is not a UTF-8 continuation byte, or the end).
 size_t cut_at_char_boundary(std::string_view text, size_t max_bytes);

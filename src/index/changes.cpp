@@ -4,21 +4,11 @@
 #include <unordered_map>
 #include <utility>
 
+#include "hangul/utf8.h"
+
 namespace norvik {
 
 namespace {
-
-bool ascii_iequals(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-        unsigned char x = static_cast<unsigned char>(a[i]);
-        unsigned char y = static_cast<unsigned char>(b[i]);
-        if (x >= 'A' && x <= 'Z') x += 'a' - 'A';
-        if (y >= 'A' && y <= 'Z') y += 'a' - 'A';
-        if (x != y) return false;
-    }
-    return true;
-}
 
 // Splits "a\b\c" into ("a\b", "c"); a path without a backslash has the root as its parent.
 std::pair<std::string_view, std::string_view> split_last(std::string_view path) {
@@ -112,7 +102,8 @@ Change Change::renamed(std::string old_path, std::string new_path, std::optional
 }
 
 bool is_excluded_name(std::string_view name) {
-    return ascii_iequals(name, "$recycle.bin") || ascii_iequals(name, "System Volume Information");
+    return ascii_equal_ignoring_case(name, "$recycle.bin") ||
+           ascii_equal_ignoring_case(name, "System Volume Information");
 }
 
 bool has_excluded_component(std::string_view path) {

@@ -37,18 +37,6 @@ bool contains_hangul(std::string_view name) {
     return false;
 }
 
-bool ascii_equal_ignoring_case(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-        unsigned char x = static_cast<unsigned char>(a[i]);
-        unsigned char y = static_cast<unsigned char>(b[i]);
-        if (x >= 'A' && x <= 'Z') x += 'a' - 'A';
-        if (y >= 'A' && y <= 'Z') y += 'a' - 'A';
-        if (x != y) return false;
-    }
-    return true;
-}
-
 // True when text's full lowercase is `lower`. The first character's mapping starts the text's
 // (no final sigma can stand first), which turns most texts away before any lowercasing; an
 // ASCII text's full lowercase is its ASCII fold, compared without being written out.
