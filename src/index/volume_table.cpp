@@ -127,6 +127,8 @@ void VolumeTable::set_name(uint32_t index, Entry& entry, std::string_view name) 
     entry.name_len = static_cast<uint16_t>(stored.size());
     names.insert(names.end(), stored.begin(), stored.end());
 
+    // Only an entry flagged so has a display_names item: most names skip the map entirely.
+    bool had_display_name = entry.flags & FLAG_DISPLAY_NAME;
     entry.flags &= ~(FLAG_DISPLAY_NAME | FLAG_HANGUL | FLAG_UNICODE_UPPER);
     if (!is_ascii(stored)) {
         if (contains_hangul(stored)) entry.flags |= FLAG_HANGUL;
@@ -138,7 +140,7 @@ void VolumeTable::set_name(uint32_t index, Entry& entry, std::string_view name) 
     if (normalized) {
         entry.flags |= FLAG_DISPLAY_NAME;
         display_names[index] = std::string(name);
-    } else {
+    } else if (had_display_name) {
         display_names.erase(index);
     }
     // A new entry (add_entry) is listed nowhere yet; whoever lists it registers it.
