@@ -90,6 +90,16 @@ VolumeTable VolumeTable::with_root(std::string root) {
     return table;
 }
 
+void VolumeTable::size_entries_for_load(size_t count) {
+    entries.reserve(count + std::max(ENTRY_GROWTH_MIN, count / 16));
+    entries.resize(count);
+}
+
+void VolumeTable::size_names_for_load(size_t bytes) {
+    names.reserve(bytes + std::max(NAME_GROWTH_MIN, bytes / 16));
+    names.resize(bytes);
+}
+
 uint32_t VolumeTable::add_entry(uint32_t parent, std::string_view name, const FileFacts& facts,
                                 uint32_t reparse_tag) {
     if (entries.size() == entries.capacity())

@@ -40,6 +40,12 @@ struct VolumeTable {
     // A table holding only its root entry (name = root without trailing backslashes).
     static VolumeTable with_root(std::string root);
 
+    // Size `entries` (or `names`) for a table being loaded, with one growth step of room beyond,
+    // so that the first additions (a watcher batch, under the write lock) do not move everything
+    // the table holds. New records and bytes are zeroed.
+    void size_entries_for_load(size_t count);
+    void size_names_for_load(size_t bytes);
+
     // Appends an entry and returns its index. Capacity grows by fixed steps, not by doubling.
     // The entry is not listed in its parent yet: the scan gives the parent a run, later additions
     // call add_late_child.

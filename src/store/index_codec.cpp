@@ -91,12 +91,12 @@ std::optional<VolumeTable> decode_table(ByteSource& source) {
         return std::nullopt;
     uint64_t count = entry_bytes / ENTRY_RECORD_BYTES;
     if (count > NO_PARENT) return std::nullopt;  // entry indexes are 32-bit
-    table.entries.resize(count);
+    table.size_entries_for_load(count);
     if (!source.read(table.entries.data(), entry_bytes)) return std::nullopt;
 
     uint64_t name_bytes;
     if (!get(source, name_bytes) || name_bytes > source.remaining()) return std::nullopt;
-    table.names.resize(name_bytes);
+    table.size_names_for_load(name_bytes);
     if (!source.read(table.names.data(), name_bytes)) return std::nullopt;
     if (!is_valid_utf8(std::string_view(table.names.data(), table.names.size())))
         return std::nullopt;

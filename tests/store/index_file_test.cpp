@@ -189,6 +189,19 @@ TEST(IndexCodec, NameLookupsAreNeitherSavedNorLoaded) {
     EXPECT_GT(back.child_lookup_count(), 0u);
 }
 
+// The first change after loading lands under the write lock: it must not move the whole table.
+TEST(IndexCodec, LoadedTablesHaveRoomForTheFirstAdditions) {
+    std::optional<std::vector<VolumeTable>> loaded = decode(encode_index(sample_index()));
+    ASSERT_TRUE(loaded);
+    VolumeTable& table = (*loaded)[0];
+    const Entry* entries_before = table.entries.data();
+    const char* names_before = table.names.data();
+    for (int i = 0; i < 100; ++i)
+        table.add_entry(0, "new file " + std::to_string(i) + ".txt", FileFacts{}, 0);
+    EXPECT_EQ(table.entries.data(), entries_before);
+    EXPECT_EQ(table.names.data(), names_before);
+}
+
 TEST(IndexCodec, EmptyIndexAndLayout) {
     std::string empty = encode_index({});
     EXPECT_EQ(empty.size(), INDEX_HEADER_BYTES);
