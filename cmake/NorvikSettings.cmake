@@ -27,6 +27,18 @@ if(NORVIK_SANITIZE AND NOT WIN32)
   target_link_options(norvik_settings INTERFACE ${_san_flags})
 endif()
 
+# platform_twins(OUT base...): the platform's twin of each portable file, base_win.cpp on
+# Windows and base_posix.cpp elsewhere.
+function(platform_twins out)
+  if(WIN32)
+    set(suffix _win.cpp)
+  else()
+    set(suffix _posix.cpp)
+  endif()
+  list(TRANSFORM ARGN APPEND ${suffix} OUTPUT_VARIABLE files)
+  set(${out} ${files} PARENT_SCOPE)
+endfunction()
+
 # norvik_library(NAME SOURCES... [DEPS ...]): a static library of ours with the shared settings.
 function(norvik_library name)
   cmake_parse_arguments(ARG "" "" "SOURCES;DEPS;PRIVATE_DEPS" ${ARGN})
