@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "index/scan.h"
-#include "store/index_service.h"
+#include "service/index_service.h"
 
 using namespace norvik;
 

@@ -13,7 +13,7 @@
 #include "cli/cli_options.h"
 #include "cli/console.h"
 #include "index/changes.h"
-#include "store/index_service.h"
+#include "service/index_service.h"
 
 namespace norvik {
 

@@ -49,6 +49,11 @@ std::optional<SearchResult> SearchWorker::take_result() {
     return std::exchange(result_, std::nullopt);
 }
 
+std::optional<SearchRequest> SearchWorker::pending_request() {
+    std::lock_guard lock(request_mutex_);
+    return request_;
+}
+
 void SearchWorker::run() {
     for (;;) {
         SearchRequest request;

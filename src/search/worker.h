@@ -45,6 +45,10 @@ class SearchWorker {
     // Takes the result out of the result slot, leaving it empty.
     std::optional<SearchResult> take_result();
 
+    // A copy of the request waiting in the request slot, if the worker has not taken it yet
+    // (tests of the window read what it asked for without starting the worker).
+    std::optional<SearchRequest> pending_request();
+
   private:
     void run();
 

@@ -14,7 +14,7 @@
 
 #include <gtest/gtest.h>
 
-#include "store/index_service.h"
+#include "service/index_service.h"
 #include "support/fake_tree.h"
 
 namespace norvik::testing {

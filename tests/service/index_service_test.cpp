@@ -1,7 +1,7 @@
 // The index service's life cycle over fake drives: first start, start with a saved index, the
 // logon start, rescans on request, changes held back during a rescan, quitting mid-build, and
 // the table_id rules. Threaded: the TSan run takes these.
-#include "store/index_service.h"
+#include "service/index_service.h"
 
 #include <gtest/gtest.h>
 

@@ -16,7 +16,7 @@
 #include <thread>
 
 #include "index/scan.h"
-#include "store/index_service.h"
+#include "service/index_service.h"
 #include "support/temp_folder.h"
 #include "watch/watcher.h"
 

@@ -3,7 +3,7 @@
 
 #include "index/scan.h"
 #include "index/volumes.h"
-#include "store/index_service.h"
+#include "service/index_service.h"
 #include "watch/watcher.h"
 
 namespace norvik {

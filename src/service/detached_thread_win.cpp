@@ -3,7 +3,7 @@
 #include <memory>
 
 #include "index/win_handles.h"
-#include "store/detached_thread.h"
+#include "service/detached_thread.h"
 
 namespace norvik {
 

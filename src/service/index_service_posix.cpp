@@ -2,7 +2,7 @@
 #include <chrono>
 #include <thread>
 
-#include "store/index_service.h"
+#include "service/index_service.h"
 
 namespace norvik {
 
@@ -14,7 +14,5 @@ bool wait_high_resolution(uint32_t milliseconds) {
 void wait_refresh_delay() {
     (void)wait_high_resolution(90000);
 }
-
-void post_index_changed(void*, IndexChange) {}
 
 }  // namespace norvik

@@ -2,7 +2,7 @@
 #include <windows.h>
 
 #include "index/win_handles.h"
-#include "store/index_service.h"
+#include "service/index_service.h"
 
 // Missing from MinGW-w64's headers.
 #ifndef CREATE_WAITABLE_TIMER_HIGH_RESOLUTION
@@ -23,12 +23,6 @@ bool wait_high_resolution(uint32_t milliseconds) {
 
 void wait_refresh_delay() {
     if (!wait_high_resolution(90000)) Sleep(90000);
-}
-
-void post_index_changed(void* window, IndexChange change) {
-    if (window)
-        PostMessageW(static_cast<HWND>(window), WM_APP_INDEX_CHANGED, static_cast<WPARAM>(change),
-                     0);
 }
 
 }  // namespace norvik

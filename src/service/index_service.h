@@ -30,10 +30,8 @@
 
 namespace norvik {
 
-// Posted to the main window when the index changed; wParam is an IndexChange, lParam 0.
-inline constexpr unsigned WM_APP_INDEX_CHANGED = 0x800A;
-
-// What the window should do about a change: search again at once (1: the index was loaded, or a
+// What the window should do about a change (the program posts it as WM_APP_INDEX_CHANGED's
+// wParam): search again at once (1: the index was loaded, or a
 // root's scan ended) or after a debounce (0: a rescan started, or a watcher batch was applied).
 enum class IndexChange : uintptr_t { Debounced = 0, Now = 1 };
 
@@ -57,7 +55,7 @@ struct ServicePlatform {
     std::function<void(IndexService& service, const std::vector<std::string>& roots)> watch_roots;
     // The 90 seconds a start at logon waits before refreshing the known drives.
     std::function<void()> wait_before_refresh;
-    // Posts WM_APP_INDEX_CHANGED; a failure is ignored.
+    // Tells the window the index changed (the program posts a window message); must not block.
     std::function<void(IndexChange)> notify;
     // Optional: told about every watcher batch after it was handled (norvik-cli watch prints it).
     std::function<void(const std::string& root, const std::vector<Change>& batch, BatchOutcome)>
@@ -158,7 +156,7 @@ class IndexService {
 // The platform's own pieces: list_volumes, scan_root and worker_count of the drive scan, the
 // system watchers (ReadDirectoryChangesW on Windows; none natively), the 90-second wait on a
 // high-resolution waitable timer with Sleep as the fallback, and `notify` as given (start-up
-// passes one that posts WM_APP_INDEX_CHANGED to the main window).
+// passes one that posts a message to the main window).
 ServicePlatform system_service_platform(std::function<void(IndexChange)> notify);
 
 // Waits milliseconds on a high-resolution waitable timer (Windows) or a sleep (natively); false
@@ -168,9 +166,5 @@ ServicePlatform system_service_platform(std::function<void(IndexChange)> notify)
 // The wait of a start at logon: 90 seconds with wait_high_resolution, or Sleep(90,000) when that
 // fails.
 void wait_refresh_delay();
-
-// Posts WM_APP_INDEX_CHANGED with change as wParam to window (an HWND) when it is set (Windows);
-// does nothing natively or when window is null. A failed post is ignored.
-void post_index_changed(void* window, IndexChange change);
 
 }  // namespace norvik

@@ -1,7 +1,7 @@
 #include <system_error>
 #include <thread>
 
-#include "store/detached_thread.h"
+#include "service/detached_thread.h"
 
 namespace norvik {
 

@@ -1,4 +1,4 @@
-#include "store/index_service.h"
+#include "service/index_service.h"
 
 #include <algorithm>
 #include <iterator>
@@ -7,7 +7,7 @@
 #include <thread>
 #include <utility>
 
-#include "store/detached_thread.h"
+#include "service/detached_thread.h"
 #include "store/index_file.h"
 
 namespace norvik {

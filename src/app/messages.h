@@ -1,0 +1,27 @@
+// The window messages the workers post to the main window, and the window's timers. Plain
+// numbers: the shell's window procedure and the posting helpers share them.
+#pragma once
+
+#include <cstdint>
+
+namespace norvik {
+
+inline constexpr uint32_t WM_APP_SEARCH_DONE = 0x8001;    // a result waits in the result slot
+inline constexpr uint32_t WM_APP_UPDATE_INFO = 0x8002;    // the update check finished
+inline constexpr uint32_t WM_APP_UPDATE_READY = 0x8003;   // the installer download finished
+inline constexpr uint32_t WM_APP_TRAY = 0x8004;           // mouse event on the tray icon
+inline constexpr uint32_t WM_APP_SHOW = 0x8005;           // a second instance asks to be shown
+inline constexpr uint32_t WM_APP_INDEX_CHANGED = 0x800A;  // wParam: IndexChange
+
+enum class Timer : uint32_t {
+    Toast = 1,    // TIMER_TOAST, 2,500 ms after a toast was set
+    Refresh = 2,  // TIMER_REFRESH, the debounced search after an index change
+    Tick = 3,     // TIMER_TICK, every 500 ms
+    Update = 4,   // TIMER_UPDATE, every 6 hours
+};
+
+inline constexpr uint32_t TOAST_MS = 2500;
+inline constexpr uint32_t TICK_MS = 500;
+inline constexpr uint32_t UPDATE_MS = 21'600'000;
+
+}  // namespace norvik
