@@ -6,7 +6,9 @@ what=${1:-all}
 
 native=(g++ clang cmake ninja-build pkg-config googletest libgtest-dev libgmock-dev libbenchmark-dev
         libicu-dev nlohmann-json3-dev hunspell-ko fd-find libclang-rt-14-dev clang-format findutils)
-windows=(g++-mingw-w64-x86-64-posix wine wine64 fonts-wine xvfb xauth x11-utils xdotool)
+windows=(g++-mingw-w64-x86-64-posix wine wine64 fonts-wine xvfb xauth x11-utils x11-apps xdotool
+         imagemagick fonts-nanum fonts-material-design-icons-iconfont python3-fonttools nsis
+         osslsigncode openssl zip)
 
 want=()
 case $what in
