@@ -1,6 +1,7 @@
 #include "hangul/hangul.h"
 
 #include <array>
+#include <utility>
 
 #include "hangul/normalize_nfc_platform.h"
 #include "hangul/utf8.h"
@@ -254,16 +255,9 @@ std::optional<OpenFinal> open_final(char32_t syllable) {
     return OpenFinal{compose_syllable(parts->initial, parts->medial, 0), *initial_index(final)};
 }
 
-std::optional<std::string> english_to_hangul(std::string_view word) {
-    bool has_letter = false;
-    for (char c : word) {
-        if (static_cast<unsigned char>(c) >= 0x80) return std::nullopt;
-        has_letter = has_letter || is_ascii_letter(c);
-    }
-    if (!has_letter) return std::nullopt;
-
+std::string compose_two_set(std::string_view keys) {
     Composer composer;
-    for (char c : word) {
+    for (char c : keys) {
         if (!is_ascii_letter(c)) {
             composer.flush();
             composer.output.push_back(c);
@@ -277,10 +271,20 @@ std::optional<std::string> english_to_hangul(std::string_view word) {
         }
     }
     composer.flush();
+    return std::move(composer.output);
+}
 
+std::optional<std::string> english_to_hangul(std::string_view word) {
+    bool has_letter = false;
+    for (char c : word) {
+        if (static_cast<unsigned char>(c) >= 0x80) return std::nullopt;
+        has_letter = has_letter || is_ascii_letter(c);
+    }
+    if (!has_letter) return std::nullopt;
+
+    std::string out = compose_two_set(word);
     // Only text that reads as Korean: some syllable, no lone vowel, no lone cluster.
     bool has_syllable = false;
-    const std::string& out = composer.output;
     for (size_t pos = 0; pos < out.size();) {
         const char32_t c = decode_utf8(out, pos);
         if (is_syllable(c)) has_syllable = true;
@@ -288,7 +292,7 @@ std::optional<std::string> english_to_hangul(std::string_view word) {
             return std::nullopt;
     }
     if (!has_syllable) return std::nullopt;
-    return composer.output;
+    return out;
 }
 
 }  // namespace norvik

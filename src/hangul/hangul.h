@@ -74,6 +74,12 @@ struct OpenFinal {
 };
 std::optional<OpenFinal> open_final(char32_t syllable);
 
+// What the two-set Korean layout composes from keys, whether or not it reads as Korean: "rt" ->
+// "ㄱㅅ", "k" -> "ㅏ", "qhrhtj" -> "보고서". Letters are keys (capitals select the shifted keys:
+// "R" -> "ㄲ"); every other byte passes through unchanged and ends the syllable being composed.
+// Two consonants with no vowel between them stay two letters.
+std::string compose_two_set(std::string_view keys);
+
 // The Hangul that the two-set Korean layout would have produced for an ASCII word typed in
 // English mode ("qhrhtj" -> "보고서"), or nothing when the word cannot be such Korean.
 std::optional<std::string> english_to_hangul(std::string_view word);
