@@ -73,6 +73,8 @@ struct App {
     bool refresh_pending = false;
     uint8_t filter = 0;  // filter tab 0-6
     std::optional<Toast> toast;
+    // The newer version the update question is asking about, until the answer comes back.
+    std::optional<UpdateInfo> offered_update;
 
     // The client area in pixels, from WM_SIZE (each at least 0).
     float client_width = 0;
