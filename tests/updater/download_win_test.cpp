@@ -1,0 +1,266 @@
+// The updater's Windows side under Wine, end to end through a stand-in curl.exe (fake_curl.cpp)
+// placed in the prefix's system folder, serving prepared manifests and installers.
+#include <windows.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <thread>
+
+#include <gtest/gtest.h>
+
+#include "app/updater/curl_command.h"
+#include "app/updater/download_file.h"
+#include "app/updater/sha256_win.h"
+#include "app/updater/system_win.h"
+#include "app/updater/update_handlers.h"
+#include "app/updater/update_tasks.h"
+#include "support/app_fixture.h"
+#include "support/temp_folder.h"
+#include "vendor.h"
+
+namespace norvik {
+namespace {
+
+namespace fs = std::filesystem;
+using namespace std::string_literals;
+using Arguments = std::vector<std::string>;
+
+constexpr const char* MANIFEST_URL = "https://kastrel.example/norvik/update.json?v=0.1.0&lang=en";
+constexpr const char* INSTALLER_URL = "https://kastrel.example/norvik/Norvik-Setup-0.2.0.exe";
+
+fs::path module_folder() {
+    wchar_t buffer[32768];
+    const DWORD length = GetModuleFileNameW(nullptr, buffer, 32768);
+    return fs::path(std::wstring(buffer, length)).parent_path();
+}
+
+std::string read_bytes(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+void write_bytes(const fs::path& path, std::string_view bytes) {
+    std::ofstream(path, std::ios::binary | std::ios::trunc).write(bytes.data(), bytes.size());
+}
+
+void set_variable(const wchar_t* name, const std::wstring& value) {
+    SetEnvironmentVariableW(name, value.empty() ? nullptr : value.c_str());
+}
+
+std::span<const uint8_t> bytes_of(std::string_view text) {
+    return std::span(reinterpret_cast<const uint8_t*>(text.data()), text.size());
+}
+
+Arguments curl_arguments_for(const std::string& url, const std::string& destination,
+                             uint64_t max_bytes) {
+    return curl_arguments(url, destination, max_bytes);
+}
+
+class UpdaterWineTest : public ::testing::Test {
+  protected:
+    // Wine ships no curl.exe, and a child process looks in the prefix's system folder for it
+    // whatever SystemRoot says.
+    static void SetUpTestSuite() {
+        const std::optional<std::wstring> curl = system_folder_file(L"curl.exe");
+        ASSERT_TRUE(curl.has_value());
+        ASSERT_TRUE(CopyFileW((module_folder() / "fake_curl.exe").c_str(), curl->c_str(), FALSE));
+    }
+
+    void SetUp() override {
+        fs::create_directories(site_);
+        // A temporary folder whose name has spaces: every path on a command line must stay one
+        // argument.
+        fs::create_directories(temp_with_spaces_);
+        set_variable(L"TMP", temp_with_spaces_.wstring());
+        set_variable(L"TEMP", temp_with_spaces_.wstring());
+        set_variable(L"NORVIK_FAKE_CURL_SITE", site_.wstring());
+        set_variable(L"NORVIK_FAKE_CURL_LOG", curl_log_.wstring());
+        set_variable(L"NORVIK_FAKE_CURL_EXIT", L"");
+        set_variable(L"NORVIK_FAKE_CURL_DELAY_MS", L"");
+        set_variable(L"NORVIK_FAKE_INSTALLER_LOG", installer_log_.wstring());
+    }
+
+    // What the site serves at .../name.
+    void serve(const std::string& name, std::string_view bytes) {
+        write_bytes(site_ / name, bytes);
+    }
+    void stop_serving(const std::string& name) { fs::remove(site_ / name); }
+
+    // Each run of the stand-in curl since the log was last cleared, with its arguments.
+    std::vector<Arguments> curl_runs() {
+        std::vector<Arguments> runs;
+        std::istringstream in(read_bytes(curl_log_));
+        size_t count = 0;
+        while (in >> count) {
+            in.get();  // the line feed after the count
+            Arguments& run = runs.emplace_back();
+            for (size_t i = 0; i < count; ++i)
+                std::getline(in, run.emplace_back(), '\0');
+        }
+        return runs;
+    }
+    void clear_curl_log() { fs::remove(curl_log_); }
+
+    std::string updates() { return updates_folder(); }
+    static std::string installers(const char* name) {
+        return read_bytes(module_folder() / "installers" / name);
+    }
+
+    testing::TempFolder temp_;
+    fs::path site_ = temp_.path() / "site";
+    fs::path temp_with_spaces_ = temp_.path() / "temp with spaces";
+    fs::path curl_log_ = temp_.path() / "curl.log";
+    fs::path installer_log_ = temp_.path() / "installer.log";
+};
+
+std::string manifest(std::string_view version, std::string_view url = INSTALLER_URL) {
+    return R"({"version":")" + std::string(version) + R"(","url":")" + std::string(url) +
+           R"(","sha256":"00"})";
+}
+
+TEST_F(UpdaterWineTest, CheckJudgesTheServedManifestAndDeletesIt) {
+    struct Case {
+        const char* name;
+        std::optional<std::string> served;  // nothing: the site answers 404
+        const wchar_t* curl_exit;           // forced exit code of curl, or empty
+        UpdateVerdict verdict;
+    };
+    const Case cases[] = {
+        {"up to date", manifest("0.1.0"), L"", UpToDate{}},
+        {"newer", manifest("0.2.0"), L"", UpdateInfo{"0.2.0", INSTALLER_URL, "00", 0}},
+        {"not JSON", std::string("<html>"), L"", UpdateFailed{"manifest"}},
+        {"http address", manifest("0.2.0", "http://kastrel.example/s.exe"), L"",
+         UpdateFailed{"manifest"}},
+        {"address that would be two arguments",
+         manifest("0.2.0", R"(https://a.example/s.exe\" -o \"C:\\evil.exe)"), L"",
+         UpdateFailed{"manifest"}},
+        {"not UTF-8", std::string("{\"version\":\"\xff\"}"), L"",
+         UpdateFailed{"stream did not contain valid UTF-8"}},
+        {"too long", std::string(MANIFEST_MAX_BYTES + 1, ' '), L"", UpdateFailed{"manifest"}},
+        {"not found", std::nullopt, L"", UpdateFailed{"Download failed"}},
+        {"no network", manifest("0.2.0"), L"6", UpdateFailed{"Download failed"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        clear_curl_log();
+        if (c.served) {
+            serve("update.json", *c.served);
+        } else {
+            stop_serving("update.json");
+        }
+        set_variable(L"NORVIK_FAKE_CURL_EXIT", c.curl_exit);
+
+        EXPECT_EQ(check_for_update(MANIFEST_URL), c.verdict);
+        EXPECT_FALSE(fs::exists(fs::u8path(updates() + "update.json")));
+        EXPECT_EQ(curl_runs(), std::vector<Arguments>{curl_arguments_for(
+                                   MANIFEST_URL, updates() + "update.json", MANIFEST_MAX_BYTES)});
+    }
+}
+
+TEST_F(UpdaterWineTest, HostileAddressesReachCurlAsOneArgument) {
+    const std::string urls[] = {
+        R"(https://a.example/x" -o "C:\evil.exe)",
+        R"(https://a.example/x\" --config \\server\share\k)",
+        R"(https://a.example/a b\)",
+        "https://a.example/\t-K\tC:\\k",
+        R"(https://a.example/x\\\\")",
+    };
+    const std::string destination = updates() + "hostile.bin";
+    for (const std::string& url : urls) {
+        clear_curl_log();
+        EXPECT_EQ(download_file(url, destination, 5), UpdateFailed{"Download failed"});
+        EXPECT_EQ(curl_runs(), std::vector<Arguments>{curl_arguments_for(url, destination, 5)});
+    }
+}
+
+TEST_F(UpdaterWineTest, DownloadChecksSizeDigestAndSignatureAndDeletesWhatFails) {
+    enum class Size { Exact, NotGiven, OneByteMore };
+    enum class Digest { Right, Wrong, Short };
+    struct Case {
+        const char* name;
+        const char* served;  // a file of installers/, or nothing (404)
+        Size size;
+        Digest digest;
+        const wchar_t* curl_exit;
+        const char* failure;  // nothing: verified
+    };
+    const Case cases[] = {
+        {"good", "installer-good.exe", Size::Exact, Digest::Right, L"", nullptr},
+        {"good, size not given", "installer-good.exe", Size::NotGiven, Digest::Right, L"", nullptr},
+        {"size mismatch", "installer-good.exe", Size::OneByteMore, Digest::Right, L"",
+         "Downloaded size mismatch"},
+        {"digest mismatch", "installer-good.exe", Size::Exact, Digest::Wrong, L"",
+         "Downloaded file is corrupt (hash mismatch)"},
+        {"digest of the wrong length", "installer-good.exe", Size::Exact, Digest::Short, L"",
+         "Downloaded file is corrupt (hash mismatch)"},
+        {"unsigned", "installer-unsigned.exe", Size::Exact, Digest::Right, L"",
+         "The installer's digital signature could not be verified"},
+        {"publisher differing in case", "installer-other-publisher.exe", Size::Exact, Digest::Right,
+         L"", "The installer's digital signature could not be verified"},
+        {"changed after signing", "installer-changed.exe", Size::Exact, Digest::Right, L"",
+         "The installer's digital signature could not be verified"},
+        {"not found", nullptr, Size::Exact, Digest::Right, L"", "Download failed"},
+        {"curl failing", "installer-good.exe", Size::Exact, Digest::Right, L"28",
+         "Download failed"},
+    };
+    const std::string path = updates() + "Norvik-Setup-0.2.0.exe";
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        clear_curl_log();
+        const std::string bytes = installers(c.served ? c.served : "installer-good.exe");
+        if (c.served) {
+            serve("Norvik-Setup-0.2.0.exe", bytes);
+        } else {
+            stop_serving("Norvik-Setup-0.2.0.exe");
+        }
+        set_variable(L"NORVIK_FAKE_CURL_EXIT", c.curl_exit);
+        UpdateInfo info{"0.2.0", INSTALLER_URL, *sha256_hex(bytes_of(bytes)), bytes.size()};
+        if (c.size == Size::NotGiven) info.size = 0;
+        if (c.size == Size::OneByteMore) ++info.size;
+        if (c.digest == Digest::Wrong) info.sha256[0] = info.sha256[0] == '0' ? '1' : '0';
+        if (c.digest == Digest::Short) info.sha256.pop_back();
+
+        UpdateDownloadResult result = download_update(info, vendor::PUBLISHER_NAME);
+        const uint64_t most = info.size != 0 ? info.size : INSTALLER_MAX_BYTES;
+        EXPECT_EQ(curl_runs(),
+                  std::vector<Arguments>{curl_arguments_for(INSTALLER_URL, path, most)});
+        if (c.failure) {
+            EXPECT_EQ(std::get_if<UpdateFailed>(&result) ? std::get<UpdateFailed>(result).message
+                                                         : std::string("(verified)"),
+                      c.failure);
+            EXPECT_FALSE(fs::exists(fs::u8path(path)));
+            continue;
+        }
+        ASSERT_TRUE(std::holds_alternative<std::unique_ptr<VerifiedInstaller>>(result));
+        EXPECT_EQ(std::get<0>(result)->path(), path);
+        // Held: nobody may write, rename or delete the checked file until it has been started.
+        const std::wstring wide_path = fs::u8path(path).wstring();
+        EXPECT_EQ(CreateFileW(wide_path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                              nullptr, OPEN_EXISTING, 0, nullptr),
+                  INVALID_HANDLE_VALUE);
+        EXPECT_FALSE(DeleteFileW(wide_path.c_str()));
+        EXPECT_FALSE(MoveFileW(wide_path.c_str(), (wide_path + L".moved").c_str()));
+    }
+}
+
+TEST_F(UpdaterWineTest, AVerifiedInstallerStartsWithTheFourSwitchesAndTheWindowCloses) {
+    const std::string bytes = installers("installer-good.exe");
+    serve("Norvik-Setup-0.2.0.exe", bytes);
+    const UpdateInfo info{"0.2.0", INSTALLER_URL, *sha256_hex(bytes_of(bytes)), bytes.size()};
+    testing::AppFixture f;
+
+    finish_update(f.app, f.shell, download_update(info, vendor::PUBLISHER_NAME));
+
+    ASSERT_EQ(f.shell.deferred.size(), 1u);
+    EXPECT_TRUE(std::holds_alternative<DestroyRequest>(f.shell.deferred[0]));
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (!fs::exists(installer_log_) && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    EXPECT_EQ(read_bytes(installer_log_), "/SILENT"s + '\0' + "/SUPPRESSMSGBOXES" + '\0' +
+                                              "/NORESTART" + '\0' + "/UPDATE=1" + '\0');
+}
+
+}  // namespace
+}  // namespace norvik
