@@ -12,6 +12,7 @@
 #include "index/index.h"
 #include "index/scan.h"
 #include "kinds/kinds.h"
+#include "search/resolve_hit.h"
 #include "search/search.h"
 #include "store/index_file.h"
 
@@ -153,7 +154,7 @@ int run_search(const CliOptions& options, Console& console) {
     std::optional<std::vector<VolumeTable>> tables = load_or_explain(file, console);
     if (!tables) return EXIT_INDEX_MISSING;
     Index index;
-    index.tables = std::move(*tables);
+    index.replace_all(std::move(*tables));
 
     SearchRequest request;
     request.text = options.query;
@@ -163,12 +164,16 @@ int run_search(const CliOptions& options, Console& console) {
     request.filter = options.filter;
     SearchResult result = norvik::run_search(index, request);
 
-    size_t shown = std::min(result.hits.size(), options.limit.value_or(result.hits.size()));
+    size_t limit = options.limit.value_or(result.hits.size());
+    size_t shown = 0;
     std::string out;
-    for (size_t i = 0; i < shown; ++i) {
-        const Hit& hit = result.hits[i];
-        append_row(out, make_row(index.tables[hit.table], hit.entry, hit.at_start), options.format,
-                   i == 0);
+    for (const Hit& hit : result.hits) {
+        if (shown == limit) break;
+        // Nothing changes the index here, but a hit is read back one way only.
+        const VolumeTable* table = resolve_hit(index, result.table_ids, hit);
+        if (!table) continue;
+        append_row(out, make_row(*table, hit.entry, hit.at_start), options.format, shown == 0);
+        ++shown;
         if (out.size() >= (1 << 16)) {
             console.out(out);
             out.clear();

@@ -12,8 +12,8 @@ std::optional<size_t> Index::find(std::string_view root) const {
 }
 
 size_t Index::replace_or_insert(VolumeTable table) {
+    table.table_id = fresh_table_id();
     if (std::optional<size_t> at = find(table.root)) {
-        table.table_id = tables[*at].table_id + 1;  // wraps at 2^32
         tables[*at] = std::move(table);
         return *at;
     }
@@ -23,10 +23,17 @@ size_t Index::replace_or_insert(VolumeTable table) {
         [](const std::string& root, const VolumeTable& t) { return root < t.root; });
     size_t at = static_cast<size_t>(position - tables.begin());
     tables.insert(position, std::move(table));
-    // Every (position, table_id) pair a reader holds must stop matching: positions moved.
-    for (VolumeTable& t : tables)
-        ++t.table_id;
+    // The tables after it moved one place on: a pair held for their old position must not find
+    // them, nor the table that now stands there.
+    for (size_t i = at + 1; i < tables.size(); ++i)
+        tables[i].table_id = fresh_table_id();
     return at;
+}
+
+void Index::replace_all(std::vector<VolumeTable> sorted) {
+    tables = std::move(sorted);
+    for (VolumeTable& table : tables)
+        table.table_id = fresh_table_id();
 }
 
 }  // namespace norvik

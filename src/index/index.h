@@ -18,17 +18,29 @@ class Index {
     // The deferred_changes mutex, where held, is always taken before this lock.
     std::shared_mutex lock;
 
-    // Sorted by root, byte by byte (a prefix sorts first); at most one table per root.
+    // Sorted by root, byte by byte (a prefix sorts first); at most one table per root. Tables
+    // enter through replace_or_insert and replace_all, which give them their table_id.
     std::vector<VolumeTable> tables;
 
     // Position of the table whose root equals root exactly, or nothing. Lock held.
     std::optional<size_t> find(std::string_view root) const;
 
-    // Puts table in place of the one with the same root (its table_id becomes the old one's + 1)
-    // or inserts it in root order (then every table's table_id, the new one's included, goes up
-    // by 1 so every held (position, table_id) pair goes stale). Write lock held.
-    // Returns the table's position.
+    // Puts table in place of the one with the same root, or inserts it in root order. The table
+    // gets a fresh table_id, and so does every table the insert moved to a later position, so a
+    // (position, table_id) pair held from before matches only the table it was taken from; a
+    // table left where it was keeps its id. Write lock held. Returns the table's position.
     size_t replace_or_insert(VolumeTable table);
+
+    // Makes `sorted` (in root order, one table per root) the whole list, each table with a
+    // fresh table_id: loaded tables all arrive with the same id. Write lock held.
+    void replace_all(std::vector<VolumeTable> sorted);
+
+  private:
+    // Ids come from one counter that only moves forward, so no id is handed out twice in a run
+    // (2^32 publications would be needed). 0 is never handed out: it is what a table that never
+    // entered an Index carries.
+    uint32_t fresh_table_id() { return ++last_table_id_; }
+    uint32_t last_table_id_ = 0;  // write lock held
 };
 
 }  // namespace norvik

@@ -58,7 +58,7 @@ void IndexService::run_index_service(bool tray) {
     std::vector<std::string> kept_roots;
     {
         std::unique_lock lock(index_.lock);
-        index_.tables = keep_current_tables(std::move(saved), roots);
+        index_.replace_all(keep_current_tables(std::move(saved), roots));
         for (const VolumeTable& table : index_.tables)
             kept_roots.push_back(table.root);
         index_ready.store(!kept_roots.empty());
