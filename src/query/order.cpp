@@ -122,6 +122,13 @@ void radix_sort(std::vector<Keyed>& items) {
     if (source != items.data()) std::copy(source, source + items.size(), items.data());
 }
 
+// The last tie-break of every column: table position, then entry index, ascending. (table,
+// entry) is unique, so with it every order is total and the same search lists its rows the same
+// way each time it runs.
+bool earlier_position(const Hit& a, const Hit& b) {
+    return a.table != b.table ? a.table < b.table : a.entry < b.entry;
+}
+
 uint64_t column_key(SortColumn column, const Entry& entry, const Hit& hit) {
     switch (column) {
         case SortColumn::Size:
@@ -169,7 +176,8 @@ void sort_by_name(std::vector<Hit>& hits, bool descending, std::span<const Volum
     std::sort(named.begin(), named.end(), [descending](const Named& a, const Named& b) {
         int order = order_names(a.prefix, a.name, b.prefix, b.name);
         if (order != 0) return descending ? order > 0 : order < 0;
-        return a.mtime > b.mtime;  // newer first in both directions
+        if (a.mtime != b.mtime) return a.mtime > b.mtime;  // newer first in both directions
+        return earlier_position(a.hit, b.hit);
     });
     for (size_t i = 0; i < hits.size(); ++i)
         hits[i] = named[i].hit;
@@ -221,7 +229,9 @@ bool sort_by_folder(std::vector<Hit>& hits, bool descending, std::span<const Vol
     std::sort(ranked.begin(), ranked.end(), [](const Ranked& a, const Ranked& b) {
         if (a.rank != b.rank) return a.rank < b.rank;
         // ascending in both directions
-        return order_names(a.prefix, a.name, b.prefix, b.name) < 0;
+        int order = order_names(a.prefix, a.name, b.prefix, b.name);
+        if (order != 0) return order < 0;
+        return earlier_position(a.hit, b.hit);
     });
     for (size_t i = 0; i < hits.size(); ++i)
         hits[i] = ranked[i].hit;

@@ -35,11 +35,11 @@ using SupersededTest = std::function<bool()>;
 
 // Orders all hits in place for the column and direction. Relevance sorts by (at_start, mtime)
 // newest first; Name by name_order, newer first on ties; Folder by folder_key, then name_order
-// ascending; Size (folders 0, files size + 1) and Date modified by their key; relevance, Size and
-// Date break ties by table position then entry index, ascending. `tables` are the Index's tables
-// the hits index into (read lock held). Folder computes each distinct parent's key once and asks
-// `superseded` every 4,096 hits while doing so: it returns false, with the hits in no particular
-// order, when that says to give up. Returns true when sorted.
+// ascending; Size (folders 0, files size + 1) and Date modified by their key. Every column breaks
+// its remaining ties by table position then entry index, ascending, so the order is total. `tables`
+// are the Index's tables the hits index into (read lock held). Folder computes each distinct
+// parent's key once and asks `superseded` every 4,096 hits while doing so: it returns false, with
+// the hits in no particular order, when that says to give up. Returns true when sorted.
 bool sort_hits(std::vector<Hit>& hits, SortColumn column, bool descending,
                std::span<const VolumeTable> tables, const SupersededTest& superseded = {});
 
