@@ -18,14 +18,15 @@ else()
 endif()
 include(GoogleTest)
 
-# norvik_test(NAME SOURCES... DEPS ... [LABELS ...]): one test program, its cases registered with
-# ctest. LABELS "threaded" marks programs that the TSan run picks up.
+# norvik_test(NAME SOURCES... DEPS ... [LABELS ...] [PROPERTIES ...]): one test program, its cases
+# registered with ctest. LABELS "threaded" marks programs that the TSan run picks up; PROPERTIES
+# are further ctest properties of every case.
 function(norvik_test name)
-  cmake_parse_arguments(ARG "" "" "SOURCES;DEPS;LABELS" ${ARGN})
+  cmake_parse_arguments(ARG "" "" "SOURCES;DEPS;LABELS;PROPERTIES" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
   target_link_libraries(${name} PRIVATE norvik_settings ${ARG_DEPS} GTest::gtest_main GTest::gmock)
   target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/tests)
-  set(properties TIMEOUT 300)
+  set(properties TIMEOUT 300 ${ARG_PROPERTIES})
   if(ARG_LABELS)
     list(APPEND properties LABELS "${ARG_LABELS}")
   endif()

@@ -1,0 +1,42 @@
+#include "app/launcher_win.h"
+
+#include <windows.h>
+
+#include <shellapi.h>
+
+#include "index/win_handles.h"
+
+namespace norvik {
+
+void SystemLauncher::shell_open(const std::wstring& target) {
+    ShellExecuteW(nullptr, L"open", target.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+}
+
+bool SystemLauncher::start_process(const std::wstring& application,
+                                   const std::wstring& command_line) {
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    std::wstring writable = command_line;  // CreateProcessW may write into it
+    if (!CreateProcessW(application.c_str(), writable.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                        nullptr, &startup, &process))
+        return false;
+    KernelHandle process_handle(process.hProcess);  // not waited for
+    KernelHandle thread_handle(process.hThread);
+    return true;
+}
+
+std::wstring explorer_path() {
+    wchar_t folder[MAX_PATH];
+    const UINT length = GetWindowsDirectoryW(folder, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH) return {};
+    std::wstring path(folder, length);
+    if (path.back() != L'\\') path += L'\\';
+    return path + L"explorer.exe";
+}
+
+std::wstring explorer_command_line(const std::wstring& explorer, const std::wstring& argument) {
+    return L"\"" + explorer + L"\" " + argument;
+}
+
+}  // namespace norvik

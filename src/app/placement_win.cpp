@@ -1,0 +1,74 @@
+#include "app/placement_win.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace norvik {
+namespace {
+
+constexpr char PLACEMENT[] = "Placement";
+static_assert(sizeof(WINDOWPLACEMENT) == 44);
+
+// SetWindowPlacement shows the window unless the show command says hidden, so the saved one is
+// applied hidden (twice: the second call settles a placement the first moved across monitors)
+// and the window is shown afterwards.
+bool apply_saved_placement(HWND window, SettingsStore& settings) {
+    std::optional<std::vector<uint8_t>> saved = settings.read_binary(PLACEMENT);
+    if (!saved || saved->size() != sizeof(WINDOWPLACEMENT)) return false;
+    WINDOWPLACEMENT placement;
+    std::memcpy(&placement, saved->data(), sizeof placement);
+    const UINT saved_show = placement.showCmd;
+    placement.length = sizeof placement;
+    placement.flags = 0;
+    placement.showCmd = SW_HIDE;
+    SetWindowPlacement(window, &placement);
+    SetWindowPlacement(window, &placement);
+    ShowWindow(window, saved_show == SW_SHOWMAXIMIZED ? SW_SHOWMAXIMIZED : SW_SHOWNORMAL);
+    return true;
+}
+
+// 960 x 640 scaled, each side at most the work area's, centred across and a third of the free
+// height from the top.
+void show_centred(HWND window) {
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof monitor;
+    if (GetMonitorInfoW(MonitorFromWindow(window, MONITOR_DEFAULTTOPRIMARY), &monitor)) {
+        const RECT& work = monitor.rcWork;
+        const double d = window_dpi(window) / 96.0;
+        const LONG work_width = work.right - work.left;
+        const LONG work_height = work.bottom - work.top;
+        const LONG width = std::min(static_cast<LONG>(960 * d), work_width);
+        const LONG height = std::min(static_cast<LONG>(640 * d), work_height);
+        SetWindowPos(window, nullptr, work.left + (work_width - width) / 2,
+                     work.top + (work_height - height) / 3, width, height,
+                     SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    ShowWindow(window, SW_SHOWNORMAL);
+}
+
+}  // namespace
+
+uint32_t window_dpi(HWND window) {
+    const UINT dpi = GetDpiForWindow(window);
+    return dpi < 97 ? 96 : dpi;
+}
+
+void show_main(HWND window, SettingsStore& settings, bool first_time) {
+    if (first_time) {
+        if (!apply_saved_placement(window, settings)) show_centred(window);
+    } else {
+        ShowWindow(window, IsIconic(window) ? SW_RESTORE : SW_SHOW);
+    }
+    SetForegroundWindow(window);
+    SetFocus(window);
+}
+
+void save_window_placement(HWND window, SettingsStore& settings) {
+    WINDOWPLACEMENT placement{};
+    placement.length = sizeof placement;
+    if (!GetWindowPlacement(window, &placement)) return;
+    (void)settings.write_binary(
+        PLACEMENT, std::span(reinterpret_cast<const uint8_t*>(&placement), sizeof placement));
+}
+
+}  // namespace norvik
