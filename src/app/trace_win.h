@@ -1,0 +1,19 @@
+// Timestamps for measuring the program from outside: with NORVIK_TRACE naming a file, each
+// event is appended to it as one line "<microseconds since start> <event> <value>". Without the
+// variable nothing is written (the program keeps no log).
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+
+namespace norvik {
+
+// Reads NORVIK_TRACE once and starts the clock; call first thing at the entry.
+void start_trace();
+
+// True when events are written.
+bool tracing();
+
+void trace_event(std::string_view event, uint64_t value = 0);
+
+}  // namespace norvik
