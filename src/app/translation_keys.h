@@ -1,0 +1,69 @@
+// The English texts that the translation tables translate, in the tables' stored order. Every
+// (Korean, English) pair the window shows has its English text here, and every table holds
+// exactly these keys: a text added to the program is added here too, and the table tests then
+// name each table that lacks its translation.
+#pragma once
+
+#include <array>
+#include <string_view>
+
+#include "vendor.h"
+
+namespace norvik {
+
+inline constexpr std::array<std::string_view, 52> TRANSLATION_KEYS = {
+    "All",
+    "Folders",
+    "Documents",
+    "Pictures",
+    "Music",
+    "Videos",
+    "Archives",
+    "Not found. It was deleted or moved.",
+    "Name copied",
+    "Path copied",
+    "Search file and folder names",
+    "Name",
+    "Folder",
+    "Size",
+    "Date modified",
+    "Building the file list for this PC (first time only)",
+    "{0} items read",
+    "Type part of a file or folder name",
+    "Korean initials: ㅂㄱㅅ → 보고서     Typed in English mode: qhrhtj → 보고서",
+    "Extensions: *.hwp   ext:pdf,hwp     Several words: 2026 report",
+    "Nothing found",
+    "{0} found",
+    "{0} indexed",
+    "Reading",
+    "Ctrl+Alt+F opens Norvik anytime  ·  Enter open  ·  Ctrl+Enter folder",
+    "Ctrl+Alt+F is taken by another app, so the shortcut is off",
+    "Follow Windows",
+    "Language",
+    vendor::MAIN_URL,  // each table maps it to that language's page on the vendor's site
+    "A free file name search app, made for Korean",
+    "About Norvik",
+    "Takes effect the next time Norvik starts",
+    "Automatic updates",
+    "Check for updates",
+    "More apps from Kastrel",
+    "Rebuild the file list",
+    "Start with Windows",
+    "Quit",
+    "Open",
+    "Open folder",
+    "Copy path",
+    "Copy name",
+    "Checking for updates…",
+    "A new version is available:",
+    "current",
+    "Update now?",
+    "Downloading update…",
+    "You're up to date",
+    "Download failed",
+    "Downloaded size mismatch",
+    "Downloaded file is corrupt (hash mismatch)",
+    "The installer's digital signature could not be verified",
+};
+
+}  // namespace norvik
