@@ -82,8 +82,11 @@ fi
 
 step "Windows build, tests under Wine"
 if build_or_fail windows; then
+    # The window's tests start their own Xvfb and prefix on first use (tests/ui_support) and a
+    # cleanup test ends them; stopped here too, should ctest itself have been stopped early.
     run_ctest windows "$log_dir/windows-test.log" scripts/wine-ctest.sh build/windows \
         --output-on-failure -j "$jobs"
+    tests/ui_support/wine-ui-stop.sh build/windows
 fi
 
 if [ -x scripts/fuzz.sh ]; then

@@ -1,0 +1,83 @@
+#!/usr/bin/env bash
+# Makes a Wine prefix ready for Norvik's window, or completes an existing one. Safe to repeat.
+#   - "Segoe UI" drawn with NanumGothic (Latin and Hangul; Wine has no Segoe UI);
+#   - "Segoe MDL2 Assets", the icon font, as a stand-in built from Debian's Material icons by
+#     tools/make_icon_font.py (Wine has none: icons would be empty boxes). Test and run fixture
+#     only, never shipped;
+#   - Wine's Direct3D worker thread off: the same frame rate with less CPU on a shared machine;
+#   - with --drive-d DIR, D: is DIR; with --without-z, Z: (the whole Linux file system) is gone,
+#     so that Norvik indexes only C: (the prefix) and D:.
+# Usage: scripts/wine-prefix.sh PREFIX [--drive-d DIR] [--without-z]
+#        scripts/wine-prefix.sh PREFIX --is-ready   (exit 0 when nothing is left to do but drives)
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+
+usage() {
+    echo "usage: $0 PREFIX [--drive-d DIR] [--without-z] | PREFIX --is-ready" >&2
+    exit 2
+}
+[ $# -ge 1 ] || usage
+mkdir -p "$1"
+prefix=$(cd "$1" && pwd)
+shift
+# The fonts and settings are written again only when this script or the font builder changed.
+stamp=$prefix/.norvik-prefix
+want=$(cat "$0" "$root/tools/make_icon_font.py" | sha256sum | cut -d' ' -f1)
+if [ "${1:-}" = --is-ready ]; then
+    [ -f "$prefix/system.reg" ] && [ "$(cat "$stamp" 2>/dev/null)" = "$want" ]
+    exit
+fi
+
+drive_d=
+without_z=0
+while [ $# -gt 0 ]; do
+    case $1 in
+        --drive-d) [ $# -ge 2 ] || usage; drive_d=$2; shift 2 ;;
+        --without-z) without_z=1; shift ;;
+        *) usage ;;
+    esac
+done
+
+"$root/scripts/deps.sh" windows
+export WINEPREFIX=$prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+
+if [ ! -f "$prefix/system.reg" ]; then
+    echo "Making the Wine prefix $prefix ..." >&2
+    wineboot -i </dev/null >/dev/null 2>&1 || true
+    wineserver -w
+fi
+
+if [ "$(cat "$stamp" 2>/dev/null)" != "$want" ]; then
+    fonts=$prefix/drive_c/windows/Fonts
+    mkdir -p "$fonts"
+    /usr/bin/python3 "$root/tools/make_icon_font.py" "$fonts/segmdl2-wine.ttf"
+    reg=$(mktemp --suffix=.reg)
+    cat >"$reg" <<'EOF'
+REGEDIT4
+
+[HKEY_CURRENT_USER\Software\Wine\Fonts\Replacements]
+"Segoe UI"="NanumGothic"
+
+[HKEY_LOCAL_MACHINE\Software\Microsoft\Windows NT\CurrentVersion\Fonts]
+"Segoe MDL2 Assets (TrueType)"="C:\\windows\\Fonts\\segmdl2-wine.ttf"
+
+[HKEY_CURRENT_USER\Software\Wine\Direct3D]
+"csmt"=dword:00000000
+EOF
+    # regedit reads the file through a drive: the prefix's C: always exists.
+    cp "$reg" "$prefix/drive_c/norvik-prefix.reg"
+    rm -f "$reg"
+    # Later processes see the values at once; the server writes them to disk in its own time.
+    wine regedit /S 'C:\norvik-prefix.reg' </dev/null >/dev/null 2>&1
+    rm -f "$prefix/drive_c/norvik-prefix.reg"
+    echo "$want" >"$stamp"
+fi
+
+devices=$prefix/dosdevices
+if [ -n "$drive_d" ]; then
+    target=$(cd "$drive_d" && pwd)
+    ln -sfn "$target" "$devices/d:"
+fi
+if [ "$without_z" = 1 ]; then
+    rm -f "$devices/z:"
+fi
