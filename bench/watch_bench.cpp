@@ -222,9 +222,7 @@ void BM_ReadFullBuffer(benchmark::State& state) {
     FactReader facts = [](const std::string& full) {
         return std::optional(FileFacts{full.size(), 1'700'000'000u, 0});
     };
-    SubtreeWalker walk = [](const std::string&, const std::string&) {
-        return std::optional(std::vector<WalkedItem>{});
-    };
+    SubtreeWalker walk = [](const std::string&, const std::string&) { return SubtreeWalk{}; };
     for (auto _ : state) {
         std::vector<RawEvent> parsed = parse_notify_records(buffer);
         Batch batch = build_batch("C:\\", parsed, facts, walk);

@@ -32,7 +32,7 @@ void open_every_folder(const std::string& root) {
     while (!stack.empty()) {
         NativePath folder = std::move(stack.back());
         stack.pop_back();
-        if (!list_directory(folder, listing)) continue;
+        if (list_directory(folder, listing) != ListStatus::Listed) continue;
         for (const ListedItem& item : listing) {
             if (is_walkable_folder(item.facts.attributes, item.reparse_tag))
                 stack.push_back(join_native(folder, item.native_name));

@@ -31,13 +31,19 @@ struct ListedItem {
     NativePath native_name;
 };
 
+enum class ListStatus : uint8_t {
+    Listed,      // out holds what the folder holds (possibly nothing)
+    Gone,        // nothing is there any more: removed or renamed away since it was found
+    Unreadable,  // it is there but cannot be listed (access denied, held by another program)
+};
+
 // Lists folder into out (cleared first), in the order the file system returns the names,
-// without ".", ".." and the names is_excluded_name rejects. Returns false when the folder
-// cannot be listed; a folder that holds nothing is an empty, successful listing.
-[[nodiscard]] bool list_directory(const NativePath& folder, std::vector<ListedItem>& out);
+// without ".", ".." and the names is_excluded_name rejects. A folder that holds nothing is an
+// empty listing; whatever is not Listed leaves out empty.
+[[nodiscard]] ListStatus list_directory(const NativePath& folder, std::vector<ListedItem>& out);
 
 // list_directory's shape, so tests can put a listing of their own under the walks.
-using ListDirectoryFn = std::function<bool(const NativePath&, std::vector<ListedItem>&)>;
+using ListDirectoryFn = std::function<ListStatus(const NativePath&, std::vector<ListedItem>&)>;
 
 // The native form of a folder path given as UTF-8: to_long_path on Windows; elsewhere the path
 // itself without trailing slashes ("/" stays "/").

@@ -6,6 +6,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
+
 #include "hangul/utf8.h"
 #include "index/changes.h"
 #include "index/list_directory.h"
@@ -66,14 +68,15 @@ NativePath join_native(const NativePath& folder, const NativePath& name) {
     return joined;
 }
 
-bool list_directory(const NativePath& folder, std::vector<ListedItem>& out) {
+ListStatus list_directory(const NativePath& folder, std::vector<ListedItem>& out) {
     out.clear();
     int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0) return false;
+    if (fd < 0)
+        return errno == ENOENT || errno == ENOTDIR ? ListStatus::Gone : ListStatus::Unreadable;
     DirCloser dir(fdopendir(fd));
     if (!dir.get()) {
         close(fd);
-        return false;
+        return ListStatus::Unreadable;
     }
     while (dirent* d = readdir(dir.get())) {
         std::string_view raw = d->d_name;
@@ -105,7 +108,7 @@ bool list_directory(const NativePath& folder, std::vector<ListedItem>& out) {
         item.name = std::move(name);
         out.push_back(std::move(item));
     }
-    return true;
+    return ListStatus::Listed;
 }
 
 }  // namespace norvik

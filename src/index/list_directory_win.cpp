@@ -23,13 +23,23 @@ NativePath join_native(const NativePath& folder, const NativePath& name) {
     return joined;
 }
 
-bool list_directory(const NativePath& folder, std::vector<ListedItem>& out) {
+ListStatus list_directory(const NativePath& folder, std::vector<ListedItem>& out) {
     out.clear();
     NativePath pattern = join_native(folder, L"*");
     WIN32_FIND_DATAW data;
     FindHandle find(FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &data, FindExSearchNameMatch,
                                      nullptr, FIND_FIRST_EX_LARGE_FETCH));
-    if (!find) return GetLastError() == ERROR_FILE_NOT_FOUND;
+    if (!find) {
+        switch (GetLastError()) {
+            case ERROR_FILE_NOT_FOUND:  // no name matches "*": an empty folder
+                return ListStatus::Listed;
+            case ERROR_PATH_NOT_FOUND:
+            case ERROR_DIRECTORY:  // a file stands there now
+                return ListStatus::Gone;
+            default:
+                return ListStatus::Unreadable;
+        }
+    }
     // FindNextFileW failing, whatever the error, ends the listing with what was read.
     do {
         size_t length = wcsnlen(data.cFileName, MAX_PATH);
@@ -49,7 +59,7 @@ bool list_directory(const NativePath& folder, std::vector<ListedItem>& out) {
         item.name = std::move(name);
         out.push_back(std::move(item));
     } while (FindNextFileW(find.get(), &data));
-    return true;
+    return ListStatus::Listed;
 }
 
 }  // namespace norvik

@@ -72,7 +72,7 @@ void run_worker(Scan& scan) {
     std::vector<WorkItem> found;
     while (std::optional<WorkItem> work = next_work(scan)) {
         // A folder that cannot be listed is an entry without children.
-        if (!scan.list(work->path, listing)) listing.clear();
+        if (scan.list(work->path, listing) != ListStatus::Listed) listing.clear();
 
         found.clear();
         {
@@ -133,22 +133,34 @@ std::optional<VolumeTable> scan_root(const std::string& root, unsigned workers, 
     return scan_root(root, options);
 }
 
-std::vector<WalkedItem> walk_subtree(std::string_view full_path, std::string_view relative_path,
-                                     const ListDirectoryFn& list, size_t limit) {
+SubtreeWalk walk_subtree(std::string_view full_path, std::string_view relative_path,
+                         const ListDirectoryFn& list, size_t limit) {
     struct Folder {
         NativePath path;
         std::string relative;
     };
-    std::vector<WalkedItem> out;
+    SubtreeWalk walk;
+    std::vector<WalkedItem>& out = walk.items;
     std::vector<Folder> stack{{native_path(full_path), std::string(relative_path)}};
     std::vector<ListedItem> listing;
-    while (!stack.empty() && out.size() < limit) {
+    while (!stack.empty()) {
+        if (out.size() >= limit) {
+            walk.complete = false;  // folders left unlisted
+            break;
+        }
         Folder folder = std::move(stack.back());
         stack.pop_back();
-        bool listed = list ? list(folder.path, listing) : list_directory(folder.path, listing);
-        if (!listed) continue;
+        ListStatus status =
+            list ? list(folder.path, listing) : list_directory(folder.path, listing);
+        // A folder removed since its parent was listed hides nothing; one that is there and
+        // cannot be read does.
+        if (status == ListStatus::Unreadable) walk.complete = false;
+        if (status != ListStatus::Listed) continue;
         for (ListedItem& item : listing) {
-            if (out.size() >= limit) break;
+            if (out.size() >= limit) {
+                walk.complete = false;
+                break;
+            }
             std::string relative = folder.relative;
             if (!relative.empty()) relative.push_back('\\');
             relative += item.name;
@@ -157,7 +169,7 @@ std::vector<WalkedItem> walk_subtree(std::string_view full_path, std::string_vie
             out.push_back({std::move(relative), item.facts});
         }
     }
-    return out;
+    return walk;
 }
 
 unsigned worker_count_for(unsigned processors, size_t roots) {

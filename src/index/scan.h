@@ -40,9 +40,11 @@ std::optional<VolumeTable> scan_root(const std::string& root, unsigned workers, 
 
 // The items below the folder at full_path (UTF-8), each with its path relative to the root
 // (relative_path, then a backslash and the names below it), every folder before the items inside
-// it; links are listed but not entered. Stops once `limit` items are found.
-std::vector<WalkedItem> walk_subtree(std::string_view full_path, std::string_view relative_path,
-                                     const ListDirectoryFn& list = {}, size_t limit = WALK_LIMIT);
+// it; links are listed but not entered. Stops once `limit` items are found. Incomplete when it
+// stopped with something left, or a folder in it (the top one included) is there but cannot be
+// listed; a folder that is gone counts as empty.
+SubtreeWalk walk_subtree(std::string_view full_path, std::string_view relative_path,
+                         const ListDirectoryFn& list = {}, size_t limit = WALK_LIMIT);
 
 // Workers per root when `roots` roots start scanning together on `processors` processors:
 // a budget of min(P, 8) (2 for one processor, 4 when the count is unknown) shared out, at least 2.

@@ -1,5 +1,7 @@
 #include "watch/change_batch.h"
 
+#include <unordered_set>
+
 #include "index/scan.h"
 
 namespace norvik {
@@ -32,20 +34,20 @@ std::string event_full_path(std::string_view root, std::string_view relative) {
     return full;
 }
 
-std::optional<std::vector<WalkedItem>> walk_arrived_folder(
-    const std::string& full_path, const std::string& relative_path, const ListDirectoryFn& list,
-    const FactReader& read_facts, const std::function<void(std::chrono::milliseconds)>& pause) {
+SubtreeWalk walk_arrived_folder(const std::string& full_path, const std::string& relative_path,
+                                const ListDirectoryFn& list, const FactReader& read_facts,
+                                const std::function<void(std::chrono::milliseconds)>& pause) {
     NativePath folder = native_path(full_path);
     std::vector<ListedItem> listing;
     for (int attempt = 0; attempt < ARRIVED_FOLDER_TRIES; ++attempt) {
         if (attempt != 0) pause(std::chrono::milliseconds(10 << (attempt - 1)));
-        bool listed = list ? list(folder, listing) : list_directory(folder, listing);
-        if (listed) return walk_subtree(full_path, relative_path, list);
+        ListStatus status = list ? list(folder, listing) : list_directory(folder, listing);
+        if (status == ListStatus::Listed) return walk_subtree(full_path, relative_path, list);
         // Made and removed again before it was read: a Removed follows, nothing is missing.
         std::optional<FileFacts> facts = read_facts(full_path);
-        if (!is_folder(facts)) return std::vector<WalkedItem>{};
+        if (status == ListStatus::Gone || !is_folder(facts)) return SubtreeWalk{};
     }
-    return std::nullopt;
+    return SubtreeWalk{.items = {}, .complete = false};
 }
 
 Batch build_batch(std::string_view root, const std::vector<RawEvent>& events,
@@ -55,12 +57,21 @@ Batch build_batch(std::string_view root, const std::vector<RawEvent>& events,
     auto walk_if_folder = [&](const std::optional<FileFacts>& facts, const std::string& full,
                               const std::string& relative) {
         if (!is_folder(facts)) return std::vector<WalkedItem>{};
-        std::optional<std::vector<WalkedItem>> items = walk(full, relative);
-        if (!items) {
-            result.incomplete = true;
-            return std::vector<WalkedItem>{};
+        SubtreeWalk found = walk(full, relative);
+        if (!found.complete) result.incomplete = true;
+        return std::move(found.items);
+    };
+    // Paths that arrived earlier in this read. A folder made, filled and renamed before the
+    // events were read was already gone from its first name when that name was looked at, so
+    // nothing reached the table under it; its rename must bring the contents.
+    std::unordered_set<std::string> arrived;
+    auto arrived_at_or_above = [&](std::string_view path) {
+        while (true) {
+            if (arrived.contains(std::string(path))) return true;
+            size_t cut = path.rfind('\\');
+            if (cut == std::string_view::npos) return false;
+            path = path.substr(0, cut);
         }
-        return std::move(*items);
     };
 
     for (size_t i = 0; i < events.size(); ++i) {
@@ -75,6 +86,7 @@ Batch build_batch(std::string_view root, const std::vector<RawEvent>& events,
                 std::optional<FileFacts> facts = read_facts(full);
                 std::vector<WalkedItem> walked = walk_if_folder(facts, full, event.name);
                 batch.push_back(Change::added(event.name, facts, std::move(walked)));
+                arrived.insert(event.name);
                 break;
             }
             case ACTION_REMOVED:
@@ -102,10 +114,13 @@ Batch build_batch(std::string_view root, const std::vector<RawEvent>& events,
                 std::string full = event_full_path(root, new_name);
                 std::optional<FileFacts> facts;
                 if (!new_excluded) facts = read_facts(full);
-                // Out of the Recycle Bin: the old item is not in the table, so the rename adds
-                // the folder, and needs what is inside it.
+                // Out of the Recycle Bin, or made earlier in this read: the old item is not in
+                // the table, so the rename adds the folder, and needs what is inside it.
                 std::vector<WalkedItem> walked;
-                if (old_excluded) walked = walk_if_folder(facts, full, new_name);
+                if (old_excluded || arrived_at_or_above(event.name)) {
+                    walked = walk_if_folder(facts, full, new_name);
+                    arrived.insert(new_name);  // renamed on again: still unknown to the table
+                }
                 batch.push_back(Change::renamed(event.name, new_name, facts, std::move(walked)));
                 break;
             }

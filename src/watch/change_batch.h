@@ -23,24 +23,27 @@ namespace norvik {
 // cannot be read.
 using FactReader = std::function<std::optional<FileFacts>(const std::string& full_path)>;
 
-// The items below the folder at full_path, with paths starting at relative_path (walk_subtree),
-// or nothing when the folder is there but could not be listed: its contents are unknown.
-using SubtreeWalker = std::function<std::optional<std::vector<WalkedItem>>(
-    const std::string& full_path, const std::string& relative_path)>;
+// The items below the folder at full_path, with paths starting at relative_path (walk_subtree);
+// incomplete when some of them could not be read.
+using SubtreeWalker =
+    std::function<SubtreeWalk(const std::string& full_path, const std::string& relative_path)>;
 
 // root without its trailing backslashes, one backslash, then the relative name.
 std::string event_full_path(std::string_view root, std::string_view relative);
 
 struct Batch {
     std::vector<Change> changes;
-    // A folder arrived whose contents could not be read. The changes are applied all the same;
-    // the root needs a rescan, or the folder would stay empty in the index until the next one.
+    // A folder arrived whose contents could not all be read (a subfolder denied listing, or more
+    // than the walk's limit). The changes are applied all the same; the root needs a rescan, or
+    // what is missing would stay missing until the next one.
     bool incomplete = false;
 };
 
 // The batch for events read under root, in order. Facts are read only for added, modified and
-// renamed items, after repeats were collapsed; folders that arrive (added, or renamed in from an
-// excluded folder) are walked.
+// renamed items, after repeats were collapsed. Folders that arrive are walked: added ones, and
+// renamed ones whose old name the table cannot know: excluded (out of the Recycle Bin), or added
+// earlier in the same read (made, filled and renamed into place before the events were read,
+// when the walk of the old name found nothing). A folder renamed in place is not walked.
 Batch build_batch(std::string_view root, const std::vector<RawEvent>& events,
                   const FactReader& read_facts, const SubtreeWalker& walk);
 
@@ -49,10 +52,10 @@ Batch build_batch(std::string_view root, const std::vector<RawEvent>& events,
 // moved: the mover's handle refuses the lister's share mode). So the folder itself is listed
 // first, and tried again after each pause in `pauses`; then walk_subtree (with list) does the
 // rest. A folder that is gone by then has no items; one that is there and still cannot be listed
-// gives nothing.
-std::optional<std::vector<WalkedItem>> walk_arrived_folder(
-    const std::string& full_path, const std::string& relative_path, const ListDirectoryFn& list,
-    const FactReader& read_facts, const std::function<void(std::chrono::milliseconds)>& pause);
+// gives an incomplete, empty walk.
+SubtreeWalk walk_arrived_folder(const std::string& full_path, const std::string& relative_path,
+                                const ListDirectoryFn& list, const FactReader& read_facts,
+                                const std::function<void(std::chrono::milliseconds)>& pause);
 
 // The pauses walk_arrived_folder makes between its tries: 10, 20, 40 and 80 ms.
 inline constexpr int ARRIVED_FOLDER_TRIES = 5;

@@ -162,7 +162,7 @@ TEST(AddSubtree, AddsWalkedItemsUnderTheirFolders) {
     tree.add_folder("docs\\new\\inner");
     tree.add_file("docs\\new\\inner\\deep.txt", 5);
     tree.add_file("docs\\new\\top.txt", 6);
-    std::vector<WalkedItem> walked = tree.walk("docs\\new");
+    std::vector<WalkedItem> walked = tree.walk("docs\\new").items;
     ASSERT_EQ(walked.size(), 3u);
     apply_changes(table, {Change::added("docs\\new", tree.facts("docs\\new"), walked)});
     EXPECT_EQ(snapshot(table), snapshot(tree.scan()));
@@ -174,7 +174,7 @@ TEST(AddSubtree, ExistingFolderIsUpdatedAndMergedWithoutDuplicates) {
     FakeTree tree = sample_tree();
     VolumeTable table = tree.scan();
     tree.add_file("docs\\sub\\more.txt", 9);
-    std::vector<WalkedItem> walked = tree.walk("docs");
+    std::vector<WalkedItem> walked = tree.walk("docs").items;
     apply_changes(table, {Change::added("docs", tree.facts("docs"), walked)});
     EXPECT_EQ(snapshot(table), snapshot(tree.scan()));
 }
@@ -392,7 +392,7 @@ class Replay {
                     tree_.add_file(path, 123, 2000);
                 }
                 paths_.push_back(path);
-                changes_.push_back(Change::added(path, tree_.facts(path), tree_.walk(path)));
+                changes_.push_back(Change::added(path, tree_.facts(path), tree_.walk(path).items));
                 break;
             }
             case 1: {  // removal

@@ -88,16 +88,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         return FileFacts{
             .size = mix, .mtime = static_cast<uint32_t>(mix), .attributes = attributes};
     };
-    SubtreeWalker walk =
-        [answers](const std::string&,
-                  const std::string& relative) -> std::optional<std::vector<WalkedItem>> {
-        std::vector<WalkedItem> items;
-        if ((answers & 3) == 3) return std::nullopt;  // there, but cannot be listed
-        if (answers & 1) return items;
-        items.push_back({relative + "\\inner", {0, 3, 0x10}});
-        items.push_back({relative + "\\inner\\x.txt", {7, 3, 0}});
-        items.push_back({relative + "\\y.txt", {8, 3, 0}});
-        return items;
+    SubtreeWalker walk = [answers](const std::string&, const std::string& relative) {
+        SubtreeWalk found;
+        if ((answers & 3) == 3) return SubtreeWalk{{}, false};  // there, but cannot be listed
+        if (answers & 1) return found;
+        found.items.push_back({relative + "\\inner", {0, 3, 0x10}});
+        found.items.push_back({relative + "\\inner\\x.txt", {7, 3, 0}});
+        found.items.push_back({relative + "\\y.txt", {8, 3, 0}});
+        return found;
     };
 
     static const VolumeTable base = base_table();

@@ -266,7 +266,7 @@ TEST(WalkSubtree, FoldersComeBeforeTheirContents) {
              {.size = 0, .mtime = 1, .attributes = ATTRIBUTE_DIRECTORY | ATTRIBUTE_REPARSE_POINT},
              REPARSE_TAG_SYMLINK);
     tree.add_file("top\\link\\never.txt");
-    std::vector<WalkedItem> walked = tree.walk("top");
+    std::vector<WalkedItem> walked = tree.walk("top").items;
     std::vector<std::string> paths;
     for (const WalkedItem& item : walked)
         paths.push_back(item.path);
@@ -290,10 +290,12 @@ TEST(WalkSubtree, StopsAtThreeHundredThousandItems) {
             item.facts = file_facts(i, 1);
             out.push_back(std::move(item));
         }
-        return true;
+        return ListStatus::Listed;
     };
-    std::vector<WalkedItem> walked = walk_subtree(FakeTree::default_root() + "big", "big", huge);
+    std::vector<WalkedItem> walked =
+        walk_subtree(FakeTree::default_root() + "big", "big", huge).items;
     ASSERT_EQ(walked.size(), WALK_LIMIT);
+    EXPECT_FALSE(walk_subtree(FakeTree::default_root() + "big", "big", huge).complete);
     EXPECT_EQ(walked.front().path, "big\\f0");
     EXPECT_EQ(walked.back().path, "big\\f299999");
 }
@@ -303,7 +305,53 @@ TEST(WalkSubtree, AnUnlistableFolderYieldsNothing) {
     tree.add_folder("top");
     tree.add_file("top\\x.txt");
     tree.fail_listing("top");
-    EXPECT_TRUE(tree.walk("top").empty());
+    SubtreeWalk walk = tree.walk("top");
+    EXPECT_TRUE(walk.items.empty());
+    EXPECT_FALSE(walk.complete);
+}
+
+// Whether a walk found all there is decides whether the watcher asks for a rescan: a folder
+// denied or a limit reached leaves items out; a folder that vanished meanwhile hides nothing.
+TEST(WalkSubtree, SaysWhetherItFoundEverything) {
+    struct Case {
+        const char* what;
+        const char* unreadable;  // a folder that cannot be listed, or ""
+        const char* removed;     // a folder removed after its parent was listed, or ""
+        size_t limit;
+        size_t items;
+        bool complete;
+    };
+    const Case cases[] = {
+        {"everything read", "", "", WALK_LIMIT, 5, true},
+        {"a subfolder denied", "top\\a", "", WALK_LIMIT, 3, false},
+        {"a subfolder gone", "", "top\\a", WALK_LIMIT, 3, true},
+        {"stopped at the limit", "", "", 4, 4, false},
+        {"the limit is exactly all there is", "", "", 5, 5, true},
+    };
+    for (const Case& c : cases) {
+        FakeTree tree;
+        tree.add_folder("top");
+        tree.add_folder("top\\a");
+        tree.add_file("top\\a\\1.txt");
+        tree.add_file("top\\a\\2.txt");
+        tree.add_folder("top\\b");
+        tree.add_file("top\\c.txt");
+        if (*c.unreadable) tree.fail_listing(c.unreadable);
+        ListDirectoryFn list = tree.lister();
+        if (*c.removed) {
+            // The walk lists "top" first, then finds its subfolder gone.
+            std::string removed = c.removed;
+            list = [&tree, inner = tree.lister(), removed](const NativePath& folder,
+                                                           std::vector<ListedItem>& out) {
+                ListStatus status = inner(folder, out);
+                tree.remove(removed);
+                return status;
+            };
+        }
+        SubtreeWalk walk = walk_subtree(tree.full_path("top"), "top", list, c.limit);
+        EXPECT_EQ(walk.items.size(), c.items) << c.what;
+        EXPECT_EQ(walk.complete, c.complete) << c.what;
+    }
 }
 
 }  // namespace

@@ -145,7 +145,7 @@ class FakeTree {
         return table ? std::move(*table) : VolumeTable::with_root(root_);
     }
 
-    std::vector<WalkedItem> walk(std::string_view relative) {
+    SubtreeWalk walk(std::string_view relative) {
         return walk_subtree(full_path(relative), relative, lister());
     }
 
@@ -208,15 +208,16 @@ class FakeTree {
         return at;
     }
 
-    bool list(const NativePath& folder, std::vector<ListedItem>& out) {
+    ListStatus list(const NativePath& folder, std::vector<ListedItem>& out) {
         out.clear();
         ++*listings_;  // workers list folders at the same time
         NativePath base = native_path(root_);
-        if (folder.compare(0, base.size(), base) != 0) return false;
+        if (folder.compare(0, base.size(), base) != 0) return ListStatus::Gone;
         std::string relative = from_native(folder.substr(base.size()));
         std::replace(relative.begin(), relative.end(), native_separator(), '\\');
         Node* node = find(relative);
-        if (!node || node->fail || !(node->facts.attributes & ATTRIBUTE_DIRECTORY)) return false;
+        if (!node || !(node->facts.attributes & ATTRIBUTE_DIRECTORY)) return ListStatus::Gone;
+        if (node->fail) return ListStatus::Unreadable;
         for (const auto& child : node->children) {
             ListedItem item;
             item.name = child->name;
@@ -226,7 +227,7 @@ class FakeTree {
                 item.native_name = to_native(child->name);
             out.push_back(std::move(item));
         }
-        return true;
+        return ListStatus::Listed;
     }
 
     std::string root_;

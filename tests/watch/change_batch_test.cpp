@@ -62,12 +62,11 @@ struct FakeFiles {
     std::set<std::string> unreadable;
 
     SubtreeWalker walker() {
-        return [this](const std::string&,
-                      const std::string& relative) -> std::optional<std::vector<WalkedItem>> {
+        return [this](const std::string&, const std::string& relative) {
             walks.push_back(relative);
-            if (unreadable.contains(relative)) return std::nullopt;
-            return std::vector<WalkedItem>{{relative + "\\x", file_facts(1, 1)},
-                                           {relative + "\\y", file_facts(2, 2)}};
+            if (unreadable.contains(relative)) return SubtreeWalk{{}, false};
+            return SubtreeWalk{
+                {{relative + "\\x", file_facts(1, 1)}, {relative + "\\y", file_facts(2, 2)}}};
         };
     }
 };
@@ -120,6 +119,21 @@ TEST(BuildBatch, EventRules) {
          1,
          0},
         {"a folder renamed in place is not walked", {{4, "dir"}, {5, "dir2"}}, {"dir>dir2"}, 1, 0},
+        {"a folder made and renamed into place in one read is walked under its new name",
+         {{1, "tmp"}, {1, "tmp\\a"}, {3, "tmp\\a"}, {4, "tmp"}, {5, "dir"}},
+         {"+tmp ?", "+tmp\\a ?", "~tmp\\a ?", "tmp>dir [2]"},
+         4,
+         1},
+        {"a folder moved out of one made in the same read is walked",
+         {{1, "tmp"}, {4, "tmp\\sub"}, {5, "dir"}},
+         {"+tmp ?", "tmp\\sub>dir [2]"},
+         2,
+         1},
+        {"a folder made and renamed twice is walked once, where it ended",
+         {{1, "tmp"}, {4, "tmp"}, {5, "t2"}, {4, "t2"}, {5, "dir"}},
+         {"+tmp ?", "tmp>t2 ?", "t2>dir [2]"},
+         3,
+         1},
         {"an old name without its new half is a removal",
          {{4, "f.txt"}, {3, "g.txt"}},
          {"-f.txt", "~g.txt"},
@@ -271,7 +285,7 @@ TEST(WalkArrivedFolder, RetriesWhileTheFolderIsHeldAndGivesUpOnlyIfItStaysThere)
             if (folder == held && failures > 0) {
                 --failures;
                 out.clear();
-                return false;
+                return ListStatus::Unreadable;
             }
             return inner(folder, out);
         };
@@ -279,15 +293,12 @@ TEST(WalkArrivedFolder, RetriesWhileTheFolderIsHeldAndGivesUpOnlyIfItStaysThere)
         std::vector<int> pauses;
         auto pause = [&](std::chrono::milliseconds ms) { pauses.push_back(int(ms.count())); };
 
-        std::optional<std::vector<WalkedItem>> items =
-            walk_arrived_folder(tree.full_path("new"), "new", list, facts, pause);
+        SubtreeWalk found = walk_arrived_folder(tree.full_path("new"), "new", list, facts, pause);
         EXPECT_EQ(pauses, c.pauses_ms) << c.what;
-        EXPECT_EQ(!items, c.unknown) << c.what;
+        EXPECT_EQ(!found.complete, c.unknown) << c.what;
         std::vector<std::string> paths;
-        if (items) {
-            for (const WalkedItem& item : *items)
-                paths.push_back(item.path);
-        }
+        for (const WalkedItem& item : found.items)
+            paths.push_back(item.path);
         EXPECT_EQ(paths, c.paths) << c.what;
     }
 }
@@ -317,7 +328,7 @@ class WatchScenario : public ::testing::Test {
             return tree.facts(full.substr(prefix.size()));
         };
         SubtreeWalker walk = [&](const std::string&, const std::string& relative) {
-            return std::optional(tree.walk(relative));
+            return tree.walk(relative);
         };
         Batch batch = build_batch(tree.root(), events, facts, walk);
         EXPECT_FALSE(batch.incomplete);
@@ -377,6 +388,23 @@ TEST_F(WatchScenario, FolderCreatedWithContentsBeforeTheEventIsRead) {
     // Some systems report the contents as well, some only the folder.
     report({{1, "new"}, {1, "new\\one.txt"}, {1, "new\\inner"}});
     expect_matches_fresh_scan("folder with contents");
+}
+
+// Programs write into a temporary folder and then rename it into place; when all of it happens
+// before the watcher reads, the first name is gone by the time anything is looked at.
+TEST_F(WatchScenario, FolderMadeFilledAndRenamedInOneRead) {
+    tree.add_folder("docs\\final");
+    tree.add_file("docs\\final\\part1.txt", 5, 5);
+    tree.add_folder("docs\\final\\inner");
+    tree.add_file("docs\\final\\inner\\part2.txt", 6, 6);
+    report({{1, "docs\\~tmp"},
+            {1, "docs\\~tmp\\part1.txt"},
+            {3, "docs\\~tmp\\part1.txt"},
+            {1, "docs\\~tmp\\inner"},
+            {1, "docs\\~tmp\\inner\\part2.txt"},
+            {4, "docs\\~tmp"},
+            {5, "docs\\final"}});
+    expect_matches_fresh_scan("made, filled, renamed");
 }
 
 TEST_F(WatchScenario, RenamedFolderKeepsItsEntryAndDescendants) {

@@ -70,10 +70,8 @@ struct ScriptedSystem {
             return std::optional(folders ? testing::folder_facts(1) : file_facts(1, 1));
         };
         // Folders whose name starts with "locked" cannot be listed.
-        io.walk = [](const std::string&,
-                     const std::string& relative) -> std::optional<std::vector<WalkedItem>> {
-            if (relative.starts_with("locked")) return std::nullopt;
-            return std::vector<WalkedItem>{};
+        io.walk = [](const std::string&, const std::string& relative) {
+            return SubtreeWalk{.items = {}, .complete = !relative.starts_with("locked")};
         };
         return io;
     }
