@@ -112,23 +112,33 @@ void IndexService::rescan(std::vector<std::string> roots, bool background) {
 
     scans_in_progress.fetch_add(roots.size());
     index_generation.fetch_add(1);
-    notify(IndexChange::Debounced);
 
-    // Watching starts before the walk, so no change made during the walk is lost.
-    platform_.watch_roots(*this, roots);
-
-    unsigned workers = platform_.worker_count(roots.size());
+    // Every root given a deferred_changes entry above must reach publish_table, or its entry
+    // would stay: its changes held back for good, and no rescan of it ever run again.
+    size_t handed = 0;  // roots whose scan has started, on a thread of its own or here
     std::vector<std::thread> threads;
-    threads.reserve(roots.size());
-    for (const std::string& root : roots) {
-        try {
-            threads.emplace_back(
-                [this, root, workers, background] { scan_and_publish(root, workers, background); });
-        } catch (const std::system_error&) {
-            // No thread for this root: scan it here, after the others started, rather than
-            // leave its deferred_changes entry (and the changes held in it) behind for good.
-            scan_and_publish(root, workers, background);
+    try {
+        notify(IndexChange::Debounced);
+        // Watching starts before the walk, so no change made during the walk is lost.
+        platform_.watch_roots(*this, roots);
+        unsigned workers = platform_.worker_count(roots.size());
+        threads.reserve(roots.size());
+        for (const std::string& root : roots) {
+            ++handed;
+            try {
+                threads.emplace_back([this, root, workers, background] {
+                    scan_and_publish(root, workers, background);
+                });
+            } catch (...) {
+                // No thread for this root: scan it here, after the others started.
+                scan_and_publish(root, workers, background);
+            }
         }
+    } catch (...) {
+        // Out of memory, or a platform piece failed, before every root had its scan: the rest
+        // end as failed scans do, keeping their old tables with the changes held for them.
+        for (size_t i = handed; i < roots.size(); ++i)
+            publish_table(roots[i], std::nullopt);
     }
     for (std::thread& thread : threads)
         thread.join();
@@ -149,7 +159,7 @@ void IndexService::scan_and_publish(const std::string& root, unsigned workers, b
     try {
         table = platform_.scan_root(root, options);
     } catch (...) {
-        // Out of memory mid-scan: the root is dropped like a stopped scan; the old table stays.
+        // Out of memory mid-scan: the old table stays, with the changes held back meanwhile.
         table.reset();
     }
     publish_table(root, std::move(table));
@@ -178,6 +188,15 @@ void IndexService::publish_table(const std::string& root, std::optional<VolumeTa
                 index_ready.store(true);
             }
             options_.index_dirty->store(true);
+        } else if (!held.empty() && !options_.exit_requested->load()) {
+            // The scan failed (not stopped for quitting): the old table stays published, so the
+            // changes held back meanwhile belong to it, or they would be lost until the next
+            // rescan of this root.
+            std::unique_lock write(index_.lock);
+            if (std::optional<size_t> at = index_.find(root)) {
+                apply_changes(index_.tables[*at], held);
+                options_.index_dirty->store(true);
+            }
         }
     }
     scans_in_progress.fetch_sub(1);

@@ -100,8 +100,9 @@ class IndexService {
     bool request_rescan(const std::string& root);
 
     // The last step of a root's scan: replays the held-back changes into table and swaps it in
-    // for the root's old table (or inserts it). Nothing: the scan was stopped; the held-back
-    // changes are dropped with it.
+    // for the root's old table (or inserts it). Nothing: the scan was stopped for quitting, and
+    // the held-back changes are dropped with it; or it failed, and they are applied to the old
+    // table, which stays.
     void publish_table(const std::string& root, std::optional<VolumeTable> table);
 
     // A watcher's batch for root: held back while the root is rescanned, else applied to its

@@ -10,6 +10,7 @@
 #include <mutex>
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -71,6 +72,12 @@ class FakePlatform {
         failing_.insert(root);
     }
 
+    // Makes the next watch_roots throw, as an allocation failure while starting watchers would.
+    void fail_next_watch() {
+        std::lock_guard lock(mutex_);
+        fail_watch_ = true;
+    }
+
     // Changes a drive's tree under the lock the fake scans list it with.
     void change_disk(const std::string& root, const std::function<void(FakeTree&)>& change) {
         std::lock_guard lock(disk_mutex_);
@@ -123,6 +130,7 @@ class FakePlatform {
         platform.worker_count = [](size_t roots) { return roots == 1 ? 3u : 2u; };
         platform.watch_roots = [this](IndexService&, const std::vector<std::string>& roots) {
             std::lock_guard lock(mutex_);
+            if (std::exchange(fail_watch_, false)) throw std::bad_alloc();
             for (const std::string& root : roots)
                 log_.push_back("watch " + root);
             changed_.notify_all();
@@ -185,6 +193,7 @@ class FakePlatform {
     std::vector<std::string> volumes_;
     std::set<std::string> held_;
     std::set<std::string> failing_;
+    bool fail_watch_ = false;
     std::map<std::string, std::function<void()>> after_walk_;
     std::function<void()> on_wait_;
 

@@ -379,6 +379,41 @@ TEST_F(IndexServiceTest, AScanThatThrowsDropsItsRootOnly) {
     EXPECT_EQ(indexed_roots(), (std::vector<std::string>{A, B}));
 }
 
+TEST_F(IndexServiceTest, AChangeHeldBackDuringAFailedRescanReachesTheTableThatStays) {
+    platform.add_drive('A');
+    IndexService& s = start_service();
+    s.rescan({A}, false);
+    platform.hold(A);
+    platform.fail_scan(A);
+    ASSERT_TRUE(s.request_rescan(A));
+    ASSERT_TRUE(platform.wait_until([&] { return platform.count_locked("scan " + A) == 2; }));
+    EXPECT_EQ(s.apply_watcher_batch(A, {Change::added("docs\\late.txt", file_facts(7, 700))}),
+              BatchOutcome::HeldBack);
+    platform.release(A);
+    s.wait_for_rescans();
+    EXPECT_EQ(platform.count("scanned " + A), 1u) << "the second scan failed";
+    EXPECT_TRUE(indexed(A, "docs\\late.txt"));
+    EXPECT_EQ(s.apply_watcher_batch(A, {Change::removed("docs\\late.txt")}), BatchOutcome::Applied);
+}
+
+// A rescan that fails before its scans start (out of memory while starting the watchers) must
+// not leave its roots marked as being rescanned: their changes would be held back for good.
+TEST_F(IndexServiceTest, ARescanThatFailsBeforeItsScansStartLeavesNoRootBehind) {
+    platform.add_drive('A');
+    platform.add_drive('B');
+    IndexService& s = start_service();
+    s.rescan({A}, false);
+    platform.fail_next_watch();
+    s.rescan({A, B}, true);
+    EXPECT_FALSE(s.is_rescanning(A));
+    EXPECT_FALSE(s.is_rescanning(B));
+    EXPECT_EQ(s.scans_in_progress.load(), 0u);
+    EXPECT_EQ(s.apply_watcher_batch(A, {Change::added("new.txt", file_facts(1, 1))}),
+              BatchOutcome::Applied);
+    s.rescan({A, B}, true);  // the next rescan runs
+    EXPECT_EQ(indexed_roots(), (std::vector<std::string>{A, B}));
+}
+
 TEST_F(IndexServiceTest, ARootNamedTwiceInOneRequestIsScannedOnce) {
     platform.add_drive('A');
     IndexService& s = start_service();
