@@ -6,7 +6,7 @@ what=${1:-all}
 
 native=(g++ clang cmake ninja-build pkg-config googletest libgtest-dev libgmock-dev libbenchmark-dev
         libicu-dev nlohmann-json3-dev hunspell-ko fd-find libclang-rt-14-dev clang-format findutils)
-windows=(g++-mingw-w64-x86-64-posix wine wine64 fonts-wine xvfb xauth x11-utils x11-apps xdotool
+windows=(g++-mingw-w64-x86-64-posix wine wine64 fonts-wine xvfb xauth x11-utils x11-apps x11-xserver-utils xdotool
          imagemagick fonts-nanum fonts-material-design-icons-iconfont python3-fonttools nsis
          osslsigncode openssl zip)
 

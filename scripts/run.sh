@@ -1,25 +1,131 @@
 #!/usr/bin/env bash
-# Runs Norvik. Until the Windows window exists this builds and runs the command-line front end:
-#   scripts/run.sh                 index your home folder, then search it for each line you type
-#   scripts/run.sh ARGS...         run norvik-cli ARGS... (index, search, stats)
+# Runs Norvik under Wine, as a person on Debian would try it. Every step installs what is missing.
+#   scripts/run.sh                             start Norvik; its D: drive is the folder in
+#                                              NORVIK_ROOT (default: your home folder)
+#   scripts/run.sh --screenshot FILE [QUERY]   start it, wait until the index is ready, type QUERY,
+#                                              save the window as the PNG file FILE, and stop it
+#   scripts/run.sh cli [ARGS...]               norvik-cli (native) with ARGS passed as given, so
+#                                              "*.pdf" reaches it unexpanded; with no ARGS, index
+#                                              NORVIK_ROOT and search it for each line you type
+#   scripts/run.sh index|search|stats ARGS...  the same as cli
+# Settings: NORVIK_ROOT (what D: shows), NORVIK_DARK=1 (the Windows dark theme), NORVIK_DPI=144
+# (a 150 % screen). Norvik runs in its own prefix, build/run/prefix: C: is that prefix and D: the
+# chosen folder; Z: (the whole Linux file system) is removed, so only those two are indexed.
+# With no X display, Norvik runs on a private Xvfb that ends with the script.
 set -euo pipefail
-cd "$(dirname "$0")/.."
-scripts/deps.sh native
-cmake --preset native >/dev/null
-cmake --build --preset native --target norvik-cli
-cli=build/native/src/cli/norvik-cli
+root=$(cd "$(dirname "$0")/.." && pwd)
+cd "$root"
 
-if [ $# -gt 0 ]; then
-    exec "$cli" "$@"
+run_cli() {
+    scripts/deps.sh native
+    cmake --preset native >/dev/null
+    cmake --build --preset native --target norvik-cli >/dev/null
+    local cli=build/native/src/cli/norvik-cli
+    if [ $# -gt 0 ]; then
+        exec "$cli" "$@"
+    fi
+    local index=build/run/index.bin folder=${NORVIK_ROOT:-$HOME}
+    mkdir -p build/run
+    echo "Indexing $folder ..."
+    "$cli" index --output "$index" "$folder"
+    "$cli" stats --index "$index"
+    echo "Type a query (ㅂㄱㅅ, qhrhtj, *.pdf, ext:jpg,png ...); an empty line quits."
+    local query
+    while IFS= read -r -p "> " query && [ -n "$query" ]; do
+        # Split into words as typed, with no file-name expansion: *.pdf stays a pattern.
+        read -r -a words <<<"$query"
+        "$cli" search --index "$index" --limit 20 -- "${words[@]}" || true
+    done
+}
+
+case ${1:-} in
+    cli) shift; run_cli "$@" ;;
+    index | search | stats | watch) run_cli "$@" ;;
+esac
+
+screenshot=
+query=
+if [ "${1:-}" = --screenshot ]; then
+    [ $# -ge 2 ] || { echo "usage: $0 --screenshot FILE [QUERY]" >&2; exit 2; }
+    screenshot=$(realpath -m "$2")
+    query=${3:-}
+elif [ $# -gt 0 ]; then
+    sed -n '2,17p' "$0" >&2
+    exit 2
 fi
 
-index=build/run/index.bin
-mkdir -p build/run
-root=${NORVIK_ROOT:-$HOME}
-echo "Indexing $root ..."
-"$cli" index --output "$index" "$root"
-"$cli" stats --index "$index"
-echo "Type a query (ㅂㄱㅅ, qhrhtj, *.pdf, ext:jpg,png ...); an empty line quits."
-while IFS= read -r -p "> " query && [ -n "$query" ]; do
-    "$cli" search --index "$index" --limit 20 -- $query || true
+# An X display first: everything below runs on it.
+if [ -z "${NORVIK_RUN_DISPLAY:-}" ] && ! { [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; }; then
+    scripts/deps.sh windows
+    [ -n "$screenshot" ] || echo "No X display: Norvik runs on a private Xvfb (see --screenshot)." >&2
+    NORVIK_RUN_DISPLAY=1 exec scripts/with-display.sh "$0" "$@"
+fi
+
+scripts/deps.sh windows
+cmake --preset windows >/dev/null
+# The program once it is built; until then the renderer's demo window stands in for it.
+program=$(sed -nE 's/^build ([^ :]*\/Norvik\.exe):.*/\1/p' build/windows/build.ninja | head -n 1)
+program=${program:-src/gfx/norvik-gfx-demo.exe}
+cmake --build --preset windows --target "$program"
+
+prefix=$root/build/run/prefix
+folder=${NORVIK_ROOT:-$HOME}
+scripts/wine-prefix.sh "$prefix" --drive-d "$folder" --without-z
+install -D -m 755 "build/windows/$program" "$prefix/drive_c/Program Files/Norvik/Norvik.exe"
+
+export WINEPREFIX=$prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+# The server and the desktop started apart from this script's output, so nothing holds it open.
+setsid wineserver -p </dev/null >/dev/null 2>&1 || true
+stop_wine() { wineserver -k </dev/null >/dev/null 2>&1 || true; }
+trap stop_wine EXIT
+trap 'exit 130' INT TERM
+wine wineboot </dev/null >/dev/null 2>&1 || true
+light=1
+[ "${NORVIK_DARK:-0}" = 1 ] && light=0
+dpi=${NORVIK_DPI:-96}
+wine reg add 'HKCU\Software\Microsoft\Windows\CurrentVersion\Themes\Personalize' \
+    /v AppsUseLightTheme /t REG_DWORD /d "$light" /f </dev/null >/dev/null 2>&1
+wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f \
+    </dev/null >/dev/null 2>&1
+args=()
+case $program in *norvik-gfx-demo.exe)
+    args=(--dpi "$dpi")
+    [ "$light" = 0 ] && args+=(--dark) ;;
+esac
+
+trace=$prefix/drive_c/norvik-trace.txt
+rm -f "$trace"
+export NORVIK_TRACE='C:\norvik-trace.txt'
+exe='C:\Program Files\Norvik\Norvik.exe'
+echo "Norvik: D: is $folder, on display $DISPLAY" >&2
+
+if [ -z "$screenshot" ]; then
+    echo "Closing the window hides it, as on Windows; press Ctrl+C here to end Norvik." >&2
+    wine "$exe" "${args[@]}" </dev/null
+    exit 0
+fi
+
+. tests/ui_support/ui.sh
+wine "$exe" "${args[@]}" </dev/null >/dev/null 2>&1 &
+window=$(ui_find_window '^Norvik$' 120)
+# Ready once the program says its index can be searched (its first build can take minutes).
+for ((waited = 0; ; waited++)); do
+    grep -q ' index_ready' "$trace" 2>/dev/null && break
+    if [ "$waited" -ge 1800 ]; then
+        echo "the index was not ready after 30 minutes" >&2
+        exit 1
+    fi
+    [ $((waited % 30)) = 29 ] && echo "waiting for the index ..." >&2
+    sleep 1
 done
+[ -z "$query" ] || ui_type "$window" "$query"
+# Saved once two captures half a second apart agree: the results are in and drawn.
+previous=$(mktemp --suffix=.png)
+for _ in $(seq 40); do
+    sleep 0.5
+    ui_capture "$window" "$screenshot"
+    cmp -s "$screenshot" "$previous" && break
+    cp "$screenshot" "$previous"
+done
+rm -f "$previous"
+echo "Saved $screenshot" >&2

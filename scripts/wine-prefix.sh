@@ -51,22 +51,28 @@ if [ "$(cat "$stamp" 2>/dev/null)" != "$want" ]; then
     fonts=$prefix/drive_c/windows/Fonts
     mkdir -p "$fonts"
     /usr/bin/python3 "$root/tools/make_icon_font.py" "$fonts/segmdl2-wine.ttf"
-    reg=$(mktemp --suffix=.reg)
-    cat >"$reg" <<'EOF'
+    # Wine lists the host's fonts by Z: paths, which are gone from a prefix without Z:; the fonts
+    # the window draws with are copied to C: and registered there.
+    registered='"Segoe MDL2 Assets (TrueType)"="C:\\windows\\Fonts\\segmdl2-wine.ttf"'
+    for font in nanum/NanumGothic nanum/NanumGothicBold dejavu/DejaVuSans dejavu/DejaVuSans-Bold; do
+        [ -f "/usr/share/fonts/truetype/$font.ttf" ] || continue
+        name=${font#*/}
+        cp "/usr/share/fonts/truetype/$font.ttf" "$fonts/$name.ttf"
+        registered+=$'\n'"\"$name (TrueType)\"=\"C:\\\\windows\\\\Fonts\\\\$name.ttf\""
+    done
+    # regedit reads the file through a drive: the prefix's C: always exists.
+    cat >"$prefix/drive_c/norvik-prefix.reg" <<EOF
 REGEDIT4
 
-[HKEY_CURRENT_USER\Software\Wine\Fonts\Replacements]
+[HKEY_CURRENT_USER\\Software\\Wine\\Fonts\\Replacements]
 "Segoe UI"="NanumGothic"
 
-[HKEY_LOCAL_MACHINE\Software\Microsoft\Windows NT\CurrentVersion\Fonts]
-"Segoe MDL2 Assets (TrueType)"="C:\\windows\\Fonts\\segmdl2-wine.ttf"
+[HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows NT\\CurrentVersion\\Fonts]
+$registered
 
-[HKEY_CURRENT_USER\Software\Wine\Direct3D]
+[HKEY_CURRENT_USER\\Software\\Wine\\Direct3D]
 "csmt"=dword:00000000
 EOF
-    # regedit reads the file through a drive: the prefix's C: always exists.
-    cp "$reg" "$prefix/drive_c/norvik-prefix.reg"
-    rm -f "$reg"
     # Later processes see the values at once; the server writes them to disk in its own time.
     wine regedit /S 'C:\norvik-prefix.reg' </dev/null >/dev/null 2>&1
     rm -f "$prefix/drive_c/norvik-prefix.reg"

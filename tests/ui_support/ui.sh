@@ -22,15 +22,59 @@ ui_find_window() {
     return 1
 }
 
-# ui_focus WID: gives WID the keyboard focus.
+# ui_focus WID: gives WID the keyboard focus, waiting (up to 10 s) until the X server says it has
+# it. Wine takes a moment more to act on a new focus: keys sent at once are lost, so a window that
+# did not have the focus gets a second to settle.
 ui_focus() {
-    xdotool windowfocus --sync "$1" 2>/dev/null || xdotool windowfocus "$1"
+    [ "$(xdotool getwindowfocus 2>/dev/null)" = "$1" ] && return 0
+    local deadline=$((SECONDS + 10))
+    while :; do
+        xdotool windowfocus --sync "$1" >/dev/null 2>&1 || xdotool windowfocus "$1" >/dev/null 2>&1
+        if [ "$(xdotool getwindowfocus 2>/dev/null)" = "$1" ]; then
+            sleep 1
+            return 0
+        fi
+        [ $SECONDS -lt $deadline ] || { echo "window $1 does not take the focus" >&2; return 1; }
+        sleep 0.2
+    done
 }
 
-# ui_type WID TEXT: types TEXT (Hangul too: it arrives as WM_CHAR) into WID.
+# ui_type WID TEXT: types TEXT into WID; each character arrives as WM_CHAR. Characters that are
+# not on the keyboard map (Hangul) get keys of their own while typing: xdotool would otherwise
+# remap one spare key for each in turn, faster than Wine follows, and some would be lost.
 ui_type() {
-    ui_focus "$1"
-    xdotool type --delay 30 -- "$2"
+    local id=$1 text=$2 i c code
+    local -a extra=() free=()
+    for ((i = 0; i < ${#text}; i++)); do
+        c=${text:i:1}
+        [ "$(printf %s "$c" | LC_ALL=C wc -c)" -eq 1 ] && continue
+        [[ " ${extra[*]} " == *" $c "* ]] || extra+=("$c")
+    done
+    ui_focus "$id" || return 1
+    if [ ${#extra[@]} -gt 0 ]; then
+        # Wine follows changes of the keyboard map only once it has seen a key: a Shift first.
+        xdotool key shift
+        mapfile -t free < <(xmodmap -pke | awk 'NF == 3 && $1 == "keycode" { print $2 }')
+        if [ ${#free[@]} -lt ${#extra[@]} ]; then
+            echo "not enough free keys to type $text" >&2
+            return 1
+        fi
+        for i in "${!extra[@]}"; do
+            code=$(printf %s "${extra[i]}" | iconv -f UTF-8 -t UTF-32BE | od -An -tx1 | tr -d ' \n')
+            xmodmap -e "keycode ${free[i]} = U${code#000}"
+        done
+        sleep 1  # Wine rereads the keyboard map when told it changed
+    fi
+    for ((i = 0; i < ${#text}; i++)); do
+        xdotool type --delay 30 -- "${text:i:1}"
+        sleep 0.05
+    done
+    # The window turns keys into characters a moment later, by the map it knows then: the keys
+    # are given back only after that.
+    [ ${#extra[@]} -eq 0 ] || sleep 1
+    for i in "${!extra[@]}"; do
+        xmodmap -e "keycode ${free[i]} ="
+    done
 }
 
 # ui_key WID KEY...: presses keys in WID (xdotool names: Down, Return, Escape, ctrl+a ...).
