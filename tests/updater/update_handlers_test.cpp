@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "app/updater/update_slots.h"
 #include "support/app_fixture.h"
 
 namespace norvik {
@@ -129,6 +130,23 @@ TEST(FinishUpdateTest, AFailureIsToastedAndAnEmptySlotIgnored) {
     finish_update(f.app, f.shell, UpdateFailed{"Downloaded size mismatch"});
     EXPECT_EQ(toast_text(f), "Downloaded size mismatch");
     EXPECT_TRUE(f.shell.deferred.empty());
+}
+
+// The window procedure hands both messages over; each takes its own slot's outcome, once.
+TEST(HandleUpdateMessageTest, EachMessageTakesItsOwnSlot) {
+    AppFixture f;
+    update_check_slot().store(UpdateCheckResult{UpToDate{}, true});
+    update_download_slot().store(UpdateFailed{"Download failed"});
+
+    EXPECT_TRUE(handle_update_message(f.app, f.shell, WM_APP_UPDATE_READY));
+    EXPECT_EQ(toast_text(f), "Download failed");
+    EXPECT_TRUE(handle_update_message(f.app, f.shell, WM_APP_UPDATE_INFO));
+    EXPECT_EQ(toast_text(f), "You're up to date (0.1.0)");
+
+    f.app.toast.reset();
+    EXPECT_TRUE(handle_update_message(f.app, f.shell, WM_APP_UPDATE_INFO));  // slot now empty
+    EXPECT_FALSE(handle_update_message(f.app, f.shell, WM_APP_SEARCH_DONE));
+    EXPECT_FALSE(f.app.toast.has_value());
 }
 
 }  // namespace

@@ -1,8 +1,12 @@
 #include "app/updater/update_handlers.h"
 
+#include <chrono>
 #include <utility>
 
+#include "app/messages.h"
 #include "app/text.h"
+#include "app/updater/automatic_check.h"
+#include "app/updater/update_slots.h"
 #include "vendor.h"
 
 namespace norvik {
@@ -71,6 +75,21 @@ void finish_update(App& app, Shell& shell, std::optional<UpdateDownloadResult> r
     }
     std::unique_ptr<VerifiedInstaller>& installer = std::get<0>(*result);
     if (installer && installer->start(INSTALLER_ARGUMENTS)) shell.defer(DestroyRequest{});
+}
+
+bool handle_update_message(App& app, Shell& shell, uint32_t message) {
+    if (message == WM_APP_UPDATE_INFO) {
+        present_update_check(app, shell, update_check_slot().take());
+    } else if (message == WM_APP_UPDATE_READY) {
+        finish_update(app, shell, update_download_slot().take());
+    } else {
+        return false;
+    }
+    return true;
+}
+
+void check_for_update_if_due(Shell& shell) {
+    maybe_check_for_update(shell, unix_seconds(std::chrono::system_clock::now()));
 }
 
 }  // namespace norvik

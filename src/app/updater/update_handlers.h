@@ -3,6 +3,7 @@
 // failure toast, or the installer started and the program closed so it can be replaced).
 #pragma once
 
+#include <cstdint>
 #include <optional>
 
 #include "app/app.h"
@@ -25,5 +26,13 @@ void answer_update_question(App& app, Shell& shell, bool yes);
 // destroyed (a Deferred DestroyRequest) so the usual shutdown saves the index and the program
 // ends. An installer that cannot be started changes nothing.
 void finish_update(App& app, Shell& shell, std::optional<UpdateDownloadResult> result);
+
+// The window procedure's entry for both updater messages: WM_APP_UPDATE_INFO and
+// WM_APP_UPDATE_READY take the outcome out of its slot and present it (above). False, and nothing
+// done, for any other message.
+bool handle_update_message(App& app, Shell& shell, uint32_t message);
+
+// Start-up's last step and every TIMER_UPDATE tick: maybe_check_for_update at the current time.
+void check_for_update_if_due(Shell& shell);
 
 }  // namespace norvik
