@@ -16,16 +16,12 @@ UpdateFailed download_failed() {
     return UpdateFailed{choose_text("다운로드하지 못했습니다", "Download failed")};
 }
 
-UpdateFailed last_error() {
-    return UpdateFailed{system_error_text(GetLastError())};
-}
-
 }  // namespace
 
 std::optional<UpdateFailed> download_file(const std::string& url, const std::string& destination,
                                           uint64_t max_bytes) {
     std::optional<std::wstring> curl = system_folder_file(L"curl.exe");
-    if (!curl) return last_error();
+    if (!curl) return last_error_failure();
     const std::vector<std::string> arguments = curl_arguments(url, destination, max_bytes);
     const std::vector<std::string_view> views(arguments.begin(), arguments.end());
     // Every argument is quoted, so an address or a folder name can never become another option.
@@ -38,14 +34,14 @@ std::optional<UpdateFailed> download_file(const std::string& url, const std::str
     PROCESS_INFORMATION started{};
     if (!CreateProcessW(curl->c_str(), line.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW,
                         nullptr, nullptr, &startup, &started)) {
-        return last_error();
+        return last_error_failure();
     }
     KernelHandle process(started.hProcess);
     KernelHandle thread(started.hThread);
     // curl gives up by itself after 600 seconds.
-    if (WaitForSingleObject(process.get(), INFINITE) != WAIT_OBJECT_0) return last_error();
+    if (WaitForSingleObject(process.get(), INFINITE) != WAIT_OBJECT_0) return last_error_failure();
     DWORD exit_code = 0;
-    if (!GetExitCodeProcess(process.get(), &exit_code)) return last_error();
+    if (!GetExitCodeProcess(process.get(), &exit_code)) return last_error_failure();
     if (exit_code != 0) return download_failed();
     return std::nullopt;
 }

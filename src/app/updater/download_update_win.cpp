@@ -31,10 +31,6 @@ UpdateFailed signature_refused() {
                                     "The installer's digital signature could not be verified")};
 }
 
-UpdateFailed last_error() {
-    return UpdateFailed{system_error_text(GetLastError())};
-}
-
 // Digests exactly size bytes of the open file, a piece at a time. A file that ends early (it
 // cannot grow: nobody may write to it while it is held) differs in size from what was measured.
 std::variant<std::string, UpdateFailed> digest_of(HANDLE file, uint64_t size) {
@@ -43,7 +39,7 @@ std::variant<std::string, UpdateFailed> digest_of(HANDLE file, uint64_t size) {
     for (uint64_t left = size; left != 0;) {
         const DWORD ask = static_cast<DWORD>(std::min<uint64_t>(left, piece.size()));
         DWORD got = 0;
-        if (!ReadFile(file, piece.data(), ask, &got, nullptr)) return last_error();
+        if (!ReadFile(file, piece.data(), ask, &got, nullptr)) return last_error_failure();
         if (got == 0) return size_mismatch();
         if (!hash.update(std::span(piece.data(), got))) return digest_mismatch();
         left -= got;
@@ -57,7 +53,7 @@ std::variant<std::string, UpdateFailed> digest_of(HANDLE file, uint64_t size) {
 std::optional<UpdateFailed> check_installer(const InstallerFile& installer, const UpdateInfo& info,
                                             std::string_view publisher) {
     LARGE_INTEGER measured{};
-    if (!GetFileSizeEx(installer.handle(), &measured)) return last_error();
+    if (!GetFileSizeEx(installer.handle(), &measured)) return last_error_failure();
     const auto size = static_cast<uint64_t>(measured.QuadPart);
     if (info.size != 0 ? size != info.size : size > INSTALLER_MAX_BYTES) return size_mismatch();
 
@@ -81,7 +77,7 @@ UpdateDownloadResult download_update(const UpdateInfo& info, std::string_view pu
     }
     std::optional<InstallerFile> installer = InstallerFile::open(path);
     if (!installer) {
-        UpdateFailed failed = last_error();
+        UpdateFailed failed = last_error_failure();
         DeleteFileW(wide(path).c_str());
         return failed;
     }

@@ -30,6 +30,10 @@ std::string system_error_text(DWORD code) {
     return text + "(error " + std::to_string(code) + ")";
 }
 
+UpdateFailed last_error_failure() {
+    return UpdateFailed{system_error_text(GetLastError())};
+}
+
 std::optional<std::wstring> system_folder_file(std::wstring_view name) {
     wchar_t folder[MAX_PATH + 1];
     const UINT length = GetSystemDirectoryW(folder, MAX_PATH + 1);

@@ -8,6 +8,8 @@
 #include <string>
 #include <string_view>
 
+#include "app/updater/update_results.h"
+
 namespace norvik {
 
 std::wstring wide(std::string_view utf8);
@@ -16,6 +18,10 @@ std::string narrow(std::wstring_view utf16);
 // The system's description of a Win32 error code, followed by the code: "Access is denied.
 // (error 5)".
 std::string system_error_text(DWORD code);
+
+// The failure of the last Win32 call that failed on this thread (GetLastError), as the user sees
+// it.
+UpdateFailed last_error_failure();
 
 // The full path of a file in the system folder (GetSystemDirectoryW: C:\Windows\System32).
 // Programs the updater runs are named by such a path, never looked up from the current folder.
