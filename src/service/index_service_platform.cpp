@@ -18,6 +18,8 @@ class ServiceWatchers {
         {
             std::lock_guard lock(mutex_);
             if (!watched_) {
+                watched_ = std::make_unique<WatchedRoots>(
+                    [this](const std::string& root) { return system_->start(root); });
                 WatchSink sink;
                 sink.deliver = [&service](const std::string& root, std::vector<Change> batch) {
                     service.apply_watcher_batch(root, std::move(batch));
@@ -27,11 +29,10 @@ class ServiceWatchers {
                     // next one; the watcher goes on either way.
                     (void)service.request_rescan(root);
                 };
+                sink.ended = [watched = watched_.get()](const std::string& root) {
+                    watched->watcher_ended(root);
+                };
                 system_ = std::make_unique<SystemWatchers>(std::move(sink));
-                watched_ = std::make_unique<WatchedRoots>(
-                    [system = system_.get()](const std::string& root) {
-                        return system->start(root);
-                    });
             }
         }
         watched_->watch_roots(roots);
@@ -39,8 +40,10 @@ class ServiceWatchers {
 
   private:
     std::mutex mutex_;
-    std::unique_ptr<SystemWatchers> system_;  // outlives watched_, which starts its watchers
+    // The watchers report their end to watched_, which starts them through system_: system_ is
+    // destroyed first, and stops every report before watched_ goes.
     std::unique_ptr<WatchedRoots> watched_;
+    std::unique_ptr<SystemWatchers> system_;
 };
 
 }  // namespace

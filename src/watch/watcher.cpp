@@ -22,6 +22,7 @@ void run_watcher(const std::string& root, const WatcherIo& io, const WatchSink& 
             case ReadStatus::Stopped:
                 return;
             case ReadStatus::Failed:
+                if (sink.ended) sink.ended(root);
                 sink.request_rescan(root);
                 return;
             case ReadStatus::Lost:
@@ -44,11 +45,24 @@ void run_watcher(const std::string& root, const WatcherIo& io, const WatchSink& 
 }
 
 void WatchedRoots::watch_roots(const std::vector<std::string>& roots) {
-    std::lock_guard lock(mutex_);
     for (const std::string& root : roots) {
-        if (watched_.contains(root)) continue;
-        if (start_(root)) watched_.insert(root);
+        {
+            std::lock_guard lock(mutex_);
+            if (watched_.contains(root) || starts_[root] >= MAX_WATCHER_STARTS) continue;
+            // Claimed before starting: a watch_roots on another thread now skips it.
+            watched_.insert(root);
+            ++starts_[root];
+        }
+        if (start_(root)) continue;
+        std::lock_guard lock(mutex_);
+        watched_.erase(root);
+        --starts_[root];  // never opened: no watcher was started
     }
+}
+
+void WatchedRoots::watcher_ended(const std::string& root) {
+    std::lock_guard lock(mutex_);
+    watched_.erase(root);
 }
 
 bool WatchedRoots::contains(const std::string& root) const {

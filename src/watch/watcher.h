@@ -11,6 +11,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <memory>
 #include <mutex>
 #include <set>
@@ -49,6 +50,9 @@ ReadOutcome classify_read(bool succeeded, uint32_t bytes, uint32_t error);
 struct WatchSink {
     std::function<void(const std::string& root, std::vector<Change> batch)> deliver;
     std::function<void(const std::string& root)> request_rescan;
+    // Optional: the watcher of root stops for good (its read failed). Told before the rescan is
+    // asked for, so that the rescan's watch_roots finds the root unwatched and starts a new one.
+    std::function<void(const std::string& root)> ended;
 };
 
 // The watcher's view of the system. read blocks until changes arrive.
@@ -58,30 +62,42 @@ struct WatcherIo {
     SubtreeWalker walk;
 };
 
-// The watcher thread's loop; returns when a read fails (after asking for a rescan) or the
-// watcher is stopped. buffer is the one allocated for this watcher and reused by every read.
+// The watcher thread's loop; returns when a read fails (after saying it ended and asking for a
+// rescan) or the watcher is stopped. buffer is the one allocated for this watcher and reused by
+// every read.
 void run_watcher(const std::string& root, const WatcherIo& io, const WatchSink& sink,
                  std::span<std::byte> buffer);
 
 // Starts the watcher of one root; false when the root cannot be opened (it is not watched then).
 using StartWatcherFn = std::function<bool(const std::string& root)>;
 
-// The process-wide watched-root set. A root is added once its watcher was started and never
-// removed: a root whose watcher ended is not watched again during the run (its last rescan
-// request brings its table up to date once).
+// A root whose watchers keep ending (a folder the system opens but cannot watch) is started at
+// most this many times in a run: each end asks for a rescan, which would start the next.
+inline constexpr int MAX_WATCHER_STARTS = 4;
+
+// The process-wide watched-root set: the roots that have a watcher running. A root is in it from
+// the start of its watcher until that watcher ends, so a rescan asked for by a watcher that
+// ended (the drive went away and came back, the handle broke) watches the root again.
 class WatchedRoots {
   public:
     explicit WatchedRoots(StartWatcherFn start) : start_(std::move(start)) {}
 
-    // For each root in order: skipped when watched already, else its watcher is started.
+    // For each root in order: skipped when it is watched already, or its watchers were started
+    // MAX_WATCHER_STARTS times; else its watcher is started. A root that cannot be opened is
+    // not watched, and is tried again next time.
     void watch_roots(const std::vector<std::string>& roots);
+
+    // The watcher of root ended: the next watch_roots that names it starts a new one.
+    void watcher_ended(const std::string& root);
 
     bool contains(const std::string& root) const;
 
   private:
-    // Taken only while watchers are being started.
+    // Never held while a watcher is started, since a watcher that ends at once reports it here
+    // from its own thread.
     mutable std::mutex mutex_;
     std::set<std::string> watched_;
+    std::map<std::string, int> starts_;  // watchers started per root
     StartWatcherFn start_;
 };
 

@@ -73,8 +73,21 @@ void watch(WatcherThread& self) {
         std::lock_guard lock(shared.mutex);
         if (!shared.closed.load()) shared.sink.request_rescan(root);
     };
-    run_watcher(self.root, io, sink,
-                std::span(reinterpret_cast<std::byte*>(self.buffer.get()), NOTIFY_BUFFER_BYTES));
+    sink.ended = [&](const std::string& root) {
+        std::lock_guard lock(shared.mutex);
+        if (!shared.closed.load() && shared.sink.ended) shared.sink.ended(root);
+    };
+    try {
+        run_watcher(
+            self.root, io, sink,
+            std::span(reinterpret_cast<std::byte*>(self.buffer.get()), NOTIFY_BUFFER_BYTES));
+    } catch (...) {
+        // Out of memory in a batch: the batch is lost, so the watcher ends as one whose read
+        // failed, and the rescan it asks for starts the next one.
+        self.directory.reset();
+        sink.ended(self.root);
+        sink.request_rescan(self.root);
+    }
 }
 
 DWORD WINAPI watcher_entry(void* parameter) {
@@ -82,7 +95,7 @@ DWORD WINAPI watcher_entry(void* parameter) {
     try {
         watch(*self);
     } catch (...) {
-        // Out of memory in a batch: the watcher ends like one whose read failed, quietly.
+        // Out of memory even for the rescan request: the watcher ends quietly.
     }
     return 0;
 }

@@ -84,6 +84,7 @@ struct ScriptedSystem {
             log.push_back(text);
         };
         sink.request_rescan = [this](const std::string& root) { log.push_back("rescan " + root); };
+        sink.ended = [this](const std::string& root) { log.push_back("ended " + root); };
         return sink;
     }
 };
@@ -98,8 +99,10 @@ TEST(RunWatcher, DeliversBatchesAndRescansAfterLostEventsUntilAReadFails) {
     };
     std::vector<std::byte> buffer(NOTIFY_BUFFER_BYTES);
     run_watcher("C:\\", system.io(), system.sink(), buffer);
-    EXPECT_EQ(system.log, (std::vector<std::string>{"deliver C:\\: a.txt a.txt", "rescan C:\\",
-                                                    "deliver C:\\: b.txt", "rescan C:\\"}));
+    // The end is told before the rescan is asked for, so the rescan watches the root again.
+    EXPECT_EQ(system.log,
+              (std::vector<std::string>{"deliver C:\\: a.txt a.txt", "rescan C:\\",
+                                        "deliver C:\\: b.txt", "ended C:\\", "rescan C:\\"}));
     // Five reads (the last one failed), all into the one buffer.
     ASSERT_EQ(system.buffers_seen.size(), 5u);
     for (const std::byte* seen : system.buffers_seen)
@@ -164,6 +167,30 @@ TEST(WatchedRoots, StartsEachRootOnceAndRetriesOnlyRootsThatFailedToOpen) {
     roots.watch_roots({"E:\\", "E:\\"});
     EXPECT_EQ(started, (std::vector<std::string>{"C:\\", "D:\\", "E:\\", "E:\\"}));
     EXPECT_TRUE(roots.contains("E:\\"));
+}
+
+// A watcher whose read failed (the drive went away, the handle broke) asks for a rescan; that
+// rescan's watch_roots must start a new watcher, or the root would silently go unwatched. A root
+// whose watchers keep ending is not restarted without end.
+TEST(WatchedRoots, ARootWhoseWatcherEndedIsWatchedAgain) {
+    int starts = 0;
+    WatchedRoots roots([&](const std::string&) {
+        ++starts;
+        return true;
+    });
+    roots.watch_roots({"C:\\"});
+    roots.watcher_ended("C:\\");
+    EXPECT_FALSE(roots.contains("C:\\"));
+    roots.watch_roots({"C:\\"});
+    EXPECT_EQ(starts, 2);
+    EXPECT_TRUE(roots.contains("C:\\"));
+
+    for (int i = 0; i < 10; ++i) {
+        roots.watcher_ended("C:\\");
+        roots.watch_roots({"C:\\"});
+    }
+    EXPECT_EQ(starts, MAX_WATCHER_STARTS);
+    EXPECT_FALSE(roots.contains("C:\\"));
 }
 
 }  // namespace
