@@ -2,16 +2,11 @@
 // placed in the prefix's system folder, serving prepared manifests and installers.
 #include <windows.h>
 
-#include <chrono>
-#include <thread>
-
 #include <gtest/gtest.h>
 
 #include "app/updater/download_file.h"
 #include "app/updater/sha256_win.h"
-#include "app/updater/update_handlers.h"
 #include "app/updater/update_tasks.h"
-#include "support/app_fixture.h"
 #include "vendor.h"
 #include "wine_fixture.h"
 
@@ -19,7 +14,6 @@ namespace norvik {
 namespace {
 
 using namespace testing;
-using namespace std::string_literals;
 
 std::string manifest(std::string_view version, std::string_view url = INSTALLER_URL) {
     return R"({"version":")" + std::string(version) + R"(","url":")" + std::string(url) +
@@ -148,23 +142,6 @@ TEST_F(UpdaterWineTest, DownloadChecksSizeDigestAndSignatureAndDeletesWhatFails)
         EXPECT_FALSE(DeleteFileW(wide_path.c_str()));
         EXPECT_FALSE(MoveFileW(wide_path.c_str(), (wide_path + L".moved").c_str()));
     }
-}
-
-TEST_F(UpdaterWineTest, AVerifiedInstallerStartsWithTheFourSwitchesAndTheWindowCloses) {
-    const std::string bytes = installers("installer-good.exe");
-    serve("Norvik-Setup-0.2.0.exe", bytes);
-    const UpdateInfo info{"0.2.0", INSTALLER_URL, *sha256_hex(bytes_of(bytes)), bytes.size()};
-    testing::AppFixture f;
-
-    finish_update(f.app, f.shell, download_update(info, vendor::PUBLISHER_NAME));
-
-    ASSERT_EQ(f.shell.deferred.size(), 1u);
-    EXPECT_TRUE(std::holds_alternative<DestroyRequest>(f.shell.deferred[0]));
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-    while (!fs::exists(installer_log_) && std::chrono::steady_clock::now() < deadline)
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    EXPECT_EQ(read_bytes(installer_log_), "/SILENT"s + '\0' + "/SUPPRESSMSGBOXES" + '\0' +
-                                              "/NORESTART" + '\0' + "/UPDATE=1" + '\0');
 }
 
 }  // namespace

@@ -7,8 +7,10 @@
 #include <gtest/gtest.h>
 
 #include "app/updater/sha256_win.h"
+#include "app/updater/update_handlers.h"
 #include "app/updater/update_slots.h"
 #include "index/win_handles.h"
+#include "support/app_fixture.h"
 #include "vendor.h"
 #include "wine_fixture.h"
 
@@ -75,6 +77,34 @@ TEST_F(UpdaterWineTest, OneDownloadAtATimeLeavesTheVerifiedInstallerInItsSlot) {
     EXPECT_EQ(std::get<0>(*result)->path(), updates() + "Norvik-Setup-0.2.0.exe");
     EXPECT_EQ(finished.settled_count(), 1);
     EXPECT_EQ(curl_runs().size(), 1u);
+}
+
+// The whole way, as the window sees it: a newer version on the site is noticed, asked about,
+// downloaded, verified and started with the four switches, and the window closes.
+TEST_F(UpdaterWineTest, ANewerVersionIsNoticedDownloadedVerifiedAndStarted) {
+    const std::string bytes = installers("installer-good.exe");
+    serve("Norvik-Setup-0.2.0.exe", bytes);
+    serve("update.json", R"({"version":"0.2.0","url":")" + std::string(INSTALLER_URL) +
+                             R"(","sha256":")" + *sha256_hex(bytes_of(bytes)) + R"(","size":)" +
+                             std::to_string(bytes.size()) + "}");
+    AppFixture f;
+    Finished checked, downloaded;
+
+    start_update_check_thread(false, checked.callback());
+    ASSERT_TRUE(checked.wait());
+    handle_update_message(f.app, f.shell, WM_APP_UPDATE_INFO);
+    ASSERT_EQ(f.shell.deferred.size(), 1u);
+    ASSERT_TRUE(std::holds_alternative<MessageBoxRequest>(f.shell.deferred[0]));
+    answer_update_question(f.app, f.shell, true);
+    ASSERT_EQ(f.shell.update_downloads.size(), 1u);
+
+    start_update_download_thread(f.shell.update_downloads[0], downloaded.callback());
+    ASSERT_TRUE(downloaded.wait());
+    handle_update_message(f.app, f.shell, WM_APP_UPDATE_READY);
+    ASSERT_EQ(f.shell.deferred.size(), 2u);
+    EXPECT_TRUE(std::holds_alternative<DestroyRequest>(f.shell.deferred[1]));
+    EXPECT_EQ(wait_for_installer_record(),
+              (Arguments{"/SILENT", "/SUPPRESSMSGBOXES", "/NORESTART", "/UPDATE=1"}));
 }
 
 }  // namespace

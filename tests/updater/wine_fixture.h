@@ -95,6 +95,18 @@ class UpdaterWineTest : public ::testing::Test {
     }
     void clear_curl_log() { fs::remove(curl_log_); }
 
+    // The arguments the stand-in installer was started with, once it has written them (at most
+    // 20 seconds from now); nothing if it never did.
+    Arguments wait_for_installer_record() {
+        for (int i = 0; i < 400 && !fs::exists(installer_log_); ++i)
+            Sleep(50);
+        Arguments arguments;
+        std::istringstream in(read_bytes(installer_log_));
+        for (std::string argument; std::getline(in, argument, '\0');)
+            arguments.push_back(argument);
+        return arguments;
+    }
+
     std::string updates() { return updates_folder(); }
     static std::string installers(const char* name) {
         return read_bytes(module_folder() / "installers" / name);
