@@ -57,7 +57,11 @@ class UpdaterWineTest : public ::testing::Test {
     static void SetUpTestSuite() {
         const std::optional<std::wstring> curl = system_folder_file(L"curl.exe");
         ASSERT_TRUE(curl.has_value());
-        ASSERT_TRUE(CopyFileW((module_folder() / "fake_curl.exe").c_str(), curl->c_str(), FALSE));
+        // Tests run in parallel processes: one may be running the stand-in while another
+        // arrives here, so it is copied only when it is not there yet.
+        const fs::path standin = module_folder() / "fake_curl.exe";
+        if (read_bytes(*curl) == read_bytes(standin)) return;
+        ASSERT_TRUE(CopyFileW(standin.c_str(), curl->c_str(), FALSE));
     }
 
     void SetUp() override {
