@@ -107,10 +107,15 @@ fi
 
 . tests/ui_support/ui.sh
 wine "$exe" "${args[@]}" </dev/null >/dev/null 2>&1 &
+running=$!
 window=$(ui_find_window '^Norvik$' 120)
 # Ready once the program says its index can be searched (its first build can take minutes).
 for ((waited = 0; ; waited++)); do
-    grep -q ' index_ready' "$trace" 2>/dev/null && break
+    grep -q ' index-ready' "$trace" 2>/dev/null && break
+    if ! kill -0 "$running" 2>/dev/null; then
+        echo "Norvik ended before its index was ready" >&2
+        exit 1
+    fi
     if [ "$waited" -ge 1800 ]; then
         echo "the index was not ready after 30 minutes" >&2
         exit 1

@@ -8,35 +8,39 @@
 #   - with --drive-d DIR, D: is DIR; with --without-z, Z: (the whole Linux file system) is gone,
 #     so that Norvik indexes only C: (the prefix) and D:.
 # Usage: scripts/wine-prefix.sh PREFIX [--drive-d DIR] [--without-z]
-#        scripts/wine-prefix.sh PREFIX --is-ready   (exit 0 when nothing is left to do but drives)
+#        scripts/wine-prefix.sh PREFIX [--without-z] --is-ready   (exit 0: nothing left to do but
+#                                                                   the drives)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 
 usage() {
-    echo "usage: $0 PREFIX [--drive-d DIR] [--without-z] | PREFIX --is-ready" >&2
+    echo "usage: $0 PREFIX [--drive-d DIR] [--without-z] [--is-ready]" >&2
     exit 2
 }
 [ $# -ge 1 ] || usage
 mkdir -p "$1"
 prefix=$(cd "$1" && pwd)
 shift
-# The fonts and settings are written again only when this script or the font builder changed.
-stamp=$prefix/.norvik-prefix
-want=$(cat "$0" "$root/tools/make_icon_font.py" | sha256sum | cut -d' ' -f1)
-if [ "${1:-}" = --is-ready ]; then
-    [ -f "$prefix/system.reg" ] && [ "$(cat "$stamp" 2>/dev/null)" = "$want" ]
-    exit
-fi
-
 drive_d=
 without_z=0
+is_ready=0
 while [ $# -gt 0 ]; do
     case $1 in
         --drive-d) [ $# -ge 2 ] || usage; drive_d=$2; shift 2 ;;
         --without-z) without_z=1; shift ;;
+        --is-ready) is_ready=1; shift ;;
         *) usage ;;
     esac
 done
+
+# The fonts and settings are written again only when this script or the font builder changed,
+# or the prefix gains or loses its Z: drive.
+stamp=$prefix/.norvik-prefix
+want=$( (cat "$0" "$root/tools/make_icon_font.py"; echo "without-z=$without_z") | sha256sum | cut -d' ' -f1)
+if [ "$is_ready" = 1 ]; then
+    [ -f "$prefix/system.reg" ] && [ "$(cat "$stamp" 2>/dev/null)" = "$want" ]
+    exit
+fi
 
 "$root/scripts/deps.sh" windows
 export WINEPREFIX=$prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
@@ -51,14 +55,15 @@ if [ "$(cat "$stamp" 2>/dev/null)" != "$want" ]; then
     fonts=$prefix/drive_c/windows/Fonts
     mkdir -p "$fonts"
     /usr/bin/python3 "$root/tools/make_icon_font.py" "$fonts/segmdl2-wine.ttf"
-    # Wine lists the host's fonts by Z: paths, which are gone from a prefix without Z:; the fonts
-    # the window draws with are copied to C: and registered there.
     registered='"Segoe MDL2 Assets (TrueType)"="C:\\windows\\Fonts\\segmdl2-wine.ttf"'
+    # Wine lists the host's fonts by Z: paths, which are gone from a prefix without Z:; there the
+    # fonts the window draws with are copied to C: and registered under names of their own (Wine
+    # drops its own entries for the host's fonts when another value takes their names).
     for font in nanum/NanumGothic nanum/NanumGothicBold dejavu/DejaVuSans dejavu/DejaVuSans-Bold; do
-        [ -f "/usr/share/fonts/truetype/$font.ttf" ] || continue
+        [ "$without_z" = 1 ] && [ -f "/usr/share/fonts/truetype/$font.ttf" ] || continue
         name=${font#*/}
         cp "/usr/share/fonts/truetype/$font.ttf" "$fonts/$name.ttf"
-        registered+=$'\n'"\"$name (TrueType)\"=\"C:\\\\windows\\\\Fonts\\\\$name.ttf\""
+        registered+=$'\n'"\"$name for Norvik (TrueType)\"=\"C:\\\\windows\\\\Fonts\\\\$name.ttf\""
     done
     # regedit reads the file through a drive: the prefix's C: always exists.
     cat >"$prefix/drive_c/norvik-prefix.reg" <<EOF

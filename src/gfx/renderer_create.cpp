@@ -21,12 +21,10 @@ RendererOrError failed(HRESULT hr) {
     return RendererOrError{nullptr, hr};
 }
 
-ComPtr<ID3D11Device> create_device(D3D_DRIVER_TYPE type) {
-    ComPtr<ID3D11Device> device;
-    const HRESULT hr = D3D11CreateDevice(nullptr, type, nullptr, D3D11_CREATE_DEVICE_BGRA_SUPPORT,
-                                         nullptr, 0, D3D11_SDK_VERSION, &device, nullptr, nullptr);
-    if (FAILED(hr)) return nullptr;
-    return device;
+HRESULT create_device(D3D_DRIVER_TYPE type, ComPtr<ID3D11Device>& device) {
+    return made(D3D11CreateDevice(nullptr, type, nullptr, D3D11_CREATE_DEVICE_BGRA_SUPPORT, nullptr,
+                                  0, D3D11_SDK_VERSION, &device, nullptr, nullptr),
+                device);
 }
 
 }  // namespace
@@ -50,14 +48,11 @@ RendererOrError create_renderer(HWND window, uint32_t dpi) {
         return failed(hr);
 
     // Machines without a usable GPU (remote sessions, virtual machines) still draw, in software.
-    ComPtr<ID3D11Device> device = create_device(D3D_DRIVER_TYPE_HARDWARE);
-    if (!device) device = create_device(D3D_DRIVER_TYPE_WARP);
-    if (!device) {
-        // Ask WARP once more for its error code.
-        const HRESULT hr = D3D11CreateDevice(nullptr, D3D_DRIVER_TYPE_WARP, nullptr,
-                                             D3D11_CREATE_DEVICE_BGRA_SUPPORT, nullptr, 0,
-                                             D3D11_SDK_VERSION, nullptr, nullptr, nullptr);
-        return failed(FAILED(hr) ? hr : E_FAIL);
+    ComPtr<ID3D11Device> device;
+    if (FAILED(create_device(D3D_DRIVER_TYPE_HARDWARE, device))) {
+        if (const HRESULT hr = create_device(D3D_DRIVER_TYPE_WARP, device); FAILED(hr)) {
+            return failed(hr);
+        }
     }
 
     ComPtr<IDXGIDevice1> dxgi_device;

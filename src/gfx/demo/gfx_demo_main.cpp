@@ -3,7 +3,7 @@
 // and 150 %) before the program itself draws. Typed characters go into its search box and
 // highlight the sample names that contain them.
 //   norvik-gfx-demo.exe [--dark] [--dpi N]
-// With NORVIK_TRACE naming a file, "index_ready" is written there once the first frame is shown,
+// With NORVIK_TRACE naming a file, "index-ready" is written there once the first frame is shown,
 // as the program does once its index can be searched.
 #include <windows.h>
 
@@ -167,7 +167,7 @@ void trace_ready() {
     if (demo.traced) return;
     demo.traced = true;
     const wchar_t* path = _wgetenv(L"NORVIK_TRACE");
-    if (path && *path) std::ofstream(path, std::ios::app) << "0 index_ready 0\n";
+    if (path && *path) std::ofstream(path, std::ios::app) << "0 index-ready 0\n";
 }
 
 LRESULT CALLBACK demo_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
