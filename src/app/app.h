@@ -5,6 +5,7 @@
 // everything Windows does for them, so they run in native tests.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -15,12 +16,14 @@
 #include "app/hit_target.h"
 #include "app/shell.h"
 #include "index/index.h"
+#include "index/scan_state.h"
 #include "query/match.h"
 #include "query/order.h"
 #include "query/query.h"
 #include "search/search.h"
 #include "search/worker.h"
 #include "service/index_service.h"
+#include "store/index_file.h"
 
 namespace norvik {
 
@@ -29,6 +32,10 @@ struct Engine {
     Index* index = nullptr;
     SearchWorker* search = nullptr;
     IndexService* service = nullptr;
+    // Set when the program quits, so scans stop; the same flag the service's scans read.
+    std::atomic<bool>* exit_requested = &norvik::exit_requested;
+    // The service's index_dirty: set by writers of the index, cleared by save_index.
+    std::atomic<bool>* index_dirty = &norvik::index_dirty;
 };
 
 struct ThumbDrag {

@@ -41,7 +41,7 @@ struct AppFixture {
 
     // A 960 x 640 window at 96 DPI.
     AppFixture() {
-        app.engine = Engine{&index, &worker, &service};
+        app.engine = Engine{&index, &worker, &service, &exit_requested, &index_dirty};
         app.client_width = 960;
         app.client_height = 640;
     }
