@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <utility>
 
 #include "hangul/utf8.h"
@@ -29,6 +30,16 @@ Metrics metrics(const App& app) {
     m.text_left = 60 * m.s;
     m.text_width = m.width - 136 * m.s;
     return m;
+}
+
+bool shows_query(const App& app) {
+    return app.result_query && !is_empty(*app.result_query);
+}
+
+uint64_t whole_milliseconds(Elapsed elapsed) {
+    constexpr uint64_t MAX = std::numeric_limits<uint64_t>::max();
+    if (elapsed.seconds >= MAX / 1000) return MAX;
+    return elapsed.seconds * 1000 + elapsed.nanoseconds / 1'000'000;
 }
 
 std::string display_query(const App& app) {

@@ -112,6 +112,12 @@ struct Metrics {
 };
 Metrics metrics(const App& app);
 
+// True when the shown results answer a query: words, extensions or a filter tab.
+bool shows_query(const App& app);
+
+// A search's duration in whole milliseconds, saturating.
+uint64_t whole_milliseconds(Elapsed elapsed);
+
 // The query as the search box shows it: text before the caret, the composition, the rest (UTF-8).
 std::string display_query(const App& app);
 

@@ -5,19 +5,12 @@
 #include <cmath>
 #include <utility>
 
-#include "query/query.h"
-
 namespace norvik {
 
 namespace {
 
 // A toast is taken down once it is this old; the timer fires at 2.5 seconds.
 constexpr auto TOAST_LIFETIME = std::chrono::milliseconds(2400);
-
-// True when the results on screen answer a query (words, extensions or a filter tab).
-bool shows_query(const App& app) {
-    return app.result_query && !is_empty(*app.result_query);
-}
 
 // The table id a hit of `results` was made against, or nothing when its position is unknown.
 std::optional<uint32_t> table_id_of(const Hit& hit, const std::vector<uint32_t>& table_ids) {
