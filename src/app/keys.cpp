@@ -7,6 +7,7 @@
 #include "app/commands.h"
 #include "app/input/clipboard.h"
 #include "app/input/edit.h"
+#include "app/window_events.h"
 
 namespace norvik {
 
@@ -95,7 +96,7 @@ bool act(App& app, Shell& shell, const KeyEvent& event) {
             open_result(app, shell, event.ctrl);
             return true;
         case VK_KEY_ESCAPE:
-            shell.hide_window();
+            hide_main_window(app, shell);
             return true;
         case VK_KEY_PRIOR:
         case VK_KEY_NEXT:

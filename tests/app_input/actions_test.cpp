@@ -5,7 +5,10 @@
 
 #include <gtest/gtest.h>
 
+#include "app/commands.h"
 #include "app/keys.h"
+#include "app/menus.h"
+#include "app/mouse.h"
 #include "app/text.h"
 #include "hangul/utf8.h"
 #include "query/test_tables.h"
@@ -124,6 +127,24 @@ TEST(ResultActionsTest, KeysReachTheActions) {
     f.app.anchor = 0;
     EXPECT_TRUE(on_key_down(f.app, f.shell, KeyEvent{VK_KEY_C, true, false, false}));
     EXPECT_EQ(f.shell.clipboard, u"보고");
+}
+
+TEST(ResultActionsTest, DoubleClickAndTheContextMenuReachTheActions) {
+    ResultsFixture f;  // rows from y 140, 32 pixels each
+    on_left_double_click(f.app, f.shell, Point{300, 150 + 32});
+    EXPECT_EQ(f.app.selected, 1u);
+    EXPECT_EQ(f.shell.opened_paths, std::vector<std::string>{REPORT});
+
+    on_right_button_up(f.app, f.shell, Point{300, 150});
+    EXPECT_EQ(f.app.selected, 0u);
+    on_menu_command(f.app, f.shell, MenuKind::Context, CONTEXT_OPEN);
+    on_menu_command(f.app, f.shell, MenuKind::Context, CONTEXT_OPEN_FOLDER);
+    EXPECT_EQ(f.shell.opened_paths.back(), FOLDER);
+    EXPECT_EQ(f.shell.explorer_arguments.back(), "/select,\"C:\\My Docs, 2026\"");
+    on_menu_command(f.app, f.shell, MenuKind::Context, CONTEXT_COPY_NAME);
+    EXPECT_EQ(f.shell.clipboard, u"My Docs, 2026");
+    on_menu_command(f.app, f.shell, MenuKind::Context, CONTEXT_COPY_PATH);
+    EXPECT_EQ(f.shell.clipboard, utf8_to_utf16(FOLDER));
 }
 
 }  // namespace

@@ -1,9 +1,7 @@
 #include "app/keys.h"
 
-#include <atomic>
 #include <optional>
 #include <string>
-#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -159,23 +157,8 @@ TEST(KeysTest, EscHidesAndKeepsTheQuery) {
     EXPECT_EQ(searches(f), 0u);
 }
 
-TEST(KeysTest, F5RebuildsAndOtherKeysAreLeftToWindows) {
+TEST(KeysTest, OtherKeysAreLeftToWindows) {
     AppFixture f;
-    std::atomic<int> volume_listings{0};
-    ServicePlatform platform = testing::idle_platform();
-    platform.list_volumes = [&] {
-        ++volume_listings;
-        return std::vector<std::string>{};
-    };
-    IndexService service{f.index, platform,
-                         ServiceOptions{"", &f.items_read, &f.exit_requested, &f.index_dirty}};
-    f.app.engine.service = &service;
-
-    EXPECT_TRUE(on_key_down(f.app, f.shell, key(VK_KEY_F5)));
-    service.wait_for_rescans();
-    EXPECT_EQ(volume_listings.load(), 1);
-    EXPECT_GT(f.shell.invalidations, 0);
-
     const int before = f.shell.invalidations;
     for (uint32_t vk : {0x51u /* Q */, 0x73u /* F4 */, 0x10u /* Shift */}) {
         EXPECT_FALSE(on_key_down(f.app, f.shell, key(vk)));

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include "app/commands.h"
+#include "app/text.h"
 #include "support/app_fixture.h"
 
 namespace norvik {
@@ -82,6 +84,31 @@ TEST(MenusTest, AFreshUserSeesEverythingOnAndFollowsWindows) {
     EXPECT_EQ(describe(context_menu()),
               (std::vector<std::string>{"1 Open *", "2 Open folder", "---", "3 Copy path",
                                         "4 Copy name"}));
+}
+
+TEST(MenusTest, ChecksFollowTheCommandsAtOnce) {
+    struct Step {
+        uint32_t command;
+        uint32_t language;
+        bool auto_update, auto_start;
+    };
+    const Step steps[] = {
+        {MENU_AUTO_UPDATE, 100, false, true},
+        {MENU_AUTO_START, 100, false, false},
+        {103, 103, false, false},  // 日本語
+        {MENU_AUTO_UPDATE, 103, true, false},
+        {MENU_AUTO_START, 103, true, true},
+        {FOLLOW_WINDOWS_MENU_ID, 100, true, true},
+    };
+    AppFixture f;
+    for (const Step& step : steps) {
+        SCOPED_TRACE(step.command);
+        on_menu_command(f.app, f.shell, MenuKind::Settings, step.command);
+        EXPECT_EQ(describe(settings_menu(f.shell.settings())),
+                  settings_lines(step.language, step.auto_update, step.auto_start));
+        EXPECT_EQ(describe(tray_menu(f.shell.settings())),
+                  tray_lines(step.language, step.auto_update, step.auto_start));
+    }
 }
 
 }  // namespace
