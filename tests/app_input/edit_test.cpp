@@ -185,16 +185,5 @@ TEST(TypedCharTest, SurrogatePairsControlsAndSearch) {
     }
 }
 
-TEST(TypedCharTest, TypingReplacesTheSelectionAndResetsTheResultSelection) {
-    AppFixture f;
-    f.app.text = U"old query";
-    f.app.anchor = 0;
-    f.app.caret = 9;
-    on_char(f.app, f.shell, u'n');
-    EXPECT_EQ(f.app.text, U"n");
-    EXPECT_TRUE(f.app.reset_selection);
-    EXPECT_EQ(f.worker.pending_request()->text, "n");
-}
-
 }  // namespace
 }  // namespace norvik
