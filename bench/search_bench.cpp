@@ -49,6 +49,8 @@ const BenchQuery QUERIES[] = {
     {"ㅂㄱㅅ", "ㅂㄱㅅ", 0, SortColumn::Relevance, Goal::Hangul},
     {"qhrhtj", "qhrhtj", 0, SortColumn::Relevance, Goal::Hangul},
     {"보고서", "보고서", 0, SortColumn::Relevance, Goal::Hangul},
+    // "report" typed while the input method was in Korean mode: read back as its keys.
+    {"ㄱ데ㅐㄳ", "ㄱ데ㅐㄳ", 0, SortColumn::Relevance, Goal::Hangul},
     {"*.hwp", "*.hwp", 0, SortColumn::Relevance, Goal::None},
     {"ext:pdf,hwp", "ext:pdf,hwp", 0, SortColumn::Relevance, Goal::None},
     {"Pictures tab", "", 3, SortColumn::Relevance, Goal::None},

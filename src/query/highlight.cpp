@@ -30,6 +30,8 @@ std::optional<Span> term_span(const TextTerm& term, std::u32string_view chars) {
     // The matcher tries the layout reading only on names holding Hangul; a shown name that
     // matched without it simply finds nothing here.
     if (!found && term.layout_pattern) found = match_pattern(*term.layout_pattern, chars);
+    // A Hangul word read as English shows where its keys are in the name.
+    if (!found && !term.key_spelling.empty()) found = find_chars(term.key_spelling, chars);
     return found;
 }
 

@@ -267,6 +267,33 @@ bool extension_admits(const Query& query, const Entry& entry, std::string_view n
     return std::string_view::npos;
 }
 
+// A needle that match_range's names must hold, found through an arena cursor. The stretch of
+// the arena that the cursor has cleared is kept at hand, so a name inside it costs two
+// comparisons, which is all that most names cost.
+struct NeedleFilter {
+    const std::string* text = nullptr;
+    ArenaCursor* cursor = nullptr;
+    uint8_t needs = 0;  // searched only in names having these flags; absent from the rest
+    // No name lying inside [clear_from, clear_end) holds the needle.
+    size_t clear_from = 1;
+    size_t clear_end = 0;
+
+    // Whether the needle is missing from the entry's name. A name running past the arena is
+    // left to match_one, which rejects it.
+    [[gnu::always_inline]] bool absent(const char* arena, size_t arena_size, const Entry& entry) {
+        if ((entry.flags & needs) != needs) return true;
+        const size_t offset = entry.name_offset;
+        if (offset >= clear_from && offset + entry.name_len <= clear_end) return true;
+        if (offset + entry.name_len > arena_size) return false;
+        const size_t at = find_in_name_at(arena, arena_size, offset, entry.name_len, *text, cursor);
+        // No occurrence starts in [from, until): a name from `from` on that ends before an
+        // occurrence at `until` could end cannot hold one.
+        clear_from = cursor->from;
+        clear_end = cursor->until + text->size() - 1;
+        return at == std::string_view::npos;
+    }
+};
+
 // Search state of one entry: the name chars are decoded at most once, when a term needs them.
 struct EntryView {
     const Entry& entry;
@@ -276,6 +303,7 @@ struct EntryView {
     MatchScratch& scratch;
     ArenaCursor* cursors;  // two per term, or null when matching a single entry
     bool chars_ready = false;
+    bool lowered_ready = false;
 
     [[gnu::always_inline]] const std::u32string& chars() {
         if (!chars_ready) {
@@ -285,9 +313,23 @@ struct EntryView {
         return scratch.chars;
     }
 
+    // needle in the name's own bytes with A-Z folded, through the term's cursor `which`.
     [[gnu::always_inline]] size_t find(std::string_view needle, size_t term, size_t which) {
         return find_in_name_at(arena, arena_size, entry.name_offset, entry.name_len, needle,
                                cursors ? &cursors[2 * term + which] : nullptr);
+    }
+
+    // needle (lowercase) in the name's full lowercase form, as a plain word is searched.
+    [[gnu::always_inline]] size_t find_lowered(std::string_view needle, size_t term, size_t which) {
+        // Non-ASCII characters of the name are already lowercase: fold ASCII in place.
+        if (!(entry.flags & FLAG_UNICODE_UPPER)) return find(needle, term, which);
+        std::string& lowered = scratch.lowered;
+        if (!lowered_ready) {
+            lowered.clear();
+            append_lower_full(lowered, name);
+            lowered_ready = true;
+        }
+        return find_folded(lowered.data(), lowered.size(), lowered.size(), needle);
     }
 };
 
@@ -295,22 +337,17 @@ struct EntryView {
 [[gnu::always_inline]] inline std::optional<bool> match_text_term(const TextTerm& term, size_t t,
                                                                   EntryView& view) {
     const uint8_t flags = view.entry.flags;
-    if (term.has_hangul && !(flags & FLAG_HANGUL)) return std::nullopt;
-    if (term.plain) {
-        size_t at;
-        if (!(flags & FLAG_UNICODE_UPPER)) {
-            // Non-ASCII characters of the name are already lowercase: fold ASCII in place.
-            at = view.find(term.lowered, t, 0);
-        } else {
-            std::string& lowered = view.scratch.lowered;
-            lowered.clear();
-            append_lower_full(lowered, view.name);
-            at = find_folded(lowered.data(), lowered.size(), lowered.size(), term.lowered);
+    // A term holding Hangul can only be found as written in a name holding Hangul.
+    if (!term.has_hangul || (flags & FLAG_HANGUL)) {
+        if (term.plain) {
+            size_t at = view.find_lowered(term.lowered, t, 0);
+            if (at != std::string_view::npos) return at == 0;
+        } else if (auto found = find_pattern(term.pattern, StoredChars{view.name})) {
+            return found->first == 0;
         }
-        if (at != std::string_view::npos) return at == 0;
-    } else if (auto found = find_pattern(term.pattern, StoredChars{view.name})) {
-        return found->first == 0;
     }
+    // The layout text (of an ASCII word) and the key spelling (of a Hangul word) never both
+    // exist, so they share the term's second cursor.
     if (term.layout_pattern && (flags & FLAG_HANGUL)) {
         if (term.layout_literal) {
             // Only Hangul and ASCII non-letters: no name character lowers into them, so the
@@ -320,6 +357,10 @@ struct EntryView {
         } else if (auto found = find_pattern(*term.layout_pattern, StoredChars{view.name})) {
             return found->first == 0;
         }
+    }
+    if (!term.key_spelling.empty()) {
+        size_t at = view.find_lowered(term.key_spelling, t, 1);
+        if (at != std::string_view::npos) return at == 0;
     }
     return std::nullopt;
 }
@@ -392,19 +433,37 @@ size_t find_folded(const char* hay, size_t n, size_t readable, std::string_view 
     const __m128i last_v = _mm_set1_epi8(static_cast<char>(last));
     const __m128i first_or = _mm_set1_epi8(is_lower_letter(first) ? 0x20 : 0);
     const __m128i last_or = _mm_set1_epi8(is_lower_letter(last) ? 0x20 : 0);
-    while (p <= last_start && p + m - 1 + 16 <= readable) {
-        __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(hay + p));
-        __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(hay + p + m - 1));
-        __m128i eq = _mm_and_si128(_mm_cmpeq_epi8(_mm_or_si128(a, first_or), first_v),
-                                   _mm_cmpeq_epi8(_mm_or_si128(b, last_or), last_v));
-        unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(eq));
-        if (last_start - p < 15) mask &= (2u << (last_start - p)) - 1;
-        while (mask != 0) {
-            size_t at = p + static_cast<size_t>(__builtin_ctz(mask));
-            if (m <= 2 || equal_folded(hay + at + 1, needle.data() + 1, m - 2)) return at;
-            mask &= mask - 1;
+    // Byte i of the result is set when the first and last bytes agree for the start at + i.
+    auto candidates = [&](size_t at) {
+        const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(hay + at));
+        const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(hay + at + m - 1));
+        return _mm_and_si128(_mm_cmpeq_epi8(_mm_or_si128(a, first_or), first_v),
+                             _mm_cmpeq_epi8(_mm_or_si128(b, last_or), last_v));
+    };
+    // The first start of mask (bit i: the start at + i) whose middle agrees too, or npos.
+    auto verify = [&](size_t at, unsigned mask) {
+        for (; mask != 0; mask &= mask - 1) {
+            const size_t start = at + static_cast<size_t>(__builtin_ctz(mask));
+            if (m <= 2 || equal_folded(hay + start + 1, needle.data() + 1, m - 2)) return start;
         }
-        p += 16;
+        return std::string_view::npos;
+    };
+    // Two blocks at a time while all their 32 starts lie in the haystack and their loads stay
+    // readable, with one branch for both: most of a long haystack holds no candidate.
+    const size_t full_end = std::min(last_start + 1, readable + 1 - m);
+    for (; p + 32 <= full_end; p += 32) {
+        const __m128i low = candidates(p);
+        const __m128i high = candidates(p + 16);
+        if (_mm_movemask_epi8(_mm_or_si128(low, high)) == 0) continue;
+        size_t at = verify(p, static_cast<unsigned>(_mm_movemask_epi8(low)));
+        if (at == std::string_view::npos)
+            at = verify(p + 16, static_cast<unsigned>(_mm_movemask_epi8(high)));
+        if (at != std::string_view::npos) return at;
+    }
+    for (; p <= last_start && p + m - 1 + 16 <= readable; p += 16) {
+        unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(candidates(p)));
+        if (last_start - p < 15) mask &= (2u << (last_start - p)) - 1;
+        if (size_t at = verify(p, mask); at != std::string_view::npos) return at;
     }
     if (p > last_start) return std::string_view::npos;
 #else
@@ -474,29 +533,41 @@ std::optional<Hit> match_entry(const Query& query, const VolumeTable& table, uin
 void match_range(const Query& query, const VolumeTable& table, uint8_t table_position,
                  uint32_t begin, uint32_t end, MatchScratch& scratch, std::vector<Hit>& hits) {
     end = std::min<uint32_t>(end, table.size());
-    // Fresh cursors for this table's arena: two per term (its text, and its layout text).
+    // Fresh cursors for this table's arena: two per term (its text, and its layout text or key
+    // spelling).
     scratch.cursors.assign(2 * query.terms.size(), ArenaCursor{});
     ArenaCursor* cursors = scratch.cursors.data();
     // The cheapest tests are done here, with everything in registers, before match_one: flags
     // every hit must have (a term holding Hangul rejects names without Hangul, and most names
-    // have none), the filter tab, and the absence of the first plain term from a name that
+    // have none), the filter tab, and the absence of the first term's needles from a name that
     // ASCII folding lowercases completely (the remembered arena search answers most names).
+    // A needle is a plain term's text, or a Hangul term's key spelling, which is all that such
+    // a term can find in a name without Hangul.
     uint8_t required = 0;
-    const std::string* needle = nullptr;
-    ArenaCursor* needle_cursor = nullptr;
-    bool needle_has_layout = false;
+    NeedleFilter first;
+    NeedleFilter second;  // the key spelling of a plain Hangul word, beside its text
+    uint8_t needle_skip = FLAG_UNICODE_UPPER;
     for (size_t t = 0; t < query.terms.size(); ++t) {
         const TextTerm* text = std::get_if<TextTerm>(&query.terms[t]);
         if (text == nullptr) continue;
-        if (text->has_hangul) required |= FLAG_HANGUL;
-        if (text->plain && needle == nullptr) {
-            needle = &text->lowered;
-            needle_cursor = &cursors[2 * t];
-            needle_has_layout = text->layout_pattern.has_value();
+        const bool spelled = !text->key_spelling.empty();
+        if (text->has_hangul && !spelled) required |= FLAG_HANGUL;
+        if (first.text != nullptr || !(text->plain || spelled)) continue;
+        const NeedleFilter words{&text->lowered, &cursors[2 * t],
+                                 text->has_hangul ? FLAG_HANGUL : uint8_t{0}};
+        const NeedleFilter keys{&text->key_spelling, &cursors[2 * t + 1], 0};
+        if (!spelled) {
+            first = words;
+        } else if (text->plain) {
+            first = words;
+            second = keys;
+        } else {
+            first = keys;
         }
+        // Names that the layout fallback or a Hangul pattern could still match are left to
+        // match_one.
+        if (text->layout_pattern || (spelled && !text->plain)) needle_skip |= FLAG_HANGUL;
     }
-    // Names that the layout fallback could still match are left to match_one.
-    const uint8_t needle_skip = FLAG_UNICODE_UPPER | (needle_has_layout ? FLAG_HANGUL : 0);
     const Entry* entries = table.entries.data();
     const char* arena = table.names.data();
     const size_t arena_size = table.names.size();
@@ -505,10 +576,9 @@ void match_range(const Query& query, const VolumeTable& table, uint8_t table_pos
         const uint8_t flags = entry.flags;
         if ((flags & FLAG_REMOVED) || (flags & required) != required) continue;
         if (query.filter != TAB_ALL && !filter_admits(query.filter, entry)) continue;
-        if (needle != nullptr && !(flags & needle_skip) &&
-            size_t{entry.name_offset} + entry.name_len <= arena_size &&
-            find_in_name_at(arena, arena_size, entry.name_offset, entry.name_len, *needle,
-                            needle_cursor) == std::string_view::npos)
+        if (first.text != nullptr && !(flags & needle_skip) &&
+            first.absent(arena, arena_size, entry) &&
+            (second.text == nullptr || second.absent(arena, arena_size, entry)))
             continue;
         if (Outcome outcome = match_one(query, table, i, scratch, cursors); outcome != MISS)
             hits.push_back(Hit{i, table_position, outcome == HIT_AT_START});

@@ -1,8 +1,10 @@
 #include "query/query.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "hangul/hangul.h"
+#include "hangul/key_spelling.h"
 #include "hangul/unicode_case.h"
 #include "hangul/utf8.h"
 
@@ -52,6 +54,18 @@ JamoPattern jamo_pattern(std::string_view lowered) {
         pattern.push_back(element);
     }
     return pattern;
+}
+
+std::string english_keys(std::string_view lowered) {
+    // Consonants alone are an initial-consonant search (ㅂㄱㅅ), and one or two keys would find
+    // nearly every name: neither is read as English.
+    constexpr size_t MIN_KEYS = 3;
+    std::optional<std::string> keys = key_spelling(lowered);
+    if (!keys || keys->size() < MIN_KEYS) return {};
+    for (size_t pos = 0; pos < lowered.size();) {
+        if (!is_compat_consonant(decode_utf8(lowered, pos))) return std::move(*keys);
+    }
+    return {};
 }
 
 namespace {
@@ -171,6 +185,7 @@ TextTerm make_text_term(std::string_view word, std::string lowered, bool open_la
                      return e.kind == ElementKind::Literal;
                  });
     term.has_hangul = holds_hangul(term.lowered);
+    if (term.has_hangul) term.key_spelling = english_keys(term.lowered);
     return term;
 }
 

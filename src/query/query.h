@@ -48,6 +48,10 @@ struct TextTerm {
     bool layout_literal = false;
     bool plain = false;       // pattern holds Literal elements only
     bool has_hangul = false;  // lowered holds a syllable or a compatibility jamo
+    // The keys that typed a Hangul word, when it reads as an English word typed while the input
+    // method was in Korean mode ("ㄱ데ㅐㄳ" -> "report"); empty when that reading does not apply.
+    // A name containing it (ASCII case-insensitive, like a plain word) also matches the term.
+    std::string key_spelling;
 };
 
 // A word holding "*" or "?", matched against the whole name.
@@ -74,6 +78,11 @@ std::shared_ptr<const Query> parse(std::string_view text, bool composing, uint8_
 
 // No terms, no extensions and filter 0: matches nothing and costs no scan.
 bool is_empty(const Query& query);
+
+// The English reading of a lowered word: its key_spelling (see TextTerm) when the word holds only
+// syllables and compatibility jamo, not consonants alone, and spells at least three keys; else
+// empty.
+std::string english_keys(std::string_view lowered);
 
 // The jamo pattern of lowercase text: a consonant that can begin a syllable becomes Initial, a
 // cluster letter becomes Cluster, everything else Literal (with final sigma read as sigma).

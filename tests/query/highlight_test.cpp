@@ -35,6 +35,10 @@ TEST(HighlightRangesTest, EachWordMarksItsLeftmostMatch) {
         {"ext:docx", false, "Report.docx", {}},
         {"ärger", false, "ÄRGER.txt", {{0, 5}}},
         {"report", false, "\U0001F600report.txt", {{1, 7}}},
+        {"ㄱ데ㅐㄳ", false, "Annual Report.docx", {{7, 13}}},  // English typed in Korean mode
+        {"ㄷㅌㅊ디 2026", false, "2026 Excel.xlsx", {{0, 4}, {5, 10}}},
+        {"보고서", false, "보고서 qhrhtj.txt", {{0, 3}}},  // the Hangul found as written first
+        {"보고서", false, "old qhrhtj.txt", {{4, 10}}},
     };
     for (const HighlightCase& c : cases) {
         SCOPED_TRACE(std::string(c.text) + " / " + c.name);

@@ -1,6 +1,6 @@
 // The matcher's fast paths (ASCII folding in place, flags, block search, the literal prefilter,
-// the byte search of layout text) checked against a slow oracle that does every rule the
-// straightforward way over decoded, fully lowercased names.
+// the byte search of layout text and of key spellings) checked against a slow oracle that does
+// every rule the straightforward way over decoded, fully lowercased names.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -127,15 +127,20 @@ OracleName describe(std::string_view name, bool is_dir) {
 }
 
 std::optional<bool> oracle_text(const TextTerm& term, const OracleName& o) {
-    if (term.has_hangul && !o.hangul) return std::nullopt;
-    if (term.plain) {
-        size_t at = o.lowered.find(term.lowered);
-        if (at != std::string::npos) return at == 0;
-    } else if (auto start = oracle_pattern_start(term.pattern, o.chars)) {
-        return *start == 0;
+    if (!term.has_hangul || o.hangul) {
+        if (term.plain) {
+            size_t at = o.lowered.find(term.lowered);
+            if (at != std::string::npos) return at == 0;
+        } else if (auto start = oracle_pattern_start(term.pattern, o.chars)) {
+            return *start == 0;
+        }
     }
     if (o.hangul && term.layout_pattern) {
         if (auto start = oracle_pattern_start(*term.layout_pattern, o.chars)) return *start == 0;
+    }
+    if (!term.key_spelling.empty()) {
+        size_t at = o.lowered.find(term.key_spelling);
+        if (at != std::string::npos) return at == 0;
     }
     return std::nullopt;
 }
@@ -177,22 +182,24 @@ std::optional<bool> oracle_match(const Query& query, const OracleName& o) {
 }
 
 const std::vector<std::string> FRAGMENTS = {
-    "report", "Report",   "REPORT", "annual", "2026",   "a",    "b",    "abc",  "ABC",
-    "file10", "qhrhtj",   "data",   "x",      "보고서", "보기", "까",   "한국", "하나",
-    "하",     "가",       "각",     "라면",   "회의록", "안녕", "고서", "읽어", "값",
-    "ㄱ",     "ㄴ",       "ㅂ",     "ㅅ",     "ㄳ",     "ㄻ",   "ㅏ",   "ㄲ",   "ΣΟΦΙΑ",
-    "σοφια",  "ΟΔΥΣΣΕΑΣ", "ς",      "Σ",      "Ä",      "ä",    "É",    "é",    "İ",
-    "\u01C5", "\u24B6",   "\u212A", "ÄRGER",
+    "report", "Report",   "REPORT", "annual", "2026",   "a",       "b",      "abc",   "ABC",
+    "file10", "qhrhtj",   "data",   "x",      "보고서", "보기",    "까",     "한국",  "하나",
+    "하",     "가",       "각",     "라면",   "회의록", "안녕",    "고서",   "읽어",  "값",
+    "ㄱ",     "ㄴ",       "ㅂ",     "ㅅ",     "ㄳ",     "ㄻ",      "ㅏ",     "ㄲ",    "ΣΟΦΙΑ",
+    "σοφια",  "ΟΔΥΣΣΕΑΣ", "ς",      "Σ",      "Ä",      "ä",       "É",      "é",     "İ",
+    "\u01C5", "\u24B6",   "\u212A", "ÄRGER",  "excel",  "Invoice", "gksrmf", "EXCEL", "rkskek",
 };
 const std::vector<std::string> SEPARATORS = {"", "", " ", "_", ".", "-"};
 const std::vector<std::string> EXTENSIONS = {
     ".hwp", ".HWP", ".pdf", ".txt", ".tar.gz", ".jpg", ".JPG", ".docx", ".ÄB", ".mp3", "", "", ""};
 const std::vector<std::string> SPECIAL_WORDS = {
-    "qhrhtj", "rhtj",     "dkss",    "gksrnr",      "rk",     "Rk",     "qhrl",    "gk",
-    "rkqt",   "dlfrdj",   "ㅂㄱㅅ",  "ㅂㄳ",        "ㄻ",     "ㄳ",     "보ㄱ",    "ㅂreport",
-    "*.hwp",  "*.HWP",    "a?c",     "*보*",        "?*",     "*2026*", "r*t",     "ΟΔΥΣΣΕΑΣ*",
-    "*σ*",    "*ς*",      "ext:hwp", "ext:pdf,txt", "ext:gz", "ext:ÄB", "ext:jpg", "한",
-    "하ㄴ",   "ΟΔΥΣΣΕΑΣ", "ΣΟΦΙΑ",   "ärger",       "ǆ",      "ⓐ",      "k",
+    "qhrhtj",       "rhtj",     "dkss",      "gksrnr", "rk",       "Rk",         "qhrl",
+    "gk",           "rkqt",     "dlfrdj",    "ㅂㄱㅅ", "ㅂㄳ",     "ㄻ",         "ㄳ",
+    "보ㄱ",         "ㅂreport", "*.hwp",     "*.HWP",  "a?c",      "*보*",       "?*",
+    "*2026*",       "r*t",      "ΟΔΥΣΣΕΑΣ*", "*σ*",    "*ς*",      "ext:hwp",    "ext:pdf,txt",
+    "ext:gz",       "ext:ÄB",   "ext:jpg",   "한",     "하ㄴ",     "ΟΔΥΣΣΕΑΣ",   "ΣΟΦΙΑ",
+    "ärger",        "ǆ",        "ⓐ",         "k",      "ㄱ데ㅐㄳ", "ㄱ데ㅐㄱㅅ", "ㄷㅌㅊ디",
+    "ㅑㅜ패ㅑㅊㄷ", "ㄱ데",     "한글",      "가나다", "ㅁㄴㅇ",   "ㅐㄳ",
 };
 
 class OracleTest : public ::testing::Test {

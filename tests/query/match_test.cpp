@@ -165,6 +165,48 @@ TEST(MatchEntryTest, ClusterLettersFromTheImeMatchTwoInitials) {
     }
 }
 
+// An English word typed while the IME was in Korean mode finds the names holding the word.
+TEST(MatchEntryTest, EnglishTypedInKoreanModeFindsTheWord) {
+    const std::vector<VolumeTable> tables{testing::flat_table({
+        "Report.docx",
+        "annual_report.pdf",
+        "2026 report.docx",
+        "ÄRGER REPORT.txt",  // uppercase non-ASCII: searched in its full lowercase form
+        "Excel 2026.xlsx",
+        "invoice_03.pdf",
+        "보고서.hwp",
+        "qhrhtj.txt",
+        "가나.txt",
+        "rk.txt",
+    })};
+    const MatchCase cases[] = {
+        {"ㄱ데ㅐㄳ",
+         false,
+         0,
+         {"Report.docx", "annual_report.pdf", "2026 report.docx", "ÄRGER REPORT.txt"}},
+        {"ㄱ데ㅐㄱㅅ",
+         false,
+         0,
+         {"Report.docx", "annual_report.pdf", "2026 report.docx", "ÄRGER REPORT.txt"}},
+        {"ㄱ데ㅐㄱ",
+         true,
+         0,
+         {"Report.docx", "annual_report.pdf", "2026 report.docx", "ÄRGER REPORT.txt"}},
+        {"ㄷㅌㅊ디", false, 0, {"Excel 2026.xlsx"}},
+        {"ㅑㅜ패ㅑㅊㄷ", false, 0, {"invoice_03.pdf"}},
+        {"2026 ㄱ데ㅐㄳ", false, 0, {"2026 report.docx"}},
+        {"ㄱ데ㅐㄳ ext:pdf", false, 0, {"annual_report.pdf"}},
+        {"보고서", false, 0, {"보고서.hwp", "qhrhtj.txt"}},
+        {"ㅂㄱㅅ", false, 0, {"보고서.hwp"}},  // consonants alone stay initials
+        {"가", false, 0, {"가나.txt"}},        // rk: too short to read as English
+    };
+    for (const MatchCase& c : cases) {
+        SCOPED_TRACE(c.text);
+        auto query = parse(c.text, c.composing, c.filter);
+        EXPECT_EQ(names_of(match_all_entries(*query, tables), tables), c.names);
+    }
+}
+
 // A name that lowercases with a final sigma must be found by its own text, and by the start of
 // its text: typed alone, ΟΔΥΣΣΕΑΣ lowers to a final sigma that ΟΔΥΣΣΕΑΣ.txt lowers to sigma.
 TEST(MatchEntryTest, NameEndingInCapitalSigmaIsFoundByItsOwnText) {
@@ -214,6 +256,9 @@ TEST(MatchEntryTest, AtStartIsTheFirstTermAtTheBeginning) {
         {"report 2026", "2026 report.docx", false},
         {"*.docx report", "report.docx", false},
         {"한", "하나", true},
+        {"ㄱ데ㅐㄳ", "Report.docx", true},
+        {"ㄱ데ㅐㄳ", "annual_report.pdf", false},
+        {"ㄱ데ㅐㄳ", "ÄRGER REPORT.txt", false},
     };
     for (const StartCase& c : cases) {
         SCOPED_TRACE(std::string(c.text) + " / " + c.name);

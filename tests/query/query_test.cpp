@@ -127,6 +127,46 @@ TEST(ParseTest, OnlyTheLastWordOfTheQueryIsOpened) {
     EXPECT_EQ(describe(text_term(*query, 1).pattern), "O한/하/2");
 }
 
+// A Hangul word is also read as the English word its keys spell, when that is a word: not
+// consonants alone (an initial-consonant search), not one or two keys.
+TEST(ParseTest, KeySpellingOfHangulWords) {
+    struct Case {
+        const char* text;
+        bool composing;
+        std::vector<std::string> spellings;  // one per term
+    };
+    const Case cases[] = {
+        {"ㄱ데ㅐㄳ", false, {"report"}},
+        {"ㄱ데ㅐㄱㅅ", false, {"report"}},
+        {"ㄷㅌㅊ디", false, {"excel"}},
+        {"보고서", false, {"qhrhtj"}},
+        {"ㄱ데", false, {"rep"}},
+        {"ㅏㅏㅏ", false, {"kkk"}},
+        // While composing, the keys typed so far: 단 may still become 다 + ㄴ…, but its keys are
+        // e k s whatever follows.
+        {"ㄱ단", true, {"reks"}},
+        {"ㄱ데ㅐㄱ", true, {"repor"}},
+        {"가", false, {""}},
+        {"ㅂㄱㅅ", false, {""}},
+        {"ㅂㄳ", false, {""}},
+        {"ㄱㄴㄷㄹ", false, {""}},
+        {"보고서1", false, {""}},
+        {"report", false, {""}},
+        {"2026 ㄱ데ㅐㄳ", false, {"", "report"}},
+        {"ㄱ데ㅐㄳ *.docx", false, {"report"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        auto query = parse(c.text, c.composing, 0);
+        std::vector<std::string> spellings;
+        for (const Term& term : query->terms) {
+            if (const auto* text = std::get_if<TextTerm>(&term))
+                spellings.push_back(text->key_spelling);
+        }
+        EXPECT_EQ(spellings, c.spellings);
+    }
+}
+
 struct ExtensionCase {
     const char* text;
     std::vector<std::string> extensions;
