@@ -409,6 +409,29 @@ enum Outcome : int { MISS = 0, HIT = 1, HIT_AT_START = 2 };
     return at_start ? HIT_AT_START : HIT;
 }
 
+// match_range's loop over entries [begin, end), compiled once for each way of telling, before
+// match_one, which names may match (may_match): the flags every hit must have and the filter tab
+// are tested first, with the query's fields held in registers.
+template <class MayMatch>
+[[gnu::always_inline]] inline void scan_entries(const Query& query, const VolumeTable& table,
+                                                uint8_t table_position, uint32_t begin,
+                                                uint32_t end, uint8_t required,
+                                                MatchScratch& scratch, std::vector<Hit>& hits,
+                                                MayMatch may_match) {
+    const Entry* entries = table.entries.data();
+    ArenaCursor* cursors = scratch.cursors.data();
+    const uint8_t filter = query.filter;
+    const uint8_t tested = FLAG_REMOVED | required;
+    for (uint32_t i = begin; i < end; ++i) {
+        const Entry& entry = entries[i];
+        if ((entry.flags & tested) != required) continue;
+        if (filter != TAB_ALL && !filter_admits(filter, entry)) continue;
+        if (!may_match(entry)) continue;
+        if (Outcome outcome = match_one(query, table, i, scratch, cursors); outcome != MISS)
+            hits.push_back(Hit{i, table_position, outcome == HIT_AT_START});
+    }
+}
+
 }  // namespace
 
 size_t find_in_name(const char* arena, size_t arena_size, size_t offset, size_t length,
@@ -568,20 +591,24 @@ void match_range(const Query& query, const VolumeTable& table, uint8_t table_pos
         // match_one.
         if (text->layout_pattern || (spelled && !text->plain)) needle_skip |= FLAG_HANGUL;
     }
-    const Entry* entries = table.entries.data();
     const char* arena = table.names.data();
     const size_t arena_size = table.names.size();
-    for (uint32_t i = begin; i < end; ++i) {
-        const Entry& entry = entries[i];
-        const uint8_t flags = entry.flags;
-        if ((flags & FLAG_REMOVED) || (flags & required) != required) continue;
-        if (query.filter != TAB_ALL && !filter_admits(query.filter, entry)) continue;
-        if (first.text != nullptr && !(flags & needle_skip) &&
-            first.absent(arena, arena_size, entry) &&
-            (second.text == nullptr || second.absent(arena, arena_size, entry)))
-            continue;
-        if (Outcome outcome = match_one(query, table, i, scratch, cursors); outcome != MISS)
-            hits.push_back(Hit{i, table_position, outcome == HIT_AT_START});
+    if (first.text == nullptr) {
+        scan_entries(query, table, table_position, begin, end, required, scratch, hits,
+                     [](const Entry&) { return true; });
+    } else if (second.text == nullptr) {
+        scan_entries(query, table, table_position, begin, end, required, scratch, hits,
+                     [&](const Entry& entry) {
+                         return (entry.flags & needle_skip) ||
+                                !first.absent(arena, arena_size, entry);
+                     });
+    } else {
+        scan_entries(query, table, table_position, begin, end, required, scratch, hits,
+                     [&](const Entry& entry) {
+                         return (entry.flags & needle_skip) ||
+                                !first.absent(arena, arena_size, entry) ||
+                                !second.absent(arena, arena_size, entry);
+                     });
     }
 }
 
