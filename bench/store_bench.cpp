@@ -41,7 +41,7 @@ void BM_SaveIndexFile(benchmark::State& state) {
     const auto& tables = million_entries();
     std::string path = bench_file();
     for (auto _ : state) {
-        bool written = write_index_file(path, tables);
+        bool written = static_cast<bool>(write_index_file(path, tables));
         if (!written) state.SkipWithError("cannot write the index file");
     }
     set_counters(state, std::filesystem::file_size(path));

@@ -138,8 +138,9 @@ int run_index(const CliOptions& options, Console& console) {
         entries += table->live_count;
         index.replace_or_insert(std::move(*table));
     }
-    if (!write_index_file(output, index.tables)) {
-        console.err(std::string(PROGRAM) + "cannot write the index file " + output + "\n");
+    if (IoStatus written = write_index_file(output, index.tables); !written) {
+        console.err(std::string(PROGRAM) + "cannot write the index file: " + written.error() +
+                    "\n");
         return EXIT_FAILED;
     }
     auto elapsed = std::chrono::steady_clock::now() - started;

@@ -177,7 +177,8 @@ int run_watch(const std::vector<std::string>& args, Console& console,
     quit.store(true);
     starter.join();
     service.wait_for_rescans();
-    switch (save_index(index, dirty, file)) {
+    SaveResult saved = save_index(index, dirty, file);
+    switch (saved.outcome) {
         case SaveOutcome::Written:
             print("index saved to " + file + "\n", true);
             return EXIT_OK;
@@ -185,7 +186,8 @@ int run_watch(const std::vector<std::string>& args, Console& console,
             print("index unchanged since it was saved to " + file + "\n", true);
             return EXIT_OK;
         case SaveOutcome::Failed:
-            print(std::string(PROGRAM) + "cannot write the index file " + file + "\n", true);
+            print(std::string(PROGRAM) + "cannot write the index file: " + saved.error + "\n",
+                  true);
             return EXIT_FAILED;
     }
     return EXIT_FAILED;

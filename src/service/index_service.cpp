@@ -145,7 +145,11 @@ void IndexService::rescan(std::vector<std::string> roots, bool background) {
 
     if (scans_in_progress.load() == 0) {
         options_.items_read->store(0);
-        save_index(index_, *options_.index_dirty, index_file_);
+        // The program's own folder keeps its index.tmp; a file a tool named gets a temporary
+        // file no one else uses.
+        (void)save_index(
+            index_, *options_.index_dirty, index_file_,
+            options_.index_file.empty() ? TemporaryName::Beside : TemporaryName::Unique);
     }
 }
 

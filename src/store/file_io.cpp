@@ -65,12 +65,6 @@ bool FileSource::read(void* out, size_t size) {
     return true;
 }
 
-std::optional<FileSink> FileSink::create(const std::string& path) {
-    std::optional<PlatformFile> file = PlatformFile::create(path);
-    if (!file) return std::nullopt;
-    return FileSink(std::move(*file));
-}
-
 FileSink::FileSink(PlatformFile file)
     : file_(std::move(file)),
       buffer_(std::make_unique_for_overwrite<uint8_t[]>(INDEX_BUFFER_BYTES)) {}

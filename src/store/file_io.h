@@ -27,8 +27,12 @@ class PlatformFile {
 
     // For reading, sharing read, write and delete. Nothing when it cannot be opened.
     static std::optional<PlatformFile> open_for_reading(const std::string& path);
-    // For writing; an existing file is truncated.
-    static std::optional<PlatformFile> create(const std::string& path);
+    // A file that did not exist, for writing. It is made without following a link at its name,
+    // so a link planted there cannot send the bytes elsewhere. `mode` (POSIX permission bits,
+    // ignored on Windows) is set exactly when given; else the system's default for a new file.
+    // Nothing when the name is taken or the file cannot be made (last_system_error says why).
+    static std::optional<PlatformFile> create_new(const std::string& path,
+                                                  std::optional<uint32_t> mode);
 
     std::optional<uint64_t> size() const;
     // Up to size bytes; 0 at the end, nothing on an error.
@@ -70,7 +74,7 @@ class FileSource final : public ByteSource {
 // large blocks go to the file directly once the buffer is flushed.
 class FileSink final : public ByteSink {
   public:
-    static std::optional<FileSink> create(const std::string& path);
+    explicit FileSink(PlatformFile file);
 
     bool write(const void* data, size_t size) override;
     // Writes the buffer out, has the system put the file's data on the disk and closes it. Only
@@ -78,7 +82,6 @@ class FileSink final : public ByteSink {
     [[nodiscard]] bool commit();
 
   private:
-    explicit FileSink(PlatformFile file);
     bool flush_buffer();
 
     PlatformFile file_;
@@ -89,6 +92,25 @@ class FileSink final : public ByteSink {
 // Renames from over to, replacing it, and makes the rename durable where the system allows.
 [[nodiscard]] bool replace_file(const std::string& from, const std::string& to);
 
+// Removes a file (a link, not what it points at); false when it is there and stays.
+bool remove_file(const std::string& path);
+
+// What a path names, without following a link at its end.
+enum class PathKind {
+    Missing,
+    File,    // a regular file
+    Folder,  // a folder
+    Other,   // a link, a device, a pipe, a socket
+};
+PathKind path_kind(const std::string& path);
+
+// The permission bits of the file at path (POSIX); nothing on Windows, where a file gets its
+// folder's permissions, or when it cannot be read.
+std::optional<uint32_t> file_mode(const std::string& path);
+
+// The system's account of why the last call on this thread failed ("Permission denied").
+std::string last_system_error();
+
 // Creates folder and its missing parents; true when it exists afterwards.
 [[nodiscard]] bool create_folders(const std::string& folder);
 
@@ -97,6 +119,11 @@ std::optional<std::string> environment_value(const char* name);
 
 // The user's temporary folder (GetTempPath2W, else GetTempPathW; natively TMPDIR, else /tmp).
 std::string temporary_folder();
+
+// The folder under which the program keeps its index: LOCALAPPDATA when set; else on Windows
+// the temporary folder, elsewhere the user's own cache folder (XDG_CACHE_HOME, else ~/.cache),
+// never a folder that other users can write to.
+std::string application_data_folder();
 
 // The platform's path separator.
 char path_separator();

@@ -1,4 +1,5 @@
 #include <fcntl.h>
+#include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -6,6 +7,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <system_error>
 #include <utility>
 
 #include "store/file_io.h"
@@ -26,10 +28,21 @@ std::optional<PlatformFile> PlatformFile::open_for_reading(const std::string& pa
     return PlatformFile(fd);
 }
 
-std::optional<PlatformFile> PlatformFile::create(const std::string& path) {
-    int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+std::optional<PlatformFile> PlatformFile::create_new(const std::string& path,
+                                                     std::optional<uint32_t> mode) {
+    // O_EXCL with O_CREAT fails on any name that exists, a link included, and never follows one.
+    int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
     if (fd < 0) return std::nullopt;
-    return PlatformFile(fd);
+    PlatformFile file(fd);
+    // The mode given to open is cut by the umask; a replacement keeps its original's exactly.
+    if (mode && ::fchmod(fd, static_cast<mode_t>(*mode)) != 0) {
+        int error = errno;
+        (void)file.close();
+        ::unlink(path.c_str());
+        errno = error;
+        return std::nullopt;
+    }
+    return file;
 }
 
 std::optional<uint64_t> PlatformFile::size() const {
@@ -82,6 +95,28 @@ bool replace_file(const std::string& from, const std::string& to) {
     return true;
 }
 
+bool remove_file(const std::string& path) {
+    return ::unlink(path.c_str()) == 0 || errno == ENOENT;
+}
+
+PathKind path_kind(const std::string& path) {
+    struct stat st;
+    if (::lstat(path.c_str(), &st) != 0) return PathKind::Missing;
+    if (S_ISREG(st.st_mode)) return PathKind::File;
+    if (S_ISDIR(st.st_mode)) return PathKind::Folder;
+    return PathKind::Other;
+}
+
+std::optional<uint32_t> file_mode(const std::string& path) {
+    struct stat st;
+    if (::stat(path.c_str(), &st) != 0) return std::nullopt;
+    return static_cast<uint32_t>(st.st_mode & 07777);
+}
+
+std::string last_system_error() {
+    return std::error_code(errno, std::generic_category()).message();
+}
+
 bool create_folders(const std::string& folder) {
     std::error_code error;
     std::filesystem::create_directories(folder, error);
@@ -97,6 +132,21 @@ std::optional<std::string> environment_value(const char* name) {
 std::string temporary_folder() {
     std::optional<std::string> tmp = environment_value("TMPDIR");
     return tmp ? *tmp : "/tmp";
+}
+
+std::string application_data_folder() {
+    if (std::optional<std::string> local = environment_value("LOCALAPPDATA")) return *local;
+    // Only an absolute XDG_CACHE_HOME counts (the base directory rules say to ignore others).
+    std::optional<std::string> cache = environment_value("XDG_CACHE_HOME");
+    if (cache && cache->front() == '/') return *cache;
+    std::optional<std::string> home = environment_value("HOME");
+    if (!home) {
+        if (const passwd* user = ::getpwuid(::getuid()); user && user->pw_dir && *user->pw_dir)
+            home = std::string(user->pw_dir);
+    }
+    // With no home at all, the folder the program runs in: still the user's choice, unlike a
+    // shared temporary folder where another user could plant a link.
+    return home ? *home + "/.cache" : ".";
 }
 
 char path_separator() {

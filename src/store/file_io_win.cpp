@@ -1,5 +1,6 @@
 #include <windows.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <utility>
 
@@ -10,6 +11,8 @@
 namespace norvik {
 
 namespace {
+
+constexpr DWORD RENAME_TRIES = 20;
 
 HANDLE handle_of(intptr_t handle) {
     return reinterpret_cast<HANDLE>(handle);
@@ -52,8 +55,10 @@ std::optional<PlatformFile> PlatformFile::open_for_reading(const std::string& pa
     return PlatformFile(reinterpret_cast<intptr_t>(h));
 }
 
-std::optional<PlatformFile> PlatformFile::create(const std::string& path) {
-    HANDLE h = CreateFileW(wide_path(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+std::optional<PlatformFile> PlatformFile::create_new(const std::string& path,
+                                                     std::optional<uint32_t>) {
+    // CREATE_NEW fails on any name that exists, a symbolic link included.
+    HANDLE h = CreateFileW(wide_path(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                            FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE) return std::nullopt;
     return PlatformFile(reinterpret_cast<intptr_t>(h));
@@ -94,8 +99,53 @@ bool PlatformFile::close() {
 }
 
 bool replace_file(const std::string& from, const std::string& to) {
-    return MoveFileExW(wide_path(from).c_str(), wide_path(to).c_str(),
-                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+    std::wstring source = wide_path(from);
+    std::wstring target = wide_path(to);
+    // While another writer is replacing the same file, the old one is briefly marked for
+    // deletion and the rename is refused with "access denied"; it goes through a moment later.
+    for (DWORD attempt = 0;; ++attempt) {
+        if (MoveFileExW(source.c_str(), target.c_str(),
+                        MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+            return true;
+        DWORD error = GetLastError();
+        bool busy = error == ERROR_ACCESS_DENIED || error == ERROR_SHARING_VIOLATION;
+        if (!busy || attempt == RENAME_TRIES) return false;
+        Sleep(std::min<DWORD>(1 + attempt * 5, 50));
+    }
+}
+
+bool remove_file(const std::string& path) {
+    if (DeleteFileW(wide_path(path).c_str())) return true;
+    DWORD error = GetLastError();
+    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
+}
+
+PathKind path_kind(const std::string& path) {
+    DWORD attributes = GetFileAttributesW(wide_path(path).c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) return PathKind::Missing;
+    if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) return PathKind::Other;
+    if (attributes & FILE_ATTRIBUTE_DIRECTORY) return PathKind::Folder;
+    if (attributes & FILE_ATTRIBUTE_DEVICE) return PathKind::Other;
+    return PathKind::File;
+}
+
+std::optional<uint32_t> file_mode(const std::string&) {
+    return std::nullopt;
+}
+
+std::string last_system_error() {
+    DWORD error = GetLastError();
+    wchar_t* text = nullptr;
+    DWORD length = FormatMessageW(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+        nullptr, error, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+    std::string message =
+        length ? narrow(std::wstring_view(text, length)) : "system error " + std::to_string(error);
+    if (text) LocalFree(text);
+    while (!message.empty() && (message.back() == '\n' || message.back() == '\r' ||
+                                message.back() == ' ' || message.back() == '.'))
+        message.pop_back();
+    return message;
 }
 
 bool create_folders(const std::string& folder) {
@@ -129,6 +179,11 @@ std::string temporary_folder() {
     DWORD written = get_temp_path(MAX_PATH + 1, buffer);
     if (written == 0 || written > MAX_PATH) return ".";
     return narrow(std::wstring_view(buffer, written));
+}
+
+std::string application_data_folder() {
+    std::optional<std::string> local = environment_value("LOCALAPPDATA");
+    return local ? *local : temporary_folder();
 }
 
 char path_separator() {

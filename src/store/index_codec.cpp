@@ -153,8 +153,26 @@ bool encode_index(ByteSink& sink, const std::vector<VolumeTable>& tables) {
 
 std::string encode_index(const std::vector<VolumeTable>& tables) {
     StringSink sink;
+    // Sized once: growing by doubling would briefly hold up to three copies of a large index.
+    sink.out.reserve(encoded_size(tables));
     (void)encode_index(sink, tables);  // a string sink never fails
     return std::move(sink.out);
+}
+
+uint64_t encoded_size(const std::vector<VolumeTable>& tables) {
+    uint64_t size = INDEX_HEADER_BYTES;
+    for (const VolumeTable& table : tables) {
+        size += sizeof(uint64_t) + table.root.size() + sizeof(uint32_t);
+        size += sizeof(uint64_t) + uint64_t{table.entries.size()} * ENTRY_RECORD_BYTES;
+        size += sizeof(uint64_t) + table.names.size();
+        size += sizeof(uint32_t);
+        for (const auto& [index, name] : table.display_names)
+            size += sizeof(uint32_t) + sizeof(uint64_t) + name.size();
+        size += sizeof(uint32_t);
+        for (const auto& [folder, children] : table.late_children)
+            size += 2 * sizeof(uint32_t) + uint64_t{children.size()} * sizeof(uint32_t);
+    }
+    return size;
 }
 
 std::optional<std::vector<VolumeTable>> decode_index(ByteSource& source) {

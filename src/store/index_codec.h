@@ -33,6 +33,8 @@ class ByteSource {
 // Writes tables (already in root order) in the index file format.
 [[nodiscard]] bool encode_index(ByteSink& sink, const std::vector<VolumeTable>& tables);
 std::string encode_index(const std::vector<VolumeTable>& tables);
+// The number of bytes encode_index writes for tables.
+uint64_t encoded_size(const std::vector<VolumeTable>& tables);
 
 // Reads a whole index file. Nothing when any read or any check fails: a damaged file is
 // rejected whole, tables before the damage included. Checks: the magic; valid UTF-8 roots in

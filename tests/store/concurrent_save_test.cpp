@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <filesystem>
 #include <mutex>
 #include <thread>
 #include <vector>
@@ -60,6 +61,38 @@ TEST(ConcurrentSave, OverlappingSavesAlwaysLeaveALoadableFile) {
     LoadResult loaded = load_index_file(path);
     ASSERT_EQ(loaded.status, LoadStatus::Loaded);
     EXPECT_EQ(loaded.tables[0].size(), index.tables[0].size());
+}
+
+// Two runs of norvik-cli writing the same output at once must both succeed: each writes a
+// temporary file of its own, and the last rename wins with a whole file.
+TEST(ConcurrentSave, WritersOfOneOutputDoNotCollide) {
+    testing::TempFolder folder;
+    const std::string path = folder.root() + "shared.idx";
+    std::vector<VolumeTable> tables;
+    tables.push_back(VolumeTable::with_root("C:\\"));
+    for (int i = 0; i < 5000; ++i)
+        tables[0].add_entry(0, "f" + std::to_string(i), FileFacts{}, 0);
+    std::mutex errors_mutex;
+    std::vector<std::string> errors;
+    std::vector<std::thread> writers;
+    for (int w = 0; w < 6; ++w) {
+        writers.emplace_back([&] {
+            for (int i = 0; i < 10; ++i) {
+                if (IoStatus written = write_index_file(path, tables); !written) {
+                    std::lock_guard lock(errors_mutex);
+                    errors.push_back(written.error());
+                }
+            }
+        });
+    }
+    for (std::thread& t : writers)
+        t.join();
+    EXPECT_TRUE(errors.empty()) << errors.size() << " failed, first: " << errors.front();
+    EXPECT_EQ(load_index_file(path).status, LoadStatus::Loaded);
+    size_t files = 0;
+    for (const auto& item : std::filesystem::directory_iterator(folder.path()))
+        files += item.is_regular_file();
+    EXPECT_EQ(files, 1u) << "no temporary file is left";
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include <fstream>
 #include <functional>
 #include <iterator>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -415,13 +416,16 @@ TEST_F(SaveIndex, AFailedSaveKeepsTheOldFileAndRetriesLater) {
     std::string before = read_file(testing::u8path(path));
     index.replace_or_insert(rich_table("D:\\"));
     dirty = true;
-    // index.tmp cannot be created while a folder has its name.
+    // index.tmp cannot be created while a folder with something in it has its name.
     std::filesystem::create_directory(testing::u8path(temporary_path_for(path)));
-    EXPECT_EQ(save_index(index, dirty, path), SaveOutcome::Failed);
+    std::ofstream(testing::u8path(temporary_path_for(path)) / "inside") << "x";
+    SaveResult failed = save_index(index, dirty, path, TemporaryName::Beside);
+    EXPECT_EQ(failed, SaveOutcome::Failed);
+    EXPECT_NE(failed.error.find(temporary_path_for(path)), std::string::npos) << failed.error;
     EXPECT_TRUE(dirty.load());
     EXPECT_EQ(read_file(testing::u8path(path)), before);
-    std::filesystem::remove(testing::u8path(temporary_path_for(path)));
-    EXPECT_EQ(save_index(index, dirty, path), SaveOutcome::Written);
+    std::filesystem::remove_all(testing::u8path(temporary_path_for(path)));
+    EXPECT_EQ(save_index(index, dirty, path, TemporaryName::Beside), SaveOutcome::Written);
     EXPECT_EQ(load_index_file(path).tables.size(), 2u);
 }
 
@@ -433,9 +437,32 @@ TEST_F(SaveIndex, ALeftoverTemporaryFileIsHarmless) {
     ASSERT_EQ(loaded.status, LoadStatus::Loaded);
     expect_same_tables(index.tables, loaded.tables);
     dirty = true;
-    EXPECT_EQ(save_index(index, dirty, path), SaveOutcome::Written);
+    EXPECT_EQ(save_index(index, dirty, path, TemporaryName::Beside), SaveOutcome::Written);
     EXPECT_FALSE(std::filesystem::exists(testing::u8path(temporary_path_for(path))));
     EXPECT_EQ(load_index_file(path).status, LoadStatus::Loaded);
+}
+
+// Watchers and publications take the index lock for writing; a save must make them wait for
+// the encoding only, never for the disk: the write, the flush and the rename happen with the
+// lock free, and write the bytes of the snapshot taken under it.
+TEST_F(SaveIndex, TheIndexLockIsFreeWhileTheFileIsWritten) {
+    std::string expected = encode_index(index.tables);
+    int writes = 0;
+    IndexBytesWriter write = [&](const std::string& to, std::string_view bytes,
+                                 TemporaryName temporary) {
+        ++writes;
+        bool free = index.lock.try_lock();
+        EXPECT_TRUE(free) << "a writer of the index would wait for the disk";
+        if (free) {
+            index.tables[0].add_entry(0, "added while the file is written", FileFacts{}, 0);
+            index.lock.unlock();
+        }
+        EXPECT_EQ(bytes, expected);
+        return write_index_bytes(to, bytes, temporary);
+    };
+    EXPECT_EQ(save_index(index, dirty, path, TemporaryName::Beside, write), SaveOutcome::Written);
+    EXPECT_EQ(writes, 1);
+    EXPECT_EQ(read_file(testing::u8path(path)), expected);
 }
 
 TEST_F(SaveIndex, AFolderInTheWayOfTheFileFails) {
@@ -491,6 +518,42 @@ TEST(IndexPath, UnderLocalAppDataOrTheTemporaryFolder) {
 
     set_environment("LOCALAPPDATA", saved ? saved_value.c_str() : nullptr);
 }
+
+#ifndef _WIN32
+// Without LOCALAPPDATA the index goes to the user's own cache folder, never to a shared folder
+// such as /tmp where another user could plant a link at its name.
+TEST(IndexPath, NativelyInTheUsersCacheFolder) {
+    struct Case {
+        const char* xdg_cache_home;
+        const char* home;
+        std::string expected_folder;
+    };
+    const Case cases[] = {
+        {"/cache/me", "/home/me", "/cache/me"},
+        {"relative/cache", "/home/me", "/home/me/.cache"},  // only an absolute one counts
+        {nullptr, "/home/me", "/home/me/.cache"},
+    };
+    const char* names[] = {"LOCALAPPDATA", "XDG_CACHE_HOME", "HOME"};
+    std::vector<std::optional<std::string>> saved;
+    for (const char* name : names) {
+        const char* value = std::getenv(name);
+        saved.push_back(value ? std::optional<std::string>(value) : std::nullopt);
+    }
+    set_environment("LOCALAPPDATA", nullptr);
+    for (const Case& c : cases) {
+        set_environment("XDG_CACHE_HOME", c.xdg_cache_home);
+        set_environment("HOME", c.home);
+        EXPECT_EQ(index_path(), c.expected_folder + "/Norvik/index.bin");
+    }
+    set_environment("XDG_CACHE_HOME", nullptr);
+    set_environment("HOME", nullptr);
+    std::string without_home = index_path();  // the account's home from the user database
+    EXPECT_TRUE(without_home.ends_with("/.cache/Norvik/index.bin")) << without_home;
+    EXPECT_FALSE(without_home.starts_with("/tmp")) << without_home;
+    for (size_t i = 0; i < saved.size(); ++i)
+        set_environment(names[i], saved[i] ? saved[i]->c_str() : nullptr);
+}
+#endif
 
 }  // namespace
 }  // namespace norvik
