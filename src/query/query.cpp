@@ -58,14 +58,23 @@ JamoPattern jamo_pattern(std::string_view lowered) {
 
 std::string english_keys(std::string_view lowered) {
     // Consonants alone are an initial-consonant search (ㅂㄱㅅ), and one or two keys would find
-    // nearly every name: neither is read as English.
+    // nearly every name: neither is read as English. A word of whole syllables is what a Korean
+    // user types on purpose (보고서); English keys in Korean mode almost always leave a letter the
+    // IME could not join (ㄱ데ㅐㄳ), so only a word holding one is read as English. That keeps
+    // every ordinary Korean search answering as before, and as fast: it never has to look for
+    // its keys among the names without Hangul.
     constexpr size_t MIN_KEYS = 3;
+    bool lone_letter = false;
+    bool only_consonants = true;
+    for (size_t pos = 0; pos < lowered.size();) {
+        const char32_t c = decode_utf8(lowered, pos);
+        lone_letter = lone_letter || is_compat_jamo(c);
+        only_consonants = only_consonants && is_compat_consonant(c);
+    }
+    if (!lone_letter || only_consonants) return {};
     std::optional<std::string> keys = key_spelling(lowered);
     if (!keys || keys->size() < MIN_KEYS) return {};
-    for (size_t pos = 0; pos < lowered.size();) {
-        if (!is_compat_consonant(decode_utf8(lowered, pos))) return std::move(*keys);
-    }
-    return {};
+    return std::move(*keys);
 }
 
 namespace {

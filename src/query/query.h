@@ -80,8 +80,8 @@ std::shared_ptr<const Query> parse(std::string_view text, bool composing, uint8_
 bool is_empty(const Query& query);
 
 // The English reading of a lowered word: its key_spelling (see TextTerm) when the word holds only
-// syllables and compatibility jamo, not consonants alone, and spells at least three keys; else
-// empty.
+// syllables and compatibility jamo, at least one of them a lone jamo, not consonants alone, and
+// spells at least three keys; else empty.
 std::string english_keys(std::string_view lowered);
 
 // The jamo pattern of lowercase text: a consonant that can begin a syllable becomes Initial, a

@@ -37,8 +37,8 @@ TEST(HighlightRangesTest, EachWordMarksItsLeftmostMatch) {
         {"report", false, "\U0001F600report.txt", {{1, 7}}},
         {"ㄱ데ㅐㄳ", false, "Annual Report.docx", {{7, 13}}},  // English typed in Korean mode
         {"ㄷㅌㅊ디 2026", false, "2026 Excel.xlsx", {{0, 4}, {5, 10}}},
-        {"보고서", false, "보고서 qhrhtj.txt", {{0, 3}}},  // the Hangul found as written first
-        {"보고서", false, "old qhrhtj.txt", {{4, 10}}},
+        {"ㄱ데ㅐㄳ", false, "ㄱ데ㅐㄳ report.txt", {{0, 4}}},  // the Hangul found as written first
+        {"보고서", false, "old qhrhtj.txt", {}},  // whole syllables have no English reading
     };
     for (const HighlightCase& c : cases) {
         SCOPED_TRACE(std::string(c.text) + " / " + c.name);

@@ -196,7 +196,7 @@ TEST(MatchEntryTest, EnglishTypedInKoreanModeFindsTheWord) {
         {"ㅑㅜ패ㅑㅊㄷ", false, 0, {"invoice_03.pdf"}},
         {"2026 ㄱ데ㅐㄳ", false, 0, {"2026 report.docx"}},
         {"ㄱ데ㅐㄳ ext:pdf", false, 0, {"annual_report.pdf"}},
-        {"보고서", false, 0, {"보고서.hwp", "qhrhtj.txt"}},
+        {"보고서", false, 0, {"보고서.hwp"}},  // whole syllables answer as before
         {"ㅂㄱㅅ", false, 0, {"보고서.hwp"}},  // consonants alone stay initials
         {"가", false, 0, {"가나.txt"}},        // rk: too short to read as English
     };

@@ -127,8 +127,9 @@ TEST(ParseTest, OnlyTheLastWordOfTheQueryIsOpened) {
     EXPECT_EQ(describe(text_term(*query, 1).pattern), "O한/하/2");
 }
 
-// A Hangul word is also read as the English word its keys spell, when that is a word: not
-// consonants alone (an initial-consonant search), not one or two keys.
+// A Hangul word is also read as the English word its keys spell, when that is a word: one holding
+// a letter the IME left alone, not consonants alone (an initial-consonant search), not one or two
+// keys.
 TEST(ParseTest, KeySpellingOfHangulWords) {
     struct Case {
         const char* text;
@@ -139,7 +140,8 @@ TEST(ParseTest, KeySpellingOfHangulWords) {
         {"ㄱ데ㅐㄳ", false, {"report"}},
         {"ㄱ데ㅐㄱㅅ", false, {"report"}},
         {"ㄷㅌㅊ디", false, {"excel"}},
-        {"보고서", false, {"qhrhtj"}},
+        {"보고서", false, {""}},  // whole syllables: meant as Korean
+        {"갯", false, {""}},
         {"ㄱ데", false, {"rep"}},
         {"ㅏㅏㅏ", false, {"kkk"}},
         // While composing, the keys typed so far: 단 may still become 다 + ㄴ…, but its keys are
