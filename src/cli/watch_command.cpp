@@ -177,7 +177,8 @@ int run_watch(const std::vector<std::string>& args, Console& console,
     quit.store(true);
     starter.join();
     service.wait_for_rescans();
-    SaveResult saved = save_index(index, dirty, file);
+    // The program may be saving index.tmp in its folder at this moment: a file of our own.
+    SaveResult saved = save_index(index, dirty, file, TemporaryName::Unique);
     switch (saved.outcome) {
         case SaveOutcome::Written:
             print("index saved to " + file + "\n", true);

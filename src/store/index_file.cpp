@@ -181,6 +181,11 @@ SaveResult save_index(Index& index, std::atomic<bool>& dirty, const std::string&
     return {SaveOutcome::Written, {}};
 }
 
+SaveResult save_index(Index& index, std::atomic<bool>& dirty, const std::string& path) {
+    return save_index(index, dirty, path,
+                      path == index_path() ? TemporaryName::Beside : TemporaryName::Unique);
+}
+
 SaveResult save_index(Index& index) {
     return save_index(index, index_dirty, index_path(), TemporaryName::Beside);
 }

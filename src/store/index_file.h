@@ -83,8 +83,11 @@ using IndexBytesWriter =
 // fails, so the next call retries. One save runs at a time: a caller that quits waits for a
 // save in progress.
 SaveResult save_index(Index& index, std::atomic<bool>& dirty, const std::string& path,
-                      TemporaryName temporary = TemporaryName::Unique,
-                      const IndexBytesWriter& write = write_index_bytes);
+                      TemporaryName temporary, const IndexBytesWriter& write = write_index_bytes);
+// The same with index.tmp when path is index_path() (the program's own file), else a unique
+// temporary file. Another process writing index_path() (norvik-cli) must pass Unique, or the
+// two could share index.tmp.
+SaveResult save_index(Index& index, std::atomic<bool>& dirty, const std::string& path);
 // The program's own save: the process-wide index_dirty, index_path() and index.tmp.
 SaveResult save_index(Index& index);
 
