@@ -143,6 +143,8 @@ int run_watch(const std::vector<std::string>& args, Console& console,
     service_options.items_read = &items;
     service_options.exit_requested = &quit;
     service_options.index_dirty = &dirty;
+    // The file may hold other folders (the program's own index, another watch): they stay.
+    service_options.keep_other_roots = true;
     IndexService service(index, std::move(platform), service_options);
 
     std::thread starter([&] {

@@ -13,11 +13,12 @@
 namespace norvik {
 
 std::vector<VolumeTable> keep_current_tables(std::vector<VolumeTable> saved,
-                                             const std::vector<std::string>& current_roots) {
+                                             const std::vector<std::string>& current_roots,
+                                             bool keep_others) {
     std::vector<VolumeTable> kept;
     for (VolumeTable& table : saved) {
-        bool current = std::find(current_roots.begin(), current_roots.end(), table.root) !=
-                       current_roots.end();
+        bool current = keep_others || std::find(current_roots.begin(), current_roots.end(),
+                                                table.root) != current_roots.end();
         // The Index holds one table per root in root order; a damaged file that repeats or
         // misorders roots must not break either rule.
         bool repeated = std::any_of(kept.begin(), kept.end(),
@@ -55,13 +56,15 @@ void IndexService::run_index_service(bool tray) {
     std::vector<VolumeTable> saved = load_index_file(index_file_).tables;
     bool had_saved_tables = !saved.empty();
 
-    std::vector<std::string> kept_roots;
+    std::vector<std::string> kept_roots;  // current roots with a saved table
     {
         std::unique_lock lock(index_.lock);
-        index_.replace_all(keep_current_tables(std::move(saved), roots));
-        for (const VolumeTable& table : index_.tables)
-            kept_roots.push_back(table.root);
-        index_ready.store(!kept_roots.empty());
+        index_.replace_all(keep_current_tables(std::move(saved), roots, options_.keep_other_roots));
+        for (const VolumeTable& table : index_.tables) {
+            if (std::find(roots.begin(), roots.end(), table.root) != roots.end())
+                kept_roots.push_back(table.root);
+        }
+        index_ready.store(!index_.tables.empty());
     }
     index_generation.fetch_add(1);
     notify(IndexChange::Now);  // from here on the saved index is searchable

@@ -68,12 +68,17 @@ struct ServiceOptions {
     std::atomic<uint64_t>* items_read = &norvik::items_read;
     std::atomic<bool>* exit_requested = &norvik::exit_requested;
     std::atomic<bool>* index_dirty = nullptr;  // nullptr: norvik::index_dirty
+    // Saved tables of roots that are not current stay in the index as they were (never scanned
+    // or watched) and are saved again, for a tool that follows some folders of an index file
+    // it shares with others (norvik-cli watch). Off: they are dropped, as for drives gone.
+    bool keep_other_roots = false;
 };
 
-// The saved tables whose root is one of the current roots, in root order, one per root (a file
-// naming a root twice keeps the first).
+// The saved tables whose root is one of the current roots (every saved table with
+// keep_others), in root order, one per root (a file naming a root twice keeps the first).
 std::vector<VolumeTable> keep_current_tables(std::vector<VolumeTable> saved,
-                                             const std::vector<std::string>& current_roots);
+                                             const std::vector<std::string>& current_roots,
+                                             bool keep_others = false);
 
 class IndexService {
   public:

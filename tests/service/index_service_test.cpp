@@ -39,6 +39,7 @@ class IndexServiceTest : public ::testing::Test {
         options.items_read = &items_read;
         options.exit_requested = &exit_requested;
         options.index_dirty = &dirty;
+        options.keep_other_roots = keep_other_roots;
         service = std::make_unique<IndexService>(index, platform.make(), options);
         return *service;
     }
@@ -84,6 +85,7 @@ class IndexServiceTest : public ::testing::Test {
     std::atomic<uint64_t> items_read{0};
     std::atomic<bool> exit_requested{false};
     std::atomic<bool> dirty{false};
+    bool keep_other_roots = false;
     FakePlatform platform;
     std::unique_ptr<IndexService> service;  // last: goes first, while the rest is whole
 };
@@ -482,6 +484,23 @@ TEST_F(IndexServiceTest, NoChangeIsLostAcrossConcurrentRescans) {
     reader.join();
     for (int i = 0; i < FILES; ++i)
         EXPECT_TRUE(indexed(A, "docs\\f" + std::to_string(i) + ".txt")) << i;
+}
+
+// norvik-cli watch follows a few folders of an index file that may hold many more (the
+// program's own index): the others must stay in the index and in the file it saves.
+TEST_F(IndexServiceTest, KeepingOtherRootsLeavesTheirTablesInTheSavedFile) {
+    FakeTree& a = platform.add_drive('A');
+    FakeTree other(C);
+    other.add_file("kept.txt");
+    save_previous_run({a.scan(), other.scan()});
+    keep_other_roots = true;
+    IndexService& s = start_service();
+    s.run_index_service(false);
+    EXPECT_EQ(indexed_roots(), (std::vector<std::string>{A, C}));
+    EXPECT_TRUE(indexed(C, "kept.txt"));
+    EXPECT_EQ(platform.count("scan " + C), 0u);
+    EXPECT_EQ(platform.count("watch " + C), 0u);
+    EXPECT_EQ(saved_roots(), (std::vector<std::string>{A, C}));
 }
 
 TEST(KeepCurrentTables, KeepsCurrentRootsOncePerRootInRootOrder) {

@@ -135,6 +135,11 @@ TEST(RunWatch, KeepsTheIndexCurrentAndSavesItWhenInterrupted) {
     testing::TempFolder data;
     folder.file("docs/a.txt", "a");
     std::string index_file = testing::utf8_of(data.path() / "index.bin");
+    // The file already holds another folder (as the program's own index would): it must stay.
+    std::vector<VolumeTable> before;
+    before.push_back(VolumeTable::with_root("C:\\elsewhere\\"));
+    ASSERT_TRUE(add_path(before[0], "kept.txt", file_facts(1, 1)));
+    ASSERT_TRUE(write_index_file(index_file, before));
     CapturingConsole console;
     bool saw_line = false;
     int status = run_watch({"watch", "--index", index_file, folder.root()}, console, [&] {
@@ -152,8 +157,11 @@ TEST(RunWatch, KeepsTheIndexCurrentAndSavesItWhenInterrupted) {
     EXPECT_TRUE(saw_line) << console.out_text();
     EXPECT_NE(console.err_text().find("index saved to"), std::string::npos) << console.err_text();
     LoadResult saved = load_index_file(index_file);
-    ASSERT_EQ(saved.tables.size(), 1u);
-    EXPECT_TRUE(saved.tables[0].find_path("docs\\new.txt"));
+    ASSERT_EQ(saved.tables.size(), 2u);
+    EXPECT_EQ(saved.tables[0].root, "C:\\elsewhere\\");
+    EXPECT_TRUE(saved.tables[0].find_path("kept.txt"));
+    EXPECT_EQ(saved.tables[1].root, folder.root());
+    EXPECT_TRUE(saved.tables[1].find_path("docs\\new.txt"));
 }
 #endif
 
