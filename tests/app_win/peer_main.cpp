@@ -1,6 +1,9 @@
 // "Another process" for the window shell's tests:
 //   reverse-clipboard     reads the clipboard's Unicode text and puts it back reversed
 //   hold-hot-key MS       holds Ctrl+Alt+F for MS milliseconds (exit 1 if it cannot)
+//   find-window           exit 0 when a Norvik.Main window exists
+//   post-message M [W L]  posts message M (a name below) to the Norvik.Main window
+//   send-message M [W L]  sends it and waits for the answer
 #include <windows.h>
 
 #include <cstring>
@@ -38,11 +41,44 @@ int hold_hot_key(DWORD milliseconds) {
     return 0;
 }
 
+UINT message_number(const wchar_t* name) {
+    struct Named {
+        const wchar_t* name;
+        UINT number;
+    };
+    static const Named names[] = {
+        {L"WM_CLOSE", WM_CLOSE},         {L"WM_ENDSESSION", WM_ENDSESSION},
+        {L"WM_APP_TRAY", 0x8004},        {L"WM_APP_SHOW", 0x8005},
+        {L"WM_RBUTTONUP", WM_RBUTTONUP}, {L"WM_LBUTTONUP", WM_LBUTTONUP},
+    };
+    for (const Named& named : names)
+        if (std::wcscmp(named.name, name) == 0) return named.number;
+    return static_cast<UINT>(std::wcstoul(name, nullptr, 0));
+}
+
+int to_window(int argc, wchar_t** argv, bool wait) {
+    HWND window = FindWindowW(L"Norvik.Main", nullptr);
+    if (!window) return 1;
+    const UINT message = message_number(argv[2]);
+    const WPARAM wparam = argc > 3 ? message_number(argv[3]) : 0;
+    const LPARAM lparam = argc > 4 ? message_number(argv[4]) : 0;
+    if (wait) {
+        SendMessageW(window, message, wparam, lparam);
+        return 0;
+    }
+    return PostMessageW(window, message, wparam, lparam) ? 0 : 2;
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
     if (argc >= 2 && std::wcscmp(argv[1], L"reverse-clipboard") == 0) return reverse_clipboard();
     if (argc >= 3 && std::wcscmp(argv[1], L"hold-hot-key") == 0)
         return hold_hot_key(static_cast<DWORD>(std::wcstoul(argv[2], nullptr, 10)));
+    if (argc >= 2 && std::wcscmp(argv[1], L"find-window") == 0)
+        return FindWindowW(L"Norvik.Main", nullptr) ? 0 : 1;
+    if (argc >= 3 && std::wcscmp(argv[1], L"post-message") == 0)
+        return to_window(argc, argv, false);
+    if (argc >= 3 && std::wcscmp(argv[1], L"send-message") == 0) return to_window(argc, argv, true);
     return 64;
 }

@@ -1,0 +1,216 @@
+#include "app/dispatch_win.h"
+
+#include <windowsx.h>
+
+#include <chrono>
+
+#include "app/commands.h"
+#include "app/ime.h"
+#include "app/ime_win.h"
+#include "app/input/typed_char.h"
+#include "app/keys.h"
+#include "app/mouse.h"
+#include "app/paint.h"
+#include "app/settings.h"
+#include "app/trace_win.h"
+#include "app/updater/automatic_check.h"
+#include "app/updater/update_handlers.h"
+#include "app/updater/update_slots.h"
+#include "app/window_events.h"
+#include "app/window_proc_win.h"
+
+namespace norvik {
+namespace {
+
+bool key_down(int key) {
+    return (GetKeyState(key) & 0x8000) != 0;
+}
+
+// Mouse positions are the signed low and high words of lParam.
+Point mouse_point(LPARAM lparam) {
+    return Point{static_cast<float>(GET_X_LPARAM(lparam)),
+                 static_cast<float>(GET_Y_LPARAM(lparam))};
+}
+
+ImeComposition read_composition(HWND window, LPARAM flags) {
+    ImeComposition strings;
+    if (flags & GCS_RESULTSTR) strings.result = ime_composition_string(window, GCS_RESULTSTR);
+    if (flags & GCS_COMPSTR) strings.composition = ime_composition_string(window, GCS_COMPSTR);
+    return strings;
+}
+
+void on_tray_event(App& app, WinShell& shell, UINT mouse_message) {
+    switch (mouse_message) {
+        case WM_LBUTTONUP:
+        case WM_LBUTTONDBLCLK:
+            show_main_window(app, shell);
+            break;
+        case WM_RBUTTONUP:
+        case WM_CONTEXTMENU:
+            open_tray_menu(app, shell);
+            break;
+        default:
+            break;
+    }
+}
+
+void on_window_timer(App& app, WinShell& shell, HWND window, UINT_PTR id) {
+    switch (id) {
+        case static_cast<UINT_PTR>(Timer::Tick):
+            shell.tray().retry();  // the taskbar may not have been ready at logon
+            on_timer(app, shell, Timer::Tick);
+            break;
+        case static_cast<UINT_PTR>(Timer::Update):
+            maybe_check_for_update(shell, unix_seconds(std::chrono::system_clock::now()));
+            break;
+        case TIMER_RENDERER_RETRY:
+            KillTimer(window, TIMER_RENDERER_RETRY);
+            InvalidateRect(window, nullptr, FALSE);
+            break;
+        default:
+            on_timer(app, shell, static_cast<Timer>(id));
+            break;
+    }
+}
+
+void on_dpi_message(App& app, WinShell& shell, HWND window, WPARAM wparam, const RECT& suggested) {
+    const uint32_t dpi = LOWORD(wparam);
+    on_dpi_changed(app, shell, dpi);
+    rebuild_renderer_fonts(app, app.dpi);
+    // Sends WM_SIZE at once; it is held and handled when this handler has returned.
+    SetWindowPos(window, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+                 suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+std::optional<LRESULT> dispatch_message(App& app, WinShell& shell, HWND window, UINT message,
+                                        WPARAM wparam, LPARAM lparam, const RECT* held_rect) {
+    switch (message) {
+        case WM_GETMINMAXINFO: {
+            const TrackSize size = min_track_size(GetDpiForWindow(window));
+            reinterpret_cast<MINMAXINFO*>(lparam)->ptMinTrackSize = POINT{size.width, size.height};
+            return 0;
+        }
+        case WM_DESTROY:
+            on_destroy(app, shell);
+            mark_window_destroyed();
+            return 0;
+        case WM_SIZE:
+            on_size(app, shell, LOWORD(lparam), HIWORD(lparam));
+            resize_renderer(app, LOWORD(lparam), HIWORD(lparam));
+            return 0;
+        case WM_SETFOCUS:
+        case WM_KILLFOCUS:
+            on_focus_changed(app, shell);
+            return std::nullopt;
+        case WM_PAINT:
+            paint_window(app, window);
+            return 0;
+        case WM_CLOSE:
+            hide_main_window(app, shell);
+            return 0;
+        case WM_ENDSESSION:
+            on_end_session(app, shell, wparam != 0, (lparam & ENDSESSION_CLOSEAPP) != 0);
+            return 0;
+        case WM_SETTINGCHANGE:
+            follow_theme(app, shell);
+            return std::nullopt;
+        case WM_KEYDOWN:
+        case WM_SYSKEYDOWN: {
+            const KeyEvent key{static_cast<uint32_t>(wparam), key_down(VK_CONTROL),
+                               key_down(VK_SHIFT), key_down(VK_MENU)};
+            if (on_key_down(app, shell, key)) return 0;
+            return std::nullopt;
+        }
+        case WM_CHAR:
+            on_char(app, shell, static_cast<char16_t>(wparam));
+            trace_event("char", app.query_generation);
+            return 0;
+        case WM_IME_STARTCOMPOSITION:
+            on_ime_start_composition(app, shell);
+            return 0;
+        case WM_IME_COMPOSITION:
+            on_ime_composition(app, shell, read_composition(window, lparam));
+            return 0;
+        case WM_IME_ENDCOMPOSITION:
+            on_ime_end_composition(app, shell);
+            return 0;
+        case WM_TIMER:
+            on_window_timer(app, shell, window, wparam);
+            return 0;
+        case WM_MOUSEMOVE:
+            on_mouse_move(app, shell, mouse_point(lparam));
+            return 0;
+        case WM_LBUTTONDOWN:
+            on_left_button_down(app, shell, mouse_point(lparam), key_down(VK_SHIFT));
+            return 0;
+        case WM_LBUTTONUP:
+            on_left_button_up(app, shell, mouse_point(lparam));
+            return 0;
+        case WM_LBUTTONDBLCLK:
+            on_left_double_click(app, shell, mouse_point(lparam));
+            return 0;
+        case WM_RBUTTONUP:
+            on_right_button_up(app, shell, mouse_point(lparam));
+            return 0;
+        case WM_CAPTURECHANGED:
+            on_capture_lost(app, shell);
+            return 0;
+        case WM_MOUSEWHEEL:
+            on_mouse_wheel(app, shell, GET_WHEEL_DELTA_WPARAM(wparam));
+            return 0;
+        case WM_MOUSELEAVE:
+            on_mouse_leave(app, shell);
+            return 0;
+        case WM_DPICHANGED:
+            on_dpi_message(app, shell, window, wparam,
+                           held_rect ? *held_rect : *reinterpret_cast<const RECT*>(lparam));
+            return 0;
+        case WM_HOTKEY:
+            if (wparam != HOT_KEY_ID) return std::nullopt;
+            show_main_window(app, shell);
+            return 0;
+        case WM_APP_SEARCH_DONE:
+            take_search_result(app, shell);
+            trace_event("results", app.result_generation);
+            return 0;
+        case WM_APP_UPDATE_INFO:
+            present_update_check(app, shell, update_check_slot().take());
+            return 0;
+        case WM_APP_UPDATE_READY:
+            finish_update(app, shell, update_download_slot().take());
+            return 0;
+        case WM_APP_TRAY:
+            on_tray_event(app, shell, LOWORD(lparam));
+            return 0;
+        case WM_APP_SHOW:
+            show_main_window(app, shell);
+            return 0;
+        case WM_APP_INDEX_CHANGED:
+            on_index_changed(app, shell, static_cast<IndexChange>(wparam));
+            trace_event(app.engine.service->index_ready ? "index-ready" : "index-changed",
+                        app.engine.service->index_generation.load());
+            return 0;
+        default:
+            return std::nullopt;
+    }
+}
+
+void on_message_box_answer(App& app, WinShell& shell, const MessageBoxRequest& box, int answer) {
+    if (box.purpose == MessagePurpose::UpdateQuestion)
+        answer_update_question(app, shell, answer == IDYES);
+}
+
+}  // namespace
+
+WindowHandlers program_handlers() {
+    WindowHandlers handlers;
+    handlers.message = dispatch_message;
+    handlers.menu_command = [](App& app, WinShell& shell, MenuKind menu, uint32_t command) {
+        on_menu_command(app, shell, menu, command);
+    };
+    handlers.message_box_answer = on_message_box_answer;
+    handlers.paint = [](App& app) { return paint(app); };
+    return handlers;
+}
+
+}  // namespace norvik
