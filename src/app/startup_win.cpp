@@ -9,6 +9,7 @@
 
 #include "app/dispatch_win.h"
 #include "app/gfx_renderers_win.h"
+#include "app/placement_win.h"
 #include "app/registry_settings_win.h"
 #include "app/settings.h"
 #include "app/single_instance_win.h"
@@ -108,7 +109,7 @@ int run_norvik(const StartOptions& options) {
     app->hot_key_ok = register_hot_key(window);
     host.renderers = gfx_renderers();
     host.handlers = program_handlers();
-    app->renderer = host.renderers.create(window, app->dpi);
+    if (host.renderers.create) app->renderer = host.renderers.create(window, app->dpi);
     RECT client{};
     GetClientRect(window, &client);
     app->client_width = static_cast<float>(client.right);
