@@ -63,10 +63,8 @@ fi
 
 scripts/deps.sh windows
 cmake --preset windows >/dev/null
-# The program once it is built; until then the renderer's demo window stands in for it.
-program=$(sed -nE 's/^build ([^ :]*\/Norvik\.exe):.*/\1/p' build/windows/build.ninja | head -n 1)
-program=${program:-src/gfx/norvik-gfx-demo.exe}
-cmake --build --preset windows --target "$program"
+cmake --build --preset windows --target Norvik
+program=src/app/Norvik.exe
 
 prefix=$root/build/run/prefix
 folder=${NORVIK_ROOT:-$HOME}
@@ -79,6 +77,10 @@ setsid wineserver -p </dev/null >/dev/null 2>&1 || true
 stop_wine() { wineserver -k </dev/null >/dev/null 2>&1 || true; }
 trap stop_wine EXIT
 trap 'exit 130' INT TERM
+# The Run value a last run wrote would start a Norvik of its own when Wine boots (as Windows does
+# at logon), and this one would hand over to it: it goes first.
+wine reg delete 'HKCU\Software\Microsoft\Windows\CurrentVersion\Run' /v Norvik /f \
+    </dev/null >/dev/null 2>&1 || true
 wine wineboot </dev/null >/dev/null 2>&1 || true
 light=1
 [ "${NORVIK_DARK:-0}" = 1 ] && light=0
@@ -87,31 +89,29 @@ wine reg add 'HKCU\Software\Microsoft\Windows\CurrentVersion\Themes\Personalize'
     /v AppsUseLightTheme /t REG_DWORD /d "$light" /f </dev/null >/dev/null 2>&1
 wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f \
     </dev/null >/dev/null 2>&1
-args=()
-case $program in *norvik-gfx-demo.exe)
-    args=(--dpi "$dpi")
-    [ "$light" = 0 ] && args+=(--dark) ;;
-esac
 
-trace=$prefix/drive_c/norvik-trace.txt
+# The trace goes outside C: and D:, by Wine's own path to the Linux file system: written on an
+# indexed drive, every line would be a change to index and repaint, and so another line.
+trace=$root/build/run/trace.txt
 rm -f "$trace"
-export NORVIK_TRACE='C:\norvik-trace.txt'
+export NORVIK_TRACE="\\\\?\\unix${trace//\//\\}"
 exe='C:\Program Files\Norvik\Norvik.exe'
 echo "Norvik: D: is $folder, on display $DISPLAY" >&2
 
 if [ -z "$screenshot" ]; then
     echo "Closing the window hides it, as on Windows; press Ctrl+C here to end Norvik." >&2
-    wine "$exe" "${args[@]}" </dev/null
+    wine "$exe" </dev/null
     exit 0
 fi
 
 . tests/ui_support/ui.sh
-wine "$exe" "${args[@]}" </dev/null >/dev/null 2>&1 &
+wine "$exe" </dev/null >/dev/null 2>&1 &
 running=$!
 window=$(ui_find_window '^Norvik$' 120)
-# Ready once the program says its index can be searched (its first build can take minutes).
+# Ready once the program says its index is whole, every scan done (a first build can take
+# minutes).
 for ((waited = 0; ; waited++)); do
-    grep -q ' index-ready' "$trace" 2>/dev/null && break
+    grep -q ' index-complete' "$trace" 2>/dev/null && break
     if ! kill -0 "$running" 2>/dev/null; then
         echo "Norvik ended before its index was ready" >&2
         exit 1

@@ -2,20 +2,17 @@
 
 #include <windowsx.h>
 
-#include <chrono>
-
 #include "app/commands.h"
 #include "app/ime.h"
 #include "app/ime_win.h"
 #include "app/input/typed_char.h"
 #include "app/keys.h"
+#include "app/menus.h"
 #include "app/mouse.h"
 #include "app/paint.h"
 #include "app/settings.h"
 #include "app/trace_win.h"
-#include "app/updater/automatic_check.h"
 #include "app/updater/update_handlers.h"
-#include "app/updater/update_slots.h"
 #include "app/window_events.h"
 #include "app/window_proc_win.h"
 
@@ -39,6 +36,15 @@ ImeComposition read_composition(HWND window, LPARAM flags) {
     return strings;
 }
 
+// index-ready: the index can be searched; index-complete: and no scan is running any more.
+void trace_index_change(const IndexService& service) {
+    if (!tracing()) return;
+    const char* event = "index-changed";
+    if (service.index_ready.load())
+        event = service.scans_in_progress.load() == 0 ? "index-complete" : "index-ready";
+    trace_event(event, service.index_generation.load());
+}
+
 void on_tray_event(App& app, WinShell& shell, UINT mouse_message) {
     switch (mouse_message) {
         case WM_LBUTTONUP:
@@ -47,7 +53,7 @@ void on_tray_event(App& app, WinShell& shell, UINT mouse_message) {
             break;
         case WM_RBUTTONUP:
         case WM_CONTEXTMENU:
-            open_tray_menu(app, shell);
+            open_tray_menu(shell);
             break;
         default:
             break;
@@ -61,7 +67,7 @@ void on_window_timer(App& app, WinShell& shell, HWND window, UINT_PTR id) {
             on_timer(app, shell, Timer::Tick);
             break;
         case static_cast<UINT_PTR>(Timer::Update):
-            maybe_check_for_update(shell, unix_seconds(std::chrono::system_clock::now()));
+            check_for_update_if_due(shell);
             break;
         case TIMER_RENDERER_RETRY:
             KillTimer(window, TIMER_RENDERER_RETRY);
@@ -122,8 +128,11 @@ std::optional<LRESULT> dispatch_message(App& app, WinShell& shell, HWND window, 
             return std::nullopt;
         }
         case WM_CHAR:
+            // Two events: when the key arrived (with its unit), and the generation of the search
+            // it started (the paint that first shows that generation ends the keystroke's way).
+            trace_event("char", wparam);
             on_char(app, shell, static_cast<char16_t>(wparam));
-            trace_event("char", app.query_generation);
+            trace_event("query", app.query_generation);
             return 0;
         case WM_IME_STARTCOMPOSITION:
             on_ime_start_composition(app, shell);
@@ -174,10 +183,8 @@ std::optional<LRESULT> dispatch_message(App& app, WinShell& shell, HWND window, 
             trace_event("results", app.result_generation);
             return 0;
         case WM_APP_UPDATE_INFO:
-            present_update_check(app, shell, update_check_slot().take());
-            return 0;
         case WM_APP_UPDATE_READY:
-            finish_update(app, shell, update_download_slot().take());
+            (void)handle_update_message(app, shell, message);
             return 0;
         case WM_APP_TRAY:
             on_tray_event(app, shell, LOWORD(lparam));
@@ -187,8 +194,7 @@ std::optional<LRESULT> dispatch_message(App& app, WinShell& shell, HWND window, 
             return 0;
         case WM_APP_INDEX_CHANGED:
             on_index_changed(app, shell, static_cast<IndexChange>(wparam));
-            trace_event(app.engine.service->index_ready ? "index-ready" : "index-changed",
-                        app.engine.service->index_generation.load());
+            trace_index_change(*app.engine.service);
             return 0;
         default:
             return std::nullopt;

@@ -1,7 +1,8 @@
 #include "app/placement_win.h"
 
-#include <algorithm>
 #include <cstring>
+
+#include "app/layout.h"
 
 namespace norvik {
 namespace {
@@ -27,20 +28,16 @@ bool apply_saved_placement(HWND window, SettingsStore& settings) {
     return true;
 }
 
-// 960 x 640 scaled, each side at most the work area's, centred across and a third of the free
-// height from the top.
+// Where layout's first_show_rect puts it on the work area of the window's monitor.
 void show_centred(HWND window) {
     MONITORINFO monitor{};
     monitor.cbSize = sizeof monitor;
     if (GetMonitorInfoW(MonitorFromWindow(window, MONITOR_DEFAULTTOPRIMARY), &monitor)) {
         const RECT& work = monitor.rcWork;
-        const double d = window_dpi(window) / 96.0;
-        const LONG work_width = work.right - work.left;
-        const LONG work_height = work.bottom - work.top;
-        const LONG width = std::min(static_cast<LONG>(960 * d), work_width);
-        const LONG height = std::min(static_cast<LONG>(640 * d), work_height);
-        SetWindowPos(window, nullptr, work.left + (work_width - width) / 2,
-                     work.top + (work_height - height) / 3, width, height,
+        const PixelRect rect = first_show_rect(
+            window_dpi(window),
+            PixelRect{work.left, work.top, work.right - work.left, work.bottom - work.top});
+        SetWindowPos(window, nullptr, rect.x, rect.y, rect.width, rect.height,
                      SWP_NOZORDER | SWP_NOACTIVATE);
     }
     ShowWindow(window, SW_SHOWNORMAL);

@@ -5,7 +5,6 @@
 #include <objbase.h>
 
 #include <atomic>
-#include <chrono>
 
 #include "app/dispatch_win.h"
 #include "app/gfx_renderers_win.h"
@@ -15,7 +14,7 @@
 #include "app/single_instance_win.h"
 #include "app/text.h"
 #include "app/trace_win.h"
-#include "app/updater/automatic_check.h"
+#include "app/updater/update_handlers.h"
 #include "app/updater/update_threads.h"
 #include "app/window_events.h"
 #include "app/window_proc_win.h"
@@ -30,6 +29,18 @@ std::atomic<HWND> main_window{nullptr};
 
 void post_to_main_window(UINT message, WPARAM wparam) {
     if (HWND window = main_window.load()) PostMessageW(window, message, wparam, 0);
+}
+
+// The updater's threads, each posting its message when its outcome waits in its slot.
+UpdateStarters update_starters() {
+    UpdateStarters starters;
+    starters.check = [](bool manual) {
+        start_update_check_thread(manual, [] { post_to_main_window(WM_APP_UPDATE_INFO, 0); });
+    };
+    starters.download = [](const UpdateInfo& info) {
+        start_update_download_thread(info, [] { post_to_main_window(WM_APP_UPDATE_READY, 0); });
+    };
+    return starters;
 }
 
 bool register_window_class(HINSTANCE instance) {
@@ -123,7 +134,7 @@ int run_norvik(const StartOptions& options) {
     app->engine = Engine{index, worker, service};
     auto* launcher = new SystemLauncher();
     auto* tray = new TrayIcon(window);
-    auto* shell = new WinShell(window, *settings, *launcher, *tray, update_starters(window));
+    auto* shell = new WinShell(window, *settings, *launcher, *tray, update_starters());
     host.shell = shell;
     host.app = std::move(app);
     trace_event("app");
@@ -138,7 +149,7 @@ int run_norvik(const StartOptions& options) {
     SetTimer(window, static_cast<UINT_PTR>(Timer::Tick), TICK_MS, nullptr);
     SetTimer(window, static_cast<UINT_PTR>(Timer::Update), UPDATE_MS, nullptr);
     if (!options.tray) with_app([&](App& shown) { show_main_window(shown, *shell); });
-    maybe_check_for_update(*shell, unix_seconds(std::chrono::system_clock::now()));
+    check_for_update_if_due(*shell);
     trace_event("loop");
 
     const int code = run_message_loop();
