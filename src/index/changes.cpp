@@ -59,7 +59,11 @@ void apply_rename(VolumeTable& table, const Change& change) {
     if (existing && *existing != *old) remove_subtree(table, *existing);
 
     table.move_entry(*old, *new_parent);
-    if (table.display_name(*old) != name) table.set_name(*old, table.entries[*old], name);
+    if (table.display_name(*old) != name && !table.set_name(*old, table.entries[*old], name)) {
+        // The table is full: under its old name the item would be listed where nothing is.
+        remove_subtree(table, *old);
+        return;
+    }
     if (change.facts) set_facts(table.entries[*old], *change.facts);
 }
 
@@ -127,6 +131,7 @@ std::optional<AddResult> add_child(VolumeTable& table, uint32_t parent, std::str
     }
     // Tag 0: items added after the scan never carry FLAG_LINK, as the watcher cannot tell.
     uint32_t index = table.add_entry(parent, name, facts, 0);
+    if (index == NO_ENTRY) return std::nullopt;  // the table is full
     table.add_late_child(parent, index);
     return AddResult{index, true};
 }

@@ -32,6 +32,7 @@ struct Scan {
 
     std::mutex table_mutex;
     VolumeTable table;  // guarded by table_mutex
+    ScanReport report;  // guarded by table_mutex
 
     std::mutex queue_mutex;
     std::condition_variable queue_changed;  // idle workers sleep here
@@ -72,23 +73,30 @@ void run_worker(Scan& scan) {
     std::vector<WorkItem> found;
     while (std::optional<WorkItem> work = next_work(scan)) {
         // A folder that cannot be listed is an entry without children.
-        if (scan.list(work->path, listing) != ListStatus::Listed) listing.clear();
+        ListStatus status = scan.list(work->path, listing);
+        if (status != ListStatus::Listed) listing.clear();
 
         found.clear();
         {
             // One locked step per folder keeps its children one contiguous run.
             std::lock_guard lock(scan.table_mutex);
             VolumeTable& table = scan.table;
+            ScanReport& report = scan.report;
+            if (status == ListStatus::Unreadable) report.unreadable_folders.push_back(work->index);
             uint32_t first = table.size();
+            uint32_t added = 0;
             for (ListedItem& item : listing) {
                 uint32_t index =
                     table.add_entry(work->index, item.name, item.facts, item.reparse_tag);
+                if (index == NO_ENTRY) {
+                    ++report.left_out;  // the table is full
+                    continue;
+                }
+                ++added;
                 if (is_walkable_folder(item.facts.attributes, item.reparse_tag))
                     found.push_back({index, join_native(work->path, item.native_name)});
             }
-            if (!listing.empty())
-                table.entries[work->index].set_child_span(first,
-                                                          static_cast<uint32_t>(listing.size()));
+            if (added != 0) table.entries[work->index].set_child_span(first, added);
         }
         scan.options.items_read->fetch_add(listing.size(), std::memory_order_relaxed);
 
@@ -105,7 +113,8 @@ void run_worker(Scan& scan) {
 
 std::optional<VolumeTable> scan_root(const std::string& root, const ScanOptions& options) {
     static const ListDirectoryFn system_listing = list_directory;
-    Scan scan(options, options.list ? options.list : system_listing, VolumeTable::with_root(root));
+    Scan scan(options, options.list ? options.list : system_listing,
+              VolumeTable::with_root(root, options.limits));
     scan.queue.push_back({0, native_path(root)});
 
     unsigned workers = std::max(options.workers, 1u);
@@ -123,6 +132,7 @@ std::optional<VolumeTable> scan_root(const std::string& root, const ScanOptions&
         t.join();
 
     if (options.exit_requested->load()) return std::nullopt;
+    if (options.report) *options.report = std::move(scan.report);
     return std::move(scan.table);
 }
 

@@ -21,6 +21,14 @@ namespace norvik {
 // walk_subtree stops once it has found this many items.
 inline constexpr size_t WALK_LIMIT = 300000;
 
+// What a scan could not put into its table; the table itself is sound either way.
+struct ScanReport {
+    // Folders that are there but could not be listed (access denied): entries without children.
+    std::vector<uint32_t> unreadable_folders;
+    // Items not added because the table reached its limits (TableLimits).
+    uint64_t left_out = 0;
+};
+
 struct ScanOptions {
     unsigned workers = 2;     // at least 1 is used
     bool background = false;  // workers run in the system's background mode (Windows)
@@ -28,7 +36,9 @@ struct ScanOptions {
     // ones unless a caller (a test, a tool) brings its own.
     std::atomic<uint64_t>* items_read = &norvik::items_read;
     const std::atomic<bool>* exit_requested = &norvik::exit_requested;
-    ListDirectoryFn list;  // empty: list_directory
+    ListDirectoryFn list;          // empty: list_directory
+    ScanReport* report = nullptr;  // filled when the scan returns a table
+    TableLimits limits;            // the new table's
 };
 
 // Walks root ("C:\", or an absolute folder path ending in its separator) into a new table whose

@@ -78,9 +78,10 @@ std::optional<uint32_t> first_child_where(const VolumeTable& table, uint32_t ind
 
 }  // namespace
 
-VolumeTable VolumeTable::with_root(std::string root) {
+VolumeTable VolumeTable::with_root(std::string root, TableLimits limits) {
     VolumeTable table;
     table.root = std::move(root);
+    table.limits = limits;
     std::string_view name = table.root;
     while (name.size() > 1 && (name.back() == '\\' || name.back() == '/'))
         name.remove_suffix(1);
@@ -102,6 +103,7 @@ void VolumeTable::size_names_for_load(size_t bytes) {
 
 uint32_t VolumeTable::add_entry(uint32_t parent, std::string_view name, const FileFacts& facts,
                                 uint32_t reparse_tag) {
+    if (entries.size() >= limits.entries) return NO_ENTRY;
     if (entries.size() == entries.capacity())
         entries.reserve(entries.size() + std::max(ENTRY_GROWTH_MIN, entries.size() / 16));
     if (names.capacity() - names.size() < NAME_FREE_MIN)
@@ -119,16 +121,18 @@ uint32_t VolumeTable::add_entry(uint32_t parent, std::string_view name, const Fi
     entry.parent = parent;
 
     uint32_t index = static_cast<uint32_t>(entries.size());
-    set_name(index, entry, name);
+    if (!set_name(index, entry, name)) return NO_ENTRY;
     entries.push_back(entry);
     ++live_count;
     return index;
 }
 
-void VolumeTable::set_name(uint32_t index, Entry& entry, std::string_view name) {
+bool VolumeTable::set_name(uint32_t index, Entry& entry, std::string_view name) {
     std::optional<std::string> normalized = normalize_nfc(name);
     std::string_view stored = normalized ? std::string_view(*normalized) : name;
     stored = stored.substr(0, cut_at_char_boundary(stored, MAX_NAME_BYTES));
+    // name_offset is 32-bit: past 4 GiB of names an offset would wrap onto other names.
+    if (uint64_t{names.size()} + stored.size() > limits.name_bytes) return false;
 
     // A long rename can need more than the usual free space.
     if (names.capacity() - names.size() < stored.size())
@@ -155,6 +159,7 @@ void VolumeTable::set_name(uint32_t index, Entry& entry, std::string_view name) 
     }
     // A new entry (add_entry) is listed nowhere yet; whoever lists it registers it.
     if (index < entries.size()) register_child(entry.parent, index, normalized ? name : stored);
+    return true;
 }
 
 void VolumeTable::add_late_child(uint32_t folder, uint32_t child) {

@@ -27,6 +27,15 @@ namespace norvik {
 
 inline constexpr size_t MAX_NAME_BYTES = 65535;
 inline constexpr size_t MAX_PATH_NAMES = 4096;  // full_path stops after this many levels
+// What add_entry returns when the table is full; never an entry index.
+inline constexpr uint32_t NO_ENTRY = 0xFFFFFFFF;
+
+// How much a table may hold: entry indexes and name offsets are 32-bit, so at most 2^32 - 1
+// entries (NO_ENTRY is never an index) and 4 GiB of name bytes. Tests lower them.
+struct TableLimits {
+    uint64_t entries = NO_ENTRY;
+    uint64_t name_bytes = uint64_t{1} << 32;
+};
 
 struct VolumeTable {
     std::string root;            // "C:\" with its trailing backslash
@@ -36,9 +45,10 @@ struct VolumeTable {
     std::unordered_map<uint32_t, std::vector<uint32_t>> late_children;  // added after the scan
     uint64_t live_count = 0;  // entries not removed, root included
     uint32_t table_id = 0;
+    TableLimits limits;  // in memory only
 
     // A table holding only its root entry (name = root without trailing backslashes).
-    static VolumeTable with_root(std::string root);
+    static VolumeTable with_root(std::string root, TableLimits limits = {});
 
     // Size `entries` (or `names`) for a table being loaded, with one growth step of room beyond,
     // so that the first additions (a watcher batch, under the write lock) do not move everything
@@ -46,7 +56,8 @@ struct VolumeTable {
     void size_entries_for_load(size_t count);
     void size_names_for_load(size_t bytes);
 
-    // Appends an entry and returns its index. Capacity grows by fixed steps, not by doubling.
+    // Appends an entry and returns its index, or NO_ENTRY (and adds nothing) when the table has
+    // no room left for it under `limits`. Capacity grows by fixed steps, not by doubling.
     // The entry is not listed in its parent yet: the scan gives the parent a run, later additions
     // call add_late_child.
     uint32_t add_entry(uint32_t parent, std::string_view name, const FileFacts& facts,
@@ -55,7 +66,8 @@ struct VolumeTable {
     // Stores name (NFC, cut to 65,535 bytes) for entry `index`, whose record is `entry` (it may
     // not be in `entries` yet); recomputes the name flags and the kind, and the display name.
     // An entry already in the table must be listed in its parent, whose lookup learns the name.
-    void set_name(uint32_t index, Entry& entry, std::string_view name);
+    // False, changing nothing, when the name arena has no room left for it under `limits`.
+    bool set_name(uint32_t index, Entry& entry, std::string_view name);
 
     // Lists child, whose parent is already folder, at the end of folder's late_children.
     void add_late_child(uint32_t folder, uint32_t child);

@@ -42,6 +42,24 @@ std::string bytes_of(const VolumeTable& table) {
     return encode_index({table});
 }
 
+// The watcher's changes on a table that has run out of name room: an addition adds nothing, a
+// rename that needs a new name takes the item out rather than leave it listed under its old one,
+// and the table stays whole.
+TEST(ApplyChanges, ATableWithoutRoomStaysSound) {
+    VolumeTable table = sample_tree().scan();
+    table.limits.name_bytes = table.names.size();
+    uint64_t live = table.live_count;
+    apply_changes(table, {Change::added("docs\\new.txt", file_facts(1, 1)),
+                          Change::renamed("docs\\a.txt", "docs\\renamed.txt", file_facts(1, 1)),
+                          Change::renamed("docs\\b.txt", "pics\\b.txt", file_facts(1, 1))});
+    EXPECT_FALSE(table.find_path("docs\\new.txt"));
+    EXPECT_FALSE(table.find_path("docs\\a.txt"));
+    EXPECT_FALSE(table.find_path("docs\\renamed.txt"));
+    EXPECT_TRUE(table.find_path("pics\\b.txt")) << "a move keeps its name and needs no room";
+    EXPECT_EQ(table.live_count, live - 1);
+    EXPECT_EQ(testing::snapshot(table).size() + 1, table.live_count);
+}
+
 TEST(RemoveSubtree, RootIsNeverRemoved) {
     VolumeTable table = sample_tree().scan();
     std::string before = bytes_of(table);

@@ -18,6 +18,31 @@ constexpr FileFacts FOLDER_FACTS{
 const std::string DECOMPOSED_BOGOSEO =
     "\xE1\x84\x87\xE1\x85\xA9\xE1\x84\x80\xE1\x85\xA9\xE1\x84\x89\xE1\x85\xA5";
 
+// Entry indexes and name offsets are 32-bit: a table at its limits refuses more (the limits are
+// lowered here to stand for 2^32 entries and 4 GiB of names) instead of wrapping an offset onto
+// other names.
+TEST(VolumeTable, AFullTableRefusesMoreInsteadOfWrapping) {
+    VolumeTable by_count = VolumeTable::with_root("C:\\", {.entries = 3});
+    EXPECT_EQ(by_count.add_entry(0, "a", FILE_FACTS, 0), 1u);
+    EXPECT_EQ(by_count.add_entry(0, "b", FILE_FACTS, 0), 2u);
+    EXPECT_EQ(by_count.add_entry(0, "c", FILE_FACTS, 0), NO_ENTRY);
+    EXPECT_EQ(by_count.size(), 3u);
+    EXPECT_EQ(by_count.live_count, 3u);
+
+    VolumeTable by_names = VolumeTable::with_root("C:\\", {.name_bytes = 12});  // "C:" is 2
+    uint32_t file = by_names.add_entry(0, "12345.txt", FILE_FACTS, 0);          // 11 bytes in all
+    EXPECT_EQ(file, 1u);
+    EXPECT_EQ(by_names.add_entry(0, "xy", FILE_FACTS, 0), NO_ENTRY);
+    EXPECT_EQ(by_names.add_entry(0, "z", FILE_FACTS, 0), 2u);  // exactly full
+    EXPECT_FALSE(by_names.set_name(file, by_names.entries[file], "new.txt"));
+    EXPECT_EQ(by_names.stored_name(file), "12345.txt");
+    EXPECT_EQ(by_names.names.size(), 12u);
+    for (uint32_t i = 0; i < by_names.size(); ++i) {
+        const Entry& e = by_names.entries[i];
+        EXPECT_LE(uint64_t{e.name_offset} + e.name_len, by_names.names.size());
+    }
+}
+
 TEST(VolumeTable, RootEntryAndItsPath) {
     VolumeTable t = VolumeTable::with_root("C:\\");
     ASSERT_EQ(t.size(), 1u);

@@ -204,6 +204,35 @@ TEST(ScanRoot, UnlistableFolderIsAnEntryWithoutChildren) {
     expect_contiguous_runs(table);
 }
 
+// What a scan leaves out is reported: folders it could not read, and items that did not fit.
+TEST(ScanRoot, ReportsUnreadableFoldersAndWhatDidNotFit) {
+    FakeTree tree;
+    tree.add_folder("locked");
+    tree.add_file("locked\\secret.txt");
+    tree.add_folder("open");
+    for (int i = 0; i < 6; ++i)
+        tree.add_file("open\\f" + std::to_string(i) + ".txt");
+    tree.fail_listing("locked");
+    ScanReport report;
+    ScanOptions options;
+    options.list = tree.lister();
+    std::atomic<uint64_t> items{0};
+    options.items_read = &items;
+    options.report = &report;
+    std::optional<VolumeTable> table = scan_root(tree.root(), options);
+    ASSERT_TRUE(table);
+    EXPECT_EQ(report.unreadable_folders, std::vector<uint32_t>{*table->find_path("locked")});
+    EXPECT_EQ(report.left_out, 0u);
+
+    options.limits.entries = 6;  // the root, locked, open and three files
+    table = scan_root(tree.root(), options);
+    ASSERT_TRUE(table);
+    EXPECT_EQ(table->size(), 6u);
+    EXPECT_EQ(report.left_out, 3u);
+    EXPECT_EQ(snapshot(*table).size() + 1, table->live_count);
+    expect_contiguous_runs(*table);
+}
+
 TEST(ScanRoot, LinksAreEntriesButNeverEntered) {
     FakeTree tree;
     tree.add_folder("real");
