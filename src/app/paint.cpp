@@ -56,6 +56,8 @@ struct Frame {
     const Palette& p;
     Metrics m;
     float s;
+    // The scans' progress, read once so that every text of the frame shows the same count.
+    uint64_t items_read;
 
     // A length given in DIPs, in pixels.
     float px(float dips) const { return dips * s; }
@@ -251,7 +253,7 @@ void paint_empty_state(const Frame& f) {
                            Font::Title, f.p.text);
         paint_message_line(f, y + f.px(30),
                            fill_placeholders(choose_text("{0}개 읽음", "{0} items read"),
-                                             {format_count(service.items_read())}),
+                                             {format_count(f.items_read)}),
                            Font::Body, f.p.secondary);
     } else if (!shows_query(app) && app.text.empty() && app.composition.empty() &&
                app.filter == 0) {
@@ -294,7 +296,7 @@ uint64_t indexed_count(Index& index) {
     return count;
 }
 
-std::string status_text(const App& app) {
+std::string status_text(const App& app, uint64_t items_read) {
     std::vector<std::string> parts;
     if (shows_query(app)) {
         parts.push_back(fill_placeholders(choose_text("{0}개", "{0} found"),
@@ -305,8 +307,7 @@ std::string status_text(const App& app) {
                                       {format_count(indexed_count(*app.engine.index))}));
     const IndexService& service = *app.engine.service;
     if (service.scans_in_progress.load() != 0)
-        parts.push_back(choose_text("읽는 중", "Reading") + " " +
-                        format_count(service.items_read()));
+        parts.push_back(choose_text("읽는 중", "Reading") + " " + format_count(items_read));
     std::string text;
     for (const std::string& part : parts) {
         if (!text.empty()) text += STATUS_SEPARATOR;
@@ -320,8 +321,9 @@ void paint_status_line(const Frame& f) {
     const float width = f.m.width;
     f.canvas.fill_rect(edges(0, top, width, f.m.height), f.p.status);
     f.canvas.fill_rect(edges(0, top, width, top + 1), f.p.separator);
-    f.canvas.draw_text(status_text(f.app), RectF{f.px(16), top, 0.6f * width, f.m.status_height},
-                       f.p.secondary, Font::Small, Align::Leading);
+    f.canvas.draw_text(status_text(f.app, f.items_read),
+                       RectF{f.px(16), top, 0.6f * width, f.m.status_height}, f.p.secondary,
+                       Font::Small, Align::Leading);
     const RectF right{0.4f * width, top, 0.6f * width - f.px(16), f.m.status_height};
     if (!f.app.hot_key_ok) {
         f.canvas.draw_text(
@@ -359,7 +361,8 @@ const Palette& palette(bool dark) {
 
 bool paint(const App& app) {
     if (!app.renderer) return false;
-    const Frame f{app, *app.renderer, palette(app.dark), metrics(app), app.scale};
+    const Frame f{app,          *app.renderer, palette(app.dark),
+                  metrics(app), app.scale,     app.engine.service->items_read()};
     f.canvas.begin_frame(f.p.background);
     paint_search_box(f);
     paint_search_text(f);

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <memory>
 #include <string>
 #include <vector>
@@ -355,6 +356,29 @@ TEST(PaintTest, FirstBuildIntroAndNothingFound) {
                                 f.count_texts("12,345 items read");
         EXPECT_EQ(messages, c.lines.empty() ? 0u : 1u) << c.what;
     }
+}
+
+// The scans go on while a frame is drawn: the count they read is taken once for the whole frame.
+TEST(PaintTest, TheFirstBuildsCountIsTheSameInTheMessageAndTheStatusLine) {
+    struct CountingOnCanvas : RecordingCanvas {
+        std::atomic<uint64_t>* items_read = nullptr;
+        void draw_text(std::string_view text, RectF rect, Color color, Font font, Align align,
+                       std::span<const TextRange> highlights, Color highlight) override {
+            RecordingCanvas::draw_text(text, rect, color, font, align, highlights, highlight);
+            *items_read += 1000;
+        }
+    };
+    PaintedApp f;
+    auto counting = std::make_unique<CountingOnCanvas>();
+    counting->items_read = &f.items_read;
+    f.canvas = counting.get();
+    f.app.renderer = std::move(counting);
+    f.service.index_ready = false;
+    f.service.scans_in_progress = 1;
+    f.items_read = 12000;
+    f.frame();
+    f.text("12,000 items read");
+    f.text("6 indexed  ·  Reading 12,000");
 }
 
 TEST(PaintTest, StatusLineCountsReadingAndTheHotKeyNotice) {
