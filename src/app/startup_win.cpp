@@ -127,8 +127,14 @@ int run_norvik(const StartOptions& options) {
     app->client_height = static_cast<float>(client.bottom);
 
     auto* index = new Index();
-    auto* worker = new SearchWorker(*index, [] { post_to_main_window(WM_APP_SEARCH_DONE, 0); });
+    // The workers' side of the trace: when a result or an index change was ready, before the
+    // window gets round to it.
+    auto* worker = new SearchWorker(*index, [] {
+        trace_event("search-done");
+        post_to_main_window(WM_APP_SEARCH_DONE, 0);
+    });
     auto* service = new IndexService(*index, system_service_platform([](IndexChange change) {
+        trace_event("index-posted", static_cast<uint64_t>(change));
         post_to_main_window(WM_APP_INDEX_CHANGED, static_cast<WPARAM>(change));
     }));
     app->engine = Engine{index, worker, service};
@@ -145,10 +151,12 @@ int run_norvik(const StartOptions& options) {
     const bool tray_start = options.tray;
     if (!start_detached_thread([service, tray_start] { service->run_index_service(tray_start); }))
         return 1;
+    trace_event("workers");
     keep_autostart_entry(*shell);
     SetTimer(window, static_cast<UINT_PTR>(Timer::Tick), TICK_MS, nullptr);
     SetTimer(window, static_cast<UINT_PTR>(Timer::Update), UPDATE_MS, nullptr);
     if (!options.tray) with_app([&](App& shown) { show_main_window(shown, *shell); });
+    trace_event("shown");
     check_for_update_if_due(*shell);
     trace_event("loop");
 

@@ -14,6 +14,7 @@ void start_trace();
 // True when events are written.
 bool tracing();
 
+// Any thread may call it: each line is written by one appending WriteFile.
 void trace_event(std::string_view event, uint64_t value = 0);
 
 }  // namespace norvik

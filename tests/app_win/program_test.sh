@@ -118,17 +118,17 @@ check_look() {
     wait_for 60 traced index-complete || fail "the index was not built"
     ui_wait_for_pixel "$window" 30 57 "$accent" 20 || fail "no accent bar under the search box"
     ui_type "$window" "$query"
-    # The first row (y 140-172) is selected once the results are in: its tint between the columns.
-    local tinted=0
+    # Once the whole query's results are in, the first row (y 140-172) is selected (its tint
+    # between the columns) and its name shows the matched run in the accent colour.
+    local tinted=0 highlighted=0
     for _ in $(seq 50); do
         ui_capture "$window" "$shot"
         tinted=$(ui_count_colour "$shot" 600 145 140 4 "$tint")
-        [ "$tinted" = 560 ] && break
+        highlighted=$(ui_count_colour "$shot" 50 145 60 24 "$accent")
+        [ "$tinted" = 560 ] && [ "$highlighted" -gt 20 ] && break
         sleep 0.2
     done
     [ "$tinted" = 560 ] || fail "the selected row is not tinted #$tint ($tinted of 560 pixels)"
-    local highlighted
-    highlighted=$(ui_count_colour "$shot" 50 145 60 24 "$accent")
     [ "$highlighted" -gt 20 ] || fail "the first name shows no run in #$accent ($highlighted pixels)"
     width=$(identify -format %w "$shot")
     height=$(identify -format %h "$shot")
