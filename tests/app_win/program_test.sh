@@ -6,11 +6,12 @@
 #                          background, in the light and the dark palette
 #   hand-off               Esc hides; a second start brings the first window back and exits;
 #                          the close box hides without ending the program
-#   tray                   --tray shows no window but writes the autostart entry; a second
-#                          --tray start exits without a window
+#   tray                   --tray shows no window but the tray icon, and writes the autostart
+#                          entry; a second --tray start exits without a window
 #   unregister             --unregister removes the Run value, the settings and the index file
 #   end-session            WM_ENDSESSION saves a changed index and keeps the window
-#   tray-quit              Quit from the tray menu ends the program with the index saved
+#   tray-quit              Quit from the tray menu ends the program with the index saved and
+#                          the tray icon gone
 # The program runs in a prefix of its own (BUILD/wine-program) whose only drives are C: (the
 # prefix) and D: (a small test tree), so it indexes those and nothing of the Linux file system.
 set -euo pipefail
@@ -93,6 +94,10 @@ traced() { grep -q " $1 " "$trace" 2>/dev/null; }
 trace_lines() { wc -l <"$trace" 2>/dev/null || echo 0; }
 more_trace_than() { [ "$(trace_lines)" -gt "$1" ]; }
 saved_index() { test -s "$appdata/index.bin"; }
+# With no tray on the X desktop, Wine shows the icons in a window of its own while there are any.
+tray_windows() { xdotool search --onlyvisible --name '^Wine System Tray$' 2>/dev/null | wc -l; }
+tray_shown() { [ "$(tray_windows)" -gt 0 ]; }
+no_tray() { [ "$(tray_windows)" = 0 ]; }
 
 # Starts Norvik and waits until its index is whole (every scan done), then makes a change on D:
 # and waits until the watcher has brought it in, so the index has changes not yet saved.
@@ -165,6 +170,7 @@ tray)
     wait_for 30 window_exists || fail "no window was created"
     wait_for 30 traced index-complete || fail "the index was not built"
     none_visible || fail "--tray showed the window"
+    wait_for 10 tray_shown || fail "--tray made no tray icon"
     wine reg query "$run_key" /v Norvik </dev/null 2>/dev/null | grep -q 'Norvik.exe" --tray' ||
         fail "the autostart entry was not written"
     start_norvik --tray
@@ -196,12 +202,14 @@ tray-quit)
     start_with_unsaved_change
     window=$(ui_find_window '^Norvik$' 10) || fail "the window did not appear"
     ui_focus "$window"
+    wait_for 10 tray_shown || fail "no tray icon"
     peer post-message WM_APP_TRAY 0 WM_RBUTTONUP || fail "no Norvik window to tell"
     sleep 1
     xdotool key --delay 100 Up Return  # the menu's last item is Quit
     wait_for 20 stopped "$first_pid" || fail "Quit from the tray menu did not end the program"
     saved_index || fail "Quit did not save the index"
     traced exit || fail "the program did not reach its end"
+    wait_for 10 no_tray || fail "the tray icon stayed"
     ;;
 *)
     fail "unknown case"
