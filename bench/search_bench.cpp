@@ -42,7 +42,8 @@ struct BenchQuery {
     Goal goal;
 };
 
-// "folder sort" orders the Pictures tab (about a tenth of the generated entries) by folder.
+// "folder sort" and "name sort" order the Pictures tab (about a tenth of the generated entries)
+// by folder and by name.
 const BenchQuery QUERIES[] = {
     {"report", "report", 0, SortColumn::Relevance, Goal::Ascii},
     {"2026 report", "2026 report", 0, SortColumn::Relevance, Goal::Ascii},
@@ -55,6 +56,7 @@ const BenchQuery QUERIES[] = {
     {"ext:pdf,hwp", "ext:pdf,hwp", 0, SortColumn::Relevance, Goal::None},
     {"Pictures tab", "", 3, SortColumn::Relevance, Goal::None},
     {"folder sort", "", 3, SortColumn::Folder, Goal::None},
+    {"name sort", "", 3, SortColumn::Name, Goal::None},
 };
 
 const std::vector<VolumeTable>& tables_for(uint64_t entries) {

@@ -1,8 +1,8 @@
-# GoogleTest: Debian's packaged library natively; compiled from Debian's source package
-# (/usr/src/googletest) with the cross compiler for the Windows build, whose tests ctest runs
-# under Wine through CMAKE_CROSSCOMPILING_EMULATOR.
+# GoogleTest: the installed package natively and on Windows itself (MSYS2); compiled from
+# Debian's source package (/usr/src/googletest) with the cross compiler for the Windows build
+# made on Debian, whose tests ctest runs under Wine through CMAKE_CROSSCOMPILING_EMULATOR.
 
-if(WIN32)
+if(CMAKE_CROSSCOMPILING)
   set(gtest_force_shared_crt OFF CACHE BOOL "" FORCE)
   set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
   set(BUILD_GMOCK ON CACHE BOOL "" FORCE)

@@ -99,8 +99,15 @@ if [ -x scripts/fuzz.sh ]; then
 fi
 
 step "formatting"
-mapfile -t sources < <(git ls-files '*.cpp' '*.h' | grep -v '\.inc$')
-if [ ${#sources[@]} -gt 0 ] && ! clang-format --dry-run -Werror "${sources[@]}" >"$log_dir/format.log" 2>&1; then
+# The sources git tracks; without a git checkout (a copied tree), every source outside build/.
+if git rev-parse --is-inside-work-tree >/dev/null 2>&1; then
+    mapfile -t sources < <(git ls-files '*.cpp' '*.h')
+else
+    mapfile -t sources < <(find . -path ./build -prune -o -type f \( -name '*.cpp' -o -name '*.h' \) -print)
+fi
+if [ ${#sources[@]} -eq 0 ]; then
+    echo "no sources found to check"; failed=$((failed + 1)); failures+=("formatting: no sources found")
+elif ! clang-format --dry-run -Werror "${sources[@]}" >"$log_dir/format.log" 2>&1; then
     head -n 20 "$log_dir/format.log"; failed=$((failed + 1)); failures+=("formatting: run clang-format -i")
 else
     passed=$((passed + 1)); echo "formatting ok"

@@ -13,7 +13,7 @@ constexpr std::string_view USAGE =
     "videos|archives]\n"
     "                         [--sort relevance|name|folder|size|date] [--descending] "
     "[--composing]\n"
-    "                         [--limit N] [--format paths|tsv|json] [--] QUERY...\n"
+    "                         [--limit N] [--format paths|tsv|json] [--] [QUERY...]\n"
     "       norvik-cli stats [--index FILE]\n"
     "       norvik-cli watch [--index FILE] ROOT...   (Windows build)\n"
     "Exit status: 0 done (also with no hits), 2 usage error, 3 index file missing or damaged,\n"
@@ -184,7 +184,10 @@ std::variant<CliOptions, UsageError> parse_command_line(const std::vector<std::s
             o.roots = std::move(p.words);
             break;
         case CliCommand::Search:
-            if (p.words.empty()) return UsageError{"search needs a query"};
+            // A tab with an empty box lists what it admits (every picture, every folder); the
+            // All tab with an empty box lists nothing, so it needs words.
+            if (p.words.empty() && o.filter == 0)
+                return UsageError{"search needs a query, or a --filter other than all"};
             for (const std::string& word : p.words) {
                 if (!o.query.empty()) o.query.push_back(' ');
                 o.query += word;

@@ -1,7 +1,6 @@
 #include "cli/hit_format.h"
 
 #include <cstdio>
-#include <vector>
 
 #include <nlohmann/json.hpp>
 
@@ -12,19 +11,11 @@ namespace norvik {
 std::string printable_path(const VolumeTable& table, uint32_t index) {
     std::string path = table.root;
     if (index == 0 || index >= table.size()) return path;
-    bool slashes =
-        table.root.find('/') != std::string::npos && table.root.find('\\') == std::string::npos;
-    char separator = slashes ? '/' : '\\';
-    std::vector<std::string_view> names;
-    for (uint32_t at = index; at != 0 && at < table.size() && names.size() < MAX_PATH_NAMES;
-         at = table.entries[at].parent) {
-        names.push_back(table.display_name(at));
-    }
+    // A root that starts with '/' is a Linux folder, whatever its names hold: a backslash is an
+    // ordinary character there ("/tmp/bs\\root/").
+    char separator = table.root.starts_with('/') ? '/' : '\\';
     if (!path.empty() && path.back() != separator) path.push_back(separator);
-    for (size_t i = names.size(); i-- > 0;) {
-        path.append(names[i]);
-        if (i > 0) path.push_back(separator);
-    }
+    path += table.relative_path(index, false, separator);
     return path;
 }
 

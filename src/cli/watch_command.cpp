@@ -10,19 +10,13 @@
 #include "index/list_directory.h"
 #include "kinds/kinds.h"
 #include "store/index_file.h"
+#include "watch/change_batch.h"
 
 namespace norvik {
 
 namespace {
 
 constexpr std::string_view PROGRAM = "norvik-cli: ";
-
-std::string full(std::string_view root, std::string_view relative) {
-    std::string text(root);
-    if (!text.empty() && text.back() != '\\' && text.back() != '/') text.push_back('\\');
-    text += relative;
-    return text;
-}
 
 // Opens every folder below root once. Under Wine this is what makes the watcher report changes
 // inside folders that existed before it started; Windows needs nothing of the kind.
@@ -73,21 +67,22 @@ std::string format_change(std::string_view root, const Change& change, BatchOutc
     std::string line;
     switch (change.type) {
         case ChangeType::Added:
-            line = "added    " + full(root, change.path);
+            line = "added    " + event_full_path(root, change.path);
             if (!change.facts) line += " (gone again)";
             if (!change.walked.empty())
                 line += " (with " + format_count(change.walked.size()) + " items inside)";
             break;
         case ChangeType::Removed:
-            line = "removed  " + full(root, change.path);
+            line = "removed  " + event_full_path(root, change.path);
             break;
         case ChangeType::Modified:
-            line = "modified " + full(root, change.path);
+            line = "modified " + event_full_path(root, change.path);
             if (change.facts && !(change.facts->attributes & ATTRIBUTE_DIRECTORY))
                 line += " (" + format_size(change.facts->size) + ")";
             break;
         case ChangeType::Renamed:
-            line = "renamed  " + full(root, change.path) + " -> " + full(root, change.new_path);
+            line = "renamed  " + event_full_path(root, change.path) + " -> " +
+                   event_full_path(root, change.new_path);
             break;
     }
     if (outcome == BatchOutcome::HeldBack) line += " [held back until the rescan ends]";

@@ -11,6 +11,10 @@ namespace norvik {
 
 inline constexpr char32_t REPLACEMENT_CHARACTER = 0xFFFD;
 
+// True for strict UTF-8, the bytes decode_utf8 reads without a replacement: no overlong forms,
+// no surrogates, nothing above U+10FFFF.
+bool is_valid_utf8(std::string_view text);
+
 // Decodes the code point starting at text[pos] and advances pos past it. Malformed or
 // truncated sequences (and overlong forms, surrogates, values above U+10FFFF) yield U+FFFD
 // and advance by one byte. pos must be below text.size().

@@ -4,8 +4,6 @@
 #include <unordered_map>
 #include <utility>
 
-#include "hangul/utf8.h"
-
 namespace norvik {
 
 namespace {
@@ -103,20 +101,6 @@ Change Change::renamed(std::string old_path, std::string new_path, std::optional
     c.facts = facts;
     c.walked = std::move(walked);
     return c;
-}
-
-bool is_excluded_name(std::string_view name) {
-    return ascii_equal_ignoring_case(name, "$recycle.bin") ||
-           ascii_equal_ignoring_case(name, "System Volume Information");
-}
-
-bool has_excluded_component(std::string_view path) {
-    while (true) {
-        size_t cut = path.find('\\');
-        if (is_excluded_name(path.substr(0, cut))) return true;
-        if (cut == std::string_view::npos) return false;
-        path.remove_prefix(cut + 1);
-    }
 }
 
 std::optional<AddResult> add_child(VolumeTable& table, uint32_t parent, std::string_view name,

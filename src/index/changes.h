@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "index/entry.h"
+#include "index/excluded_names.h"
 #include "index/volume_table.h"
 #include "index/walked_item.h"
 
@@ -41,13 +42,6 @@ struct AddResult {
     uint32_t index;
     bool added;
 };
-
-// True for "$recycle.bin" and "System Volume Information" in any ASCII letter case: the two
-// names the scan skips and no change may bring back.
-bool is_excluded_name(std::string_view name);
-
-// True when any backslash-separated component of path is an excluded name.
-bool has_excluded_component(std::string_view path);
 
 // Adds name under folder `parent`, or updates the child of that name (size unless a folder,
 // mtime). parent_is_new skips the lookup for a folder that was itself just appended. Nothing for

@@ -9,7 +9,7 @@
 #include <cerrno>
 
 #include "hangul/utf8.h"
-#include "index/changes.h"
+#include "index/excluded_names.h"
 #include "index/list_directory.h"
 
 namespace norvik {
@@ -38,17 +38,6 @@ std::string to_valid_utf8(std::string_view bytes) {
     for (size_t pos = 0; pos < bytes.size();)
         append_utf8(out, decode_utf8(bytes, pos));
     return out;
-}
-
-bool needs_repair(std::string_view bytes) {
-    if (is_ascii(bytes)) return false;
-    for (size_t pos = 0; pos < bytes.size();) {
-        size_t start = pos;
-        char32_t c = decode_utf8(bytes, pos);
-        // A real U+FFFD takes three bytes; a replacement for a bad byte takes one.
-        if (c == REPLACEMENT_CHARACTER && pos - start == 1) return true;
-    }
-    return false;
 }
 
 }  // namespace
@@ -81,7 +70,7 @@ ListStatus list_directory(const NativePath& folder, std::vector<ListedItem>& out
     while (dirent* d = readdir(dir.get())) {
         std::string_view raw = d->d_name;
         if (raw == "." || raw == "..") continue;
-        std::string name = needs_repair(raw) ? to_valid_utf8(raw) : std::string(raw);
+        std::string name = is_valid_utf8(raw) ? std::string(raw) : to_valid_utf8(raw);
         if (is_excluded_name(name)) continue;
 
         struct stat st;

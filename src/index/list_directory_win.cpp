@@ -2,7 +2,7 @@
 #include <cwchar>
 
 #include "hangul/utf8.h"
-#include "index/changes.h"
+#include "index/excluded_names.h"
 #include "index/list_directory.h"
 #include "index/long_path.h"
 #include "index/win_handles.h"

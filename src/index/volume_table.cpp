@@ -51,31 +51,6 @@ bool lowercases_to(std::string_view text, std::string_view lower, std::string& s
     return scratch == lower;
 }
 
-// The first live child, in children order, that `wanted` accepts: for_each_child that stops.
-// late is the folder's late_children list, or null.
-template <class F>
-std::optional<uint32_t> first_child_where(const VolumeTable& table, uint32_t index,
-                                          const std::vector<uint32_t>* late, F&& wanted) {
-    const Entry& folder = table.entries[index];
-    if (folder.is_dir() && folder.size != 0) {
-        uint64_t end64 = uint64_t{folder.first_child()} + folder.child_count();
-        uint32_t end = static_cast<uint32_t>(
-            std::min<uint64_t>(std::min<uint64_t>(end64, 0xFFFFFFFFu), table.entries.size()));
-        for (uint32_t i = folder.first_child(); i < end; ++i) {
-            const Entry& e = table.entries[i];
-            if (e.parent == index && !e.is_removed() && wanted(i)) return i;
-        }
-    }
-    if (late) {
-        for (uint32_t i : *late) {
-            if (i < table.entries.size() && table.entries[i].parent == index &&
-                !table.entries[i].is_removed() && wanted(i))
-                return i;
-        }
-    }
-    return std::nullopt;
-}
-
 }  // namespace
 
 VolumeTable VolumeTable::with_root(std::string root, TableLimits limits) {
@@ -294,7 +269,7 @@ std::optional<uint32_t> VolumeTable::find_child_in(uint32_t parent, std::string_
     };
     if (!lookup) {
         if (!ascii) append_lower_full(wanted, name);
-        return first_child_where(*this, parent, late, matches);
+        return first_child_in(parent, late, matches);
     }
 
     const uint32_t key = child_name_key(name, wanted);  // leaves the lowercase in wanted
@@ -313,7 +288,7 @@ std::optional<uint32_t> VolumeTable::find_child_in(uint32_t parent, std::string_
     });
     // Names that differ only in case, in a case-sensitive folder: the scan knows which comes
     // first in children order.
-    if (several) return first_child_where(*this, parent, late, matches);
+    if (several) return first_child_in(parent, late, matches);
     if (found == NO_PARENT) return std::nullopt;
     return found;
 }
@@ -350,6 +325,21 @@ std::optional<uint32_t> VolumeTable::find_path(std::string_view relative_path) {
 
 std::string VolumeTable::full_path(uint32_t index, bool use_stored_names) const {
     if (index >= entries.size()) return {};
+    std::string path = join_path(index, use_stored_names, '\\', NO_ENTRY);
+    // The root alone: a bare drive ("C:") is written as its root folder ("C:\").
+    if (entries[index].parent >= entries.size() && path.size() == 2 && path[1] == ':')
+        path.push_back('\\');
+    return path;
+}
+
+std::string VolumeTable::relative_path(uint32_t index, bool use_stored_names,
+                                       char separator) const {
+    if (index == 0 || index >= entries.size()) return {};
+    return join_path(index, use_stored_names, separator, 0);
+}
+
+std::string VolumeTable::join_path(uint32_t index, bool use_stored_names, char separator,
+                                   uint32_t stop) const {
     auto name_of = [&](uint32_t at) {
         return use_stored_names ? stored_name(at) : display_name(at);
     };
@@ -357,13 +347,13 @@ std::string VolumeTable::full_path(uint32_t index, bool use_stored_names) const 
     // sort builds one path per distinct parent, so this runs often).
     size_t count = 0;
     size_t length = 0;
-    for (uint32_t at = index; at < entries.size() && count < MAX_PATH_NAMES;
+    for (uint32_t at = index; at < entries.size() && at != stop && count < MAX_PATH_NAMES;
          at = entries[at].parent, ++count)
         length += name_of(at).size();
+    if (count == 0) return {};
     length += count - 1;
-    bool bare_drive = count == 1 && length == 2 && name_of(index)[1] == ':';
 
-    std::string path(length + (bare_drive ? 1 : 0), '\\');
+    std::string path(length, separator);
     size_t end = length;
     uint32_t at = index;
     for (size_t i = 0; i < count; ++i, at = entries[at].parent) {

@@ -88,6 +88,9 @@ struct VolumeTable {
     std::vector<uint32_t> children(uint32_t index) const;
     template <class F>
     void for_each_child(uint32_t index, F&& visit) const;
+    // The first live child, in children order, that wanted(child) accepts.
+    template <class F>
+    std::optional<uint32_t> first_child_where(uint32_t index, F&& wanted) const;
 
     // True when folder lists child in its run or in its late_children list (whatever the
     // child's parent and removal say now).
@@ -105,6 +108,9 @@ struct VolumeTable {
 
     // Root-to-entry names joined with backslashes ("C:\dir\file.txt"); "" for a bad index.
     std::string full_path(uint32_t index, bool use_stored_names) const;
+    // The names below the root down to the entry, joined with separator ("dir/file.txt"); ""
+    // for the root and for a bad index.
+    std::string relative_path(uint32_t index, bool use_stored_names, char separator) const;
 
     uint32_t size() const { return static_cast<uint32_t>(entries.size()); }
     bool is_live(uint32_t index) const {
@@ -116,6 +122,10 @@ struct VolumeTable {
     size_t child_lookup_bytes() const;
 
   private:
+    // The names from index up to the root entry (included) or to entry `stop` (excluded), at
+    // most MAX_PATH_NAMES of them, joined from the top down with separator.
+    std::string join_path(uint32_t index, bool use_stored_names, char separator,
+                          uint32_t stop) const;
     // Builds (or rebuilds, sized for the children listed now) folder's lookup.
     ChildLookup& build_child_lookup(uint32_t folder);
     // Adds child, listed in folder under display name `display`, to folder's lookup if the
@@ -125,6 +135,11 @@ struct VolumeTable {
     const std::vector<uint32_t>* late_list(uint32_t folder) const;
     // How many children folder lists (run and late list), an upper bound of its live children.
     uint64_t listed_count(uint32_t folder, const std::vector<uint32_t>* late) const;
+    // first_child_where once folder's late_children list (or null) is known; folder must be in
+    // the table.
+    template <class F>
+    std::optional<uint32_t> first_child_in(uint32_t folder, const std::vector<uint32_t>* late,
+                                           F&& wanted) const;
     // find_child once the late list and the lookup (null when the folder has none) are known.
     std::optional<uint32_t> find_child_in(uint32_t parent, std::string_view name,
                                           const std::vector<uint32_t>* late,
@@ -134,24 +149,43 @@ struct VolumeTable {
 };
 
 template <class F>
-void VolumeTable::for_each_child(uint32_t index, F&& visit) const {
-    if (index >= entries.size()) return;
+std::optional<uint32_t> VolumeTable::first_child_in(uint32_t index,
+                                                    const std::vector<uint32_t>* late,
+                                                    F&& wanted) const {
     const Entry& folder = entries[index];
     if (folder.is_dir() && folder.size != 0) {
+        // A damaged span may run past the table, or past the 32-bit indexes.
         uint64_t end64 = uint64_t{folder.first_child()} + folder.child_count();
         uint32_t end = static_cast<uint32_t>(
             std::min<uint64_t>(std::min<uint64_t>(end64, 0xFFFFFFFFu), entries.size()));
         for (uint32_t i = folder.first_child(); i < end; ++i) {
             const Entry& e = entries[i];
-            if (e.parent == index && !e.is_removed()) visit(i);
+            if (e.parent == index && !e.is_removed() && wanted(i)) return i;
         }
     }
-    if (auto it = late_children.find(index); it != late_children.end()) {
-        for (uint32_t i : it->second) {
-            if (i < entries.size() && entries[i].parent == index && !entries[i].is_removed())
-                visit(i);
+    if (late) {
+        for (uint32_t i : *late) {
+            if (i < entries.size() && entries[i].parent == index && !entries[i].is_removed() &&
+                wanted(i))
+                return i;
         }
     }
+    return std::nullopt;
+}
+
+template <class F>
+std::optional<uint32_t> VolumeTable::first_child_where(uint32_t index, F&& wanted) const {
+    if (index >= entries.size()) return std::nullopt;
+    auto it = late_children.find(index);
+    return first_child_in(index, it == late_children.end() ? nullptr : &it->second, wanted);
+}
+
+template <class F>
+void VolumeTable::for_each_child(uint32_t index, F&& visit) const {
+    (void)first_child_where(index, [&](uint32_t child) {
+        visit(child);
+        return false;  // on to the next
+    });
 }
 
 }  // namespace norvik

@@ -501,6 +501,10 @@ char32_t name_char(char32_t c) {
     return pattern_char(lower_first(c));
 }
 
+char32_t next_name_char(std::string_view name, size_t& pos) {
+    return read_name_char(name, pos);
+}
+
 void name_chars(std::string_view name, std::u32string& out) {
     out.resize(name.size());  // a character takes at least one byte
     char32_t* chars = out.data();

@@ -71,6 +71,10 @@ bool glob_match(std::u32string_view pattern, std::u32string_view chars);
 // lowercase mapping (A-Z to a-z), final sigma read as sigma.
 char32_t name_char(char32_t c);
 
+// The name char at name[pos] (see name_char), advancing pos past its bytes; pos must be below
+// name.size(). The one reader of names as characters: matching and ordering both use it.
+char32_t next_name_char(std::string_view name, size_t& pos);
+
 // A name as name chars (see name_char). Replaces the content of out.
 void name_chars(std::string_view name, std::u32string& out);
 std::u32string name_chars(std::string_view name);

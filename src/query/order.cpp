@@ -13,15 +13,6 @@ namespace {
 
 constexpr size_t SUPERSEDED_CHECK_INTERVAL = 4096;
 
-inline char32_t next_name_char(std::string_view name, size_t& pos) {
-    uint8_t byte = static_cast<uint8_t>(name[pos]);
-    if (byte < 0x80) {
-        ++pos;
-        return byte >= 'A' && byte <= 'Z' ? byte + 32 : byte;
-    }
-    return name_char(decode_utf8(name, pos));
-}
-
 const Entry* entry_of(std::span<const VolumeTable> tables, const Hit& hit) {
     if (hit.table >= tables.size()) return nullptr;
     const VolumeTable& table = tables[hit.table];

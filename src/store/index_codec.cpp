@@ -4,6 +4,7 @@
 #include <cstring>
 #include <utility>
 
+#include "hangul/utf8.h"
 #include "store/index_format.h"
 
 namespace norvik {
@@ -197,45 +198,4 @@ std::optional<std::vector<VolumeTable>> decode_index(std::span<const uint8_t> by
     MemorySource source(bytes);
     return decode_index(source);
 }
-
-bool is_valid_utf8(std::string_view text) {
-    const auto* s = reinterpret_cast<const unsigned char*>(text.data());
-    const size_t n = text.size();
-    size_t i = 0;
-    auto continuation = [&](size_t at) { return (s[at] & 0xC0) == 0x80; };
-    while (i < n) {
-        if (n - i >= 8) {
-            uint64_t block;
-            std::memcpy(&block, s + i, 8);
-            if ((block & 0x8080808080808080ull) == 0) {
-                i += 8;
-                continue;
-            }
-        }
-        unsigned char c = s[i];
-        if (c < 0x80) {
-            ++i;
-        } else if (c < 0xC2) {
-            return false;  // a stray continuation byte, or an overlong two-byte form
-        } else if (c < 0xE0) {
-            if (n - i < 2 || !continuation(i + 1)) return false;
-            i += 2;
-        } else if (c < 0xF0) {
-            if (n - i < 3 || !continuation(i + 1) || !continuation(i + 2)) return false;
-            if (c == 0xE0 && s[i + 1] < 0xA0) return false;   // overlong
-            if (c == 0xED && s[i + 1] >= 0xA0) return false;  // a surrogate
-            i += 3;
-        } else if (c < 0xF5) {
-            if (n - i < 4 || !continuation(i + 1) || !continuation(i + 2) || !continuation(i + 3))
-                return false;
-            if (c == 0xF0 && s[i + 1] < 0x90) return false;   // overlong
-            if (c == 0xF4 && s[i + 1] >= 0x90) return false;  // above U+10FFFF
-            i += 4;
-        } else {
-            return false;
-        }
-    }
-    return true;
-}
-
 }  // namespace norvik

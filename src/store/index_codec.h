@@ -46,9 +46,6 @@ uint64_t encoded_size(const std::vector<VolumeTable>& tables);
 std::optional<std::vector<VolumeTable>> decode_index(ByteSource& source);
 std::optional<std::vector<VolumeTable>> decode_index(std::span<const uint8_t> bytes);
 
-// Strict UTF-8: no overlong forms, no surrogates, nothing above U+10FFFF.
-bool is_valid_utf8(std::string_view text);
-
 // A source over bytes in memory.
 class MemorySource final : public ByteSource {
   public:

@@ -37,6 +37,11 @@ TEST(ParseCommandLine, ValidCommands) {
     cases.push_back({{"search", "a", "--", "--limit"}, search_for("a --limit")});
     cases.push_back({{"search", "-"}, search_for("-")});
     {
+        CliOptions o = search_for("");  // the Pictures tab with an empty box
+        o.filter = 3;
+        cases.push_back({{"search", "--filter", "pictures"}, o});
+    }
+    {
         CliOptions o = search_for("*.jpg ext:png");
         o.index_file = "i.bin";
         o.filter = 3;
@@ -113,6 +118,7 @@ TEST(ParseCommandLine, UsageErrors) {
         {{"index", "--output=", "C:\\"}, "--output"},
         {{"search"}, "needs a query"},
         {{"search", "--limit", "5"}, "needs a query"},
+        {{"search", "--filter", "all"}, "needs a query"},
         {{"search", "-x"}, "unknown option \"-x\""},
         {{"search", "--dash-query"}, "unknown option"},
         {{"search", "--filter", "photos", "x"}, "\"photos\""},

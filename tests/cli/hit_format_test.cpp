@@ -33,6 +33,7 @@ TEST(HitFormat, PrintablePathsUseTheRootsSeparator) {
     for (auto [root, expected] :
          {std::pair<std::string, std::string>{"C:\\", "C:\\dir\\보고서.txt"},
           {"/home/me/", "/home/me/dir/보고서.txt"},
+          {"/tmp/bs\\root/", "/tmp/bs\\root/dir/보고서.txt"},  // a backslash in a Linux name
           {"D:\\Photos\\", "D:\\Photos\\dir\\보고서.txt"}}) {
         VolumeTable table = VolumeTable::with_root(root);
         uint32_t dir = add_child(table, 0, "dir", folder, false)->index;

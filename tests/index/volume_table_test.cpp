@@ -58,6 +58,9 @@ TEST(VolumeTable, RootEntryAndItsPath) {
     uint32_t dir = t.add_entry(0, "dir", FOLDER_FACTS, 0);
     uint32_t file = t.add_entry(dir, "file.txt", FILE_FACTS, 0);
     EXPECT_EQ(t.full_path(file, true), "C:\\dir\\file.txt");
+    EXPECT_EQ(t.relative_path(file, true, '/'), "dir/file.txt");
+    EXPECT_EQ(t.relative_path(0, true, '/'), "");
+    EXPECT_EQ(t.relative_path(99, true, '/'), "");
 
     // A folder root keeps its whole path as the root entry's name.
     VolumeTable folder = VolumeTable::with_root("D:\\data\\");

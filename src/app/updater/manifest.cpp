@@ -13,21 +13,6 @@ namespace {
 
 constexpr size_t MAX_VERSION_LENGTH = 32;
 
-// decode_utf8 turns every malformed sequence into U+FFFD, so a U+FFFD that is not spelled out in
-// the text marks a malformed one.
-bool is_valid_utf8(std::string_view bytes) {
-    static constexpr std::string_view ENCODED_REPLACEMENT = "\xEF\xBF\xBD";
-    size_t pos = 0;
-    while (pos < bytes.size()) {
-        const size_t start = pos;
-        if (decode_utf8(bytes, pos) == REPLACEMENT_CHARACTER &&
-            bytes.substr(start, ENCODED_REPLACEMENT.size()) != ENCODED_REPLACEMENT) {
-            return false;
-        }
-    }
-    return true;
-}
-
 bool is_version_text(std::string_view version) {
     if (version.empty() || version.size() > MAX_VERSION_LENGTH) return false;
     for (char c : version)
