@@ -8,6 +8,7 @@
 
 #include "cli/cli_options.h"
 #include "cli/console.h"
+#include "cli/roots.h"
 
 namespace norvik {
 
@@ -22,15 +23,5 @@ int run_cli(const std::vector<std::string>& args, Console& console);
 int run_index(const CliOptions& options, Console& console);
 int run_search(const CliOptions& options, Console& console);
 int run_stats(const CliOptions& options, Console& console);
-
-// The table root for a folder given on the command line: its absolute, normalized path with one
-// trailing separator ("/home/me/", "D:\Photos\", "C:\" for "C:"), or nothing when it is not a
-// folder.
-std::optional<std::string> resolve_root(const std::string& folder);
-
-// The distinct table roots of the folders given, in order; nothing (after a one-line message on
-// the console's error stream) when one of them is not a folder.
-std::optional<std::vector<std::string>> resolve_roots(const std::vector<std::string>& folders,
-                                                      Console& console);
 
 }  // namespace norvik

@@ -8,14 +8,18 @@ namespace norvik {
 namespace {
 
 constexpr std::string_view USAGE =
-    "usage: norvik-cli index [--output FILE] [--workers N] ROOT...\n"
+    "usage: norvik-cli index [--output FILE] [--workers N] [--verbose] FOLDER...\n"
     "       norvik-cli search [--index FILE] [--filter all|folders|documents|pictures|music|"
     "videos|archives]\n"
     "                         [--sort relevance|name|folder|size|date] [--descending] "
     "[--composing]\n"
-    "                         [--limit N] [--format paths|tsv|json] [--] [QUERY...]\n"
+    "                         [--limit N] [--format paths|tsv|json] [--null] [--] [QUERY...]\n"
     "       norvik-cli stats [--index FILE]\n"
-    "       norvik-cli watch [--index FILE] ROOT...   (Windows build)\n"
+    "       norvik-cli watch [--index FILE] FOLDER...   (Windows build)\n"
+    "--workers N: scan threads per folder, 1 to 256. --verbose: name each folder that could\n"
+    "not be read. QUERY may be left out with a --filter other than all. --null: end each path\n"
+    "with a NUL instead of a newline, as find -print0 (paths format only). tsv escapes tab,\n"
+    "newline, carriage return and backslash in paths as \\t \\n \\r \\\\.\n"
     "Exit status: 0 done (also with no hits), 2 usage error, 3 index file missing or damaged,\n"
     "1 any other failure.\n";
 
@@ -61,11 +65,11 @@ struct Parser {
 bool takes_option(CliCommand command, std::string_view name) {
     switch (command) {
         case CliCommand::Index:
-            return name == "--output" || name == "--workers";
+            return name == "--output" || name == "--workers" || name == "--verbose";
         case CliCommand::Search:
             return name == "--index" || name == "--filter" || name == "--sort" ||
                    name == "--descending" || name == "--composing" || name == "--limit" ||
-                   name == "--format";
+                   name == "--format" || name == "--null";
         case CliCommand::Stats:
             return name == "--index";
         case CliCommand::Help:
@@ -82,12 +86,16 @@ bool apply_option(Parser& p, std::string_view name, std::optional<std::string> i
         error.message = "invalid value for " + std::string(name) + ": \"" + value + "\"";
         return false;
     };
-    if (name == "--descending" || name == "--composing") {
+    for (auto [flag, field] : {std::pair{"--descending", &o.descending},
+                               {"--composing", &o.composing},
+                               {"--verbose", &o.verbose},
+                               {"--null", &o.null_separated}}) {
+        if (name != flag) continue;
         if (inline_value) {
             error.message = "option " + std::string(name) + " takes no value";
             return false;
         }
-        (name == "--descending" ? o.descending : o.composing) = true;
+        *field = true;
         return true;
     }
     std::optional<std::string> value = p.value_of(name, std::move(inline_value), error);
@@ -97,7 +105,11 @@ bool apply_option(Parser& p, std::string_view name, std::optional<std::string> i
         o.index_file = *value;
     } else if (name == "--workers") {
         std::optional<unsigned> n = parse_number<unsigned>(*value, 1);
-        if (!n || *n > 256) return bad(*value);
+        if (!n || *n > MAX_WORKERS) {
+            error.message = "invalid value for --workers: \"" + *value + "\" (1 to " +
+                            std::to_string(MAX_WORKERS) + ")";
+            return false;
+        }
         o.workers = n;
     } else if (name == "--limit") {
         std::optional<size_t> n = parse_number<size_t>(*value, 0);
@@ -166,6 +178,7 @@ std::variant<CliOptions, UsageError> parse_command_line(const std::vector<std::s
             options_ended = true;
             continue;
         }
+        if (arg == "--help" || arg == "-h") return CliOptions{};
         size_t equals = arg.find('=');
         std::string_view name = std::string_view(arg).substr(0, equals);
         std::optional<std::string> inline_value;
@@ -184,6 +197,8 @@ std::variant<CliOptions, UsageError> parse_command_line(const std::vector<std::s
             o.roots = std::move(p.words);
             break;
         case CliCommand::Search:
+            if (o.null_separated && o.format != OutputFormat::Paths)
+                return UsageError{"--null goes with --format paths only"};
             // A tab with an empty box lists what it admits (every picture, every folder); the
             // All tab with an empty box lists nothing, so it needs words.
             if (p.words.empty() && o.filter == 0)

@@ -23,6 +23,7 @@ struct CliOptions {
     // index
     std::vector<std::string> roots;
     std::optional<unsigned> workers;
+    bool verbose = false;  // name every folder that could not be read
 
     // search
     std::string query;   // the words joined by single spaces
@@ -32,6 +33,7 @@ struct CliOptions {
     bool composing = false;
     std::optional<size_t> limit;
     OutputFormat format = OutputFormat::Paths;
+    bool null_separated = false;  // --null: paths end in NUL, not newline
 
     bool operator==(const CliOptions&) const = default;
 };
@@ -41,9 +43,13 @@ struct UsageError {
     bool operator==(const UsageError&) const = default;
 };
 
+// --workers takes at most this many threads per folder.
+inline constexpr unsigned MAX_WORKERS = 256;
+
 // args are the arguments after the program name, in UTF-8. Options may come before, between or
 // after the positional words; "--" ends the options, so later words may start with "-".
-// Options take their value as the next argument or after "=" (--limit=5).
+// Options take their value as the next argument or after "=" (--limit=5). --help (or -h) after
+// any command asks for the help.
 std::variant<CliOptions, UsageError> parse_command_line(const std::vector<std::string>& args);
 
 // The usage text printed by --help and after a usage error.

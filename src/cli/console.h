@@ -18,6 +18,11 @@ class Console {
     virtual void flush() {}
     // True when standard error is a terminal (progress is shown only then).
     virtual bool err_is_terminal() const { return false; }
+    // True when standard output is a terminal (names are shown with control characters escaped).
+    virtual bool out_is_terminal() const { return false; }
+    // Why results could not be written (the system's reason: a full disk, a closed output), or
+    // empty while every write went through. After a failure nothing more is written.
+    virtual std::string out_error() const { return {}; }
 };
 
 // The process's standard output and error.
@@ -32,13 +37,20 @@ class SystemConsole final : public Console {
     void err(std::string_view text) override;
     void flush() override;
     bool err_is_terminal() const override;
+    bool out_is_terminal() const override;
+    std::string out_error() const override { return out_error_; }
 
   private:
-    std::string pending_;  // whole lines of standard output not yet written
+    void write_out(std::string_view text);
+
+    std::string pending_;    // whole lines of standard output not yet written
+    std::string out_error_;  // the first failure to write standard output
 };
 
 // Writes text to the standard output (false) or error (true) stream as the platform wants it.
-void write_standard_stream(bool error_stream, std::string_view text);
+// Empty when all of it was written, else the system's reason.
+std::string write_standard_stream(bool error_stream, std::string_view text);
 bool standard_error_is_terminal();
+bool standard_output_is_terminal();
 
 }  // namespace norvik

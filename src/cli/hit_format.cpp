@@ -4,6 +4,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "cli/shown_text.h"
 #include "kinds/kinds.h"
 
 namespace norvik {
@@ -70,35 +71,44 @@ HitRow make_row(const VolumeTable& table, uint32_t index, bool at_start) {
     row.path = printable_path(table, index);
     row.kind = kind_name(e);
     if (!e.is_dir()) row.size = e.size;
-    row.mtime = e.mtime;
+    if (e.mtime != 0) row.mtime = e.mtime;
     row.at_start = at_start;
     return row;
 }
 
-void append_row(std::string& out, const HitRow& row, OutputFormat format, bool first) {
-    switch (format) {
+void append_row(std::string& out, const HitRow& row, const OutputStyle& style, bool first) {
+    switch (style.format) {
         case OutputFormat::Paths:
-            out += row.path;
-            out.push_back('\n');
+            // NUL cannot be in a name, so a script reading --null output gets every path whole.
+            if (style.null_separated) {
+                out += row.path;
+                out.push_back('\0');
+            } else {
+                out += style.terminal ? escape_for_terminal(row.path) : row.path;
+                out.push_back('\n');
+            }
             break;
-        case OutputFormat::Tsv:
-            out += row.path;
+        case OutputFormat::Tsv: {
+            std::string path = escape_tsv_field(row.path);
+            out += style.terminal ? escape_for_terminal(path) : path;
             out.push_back('\t');
             out += row.kind;
             out.push_back('\t');
             if (row.size) out += std::to_string(*row.size);
             out.push_back('\t');
-            out += iso8601_utc(row.mtime);
+            if (row.mtime) out += iso8601_utc(*row.mtime);
             out.push_back('\t');
             out.push_back(row.at_start ? '1' : '0');
             out.push_back('\n');
             break;
+        }
         case OutputFormat::Json: {
             nlohmann::ordered_json object;
             object["path"] = row.path;
             object["kind"] = row.kind;
             object["size"] = row.size ? nlohmann::ordered_json(*row.size) : nullptr;
-            object["modified"] = iso8601_utc(row.mtime);
+            object["modified"] = row.mtime ? nlohmann::ordered_json(iso8601_utc(*row.mtime))
+                                           : nlohmann::ordered_json(nullptr);
             object["at_start"] = row.at_start;
             out += first ? "[\n  " : ",\n  ";
             // Names are valid UTF-8 by construction; replacing keeps a surprise from throwing.
@@ -108,8 +118,8 @@ void append_row(std::string& out, const HitRow& row, OutputFormat format, bool f
     }
 }
 
-void append_end(std::string& out, OutputFormat format, bool any_rows) {
-    if (format == OutputFormat::Json) out += any_rows ? "\n]\n" : "[]\n";
+void append_end(std::string& out, const OutputStyle& style, bool any_rows) {
+    if (style.format == OutputFormat::Json) out += any_rows ? "\n]\n" : "[]\n";
 }
 
 }  // namespace norvik

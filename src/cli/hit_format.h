@@ -25,19 +25,27 @@ std::string iso8601_utc(uint32_t seconds);
 struct HitRow {
     std::string path;
     std::string_view kind;
-    std::optional<uint64_t> size;  // none for folders
-    uint32_t mtime = 0;
+    std::optional<uint64_t> size;   // none for folders
+    std::optional<uint32_t> mtime;  // none when the entry has no time (0), as the root
     bool at_start = false;
 };
 
 HitRow make_row(const VolumeTable& table, uint32_t index, bool at_start);
 
-// Appends one row in the format; `first` and `last` let JSON open and close its array.
-// paths: the path and a newline. tsv: path, kind, size (empty for folders), time, at-start (1/0)
-// separated by tabs. json: an array of objects with the keys path, kind, size (null for
-// folders), modified and at_start.
-void append_row(std::string& out, const HitRow& row, OutputFormat format, bool first);
+struct OutputStyle {
+    OutputFormat format = OutputFormat::Paths;
+    bool null_separated = false;  // paths: a NUL after each path instead of a newline
+    bool terminal = false;        // written to a terminal: control characters shown escaped
+};
+
+// Appends one row; `first` lets JSON open its array.
+// paths: the path and a newline (a NUL with null_separated). tsv: path (its tabs, newlines,
+// carriage returns and backslashes escaped), kind, size (empty for folders), time (empty when
+// none), at-start (1/0), separated by tabs. json: an array of objects with the keys path, kind,
+// size (null for folders), modified (null when none) and at_start. On a terminal, paths and tsv
+// show control characters escaped (JSON escapes them itself).
+void append_row(std::string& out, const HitRow& row, const OutputStyle& style, bool first);
 // What closes the output after the last row (or when there was none).
-void append_end(std::string& out, OutputFormat format, bool any_rows);
+void append_end(std::string& out, const OutputStyle& style, bool any_rows);
 
 }  // namespace norvik

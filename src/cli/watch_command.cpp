@@ -45,6 +45,9 @@ std::variant<WatchOptions, UsageError> parse_watch_options(const std::vector<std
             options.roots.push_back(arg);
         } else if (arg == "--") {
             options_ended = true;
+        } else if (arg == "--help" || arg == "-h") {
+            options.help = true;
+            return options;
         } else if (arg == "--index" || arg.rfind("--index=", 0) == 0) {
             std::string value;
             if (arg == "--index") {
@@ -98,6 +101,11 @@ int run_watch(const std::vector<std::string>& args, Console& console,
         return EXIT_USAGE;
     }
     const WatchOptions& options = std::get<WatchOptions>(parsed);
+    if (options.help) {
+        console.out(usage_text());
+        console.flush();
+        return EXIT_OK;
+    }
     if (!system_watcher_available()) {
         console.err(std::string(PROGRAM) +
                     "watch needs the Windows build: this build has no change watcher\n");
@@ -107,6 +115,10 @@ int run_watch(const std::vector<std::string>& args, Console& console,
     if (!resolved) return EXIT_FAILED;
     const std::vector<std::string>& roots = *resolved;
     std::string file = options.index_file.empty() ? index_path() : options.index_file;
+    if (IoStatus usable = check_replaceable(file); !usable) {
+        console.err(std::string(PROGRAM) + "cannot write the index file: " + usable.error() + "\n");
+        return EXIT_FAILED;
+    }
 
     // Batches arrive on the watcher threads; one line at a time reaches the console.
     std::mutex print_mutex;

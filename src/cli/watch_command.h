@@ -20,6 +20,7 @@ namespace norvik {
 struct WatchOptions {
     std::string index_file;  // empty: the program's own index_path()
     std::vector<std::string> roots;
+    bool help = false;  // --help: print the usage and end
     bool operator==(const WatchOptions&) const = default;
 };
 

@@ -3,6 +3,7 @@
 // entry that is never entered, and a name starting with "." is hidden.
 #include <dirent.h>
 #include <fcntl.h>
+#include <limits.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -40,6 +41,38 @@ std::string to_valid_utf8(std::string_view bytes) {
     return out;
 }
 
+// Opens the folder at path for reading. The system takes at most PATH_MAX bytes of path in one
+// call, and deep trees pass that; such a path is opened a piece at a time, each piece relative
+// to the folder the one before it opened, so depth has no limit.
+int open_folder(const std::string& path) {
+    constexpr int FLAGS = O_RDONLY | O_DIRECTORY | O_CLOEXEC;
+    int fd = open(path.c_str(), FLAGS);
+    if (fd >= 0 || errno != ENAMETOOLONG) return fd;
+    constexpr size_t PIECE = PATH_MAX / 2;
+    int folder = AT_FDCWD;
+    for (size_t pos = 0; pos < path.size();) {
+        size_t end = path.size();
+        if (end - pos > PIECE) {
+            end = path.rfind('/', pos + PIECE);
+            if (end == std::string::npos || end <= pos) {
+                if (folder != AT_FDCWD) close(folder);
+                errno = ENAMETOOLONG;  // one name longer than a piece
+                return -1;
+            }
+        }
+        int next = openat(folder, path.substr(pos, end - pos).c_str(), FLAGS);
+        int error = errno;
+        if (folder != AT_FDCWD) close(folder);
+        if (next < 0) {
+            errno = error;
+            return -1;
+        }
+        folder = next;
+        pos = end + 1;  // past the separator
+    }
+    return folder;
+}
+
 }  // namespace
 
 NativePath native_path(std::string_view path) {
@@ -59,7 +92,7 @@ NativePath join_native(const NativePath& folder, const NativePath& name) {
 
 ListStatus list_directory(const NativePath& folder, std::vector<ListedItem>& out) {
     out.clear();
-    int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    int fd = open_folder(folder);
     if (fd < 0)
         return errno == ENOENT || errno == ENOTDIR ? ListStatus::Gone : ListStatus::Unreadable;
     DirCloser dir(fdopendir(fd));

@@ -1,11 +1,16 @@
 // norvik-cli as a shell runs it: the built program on a tree made by the test.
+#include <sys/stat.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <set>
 #include <string>
 
 #include "support/temp_folder.h"
@@ -37,14 +42,30 @@ std::string slurp(const std::string& path) {
     return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
-Result cli(const TempFolder& scratch, const std::vector<std::string>& args) {
+std::string command_line(const std::vector<std::string>& args) {
     std::string command = quote(NORVIK_CLI);
     for (const std::string& a : args)
         command += " " + quote(a);
+    return command;
+}
+
+// Runs the program with standard output sent where `output` says (a shell redirection, or
+// nothing for a file of the scratch folder) and standard error to a file.
+Result cli(const TempFolder& scratch, const std::vector<std::string>& args,
+           const std::string& output = {}, const std::string& prefix = {}) {
     std::string out = scratch.root() + "stdout", err = scratch.root() + "stderr";
-    command += " >" + quote(out) + " 2>" + quote(err);
+    std::string command = prefix + command_line(args) + " " +
+                          (output.empty() ? ">" + quote(out) : output) + " 2>" + quote(err);
+    std::filesystem::remove(out);
     int status = std::system(command.c_str());
     return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, slurp(out), slurp(err)};
+}
+
+std::set<std::string> names_in(const TempFolder& folder) {
+    std::set<std::string> names;
+    for (const auto& item : std::filesystem::directory_iterator(folder.path()))
+        names.insert(item.path().filename().string());
+    return names;
 }
 
 TEST(CliBinary, IndexSearchStatsAndExitStatuses) {
@@ -96,6 +117,139 @@ TEST(CliBinary, IndexSearchStatsAndExitStatuses) {
     EXPECT_EQ(damaged.status, 3);
     EXPECT_NE(damaged.err.find("damaged"), std::string::npos);
     EXPECT_NE(damaged.err.find(index), std::string::npos);
+}
+
+// Writing the index touches nothing but the output named: not a file that has the temporary
+// file's name, not the target of a link planted there, not a pipe in the output's place; a
+// replaced file keeps its permissions; a failed write says why and leaves nothing behind.
+TEST(CliBinary, WritingTheIndexHarmsNoOtherFile) {
+    TempFolder tree, scratch;
+    tree.file("a.txt");
+    std::ofstream(scratch.path() / "notes.tmp") << "my notes\n";
+    std::ofstream(scratch.path() / "victim.txt") << "precious\n";
+    std::filesystem::create_symlink(scratch.path() / "victim.txt", scratch.path() / "sym.tmp");
+    std::string notes = scratch.root() + "notes.idx";
+    std::ofstream(notes) << "an old index";
+    std::filesystem::permissions(
+        notes, std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+
+    for (const char* output : {"notes.idx", "sym.idx"}) {
+        Result r = cli(scratch, {"index", "--output", scratch.root() + output, tree.root()});
+        EXPECT_EQ(r.status, 0) << r.err;
+    }
+    EXPECT_EQ(slurp(scratch.root() + "notes.tmp"), "my notes\n");
+    EXPECT_EQ(slurp(scratch.root() + "victim.txt"), "precious\n");
+    EXPECT_EQ(std::filesystem::status(notes).permissions(),
+              std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+
+    std::string fifo = scratch.root() + "pipe.idx";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    Result piped = cli(scratch, {"index", "--output", fifo, tree.root()});
+    EXPECT_EQ(piped.status, 1);
+    EXPECT_NE(piped.err.find("is not a regular file"), std::string::npos) << piped.err;
+
+    std::ofstream(scratch.path() / "a file") << "x";
+    Result failed =
+        cli(scratch, {"index", "--output", scratch.root() + "a file/x.idx", tree.root()});
+    EXPECT_EQ(failed.status, 1);
+    EXPECT_NE(failed.err.find("Not a directory"), std::string::npos) << failed.err;
+    EXPECT_EQ(names_in(scratch),
+              (std::set<std::string>{"notes.tmp", "victim.txt", "sym.tmp", "notes.idx", "sym.idx",
+                                     "pipe.idx", "a file", "stdout", "stderr"}));
+}
+
+TEST(CliBinary, RunsWritingOneOutputAtOnceAllSucceed) {
+    TempFolder tree, scratch;
+    for (int i = 0; i < 200; ++i)
+        tree.file("f" + std::to_string(i) + ".txt");
+    std::string run = command_line({"index", "--output", scratch.root() + "same.idx", tree.root()});
+    std::string script;
+    for (int i = 0; i < 8; ++i)
+        script += run + " 2>/dev/null & p" + std::to_string(i) + "=$!\n";
+    script += "failed=0\n";
+    for (int i = 0; i < 8; ++i)
+        script += "wait $p" + std::to_string(i) + " || failed=$((failed + 1))\n";
+    script += "exit $failed\n";
+    std::ofstream(scratch.path() / "runs.sh") << script;
+    int status = std::system(("sh " + quote(scratch.root() + "runs.sh")).c_str());
+    EXPECT_EQ(WEXITSTATUS(status), 0) << "runs that failed";
+    EXPECT_EQ(names_in(scratch), (std::set<std::string>{"same.idx", "runs.sh"}));
+}
+
+// Every root it accepts, it can read back: a path that is not UTF-8 is refused before anything
+// is written; a backslash, an ordinary character in a Linux name, prints as it is.
+TEST(CliBinary, RootsItCannotStoreAreRefusedAndBackslashesPrintRight) {
+    TempFolder tree, scratch;
+    tree.file("bad\xFF/inner.txt");
+    tree.file("bs\\root/top.txt");
+    std::string index = scratch.root() + "index.bin";
+    Result bad = cli(scratch, {"index", "--output", index, tree.root() + "bad\xFF"});
+    EXPECT_EQ(bad.status, 1);
+    EXPECT_NE(bad.err.find("bad\\xFF\" has a path that is not valid UTF-8"), std::string::npos)
+        << bad.err;
+    EXPECT_FALSE(std::filesystem::exists(index));
+
+    ASSERT_EQ(cli(scratch, {"index", "--output", index, tree.root() + "bs\\root"}).status, 0);
+    Result found = cli(scratch, {"search", "--index", index, "top"});
+    EXPECT_EQ(found.out, tree.root() + "bs\\root/top.txt\n");
+}
+
+// Folders that cannot be read are counted in the summary and named with --verbose; the index
+// is written and the run succeeds. Root reads every folder, so as root the program runs as the
+// nobody user.
+TEST(CliBinary, UnreadableFoldersAreCountedAndNamedOnRequest) {
+    TempFolder tree, scratch;
+    tree.file("locked/secret.txt");
+    tree.file("open/visible.txt");
+    std::filesystem::permissions(tree.path() / "locked", std::filesystem::perms::none);
+    std::filesystem::permissions(scratch.path(), std::filesystem::perms::all);
+    std::string prefix =
+        geteuid() == 0 ? "setpriv --reuid=65534 --regid=65534 --clear-groups " : "";
+    std::string index = scratch.root() + "index.bin";
+    Result quiet = cli(scratch, {"index", "--output", index, tree.root()}, "", prefix);
+    Result verbose =
+        cli(scratch, {"index", "--verbose", "--output", index, tree.root()}, "", prefix);
+    std::filesystem::permissions(tree.path() / "locked", std::filesystem::perms::owner_all);
+    EXPECT_EQ(quiet.status, 0) << quiet.err;
+    EXPECT_NE(quiet.err.find("; 1 folder could not be read (--verbose names them)"),
+              std::string::npos)
+        << quiet.err;
+    EXPECT_EQ(verbose.status, 0) << verbose.err;
+    EXPECT_NE(verbose.err.find("cannot read " + tree.root() + "locked\n"), std::string::npos)
+        << verbose.err;
+}
+
+// A script must not take a full disk or a closed output for an empty answer.
+TEST(CliBinary, ResultsThatCannotBeWrittenFailTheRun) {
+    TempFolder tree, scratch;
+    tree.file("report.txt");
+    std::string index = scratch.root() + "index.bin";
+    ASSERT_EQ(cli(scratch, {"index", "--output", index, tree.root()}).status, 0);
+    Result full = cli(scratch, {"search", "--index", index, "report"}, ">/dev/full");
+    EXPECT_EQ(full.status, 1);
+    EXPECT_NE(full.err.find("cannot write the results: No space left on device"), std::string::npos)
+        << full.err;
+    Result closed = cli(scratch, {"search", "--index", index, "report"}, ">&-");
+    EXPECT_EQ(closed.status, 1);
+    EXPECT_NE(closed.err.find("cannot write the results"), std::string::npos) << closed.err;
+}
+
+// Names with a newline or a tab: --null keeps each path whole, tsv keeps one row per hit.
+TEST(CliBinary, ScriptsReadEveryNameWhole) {
+    TempFolder tree, scratch;
+    tree.file("two\nlines.txt");
+    tree.file("a\ttab.txt");
+    std::string index = scratch.root() + "index.bin";
+    ASSERT_EQ(cli(scratch, {"index", "--output", index, tree.root()}).status, 0);
+    Result nul = cli(scratch, {"search", "--index", index, "--null", "--sort", "name", ".txt"});
+    EXPECT_EQ(nul.out, tree.root() + "a\ttab.txt" + std::string(1, '\0') + tree.root() +
+                           "two\nlines.txt" + std::string(1, '\0'));
+    Result tsv =
+        cli(scratch, {"search", "--index", index, "--format", "tsv", "--sort", "name", ".txt"});
+    EXPECT_TRUE(tsv.out.starts_with(tree.root() + "a\\ttab.txt\tdocument\t1\t")) << tsv.out;
+    EXPECT_NE(tsv.out.find("\n" + tree.root() + "two\\nlines.txt\tdocument\t1\t"),
+              std::string::npos);
+    EXPECT_EQ(std::count(tsv.out.begin(), tsv.out.end(), '\n'), 2);
 }
 
 }  // namespace

@@ -30,6 +30,14 @@ TEST(ParseCommandLine, ValidCommands) {
         o.workers = 3;
         cases.push_back({{"index", "--output", "out.bin", "--workers=3", "C:\\", "/home/me"}, o});
         cases.push_back({{"index", "C:\\", "--output=out.bin", "/home/me", "--workers", "3"}, o});
+        o.verbose = true;
+        cases.push_back(
+            {{"index", "--verbose", "--output=out.bin", "--workers=3", "C:\\", "/home/me"}, o});
+    }
+    {
+        CliOptions o = search_for("x");
+        o.null_separated = true;
+        cases.push_back({{"search", "--null", "x"}, o});
     }
     cases.push_back({{"search", "보고서"}, search_for("보고서")});
     cases.push_back({{"search", "two", "words", "here"}, search_for("two words here")});
@@ -119,6 +127,10 @@ TEST(ParseCommandLine, UsageErrors) {
         {{"search"}, "needs a query"},
         {{"search", "--limit", "5"}, "needs a query"},
         {{"search", "--filter", "all"}, "needs a query"},
+        {{"search", "--null", "--format", "tsv", "x"}, "--null goes with --format paths"},
+        {{"search", "--null=1", "x"}, "takes no value"},
+        {{"search", "--verbose", "x"}, "unknown option"},
+        {{"index", "--workers", "257", "C:\\"}, "1 to 256"},
         {{"search", "-x"}, "unknown option \"-x\""},
         {{"search", "--dash-query"}, "unknown option"},
         {{"search", "--filter", "photos", "x"}, "\"photos\""},

@@ -5,11 +5,13 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <variant>
 #include <vector>
 
 #include <nlohmann/json.hpp>
 
 #include "cli/cli.h"
+#include "cli/shown_text.h"
 #include "support/temp_folder.h"
 
 namespace norvik {
@@ -21,7 +23,11 @@ class CapturedConsole final : public Console {
   public:
     void out(std::string_view text) override { out_text.append(text); }
     void err(std::string_view text) override { err_text.append(text); }
+    bool out_is_terminal() const override { return terminal; }
+    std::string out_error() const override { return write_error; }
     std::string out_text, err_text;
+    bool terminal = false;
+    std::string write_error;  // as if standard output had failed with this
 };
 
 struct Outcome {
@@ -36,8 +42,7 @@ struct Outcome {
     }
 };
 
-Outcome run(std::vector<std::string> args) {
-    CapturedConsole console;
+Outcome run(std::vector<std::string> args, CapturedConsole console = {}) {
     int status = run_cli(args, console);
     return {status, console.out_text, console.err_text};
 }
@@ -93,8 +98,11 @@ TEST_F(CliRun, IndexThenSearchInEveryFormat) {
     ASSERT_EQ(tsv.status, 0);
     std::vector<std::string> rows = tsv.lines();
     ASSERT_EQ(rows.size(), 2u) << tsv.out;
-    EXPECT_TRUE(rows[0].starts_with(at("pics/photo.jpg") + "\tpicture\t50\t")) << rows[0];
-    EXPECT_TRUE(rows[1].starts_with(at("pics/보고.png") + "\tpicture\t3\t")) << rows[1];
+    // tsv escapes backslashes: every one of a Windows path's.
+    EXPECT_TRUE(rows[0].starts_with(escape_tsv_field(at("pics/photo.jpg")) + "\tpicture\t50\t"))
+        << rows[0];
+    EXPECT_TRUE(rows[1].starts_with(escape_tsv_field(at("pics/보고.png")) + "\tpicture\t3\t"))
+        << rows[1];
     EXPECT_TRUE(rows[0].ends_with("Z\t1")) << rows[0];
 
     Outcome json =
@@ -188,6 +196,108 @@ TEST_F(CliRun, UsageErrorsAndBadFolders) {
     EXPECT_NE(help.out.find("norvik-cli search"), std::string::npos);
 }
 
+// The summary counts the items below the folders given (not the folders themselves), in words
+// that fit the number.
+TEST_F(CliRun, TheSummaryCountsItemsBelowTheFolders) {
+    struct Case {
+        std::vector<std::string> folders;
+        std::string summary;
+    };
+    const Case cases[] = {
+        {{at("pics")}, "2 items under 1 folder indexed into "},
+        {{at("docs/old")}, "1 item under 1 folder indexed into "},
+        {{at("docs/old"), at("pics")}, "3 items under 2 folders indexed into "},
+    };
+    for (const Case& c : cases) {
+        std::vector<std::string> args{"index", "--output", index_file};
+        args.insert(args.end(), c.folders.begin(), c.folders.end());
+        Outcome r = run(args);
+        EXPECT_EQ(r.status, 0) << r.err;
+        EXPECT_TRUE(r.err.starts_with(c.summary)) << r.err;
+    }
+}
+
+// A folder inside another one given would list each of its items twice: it is dropped, and the
+// user is told.
+TEST_F(CliRun, AFolderInsideAnotherGivenIsIndexedOnce) {
+    Outcome r = run({"index", "--output", index_file, at("docs"), root, at("docs/old")});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(r.err.find(at("docs") + sep + " lies inside " + root), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find(at("docs/old") + sep + " lies inside " + root), std::string::npos);
+    Outcome found = run({"search", "--index", index_file, "보고서"});
+    EXPECT_EQ(found.lines(),
+              (std::vector<std::string>{at("docs/보고서.hwp"), at("docs/old/보고서 초안.txt")}));
+    EXPECT_EQ(run({"stats", "--index", index_file}).lines()[0], index_file + ": 1 table");
+}
+
+TEST_F(CliRun, WhatCannotBeUsedIsNamedForWhatItIs) {
+    tree.file("plain.txt");
+    struct Case {
+        std::vector<std::string> args;
+        int status;
+        std::string message;
+    };
+    const Case cases[] = {
+        {{"index", "--output", index_file, at("missing")},
+         EXIT_FAILED,
+         "\"" + at("missing") + "\" does not exist"},
+        {{"index", "--output", index_file, at("plain.txt")},
+         EXIT_FAILED,
+         "\"" + at("plain.txt") + "\" is not a folder"},
+        {{"index", "--output", index_file, ""}, EXIT_FAILED, "an empty folder name"},
+        {{"index", "--output", at("docs"), root}, EXIT_FAILED, at("docs") + " is a folder"},
+        {{"search", "--index", at("docs"), "x"},
+         EXIT_INDEX_MISSING,
+         at("docs") + " is a folder, not an index file"},
+        {{"index", "--workers", "300", root}, EXIT_USAGE, "\"300\" (1 to 256)"},
+    };
+    for (const Case& c : cases) {
+        Outcome r = run(c.args);
+        EXPECT_EQ(r.status, c.status) << c.message;
+        EXPECT_NE(r.err.find(c.message), std::string::npos) << r.err;
+    }
+    EXPECT_FALSE(std::filesystem::exists(testing::u8path(index_file)));
+}
+
+TEST(CliHelp, HelpAfterAnyCommandIsHelp) {
+    for (std::vector<std::string> args : {std::vector<std::string>{"index", "--help"},
+                                          {"search", "--help"},
+                                          {"search", "--index", "x", "-h"},
+                                          {"stats", "--help"},
+                                          {"watch", "--help"}}) {
+        Outcome r = run(args);
+        EXPECT_EQ(r.status, EXIT_OK) << args[0];
+        EXPECT_NE(r.out.find("usage: norvik-cli index"), std::string::npos) << args[0];
+        EXPECT_EQ(r.err, "");
+    }
+    // After "--" it is a word to search for.
+    EXPECT_EQ(run({"search", "--index", "missing.bin", "--", "--help"}).status, EXIT_INDEX_MISSING);
+}
+
+#ifndef _WIN32  // Windows names hold no control characters
+TEST_F(CliRun, ATerminalSeesNamesWithTheirControlCharactersEscaped) {
+    tree.file("red\x1B[31malert.txt");
+    index();
+    CapturedConsole terminal;
+    terminal.terminal = true;
+    Outcome shown = run({"search", "--index", index_file, "alert"}, terminal);
+    EXPECT_EQ(shown.out, root + "red\\x1B[31malert.txt\n");
+    Outcome piped = run({"search", "--index", index_file, "alert"});
+    EXPECT_EQ(piped.out, root + "red\x1B[31malert.txt\n");
+}
+#endif
+
+TEST_F(CliRun, ResultsThatCouldNotBeWrittenAreAFailure) {
+    index();
+    CapturedConsole full;
+    full.write_error = "No space left on device";
+    Outcome r = run({"search", "--index", index_file, "보고서"}, full);
+    EXPECT_EQ(r.status, EXIT_FAILED);
+    EXPECT_NE(r.err.find("cannot write the results: No space left on device"), std::string::npos)
+        << r.err;
+    EXPECT_EQ(run({"stats", "--index", index_file}, full).status, EXIT_FAILED);
+}
+
 TEST_F(CliRun, SeveralRootsGoIntoOneFileInRootOrder) {
     std::string b = at("pics");
     std::string a = at("docs");
@@ -203,21 +313,27 @@ TEST_F(CliRun, SeveralRootsGoIntoOneFileInRootOrder) {
     EXPECT_EQ(found.lines(), std::vector<std::string>{at("pics/photo.jpg")});
 }
 
-TEST(ResolveRoot, AbsoluteWithOneTrailingSeparator) {
+TEST(ResolveRoot, AbsoluteWithOneTrailingSeparatorOrWhyNot) {
+    using Resolved = std::variant<std::string, RootProblem>;
     TempFolder tree;
     tree.folder("a/b");
+    tree.file("plain.txt");
     std::string sep(1, static_cast<char>(std::filesystem::path::preferred_separator));
     std::string base = tree.root();
-    EXPECT_EQ(resolve_root(base + "a"), base + "a" + sep);
-    EXPECT_EQ(resolve_root(base + "a" + sep + sep), base + "a" + sep);
-    EXPECT_EQ(resolve_root(base + "a" + sep + "b" + sep + ".."), base + "a" + sep);
-    EXPECT_EQ(resolve_root(base + "missing"), std::nullopt);
-    tree.file("plain.txt");
-    EXPECT_EQ(resolve_root(base + "plain.txt"), std::nullopt);
+    EXPECT_EQ(resolve_root(base + "a"), Resolved(base + "a" + sep));
+    EXPECT_EQ(resolve_root(base + "a" + sep + sep), Resolved(base + "a" + sep));
+    EXPECT_EQ(resolve_root(base + "a" + sep + "b" + sep + ".."), Resolved(base + "a" + sep));
+    EXPECT_EQ(resolve_root(base + "missing"), Resolved(RootProblem::Missing));
+    EXPECT_EQ(resolve_root(""), Resolved(RootProblem::Missing));
+    EXPECT_EQ(resolve_root(base + "plain.txt"), Resolved(RootProblem::NotAFolder));
 #ifdef _WIN32
-    EXPECT_EQ(resolve_root("Z:"), "Z:\\");
+    EXPECT_EQ(resolve_root("Z:"), Resolved("Z:\\"));
 #else
-    EXPECT_EQ(resolve_root("/"), "/");
+    EXPECT_EQ(resolve_root("/"), Resolved("/"));
+    std::filesystem::create_symlink(tree.path() / "gone", tree.path() / "dangling");
+    EXPECT_EQ(resolve_root(base + "dangling"), Resolved(RootProblem::Missing));
+    std::filesystem::create_directory(tree.path() / "bad\xFF");
+    EXPECT_EQ(resolve_root(base + "bad\xFF"), Resolved(RootProblem::NotUtf8));
 #endif
 }
 

@@ -59,31 +59,64 @@ TEST(HitFormat, Rows) {
 
     std::string paths, tsv, json;
     HitRow rows[] = {make_row(table, jpg, true), make_row(table, dir, false)};
+    const OutputStyle as_paths{}, as_tsv{.format = OutputFormat::Tsv},
+        as_json{.format = OutputFormat::Json};
     for (int i = 0; i < 2; ++i) {
-        append_row(paths, rows[i], OutputFormat::Paths, i == 0);
-        append_row(tsv, rows[i], OutputFormat::Tsv, i == 0);
-        append_row(json, rows[i], OutputFormat::Json, i == 0);
+        append_row(paths, rows[i], as_paths, i == 0);
+        append_row(tsv, rows[i], as_tsv, i == 0);
+        append_row(json, rows[i], as_json, i == 0);
     }
-    append_end(paths, OutputFormat::Paths, true);
-    append_end(tsv, OutputFormat::Tsv, true);
-    append_end(json, OutputFormat::Json, true);
+    append_end(paths, as_paths, true);
+    append_end(tsv, as_tsv, true);
+    append_end(json, as_json, true);
     EXPECT_EQ(paths, "/r/pics/a \"quoted\"\tname.jpg\n/r/pics\n");
+    // The file has no time (0): its cell is empty, as the window leaves its date cell.
     EXPECT_EQ(tsv,
-              "/r/pics/a \"quoted\"\tname.jpg\tpicture\t1234\t1970-01-01T00:00:00Z\t1\n"
+              "/r/pics/a \"quoted\"\\tname.jpg\tpicture\t1234\t\t1\n"
               "/r/pics\tfolder\t\t1970-01-02T00:00:00Z\t0\n");
     nlohmann::json parsed = nlohmann::json::parse(json);
     ASSERT_EQ(parsed.size(), 2u);
     EXPECT_EQ(parsed[0]["path"], "/r/pics/a \"quoted\"\tname.jpg");
     EXPECT_EQ(parsed[0]["kind"], "picture");
     EXPECT_EQ(parsed[0]["size"], 1234);
-    EXPECT_EQ(parsed[0]["modified"], "1970-01-01T00:00:00Z");
+    EXPECT_TRUE(parsed[0]["modified"].is_null());
     EXPECT_EQ(parsed[0]["at_start"], true);
     EXPECT_TRUE(parsed[1]["size"].is_null());
+    EXPECT_EQ(parsed[1]["modified"], "1970-01-02T00:00:00Z");
     EXPECT_EQ(parsed[1]["at_start"], false);
 
     std::string none;
-    append_end(none, OutputFormat::Json, false);
+    append_end(none, as_json, false);
     EXPECT_EQ(nlohmann::json::parse(none), nlohmann::json::array());
+}
+
+// A name may hold a newline, a tab, a backslash or an escape sequence. Scripts must still read
+// one path per row (--null, escaped tsv) and a terminal must not obey the name.
+TEST(HitFormat, EveryNameStaysWholeAndHarmless) {
+    HitRow row{.path = "/r/a\nb\tc\\d\x1B[31mred", .kind = "other", .size = {}, .mtime = 86400};
+    struct Case {
+        OutputStyle style;
+        std::string expected;
+    };
+    const Case cases[] = {
+        {{}, "/r/a\nb\tc\\d\x1B[31mred\n"},  // to a file: the bytes as they are
+        {{.null_separated = true}, std::string("/r/a\nb\tc\\d\x1B[31mred\0", 19)},
+        {{.terminal = true}, "/r/a\\x0Ab\\x09c\\d\\x1B[31mred\n"},
+        {{.format = OutputFormat::Tsv},
+         "/r/a\\nb\\tc\\\\d\x1B[31mred\tother\t\t1970-01-02T00:00:00Z\t0\n"},
+        {{.format = OutputFormat::Tsv, .terminal = true},
+         "/r/a\\nb\\tc\\\\d\\x1B[31mred\tother\t\t1970-01-02T00:00:00Z\t0\n"},
+    };
+    for (const Case& c : cases) {
+        std::string out;
+        append_row(out, row, c.style, true);
+        EXPECT_EQ(out, c.expected);
+    }
+    std::string json;
+    append_row(json, row, {.format = OutputFormat::Json, .terminal = true}, true);
+    append_end(json, {.format = OutputFormat::Json}, true);
+    EXPECT_EQ(nlohmann::json::parse(json)[0]["path"], row.path);
+    EXPECT_EQ(json.find('\x1B'), std::string::npos) << "JSON escapes it itself";
 }
 
 }  // namespace

@@ -12,6 +12,7 @@
 #include "support/temp_folder.h"
 
 #ifndef _WIN32
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -216,6 +217,38 @@ TEST(ScanDisk, UnreadableFolderIsAnEntryWithoutChildren) {
     std::optional<VolumeTable> table = scan(folder);
     ASSERT_TRUE(table);
     EXPECT_EQ(table->children(*table->find_path("locked")).size(), 1u);
+}
+
+// Folders nested deeper than the system takes in one path (PATH_MAX bytes): every level is
+// listed, and the file at the bottom is found.
+TEST(ScanDisk, FoldersDeeperThanThePathLimitAreAllIndexed) {
+    TempFolder folder;
+    constexpr int LEVELS = 800;  // "level/" 800 times: 4,800 bytes of path, past 4,096
+    // Made one level at a time relative to the one above: no call could take the whole path.
+    int fd = open(folder.path().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    ASSERT_GE(fd, 0);
+    for (int i = 0; i < LEVELS && fd >= 0; ++i) {
+        ASSERT_EQ(mkdirat(fd, "level", 0755), 0) << i;
+        int next = openat(fd, "level", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        close(fd);
+        fd = next;
+    }
+    ASSERT_GE(fd, 0);
+    int file = openat(fd, "bottom.txt", O_CREAT | O_WRONLY | O_CLOEXEC, 0644);
+    EXPECT_GE(file, 0);
+    close(file);
+    close(fd);
+
+    std::optional<VolumeTable> table = scan(folder);
+    // rm takes trees of any depth; TempFolder's removal goes by whole paths.
+    std::string remove = "rm -rf '" + testing::utf8_of(folder.path()) + "/level'";
+    EXPECT_EQ(std::system(remove.c_str()), 0);
+    ASSERT_TRUE(table);
+    EXPECT_EQ(table->size(), 1u + LEVELS + 1u);
+    std::string deepest(LEVELS * 6, '\\');
+    for (int i = 0; i < LEVELS; ++i)
+        deepest.replace(i * 6, 5, "level");
+    EXPECT_TRUE(table->find_path(deepest + "bottom.txt"));
 }
 
 // Linux names are bytes; the table keeps valid UTF-8, and a folder with such a name is still
