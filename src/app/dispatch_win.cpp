@@ -2,6 +2,9 @@
 
 #include <windowsx.h>
 
+#include <mutex>
+#include <shared_mutex>
+
 #include "app/commands.h"
 #include "app/ime.h"
 #include "app/ime_win.h"
@@ -15,6 +18,7 @@
 #include "app/updater/update_handlers.h"
 #include "app/window_events.h"
 #include "app/window_proc_win.h"
+#include "search/resolve_hit.h"
 
 namespace norvik {
 namespace {
@@ -43,6 +47,30 @@ void trace_index_change(const IndexService& service) {
     if (service.index_ready.load())
         event = service.scans_in_progress.load() == 0 ? "index-complete" : "index-ready";
     trace_event(event, service.index_generation.load());
+}
+
+// What a query found, as its rows' full paths (the first ten), once the results answer the query
+// the box shows: tests under Wine read the rows a typed query brought without reading pixels.
+void trace_results(const App& app) {
+    if (!tracing() || app.result_generation != app.query_generation) return;
+    trace_text("results-for", display_query(app));
+    std::shared_lock lock(app.engine.index->lock);
+    for (size_t row = 0; row < app.results.size() && row < 10; ++row) {
+        const Hit& hit = app.results[row];
+        if (const VolumeTable* table = resolve_hit(*app.engine.index, app.table_ids, hit))
+            trace_text("row", table->full_path(hit.entry, false));
+    }
+}
+
+// A toast shown by the handler that just ran, by its text.
+void trace_new_toast(const App& app, std::optional<Clock::time_point> shown_before) {
+    if (!tracing() || !app.toast || app.toast->set_at == shown_before) return;
+    trace_text("toast", app.toast->text);
+}
+
+std::optional<Clock::time_point> toast_time(const App& app) {
+    if (!app.toast) return std::nullopt;
+    return app.toast->set_at;
 }
 
 void on_tray_event(App& app, WinShell& shell, UINT mouse_message) {
@@ -181,6 +209,7 @@ std::optional<LRESULT> dispatch_message(App& app, WinShell& shell, HWND window, 
         case WM_APP_SEARCH_DONE:
             take_search_result(app, shell);
             trace_event("results", app.result_generation);
+            trace_results(app);
             return 0;
         case WM_APP_UPDATE_INFO:
         case WM_APP_UPDATE_READY:
@@ -210,9 +239,18 @@ void on_message_box_answer(App& app, WinShell& shell, const MessageBoxRequest& b
 
 WindowHandlers program_handlers() {
     WindowHandlers handlers;
-    handlers.message = dispatch_message;
+    handlers.message = [](App& app, WinShell& shell, HWND window, UINT message, WPARAM wparam,
+                          LPARAM lparam, const RECT* held_rect) {
+        const std::optional<Clock::time_point> toast_before = toast_time(app);
+        const std::optional<LRESULT> answer =
+            dispatch_message(app, shell, window, message, wparam, lparam, held_rect);
+        trace_new_toast(app, toast_before);
+        return answer;
+    };
     handlers.menu_command = [](App& app, WinShell& shell, MenuKind menu, uint32_t command) {
+        const std::optional<Clock::time_point> toast_before = toast_time(app);
         on_menu_command(app, shell, menu, command);
+        trace_new_toast(app, toast_before);
     };
     handlers.message_box_answer = on_message_box_answer;
     handlers.paint = [](App& app) { return paint(app); };

@@ -4,9 +4,23 @@
 
 #include <shellapi.h>
 
+#include "app/trace_win.h"
+#include "app/win_raii.h"
 #include "index/win_handles.h"
 
 namespace norvik {
+namespace {
+
+class TracingLauncher : public Launcher {
+  public:
+    void shell_open(const std::wstring& target) override { trace_text("open", from_wide(target)); }
+    bool start_process(const std::wstring&, const std::wstring& command_line) override {
+        trace_text("start", from_wide(command_line));
+        return true;
+    }
+};
+
+}  // namespace
 
 void SystemLauncher::shell_open(const std::wstring& target) {
     ShellExecuteW(nullptr, L"open", target.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
@@ -24,6 +38,12 @@ bool SystemLauncher::start_process(const std::wstring& application,
     KernelHandle process_handle(process.hProcess);  // not waited for
     KernelHandle thread_handle(process.hThread);
     return true;
+}
+
+std::unique_ptr<Launcher> program_launcher() {
+    if (GetEnvironmentVariableW(L"NORVIK_TEST_NO_LAUNCH", nullptr, 0) != 0)
+        return std::make_unique<TracingLauncher>();
+    return std::make_unique<SystemLauncher>();
 }
 
 std::wstring explorer_path() {

@@ -2,6 +2,7 @@
 // processes. A seam, so tests capture what would have been started.
 #pragma once
 
+#include <memory>
 #include <string>
 
 namespace norvik {
@@ -22,6 +23,11 @@ class SystemLauncher : public Launcher {
     void shell_open(const std::wstring& target) override;
     bool start_process(const std::wstring& application, const std::wstring& command_line) override;
 };
+
+// The program's launcher: the real thing, unless the environment variable NORVIK_TEST_NO_LAUNCH
+// is set, when what would be started is written to the trace instead ("open TARGET", "start
+// COMMAND LINE"), so tests under Wine see exactly what the shell would have been given.
+std::unique_ptr<Launcher> program_launcher();
 
 // explorer.exe in the Windows folder, by its full path (a bare name would also find one planted
 // in the current folder); empty when the folder cannot be had.

@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "app/trace_win.h"
+
 namespace norvik {
 namespace {
 
@@ -28,6 +30,46 @@ void append_item(HMENU menu, const MenuItem& item) {
         SetMenuDefaultItem(menu, item.id, FALSE);
 }
 
+const char* kind_name(MenuKind kind) {
+    switch (kind) {
+        case MenuKind::Settings:
+            return "settings";
+        case MenuKind::Tray:
+            return "tray";
+        case MenuKind::Context:
+            return "context";
+    }
+    return "?";
+}
+
+// The menu as Windows holds it, read back item by item, one trace line each: "ID TEXT" with
+// " (checked)" and " (default)" marks, "---" for a separator, and a submenu's items indented
+// under its "TEXT >" line. Tests under Wine compare it with what the user should see.
+void trace_menu_items(HMENU menu, const std::string& indent) {
+    const int count = GetMenuItemCount(menu);
+    for (int position = 0; position < count; ++position) {
+        wchar_t text[256] = {};
+        MENUITEMINFOW info{};
+        info.cbSize = sizeof info;
+        info.fMask = MIIM_ID | MIIM_STATE | MIIM_FTYPE | MIIM_STRING | MIIM_SUBMENU;
+        info.dwTypeData = text;
+        info.cch = 255;
+        if (!GetMenuItemInfoW(menu, static_cast<UINT>(position), TRUE, &info)) continue;
+        std::string line = indent;
+        if (info.fType & MFT_SEPARATOR) {
+            line += "---";
+        } else if (info.hSubMenu) {
+            line += from_wide(text) + " >";
+        } else {
+            line += std::to_string(info.wID) + " " + from_wide(text);
+            if (info.fState & MFS_CHECKED) line += " (checked)";
+            if (info.fState & MFS_DEFAULT) line += " (default)";
+        }
+        trace_text("menu-item", line);
+        if (info.hSubMenu) trace_menu_items(info.hSubMenu, indent + "  ");
+    }
+}
+
 }  // namespace
 
 MenuHandle build_popup_menu(const std::vector<MenuItem>& items) {
@@ -49,6 +91,11 @@ uint32_t track_menu(HWND window, const MenuRequest& request) {
     } else {
         GetCursorPos(&at);
         SetForegroundWindow(window);
+    }
+    if (tracing()) {
+        trace_text("menu", kind_name(request.kind));
+        trace_menu_items(menu.get(), "");
+        trace_text("menu-end", kind_name(request.kind));
     }
     uint32_t command = 0;
     if (test_tracker()) {

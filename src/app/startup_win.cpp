@@ -138,7 +138,7 @@ int run_norvik(const StartOptions& options) {
         post_to_main_window(WM_APP_INDEX_CHANGED, static_cast<WPARAM>(change));
     }));
     app->engine = Engine{index, worker, service};
-    auto* launcher = new SystemLauncher();
+    Launcher* launcher = program_launcher().release();
     auto* tray = new TrayIcon(window);
     auto* shell = new WinShell(window, *settings, *launcher, *tray, update_starters());
     host.shell = shell;

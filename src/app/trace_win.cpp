@@ -2,7 +2,6 @@
 
 #include <windows.h>
 
-#include <cstdio>
 #include <string>
 
 #include "index/win_handles.h"
@@ -30,20 +29,20 @@ bool tracing() {
     return static_cast<bool>(trace_file);
 }
 
-void trace_event(std::string_view event, uint64_t value) {
+void trace_text(std::string_view event, std::string_view text) {
     if (!trace_file) return;
     LARGE_INTEGER now;
     QueryPerformanceCounter(&now);
     const uint64_t micros = static_cast<uint64_t>(now.QuadPart - started.QuadPart) * 1'000'000 /
                             static_cast<uint64_t>(frequency.QuadPart);
-    char line[160];
-    const int length = std::snprintf(
-        line, sizeof line, "%llu %.*s %llu\n", static_cast<unsigned long long>(micros),
-        static_cast<int>(event.size()), event.data(), static_cast<unsigned long long>(value));
-    if (length <= 0) return;
+    std::string line = std::to_string(micros);
+    line.append(" ").append(event).append(" ").append(text).append("\n");
     DWORD written = 0;
-    WriteFile(trace_file.get(), line, static_cast<DWORD>(std::min<int>(length, sizeof line - 1)),
-              &written, nullptr);
+    WriteFile(trace_file.get(), line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
+}
+
+void trace_event(std::string_view event, uint64_t value) {
+    if (trace_file) trace_text(event, std::to_string(value));
 }
 
 }  // namespace norvik

@@ -17,4 +17,8 @@ bool tracing();
 // Any thread may call it: each line is written by one appending WriteFile.
 void trace_event(std::string_view event, uint64_t value = 0);
 
+// The same with a text in place of the number ("<microseconds> <event> <text>"), for what tests
+// read back that has no pixels to check: the rows a query found, a toast, an opened menu.
+void trace_text(std::string_view event, std::string_view text);
+
 }  // namespace norvik

@@ -1,6 +1,8 @@
 // "Another process" for the window shell's tests:
 //   reverse-clipboard     reads the clipboard's Unicode text and puts it back reversed
-//   hold-hot-key MS       holds Ctrl+Alt+F for MS milliseconds (exit 1 if it cannot)
+//   print-clipboard       writes the clipboard's Unicode text to stdout as UTF-8 (exit 3: none)
+//   hold-hot-key MS       holds Ctrl+Alt+F for MS milliseconds, writing "held" to stdout once it
+//                         has it (exit 1 if it cannot)
 //   find-window           exit 0 when a Norvik.Main window exists
 //   post-message M [W L]  posts message M (a name below) to the Norvik.Main window
 //   send-message M [W L]  sends it and waits for the answer
@@ -12,14 +14,34 @@
 
 namespace {
 
-int reverse_clipboard() {
-    if (!OpenClipboard(nullptr)) return 2;
+// The clipboard's Unicode text; empty when it has none.
+std::wstring clipboard_text() {
+    if (!OpenClipboard(nullptr)) return {};
     std::wstring text;
     if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
         text = static_cast<const wchar_t*>(GlobalLock(data));
         GlobalUnlock(data);
     }
     CloseClipboard();
+    return text;
+}
+
+int print_clipboard() {
+    const std::wstring text = clipboard_text();
+    if (text.empty()) return 3;
+    const int bytes = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
+                                          nullptr, 0, nullptr, nullptr);
+    std::string utf8(static_cast<size_t>(bytes), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), utf8.data(), bytes,
+                        nullptr, nullptr);
+    DWORD written = 0;
+    WriteFile(GetStdHandle(STD_OUTPUT_HANDLE), utf8.data(), static_cast<DWORD>(utf8.size()),
+              &written, nullptr);
+    return 0;
+}
+
+int reverse_clipboard() {
+    std::wstring text = clipboard_text();
     if (text.empty()) return 3;
     text.assign(text.rbegin(), text.rend());
     HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, (text.size() + 1) * sizeof(wchar_t));
@@ -37,6 +59,8 @@ int reverse_clipboard() {
 
 int hold_hot_key(DWORD milliseconds) {
     if (!RegisterHotKey(nullptr, 1, MOD_CONTROL | MOD_ALT | MOD_NOREPEAT, 'F')) return 1;
+    DWORD written = 0;
+    WriteFile(GetStdHandle(STD_OUTPUT_HANDLE), "held\n", 5, &written, nullptr);
     Sleep(milliseconds);
     return 0;
 }
@@ -73,6 +97,7 @@ int to_window(int argc, wchar_t** argv, bool wait) {
 
 int wmain(int argc, wchar_t** argv) {
     if (argc >= 2 && std::wcscmp(argv[1], L"reverse-clipboard") == 0) return reverse_clipboard();
+    if (argc >= 2 && std::wcscmp(argv[1], L"print-clipboard") == 0) return print_clipboard();
     if (argc >= 3 && std::wcscmp(argv[1], L"hold-hot-key") == 0)
         return hold_hot_key(static_cast<DWORD>(std::wcstoul(argv[2], nullptr, 10)));
     if (argc >= 2 && std::wcscmp(argv[1], L"find-window") == 0)

@@ -12,6 +12,18 @@
 #   end-session            WM_ENDSESSION saves a changed index and keeps the window
 #   tray-quit              Quit from the tray menu ends the program with the index saved and
 #                          the tray icon gone
+#   typing                 Hangul and Latin typed with xdotool find the matching rows
+#   keys                   Enter, Ctrl+Enter (explorer /select,"path"), Ctrl+C (the path on the
+#                          clipboard, read by another process), Down (the tint moves), Tab (the
+#                          accent moves to the next tab), Esc; nothing is started: the program
+#                          traces what it would have started
+#   menus                  the settings, tray and context menus as Windows holds them, for a new
+#                          user and after choices: Start with Windows off and on again (the Run
+#                          value), a language (Language and the restart toast), Copy name
+#   hot-key-taken          another program holds Ctrl+Alt+F: the red notice, and the window
+#                          still opens from the tray icon
+#   languages              Language = ko, en, ja: the context menu in that language, and a
+#                          screenshot of each (ko light, en dark, ja light)
 # The program runs in a prefix of its own (BUILD/wine-program) whose only drives are C: (the
 # prefix) and D: (a small test tree), so it indexes those and nothing of the Linux file system.
 set -euo pipefail
@@ -31,6 +43,8 @@ echo a >"$tree/보고서 2024/report, final.hwp"
 echo b >"$tree/보고서 2024/분기 보고서.hwp"
 echo c >"$tree/photos/holiday.jpg"
 echo d >"$tree/Reports/report-q1.pdf"
+# "report, final.hwp" is the newest name that starts with "report": the first row for "report".
+touch -d '2 days ago' "$tree/Reports/report-q1.pdf" "$tree/Reports"
 "$root/scripts/wine-prefix.sh" "$WINEPREFIX" --drive-d "$tree" --without-z </dev/null >/dev/null
 
 # The trace lives outside C: and D:, or each of its lines would be a change to index.
@@ -50,10 +64,13 @@ run_key='HKCU\Software\Microsoft\Windows\CurrentVersion\Run'
 wine reg delete "$run_key" /v Norvik /f </dev/null >/dev/null 2>&1 || true
 wine reg delete 'HKCU\Software\Norvik' /f </dev/null >/dev/null 2>&1 || true
 wine wineboot </dev/null >/dev/null 2>&1 || true
+set_theme() {  # set_theme 1 (light) | 0 (dark)
+    wine reg add 'HKCU\Software\Microsoft\Windows\CurrentVersion\Themes\Personalize' \
+        /v AppsUseLightTheme /t REG_DWORD /d "$1" /f </dev/null >/dev/null 2>&1
+}
 light=1
 [ "$case_name" = look-dark ] && light=0
-wine reg add 'HKCU\Software\Microsoft\Windows\CurrentVersion\Themes\Personalize' \
-    /v AppsUseLightTheme /t REG_DWORD /d "$light" /f </dev/null >/dev/null 2>&1
+set_theme "$light"
 
 # The program and the peer live on C:, as the prefix has no Z:.
 bin=$WINEPREFIX/drive_c/norvik
@@ -91,6 +108,54 @@ peer() { wine 'C:\norvik\peer.exe' "$@" </dev/null 2>/dev/null; }
 window_exists() { peer find-window >/dev/null; }
 no_window() { ! window_exists; }
 traced() { grep -q " $1 " "$trace" 2>/dev/null; }
+# traced_text EVENT TEXT: the trace has the line "<time> EVENT TEXT".
+traced_text() { cut -d' ' -f2- "$trace" 2>/dev/null | grep -qxF -- "$1 $2"; }
+has_results_for() { traced_text results-for "$1"; }
+# rows_for QUERY: the full paths of the rows the last answer to QUERY showed, one a line.
+rows_for() {
+    awk -v query="$1" '
+        $2 == "results-for" { sub(/^[0-9]+ results-for /, ""); take = $0 == query; if (take) rows = ""; next }
+        $2 == "row" && take { sub(/^[0-9]+ row /, ""); rows = rows $0 "\n" }
+        END { printf "%s", rows }' "$trace"
+}
+# expect_rows QUERY PATH...: QUERY showed exactly these rows, in any order.
+expect_rows() {
+    local query=$1
+    shift
+    diff <(rows_for "$query" | sort) <(printf '%s\n' "$@" | sort) >&2 ||
+        fail "\"$query\" showed other rows (above: < shown, > expected)"
+}
+# Menus as the program built them, read back from Windows (menus_win.cpp traces each one).
+menus_opened() { grep -c " menu-end $1\$" "$trace" 2>/dev/null || true; }
+more_menus_than() { [ "$(menus_opened "$1")" -gt "$2" ]; }
+last_menu() {
+    awk -v kind="$1" '
+        $2 == "menu" && $3 == kind { items = ""; inside = 1; next }
+        $2 == "menu-end" { inside = 0; next }
+        inside && $2 == "menu-item" { sub(/^[0-9]+ menu-item /, ""); items = items $0 "\n" }
+        END { printf "%s", items }' "$trace"
+}
+# open_menu KIND COMMAND...: runs COMMAND (a click, a message) and waits until the menu is up.
+open_menu() {
+    local kind=$1 before
+    shift
+    before=$(menus_opened "$kind")
+    "$@"
+    wait_for 10 more_menus_than "$kind" "$before" || fail "the $kind menu did not open"
+    sleep 1  # the menu takes keys once its loop runs
+}
+# expect_menu KIND: the last KIND menu held the items on standard input.
+expect_menu() {
+    diff <(last_menu "$1") - >&2 || fail "the $1 menu differs (above: < shown, > expected)"
+}
+choose() { xdotool key --delay 150 "$@"; }
+reg_value() {  # reg_value KEY NAME: the value's data as reg prints it; fails when absent
+    wine reg query "$1" /v "$2" </dev/null 2>/dev/null | tr -d '\r' |
+        awk -v name="$2" '$1 == name { sub(/^ *[^ ]+ +[^ ]+ +/, ""); print; found = 1 } END { exit !found }'
+}
+norvik_value_is() { [ "$(reg_value 'HKCU\Software\Norvik' "$1")" = "$2" ]; }
+run_value_is() { [ "$(reg_value "$run_key" Norvik)" = "$1" ]; }
+no_run_value() { ! reg_value "$run_key" Norvik >/dev/null; }
 trace_lines() { wc -l <"$trace" 2>/dev/null || echo 0; }
 more_trace_than() { [ "$(trace_lines)" -gt "$1" ]; }
 saved_index() { test -s "$appdata/index.bin"; }
@@ -111,6 +176,42 @@ start_with_unsaved_change() {
     lines=$(trace_lines)
     echo e >"$tree/photos/new.jpg"
     wait_for 20 more_trace_than "$lines" || fail "the change on D: did not reach the index"
+}
+
+# Starts Norvik with the window shown and waits until its index is whole: $window is its X window.
+start_shown() {
+    start_norvik "$@"
+    first_pid=$norvik_pid
+    window=$(ui_find_window '^Norvik$' 60) || fail "the window did not appear"
+    wait_for 60 traced index-complete || fail "the index was not built"
+}
+
+# type_query TEXT: types TEXT into the empty search box and waits for its rows.
+type_query() {
+    ui_type "$window" "$1"
+    wait_for 30 has_results_for "$1" || fail "no results for \"$1\""
+}
+
+# count_in WID X Y W H RRGGBB: how many pixels of the window's rectangle have that colour now.
+count_in() {
+    ui_capture "$1" "$shot"
+    ui_count_colour "$shot" "$2" "$3" "$4" "$5" "$6"
+}
+# all_in WID X Y W H RRGGBB: every pixel of the rectangle has the colour (a frame or two late).
+all_in() { [ "$(count_in "$@")" = $(($4 * $5)) ]; }
+none_in() { [ "$(count_in "$@")" = 0 ]; }
+
+# Row R (from 0) is tinted as the selected row in the light palette, between its columns.
+row_tinted() { all_in "$window" 600 $((145 + 32 * $1)) 140 4 E2D9F7; }
+row_plain() { none_in "$window" 600 $((145 + 32 * $1)) 140 4 E2D9F7; }
+
+# save_screen FILE: the window and any menu it opened, cut from the whole screen.
+save_screen() {
+    local X Y WIDTH HEIGHT WINDOW SCREEN
+    eval "$(xdotool getwindowgeometry --shell "$window")"
+    # Menus open at the settings button (towards the right) and at a row: 240 pixels spare.
+    xwd -silent -root | convert xwd:- -crop "$((WIDTH + 240))x$((HEIGHT + 60))+$X+$Y" +repage \
+        -alpha off "png:$1"
 }
 
 # The look of the window over a typed query, in the palette of the prefix's theme: what the design
@@ -210,6 +311,148 @@ tray-quit)
     saved_index || fail "Quit did not save the index"
     traced exit || fail "the program did not reach its end"
     wait_for 10 no_tray || fail "the tray icon stayed"
+    ;;
+typing)
+    start_shown
+    type_query 보고서
+    expect_rows 보고서 'D:\보고서 2024' 'D:\보고서 2024\분기 보고서.hwp'
+    ui_key "$window" ctrl+a BackSpace
+    type_query report
+    expect_rows report 'D:\보고서 2024\report, final.hwp' 'D:\Reports' 'D:\Reports\report-q1.pdf'
+    ;;
+keys)
+    export NORVIK_TEST_NO_LAUNCH=1
+    start_shown
+    type_query report
+    first=$(rows_for report | sed -n 1p)
+    second=$(rows_for report | sed -n 2p)
+    [ "$first" = 'D:\보고서 2024\report, final.hwp' ] || fail "the newest match is not first: $first"
+    wait_for 10 row_tinted 0 || fail "the first row is not tinted as selected"
+    ui_key "$window" Return
+    wait_for 10 traced_text open "$first" || fail "Enter did not open $first"
+    ui_key "$window" ctrl+Return
+    wait_for 10 traced_text start "\"C:\\windows\\explorer.exe\" /select,\"$first\"" ||
+        fail "Ctrl+Enter did not start explorer with /select,\"$first\""
+    ui_key "$window" ctrl+c
+    wait_for 10 traced_text toast "Path copied" || fail "Ctrl+C showed no toast"
+    sleep 0.5
+    save_screen "$state/toast.png"
+    [ "$(peer print-clipboard)" = "$first" ] || fail "the clipboard does not hold $first"
+    ui_key "$window" Down
+    wait_for 10 row_tinted 1 || fail "Down did not tint the second row"
+    row_plain 0 || fail "the first row stayed tinted"
+    ui_key "$window" Return
+    wait_for 10 traced_text open "$second" || fail "Enter on the second row did not open $second"
+    # The current tab is filled with the accent: All (from x 16), then Folders (from about 66).
+    all_in "$window" 24 70 16 4 7C3AED || fail "All is not the current tab"
+    ui_key "$window" Tab
+    wait_for 10 all_in "$window" 80 70 16 4 7C3AED || fail "Tab did not make Folders current"
+    none_in "$window" 24 70 16 4 7C3AED || fail "All kept the accent"
+    ui_key "$window" Escape
+    wait_for 10 none_visible || fail "Esc did not hide the window"
+    ;;
+menus)
+    export LC_ALL=C.UTF-8  # Windows in English: the menus of a new user follow it
+    start_shown
+    languages=$(printf '  %s\n' '---' '101 English' '102 한국어' '103 日本語' '104 简体中文' \
+        '105 繁體中文' '106 Español' '107 Français' '108 Deutsch' '109 Português' '110 Русский')
+    settings_menu() {  # settings_menu FOLLOW_MARK JA_MARK START_MARK
+        echo "Language >"
+        echo "  100 Follow Windows$1"
+        echo "$languages" | sed "s/^\(  103 .*\)\$/\1$2/"
+        printf '%s\n' '3 Automatic updates (checked)' '6 Check for updates' \
+            '7 More apps from Kastrel' '8 About Norvik' '---' '2 Rebuild the file list' \
+            "4 Start with Windows$3" '5 Quit'
+    }
+    click_settings() {
+        xdotool mousemove --window "$window" $((960 - 36)) 36 click 1
+    }
+    open_menu settings click_settings
+    settings_menu ' (checked)' '' ' (checked)' | expect_menu settings
+    wait_for 10 run_value_is '"C:\norvik\Norvik.exe" --tray' || fail "no autostart entry at start"
+    choose Up Up Return  # Start with Windows
+    wait_for 10 norvik_value_is AutoStart 0x0 || fail "AutoStart was not written as 0"
+    wait_for 10 no_run_value || fail "the Run value stayed"
+    open_menu settings click_settings
+    choose Down Right Down Down Down Return  # Language, Follow Windows, English, 한국어, 日本語
+    wait_for 10 norvik_value_is Language ja || fail "Language was not written as ja"
+    wait_for 10 traced_text toast "Takes effect the next time Norvik starts" ||
+        fail "no restart toast"
+    open_menu settings click_settings
+    settings_menu '' ' (checked)' '' | expect_menu settings
+    save_screen "$state/settings-menu.png"
+    choose Escape
+
+    open_menu tray peer post-message WM_APP_TRAY 0 WM_RBUTTONUP
+    {
+        printf '%s\n' '1 Open (default)' '2 Rebuild the file list' '---' \
+            '3 Automatic updates (checked)' 'Language >' '  100 Follow Windows'
+        echo "$languages" | sed 's/^\(  103 .*\)$/\1 (checked)/'
+        printf '%s\n' '4 Start with Windows' '---' '5 Quit'
+    } | expect_menu tray
+    choose Up Up Return  # Start with Windows
+    wait_for 10 norvik_value_is AutoStart 0x1 || fail "AutoStart was not written as 1"
+    wait_for 10 run_value_is '"C:\norvik\Norvik.exe" --tray' || fail "no Run value written"
+
+    ui_focus "$window"
+    type_query report
+    name=$(rows_for report | sed -n 1p)
+    name=${name##*\\}
+    right_click_first_row() { xdotool mousemove --window "$window" 200 156 click 3; }
+    open_menu context right_click_first_row
+    printf '%s\n' '1 Open (default)' '2 Open folder' '---' '3 Copy path' '4 Copy name' |
+        expect_menu context
+    sleep 1  # the menu's window is drawn a moment after it is built
+    save_screen "$state/context-menu.png"
+    choose Up Return  # Copy name
+    wait_for 10 traced_text toast "Name copied" || fail "Copy name showed no toast"
+    [ "$(peer print-clipboard)" = "$name" ] || fail "the clipboard does not hold $name"
+    ;;
+hot-key-taken)
+    peer hold-hot-key 300000 >"$state/held" &
+    wait_for 20 grep -q held "$state/held" || fail "the peer could not take Ctrl+Alt+F"
+    start_shown
+    # The notice replaces the grey hints in the right half of the status line (its last 30 pixels).
+    notice_shown() {
+        ui_capture "$window" "$shot"
+        local width height
+        width=$(identify -format %w "$shot")
+        height=$(identify -format %h "$shot")
+        [ "$(ui_count_colour "$shot" $((width / 2)) $((height - 25)) $((width / 2 - 16)) 20 \
+            DC2626)" -gt 50 ]
+    }
+    wait_for 10 notice_shown || fail "no red notice in the status line"
+    save_screen "$state/hot-key-taken.png"
+    ui_key "$window" Escape
+    wait_for 10 none_visible || fail "Esc did not hide the window"
+    tray=$(ui_find_window '^Wine System Tray$' 10) || fail "no tray icon"
+    xdotool mousemove --window "$tray" 8 8 click 1
+    wait_for 10 one_visible || fail "a click on the tray icon did not show the window"
+    ;;
+languages)
+    for look in ko:1:보고서 en:0:report ja:1:report; do
+        IFS=: read -r language theme query <<<"$look"
+        wine reg add 'HKCU\Software\Norvik' /v Language /t REG_SZ /d "$language" /f \
+            </dev/null >/dev/null 2>&1
+        set_theme "$theme"
+        start_shown
+        type_query "$query"
+        right_click_first_row() { xdotool mousemove --window "$window" 200 156 click 3; }
+        open_menu context right_click_first_row
+        case $language in
+        ko) expected=('1 열기 (default)' '2 폴더 열기' '---' '3 경로 복사' '4 이름 복사') ;;
+        en) expected=('1 Open (default)' '2 Open folder' '---' '3 Copy path' '4 Copy name') ;;
+        ja) expected=('1 開く (default)' '2 フォルダーを開く' '---' '3 パスをコピー' '4 名前をコピー') ;;
+        esac
+        printf '%s\n' "${expected[@]}" | expect_menu context
+        choose Escape
+        sleep 0.5
+        ui_capture "$window" "$state/window-$language.png"
+        kill "$first_pid"
+        wait_for 20 stopped "$first_pid" || fail "Norvik did not end"
+        wait_for 10 none_visible || fail "the window stayed"
+        : >"$trace"
+    done
     ;;
 *)
     fail "unknown case"
