@@ -4,6 +4,9 @@
 # seconds. Usage: scripts/wine-ctest.sh BUILD_DIR [ctest args...]
 set -euo pipefail
 build=$(cd "$1" && pwd); shift
+# Wine names Linux files in the locale's character set, and Windows' language follows the locale:
+# the tests run in C.UTF-8 (Hangul names intact, Windows in English) whatever the caller's.
+export LC_ALL=C.UTF-8
 export WINEPREFIX=$build/wineprefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 export NORVIK_WINE_BUILD_DIR=$build
 if [ ! -f "$WINEPREFIX/system.reg" ]; then

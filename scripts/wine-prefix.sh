@@ -84,11 +84,22 @@ EOF
     echo "$want" >"$stamp"
 fi
 
+# Wine's mount manager reads the drives when its server starts: a server already running (the
+# one that just made or completed the prefix) would go on without a new D: or with a gone Z:, and
+# the first program started in a new prefix would not see its D:. It is ended when they change.
 devices=$prefix/dosdevices
+drives_changed=0
 if [ -n "$drive_d" ]; then
     target=$(cd "$drive_d" && pwd)
-    ln -sfn "$target" "$devices/d:"
+    if [ "$(readlink "$devices/d:" 2>/dev/null)" != "$target" ]; then
+        ln -sfn "$target" "$devices/d:"
+        drives_changed=1
+    fi
 fi
-if [ "$without_z" = 1 ]; then
+if [ "$without_z" = 1 ] && [ -L "$devices/z:" ]; then
     rm -f "$devices/z:"
+    drives_changed=1
+fi
+if [ "$drives_changed" = 1 ]; then
+    wineserver -k </dev/null >/dev/null 2>&1 || true
 fi

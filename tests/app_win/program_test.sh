@@ -358,7 +358,7 @@ keys)
     wait_for 10 none_visible || fail "Esc did not hide the window"
     ;;
 menus)
-    export LC_ALL=C.UTF-8  # Windows in English: the menus of a new user follow it
+    # Windows in English (wine-ui-env.sh): the menus of a new user follow it
     start_shown
     languages=$(printf '  %s\n' '---' '101 English' '102 한국어' '103 日本語' '104 简体中文' \
         '105 繁體中文' '106 Español' '107 Français' '108 Deutsch' '109 Português' '110 Русский')

@@ -5,6 +5,9 @@
 ui_state=$(cd "$1" && pwd)/wine-ui
 ui_root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 mkdir -p "$ui_state"
+# Hangul file names intact and Windows in English, whatever the caller's locale (Wine names Linux
+# files in the locale's character set, and Windows' language follows it).
+export LC_ALL=C.UTF-8
 export WINEPREFIX=$ui_state/prefix WINEDEBUG=${WINEDEBUG:--all} WINEDLLOVERRIDES="mscoree,mshtml="
 exec 8>"$ui_state/lock"
 flock 8
