@@ -1,65 +1,23 @@
 // Move-only owners of the window shell's Win32 handles and openings, one class per kind, each
-// with an explicit get(). Kernel handles (mutexes, processes) use KernelHandle of
-// index/win_handles.h. Included only by the shell's *_win.cpp files.
+// with an explicit get(): the shell's kinds of index/win_handles.h's UniqueHandle (null means
+// none), whose kernel handles (mutexes, processes) the shell uses as well; and hangul/wide_text.h's
+// conversions at the API boundary. Included only by the shell's *_win.cpp files.
 #pragma once
 
 #include <windows.h>
 
 #include <imm.h>
 
-#include <string>
-#include <string_view>
-#include <utility>
-
-#include "hangul/utf8.h"
+#include "hangul/wide_text.h"
+#include "index/win_handles.h"
 
 namespace norvik {
 
-// Owns one value of type H released by Release; Invalid means "none".
-template <class H, class Release>
-class Owned {
-  public:
-    Owned() = default;
-    explicit Owned(H value) : value_(value) {}
-    Owned(const Owned&) = delete;
-    Owned& operator=(const Owned&) = delete;
-    Owned(Owned&& other) noexcept : value_(other.release()) {}
-    Owned& operator=(Owned&& other) noexcept {
-        if (this != &other) reset(other.release());
-        return *this;
-    }
-    ~Owned() { reset(); }
-
-    H get() const { return value_; }
-    explicit operator bool() const { return value_ != H{}; }
-    H release() { return std::exchange(value_, H{}); }
-    void reset(H value = H{}) {
-        if (value_ != H{}) Release{}(value_);
-        value_ = value;
-    }
-
-  private:
-    H value_{};
-};
-
-struct CloseRegKey {
-    void operator()(HKEY key) const { RegCloseKey(key); }
-};
-struct DestroyMenuHandle {
-    void operator()(HMENU menu) const { DestroyMenu(menu); }
-};
-struct DestroyIconHandle {
-    void operator()(HICON icon) const { DestroyIcon(icon); }
-};
-struct FreeGlobal {
-    void operator()(HGLOBAL memory) const { GlobalFree(memory); }
-};
-
-using RegKey = Owned<HKEY, CloseRegKey>;
-using MenuHandle = Owned<HMENU, DestroyMenuHandle>;
-using IconHandle = Owned<HICON, DestroyIconHandle>;
+using RegKey = UniqueHandle<HKEY, RegCloseKey>;
+using MenuHandle = UniqueHandle<HMENU, DestroyMenu>;
+using IconHandle = UniqueHandle<HICON, DestroyIcon>;
 // A global memory block still ours: freed unless release() handed it to the clipboard.
-using GlobalMemory = Owned<HGLOBAL, FreeGlobal>;
+using GlobalMemory = UniqueHandle<HGLOBAL, GlobalFree>;
 
 // The clipboard, opened for the life of this object. Every path out closes it again.
 class ClipboardOpening {
@@ -109,15 +67,5 @@ class ImeContext {
     HWND window_;
     HIMC context_;
 };
-
-// UTF-8 to the UTF-16 that Windows calls take, and back. Unpaired surrogates become U+FFFD.
-inline std::wstring to_wide(std::string_view utf8) {
-    std::u16string units = utf8_to_utf16(utf8);
-    return std::wstring(units.begin(), units.end());
-}
-inline std::string from_wide(std::wstring_view wide) {
-    return utf16_to_utf8(
-        std::u16string_view(reinterpret_cast<const char16_t*>(wide.data()), wide.size()));
-}
 
 }  // namespace norvik

@@ -1,7 +1,7 @@
 // FindFirstFileExW listing: basic information (no short names) and large fetch, one pass.
 #include <cwchar>
 
-#include "hangul/utf8.h"
+#include "hangul/wide_text.h"
 #include "index/excluded_names.h"
 #include "index/list_directory.h"
 #include "index/long_path.h"
@@ -45,8 +45,7 @@ ListStatus list_directory(const NativePath& folder, std::vector<ListedItem>& out
         size_t length = wcsnlen(data.cFileName, MAX_PATH);
         std::wstring_view wide(data.cFileName, length);
         if (wide == L"." || wide == L"..") continue;
-        std::string name = utf16_to_utf8(
-            std::u16string_view(reinterpret_cast<const char16_t*>(wide.data()), wide.size()));
+        std::string name = from_wide(wide);
         if (is_excluded_name(name)) continue;
 
         ListedItem item;

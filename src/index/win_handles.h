@@ -1,16 +1,18 @@
 // Move-only owners of Win32 handles, one class per kind, each with an explicit get(). Included
-// only by *_win.cpp files; the portable core never sees <windows.h>.
+// only by *_win.cpp files (the window shell's own kinds build on it in app/win_raii.h); the
+// portable core never sees <windows.h>.
 #pragma once
 
 #include <windows.h>
 
+#include <cstdint>
 #include <utility>
 
 namespace norvik {
 
-// Owns a handle of one kind; Close is the function that releases it, Invalid the value that
-// means "no handle" for that kind.
-template <class H, BOOL(WINAPI* Close)(H), auto Invalid>
+// Owns a handle of one kind; Close is the function that releases it (what it returns is not
+// looked at), Invalid the value that means "no handle" for that kind.
+template <class H, auto Close, auto Invalid = static_cast<intptr_t>(0)>
 class UniqueHandle {
   public:
     UniqueHandle() = default;
@@ -28,7 +30,7 @@ class UniqueHandle {
     explicit operator bool() const { return handle_ != invalid(); }
     H release() { return std::exchange(handle_, invalid()); }
     void reset(H handle = invalid()) {
-        if (handle_ != invalid()) Close(handle_);
+        if (handle_ != invalid()) (void)Close(handle_);
         handle_ = handle;
     }
 

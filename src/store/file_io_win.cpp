@@ -4,7 +4,7 @@
 #include <filesystem>
 #include <utility>
 
-#include "hangul/utf8.h"
+#include "hangul/wide_text.h"
 #include "index/long_path.h"
 #include "store/file_io.h"
 
@@ -18,12 +18,9 @@ HANDLE handle_of(intptr_t handle) {
     return reinterpret_cast<HANDLE>(handle);
 }
 
-std::string narrow(std::wstring_view wide);
-
 // The absolute form of a path given as UTF-8 (a command line may give a relative one).
 std::wstring full_path_of(const std::string& path) {
-    std::u16string utf16 = utf8_to_utf16(path);
-    std::wstring wide(utf16.begin(), utf16.end());
+    const std::wstring wide = to_wide(path);
     DWORD needed = GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
     if (needed == 0) return wide;
     std::wstring full(needed, L'\0');
@@ -35,13 +32,8 @@ std::wstring full_path_of(const std::string& path) {
 
 // The long-path form, so a deep LOCALAPPDATA still works.
 std::wstring wide_path(const std::string& path) {
-    std::u16string long_form = to_long_path(narrow(full_path_of(path)));
+    std::u16string long_form = to_long_path(from_wide(full_path_of(path)));
     return std::wstring(long_form.begin(), long_form.end());
-}
-
-std::string narrow(std::wstring_view wide) {
-    return utf16_to_utf8(
-        std::u16string_view(reinterpret_cast<const char16_t*>(wide.data()), wide.size()));
 }
 
 }  // namespace
@@ -139,8 +131,8 @@ std::string last_system_error() {
     DWORD length = FormatMessageW(
         FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
         nullptr, error, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
-    std::string message =
-        length ? narrow(std::wstring_view(text, length)) : "system error " + std::to_string(error);
+    std::string message = length ? from_wide(std::wstring_view(text, length))
+                                 : "system error " + std::to_string(error);
     if (text) LocalFree(text);
     while (!message.empty() && (message.back() == '\n' || message.back() == '\r' ||
                                 message.back() == ' ' || message.back() == '.'))
@@ -163,7 +155,7 @@ std::optional<std::string> environment_value(const char* name) {
     DWORD written = GetEnvironmentVariableW(wide_name.c_str(), value.data(), needed);
     if (written == 0 || written >= needed) return std::nullopt;
     value.resize(written);
-    return narrow(value);
+    return from_wide(value);
 }
 
 std::string temporary_folder() {
@@ -178,7 +170,7 @@ std::string temporary_folder() {
     wchar_t buffer[MAX_PATH + 1];
     DWORD written = get_temp_path(MAX_PATH + 1, buffer);
     if (written == 0 || written > MAX_PATH) return ".";
-    return narrow(std::wstring_view(buffer, written));
+    return from_wide(std::wstring_view(buffer, written));
 }
 
 std::string application_data_folder() {

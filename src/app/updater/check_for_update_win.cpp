@@ -39,7 +39,7 @@ UpdateVerdict check_for_update(const std::string& manifest_url) {
     std::variant<std::string, UpdateFailed> manifest =
         failed ? std::variant<std::string, UpdateFailed>(std::move(*failed)) : read_manifest(path);
     // Read or not, the file goes (a failure to delete is ignored: the next check overwrites it).
-    DeleteFileW(wide(path).c_str());
+    DeleteFileW(to_wide(path).c_str());
     if (auto* failure = std::get_if<UpdateFailed>(&manifest)) return std::move(*failure);
     return judge_manifest(std::get<std::string>(manifest), vendor::PROGRAM_VERSION);
 }

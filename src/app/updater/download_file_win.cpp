@@ -25,9 +25,9 @@ std::optional<UpdateFailed> download_file(const std::string& url, const std::str
     const std::vector<std::string> arguments = curl_arguments(url, destination, max_bytes);
     const std::vector<std::string_view> views(arguments.begin(), arguments.end());
     // Every argument is quoted, so an address or a folder name can never become another option.
-    std::optional<std::string> command_line = build_command_line(narrow(*curl), views);
+    std::optional<std::string> command_line = build_command_line(from_wide(*curl), views);
     if (!command_line) return download_failed();
-    std::wstring line = wide(*command_line);
+    std::wstring line = to_wide(*command_line);
 
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;

@@ -61,7 +61,7 @@ std::optional<UpdateFailed> check_installer(const InstallerFile& installer, cons
     if (auto* failed = std::get_if<UpdateFailed>(&digest)) return std::move(*failed);
     if (std::get<std::string>(digest) != info.sha256) return digest_mismatch();
 
-    if (!verify_signature(installer.handle(), wide(installer.path()), publisher))
+    if (!verify_signature(installer.handle(), to_wide(installer.path()), publisher))
         return signature_refused();
     return std::nullopt;
 }
@@ -72,13 +72,13 @@ UpdateDownloadResult download_update(const UpdateInfo& info, std::string_view pu
     const std::string path = updates_folder() + "Norvik-Setup-" + info.version + ".exe";
     const uint64_t most = info.size != 0 ? info.size : INSTALLER_MAX_BYTES;
     if (std::optional<UpdateFailed> failed = download_file(info.url, path, most)) {
-        DeleteFileW(wide(path).c_str());  // a partial download is of no use
+        DeleteFileW(to_wide(path).c_str());  // a partial download is of no use
         return std::move(*failed);
     }
     std::optional<InstallerFile> installer = InstallerFile::open(path);
     if (!installer) {
         UpdateFailed failed = last_error_failure();
-        DeleteFileW(wide(path).c_str());
+        DeleteFileW(to_wide(path).c_str());
         return failed;
     }
     if (std::optional<UpdateFailed> failed = check_installer(*installer, info, publisher)) {

@@ -26,13 +26,13 @@ std::optional<InstallerFile> InstallerFile::open(const std::string& path) {
 bool InstallerFile::start(std::span<const std::string_view> arguments) {
     std::optional<std::string> command_line = build_command_line(path_, arguments);
     if (!command_line) return false;
-    std::wstring line = wide(*command_line);
+    std::wstring line = to_wide(*command_line);
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION started{};
     // The installer is started while this file is still held, sharing reading only: the program
     // that starts is the one whose digest and signature were checked.
-    if (!CreateProcessW(wide(path_).c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr,
+    if (!CreateProcessW(to_wide(path_).c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr,
                         nullptr, &startup, &started)) {
         return false;
     }

@@ -1,19 +1,8 @@
 #include "app/updater/system_win.h"
 
-#include "hangul/utf8.h"
 #include "store/file_io.h"
 
 namespace norvik {
-
-std::wstring wide(std::string_view utf8) {
-    const std::u16string units = utf8_to_utf16(utf8);
-    return std::wstring(units.begin(), units.end());
-}
-
-std::string narrow(std::wstring_view utf16) {
-    return utf16_to_utf8(
-        std::u16string_view(reinterpret_cast<const char16_t*>(utf16.data()), utf16.size()));
-}
 
 std::string system_error_text(DWORD code) {
     wchar_t* buffer = nullptr;
@@ -24,7 +13,7 @@ std::string system_error_text(DWORD code) {
     while (!message.empty() &&
            (message.back() == L'\r' || message.back() == L'\n' || message.back() == L' '))
         message.remove_suffix(1);
-    std::string text = narrow(message);
+    std::string text = from_wide(message);
     LocalFree(buffer);
     if (!text.empty()) text += ' ';
     return text + "(error " + std::to_string(code) + ")";

@@ -1,5 +1,6 @@
-// Small Win32 helpers of the updater: text conversions at the API boundary, the system's error
-// texts, and files in the system folder. Included only by the updater's *_win.cpp files.
+// Small Win32 helpers of the updater: the system's error texts and files in the system folder,
+// with hangul/wide_text.h's conversions at the API boundary. Included only by the updater's
+// *_win.cpp files.
 #pragma once
 
 #include <windows.h>
@@ -9,11 +10,9 @@
 #include <string_view>
 
 #include "app/updater/update_results.h"
+#include "hangul/wide_text.h"
 
 namespace norvik {
-
-std::wstring wide(std::string_view utf8);
-std::string narrow(std::wstring_view utf16);
 
 // The system's description of a Win32 error code, followed by the code: "Access is denied.
 // (error 5)".

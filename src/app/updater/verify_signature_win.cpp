@@ -39,7 +39,7 @@ std::optional<std::string> signer_name(HANDLE state) {
                        buffer, NAME_UNITS);
     std::wstring_view name(buffer, wcsnlen(buffer, NAME_UNITS));
     if (has_unpaired_surrogate(name)) return std::nullopt;
-    return narrow(name);
+    return from_wide(name);
 }
 
 }  // namespace
