@@ -3,19 +3,19 @@
 #include <cstring>
 
 #include "app/layout.h"
+#include "app/settings.h"
 
 namespace norvik {
 namespace {
 
-constexpr char PLACEMENT[] = "Placement";
-static_assert(sizeof(WINDOWPLACEMENT) == 44);
+static_assert(sizeof(WINDOWPLACEMENT) == PLACEMENT_BYTES);
 
 // SetWindowPlacement shows the window unless the show command says hidden, so the saved one is
 // applied hidden (twice: the second call settles a placement the first moved across monitors)
 // and the window is shown afterwards.
 bool apply_saved_placement(HWND window, SettingsStore& settings) {
-    std::optional<std::vector<uint8_t>> saved = settings.read_binary(PLACEMENT);
-    if (!saved || saved->size() != sizeof(WINDOWPLACEMENT)) return false;
+    std::optional<std::vector<uint8_t>> saved = saved_placement(settings);
+    if (!saved) return false;
     WINDOWPLACEMENT placement;
     std::memcpy(&placement, saved->data(), sizeof placement);
     const UINT saved_show = placement.showCmd;
@@ -65,7 +65,8 @@ void save_window_placement(HWND window, SettingsStore& settings) {
     placement.length = sizeof placement;
     if (!GetWindowPlacement(window, &placement)) return;
     (void)settings.write_binary(
-        PLACEMENT, std::span(reinterpret_cast<const uint8_t*>(&placement), sizeof placement));
+        SETTING_PLACEMENT,
+        std::span(reinterpret_cast<const uint8_t*>(&placement), sizeof placement));
 }
 
 }  // namespace norvik

@@ -18,6 +18,7 @@ namespace norvik {
 inline constexpr std::string_view SETTING_AUTO_START = "AutoStart";
 inline constexpr std::string_view SETTING_AUTO_UPDATE = "AutoUpdate";
 inline constexpr std::string_view SETTING_LANGUAGE = "Language";
+inline constexpr std::string_view SETTING_LAST_UPDATE_CHECK = "LastUpdateCheck";
 inline constexpr std::string_view SETTING_PLACEMENT = "Placement";
 
 // A WINDOWPLACEMENT as GetWindowPlacement returns it.

@@ -2,6 +2,8 @@
 
 #include <limits>
 
+#include "app/settings.h"
+
 namespace norvik {
 
 uint64_t parse_last_update_check(const std::optional<std::string>& text) {
@@ -28,12 +30,12 @@ uint64_t unix_seconds(std::chrono::system_clock::time_point time) {
 
 void maybe_check_for_update(Shell& shell, uint64_t now) {
     SettingsStore& settings = shell.settings();
-    if (settings.read_dword(AUTO_UPDATE_SETTING) == 0u) return;
-    const uint64_t last = parse_last_update_check(settings.read_string(LAST_UPDATE_CHECK_SETTING));
+    if (!setting_on(settings, SETTING_AUTO_UPDATE)) return;
+    const uint64_t last = parse_last_update_check(settings.read_string(SETTING_LAST_UPDATE_CHECK));
     const uint64_t elapsed = now > last ? now - last : 0;
     if (elapsed < UPDATE_CHECK_INTERVAL_SECONDS) return;
     // A failed write is ignored: the check still runs, and the next due time stays as it was.
-    (void)settings.write_string(LAST_UPDATE_CHECK_SETTING, std::to_string(now));
+    (void)settings.write_string(SETTING_LAST_UPDATE_CHECK, std::to_string(now));
     shell.start_update_check(false);
 }
 

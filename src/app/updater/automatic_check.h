@@ -6,14 +6,11 @@
 #include <cstdint>
 #include <optional>
 #include <string>
-#include <string_view>
 
 #include "app/shell.h"
 
 namespace norvik {
 
-inline constexpr std::string_view AUTO_UPDATE_SETTING = "AutoUpdate";
-inline constexpr std::string_view LAST_UPDATE_CHECK_SETTING = "LastUpdateCheck";
 inline constexpr uint64_t UPDATE_CHECK_INTERVAL_SECONDS = 86'400;
 
 // The LastUpdateCheck value: one optional leading "+", then decimal digits only. Anything else
