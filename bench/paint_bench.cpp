@@ -5,28 +5,20 @@
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
-#include <memory>
 
 #include "app/paint.h"
 #include "query/query.h"
-#include "support/app_fixture.h"
-#include "support/recording_canvas.h"
+#include "support/canvas_window.h"
 #include "table_generator.h"
 
 namespace norvik {
 namespace {
 
-using testing::AppFixture;
-using testing::RecordingCanvas;
+using testing::CanvasWindow;
 
 // A 960 x 640 window over the generated table, showing `results` rows scrolled to the middle.
-struct PaintedWindow : AppFixture {
-    RecordingCanvas* canvas;
-
+struct PaintedWindow : CanvasWindow {
     explicit PaintedWindow(size_t results) {
-        auto owned = std::make_unique<RecordingCanvas>();
-        canvas = owned.get();
-        app.renderer = std::move(owned);
         app.hot_key_ok = true;
         service.index_ready = true;
         index.tables.push_back(generate_table(GeneratorOptions{}));

@@ -6,7 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "support/app_fixture.h"
-#include "window_fixture.h"
+#include "support/canvas_window.h"
 
 namespace norvik {
 namespace {

@@ -8,7 +8,7 @@
 
 #include "app/layout.h"
 #include "app/menus.h"
-#include "window_fixture.h"
+#include "support/canvas_window.h"
 
 namespace norvik {
 namespace {

@@ -2,31 +2,22 @@
 
 #include <gtest/gtest.h>
 
-#include <memory>
 #include <string>
 
 #include "support/app_fixture.h"
-#include "support/recording_canvas.h"
+#include "support/canvas_window.h"
 
 namespace norvik {
 namespace {
 
 using testing::AppFixture;
-using testing::RecordingCanvas;
+using testing::CanvasWindow;
 
 // A window of the given size and scale drawing on a recording canvas.
-struct Window : AppFixture {
-    RecordingCanvas* canvas;
-
-    Window(float scale, float width, float height, size_t rows = 0) {
-        auto owned = std::make_unique<RecordingCanvas>(scale);
-        canvas = owned.get();
-        app.renderer = std::move(owned);
-        app.scale = scale;
-        app.dpi = static_cast<uint32_t>(96 * scale);
+struct Window : CanvasWindow {
+    Window(float scale, float width, float height, size_t rows = 0) : CanvasWindow(scale, rows) {
         app.client_width = width;
         app.client_height = height;
-        app.results.resize(rows);
     }
 };
 

@@ -11,12 +11,14 @@
 #include "hangul/utf8.h"
 #include "query/query.h"
 #include "support/app_fixture.h"
+#include "support/canvas_window.h"
 #include "support/recording_canvas.h"
 
 namespace norvik {
 namespace {
 
 using testing::AppFixture;
+using testing::CanvasWindow;
 using testing::DrawCall;
 using testing::Op;
 using testing::RecordingCanvas;
@@ -27,17 +29,8 @@ constexpr uint32_t MARCH_5_2026 = 1772669220;
 enum : uint32_t { ROOT = 0, USERS, REPORT, BOGOSEO, HIDDEN, EMOJI };
 
 // A window with an index of one table, ready to paint on a recording canvas.
-struct PaintedApp : AppFixture {
-    RecordingCanvas* canvas;
-
-    explicit PaintedApp(float scale = 1) {
-        auto owned = std::make_unique<RecordingCanvas>(scale);
-        canvas = owned.get();
-        app.renderer = std::move(owned);
-        app.scale = scale;
-        app.dpi = static_cast<uint32_t>(96 * scale);
-        app.client_width = 960 * scale;
-        app.client_height = 640 * scale;
+struct PaintedApp : CanvasWindow {
+    explicit PaintedApp(float scale = 1) : CanvasWindow(scale) {
         app.hot_key_ok = true;
         service.index_ready = true;
 

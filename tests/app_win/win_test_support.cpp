@@ -56,12 +56,4 @@ DWORD run_peer(const std::wstring& arguments) {
     return code;
 }
 
-void pump_messages() {
-    MSG message;
-    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-        TranslateMessage(&message);
-        DispatchMessageW(&message);
-    }
-}
-
 }  // namespace norvik::testing

@@ -1,10 +1,14 @@
-// Helpers for the window shell's tests under Wine: a plain hidden window to own things, and the
-// peer program that plays "another process".
+// Helpers for the window shell's tests under Wine: a plain hidden window to own things, a launcher
+// that starts nothing, and the peer program that plays "another process" (with ui_support's
+// message pump).
 #pragma once
 
 #include <windows.h>
 
 #include <string>
+
+#include "app/launcher_win.h"
+#include "ui_support/pump_messages.h"
 
 namespace norvik::testing {
 
@@ -21,14 +25,18 @@ class TestWindow {
     HWND window_ = nullptr;
 };
 
+// Opens and starts nothing, and says so: for a shell whose test never launches anything.
+class NullLauncher : public Launcher {
+  public:
+    void shell_open(const std::wstring&) override {}
+    bool start_process(const std::wstring&, const std::wstring&) override { return false; }
+};
+
 // Runs app_win_peer.exe (beside the test program) with arguments and waits for it: its exit
 // code, or 255 when it could not be run.
 DWORD run_peer(const std::wstring& arguments);
 
 // The peer started without waiting; its process handle (closed by the caller's KernelHandle).
 HANDLE start_peer(const std::wstring& arguments);
-
-// Dispatches this thread's waiting messages.
-void pump_messages();
 
 }  // namespace norvik::testing

@@ -6,18 +6,13 @@
 
 #include "app/menus_win.h"
 #include "app/message_box_win.h"
+#include "app_win/win_test_support.h"
 #include "support/app_fixture.h"
 
 namespace norvik {
 namespace {
 
 constexpr wchar_t TEST_CLASS[] = L"NorvikWindowProcTest";
-
-class NullLauncher : public Launcher {
-  public:
-    void shell_open(const std::wstring&) override {}
-    bool start_process(const std::wstring&, const std::wstring&) override { return false; }
-};
 
 // A canvas that draws nothing; end_frame reports what the test says.
 class StubCanvas : public Canvas {
@@ -93,7 +88,7 @@ class WindowProcTest : public ::testing::Test {
 
     testing::AppFixture fixture;
     HWND window = nullptr;
-    NullLauncher launcher;
+    testing::NullLauncher launcher;
     std::unique_ptr<RegistrySettings> settings;
     std::unique_ptr<TrayIcon> tray;
     std::unique_ptr<WinShell> shell;

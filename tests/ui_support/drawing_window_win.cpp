@@ -1,5 +1,7 @@
 #include "ui_support/drawing_window.h"
 
+#include "ui_support/pump_messages.h"
+
 namespace norvik::testing {
 namespace {
 
@@ -44,11 +46,7 @@ DrawingWindow::~DrawingWindow() {
 }
 
 void DrawingWindow::pump() const {
-    MSG message;
-    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-        TranslateMessage(&message);
-        DispatchMessageW(&message);
-    }
+    pump_messages();
 }
 
 }  // namespace norvik::testing
