@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "app/app.h"
@@ -32,6 +33,13 @@ enum ContextCommand : uint32_t {
     CONTEXT_COPY_PATH = 3,
     CONTEXT_COPY_NAME = 4,
 };
+
+// The items menus are made of: a command (checked or not), a separator, a submenu, and an item
+// drawn bold as the menu's default.
+MenuItem command_item(uint32_t id, std::string text, bool checked = false);
+MenuItem separator_item();
+MenuItem popup_item(std::string text, std::vector<MenuItem> items);
+MenuItem default_item(MenuItem item);
 
 std::vector<MenuItem> settings_menu(SettingsStore& store);
 std::vector<MenuItem> tray_menu(SettingsStore& store);

@@ -3,32 +3,11 @@
 
 #include <gtest/gtest.h>
 
+#include "app/menus.h"
 #include "app_win/win_test_support.h"
 
 namespace norvik {
 namespace {
-
-MenuItem command(uint32_t id, std::string text, bool checked = false, bool is_default = false) {
-    MenuItem item;
-    item.id = id;
-    item.text = std::move(text);
-    item.checked = checked;
-    item.is_default = is_default;
-    return item;
-}
-
-MenuItem separator() {
-    MenuItem item;
-    item.separator = true;
-    return item;
-}
-
-MenuItem popup(std::string text, std::vector<MenuItem> items) {
-    MenuItem item;
-    item.text = std::move(text);
-    item.submenu = std::move(items);
-    return item;
-}
 
 struct ReadItem {
     UINT id = 0;
@@ -57,11 +36,12 @@ ReadItem read_item(HMENU menu, int position) {
 
 TEST(MenusTest, ModelsBecomeItemsWithTheirChecksDefaultsSeparatorsAndSubmenus) {
     const std::vector<MenuItem> items = {
-        command(1, "열기", false, true),
-        popup("언어", {command(100, "Follow Windows", true), separator(), command(101, "한국어")}),
-        separator(),
-        command(4, "Start with Windows", true),
-        command(5, "끝내기"),
+        default_item(command_item(1, "열기")),
+        popup_item("언어", {command_item(100, "Follow Windows", true), separator_item(),
+                            command_item(101, "한국어")}),
+        separator_item(),
+        command_item(4, "Start with Windows", true),
+        command_item(5, "끝내기"),
     };
     MenuHandle menu = build_popup_menu(items);
     ASSERT_TRUE(menu);
@@ -101,14 +81,14 @@ TEST(MenusTest, TrackingReturnsTheChosenCommandAndTheTrayMenuPostsWmNull) {
         seen_items = GetMenuItemCount(menu);
         return 5u;
     });
-    MenuRequest tray{MenuKind::Tray, {command(1, "Open"), command(5, "Quit")}, {}};
+    MenuRequest tray{MenuKind::Tray, {command_item(1, "Open"), command_item(5, "Quit")}, {}};
     testing::pump_messages();
     EXPECT_EQ(track_menu(window.get(), tray), 5u);
     EXPECT_EQ(seen_items, 2u);
     MSG message;
     EXPECT_TRUE(PeekMessageW(&message, window.get(), WM_NULL, WM_NULL, PM_REMOVE));
 
-    MenuRequest context{MenuKind::Context, {command(1, "Open")}, Point{10, 20}};
+    MenuRequest context{MenuKind::Context, {command_item(1, "Open")}, Point{10, 20}};
     EXPECT_EQ(track_menu(window.get(), context), 5u);
     EXPECT_FALSE(PeekMessageW(&message, window.get(), WM_NULL, WM_NULL, PM_REMOVE))
         << "only the tray menu needs the WM_NULL";
