@@ -22,14 +22,6 @@
 namespace norvik {
 namespace {
 
-constexpr wchar_t TEST_CLASS[] = L"NorvikImeWindowTest";
-
-class NullLauncher : public Launcher {
-  public:
-    void shell_open(const std::wstring&) override {}
-    bool start_process(const std::wstring&, const std::wstring&) override { return false; }
-};
-
 std::set<std::string> names(const std::vector<std::string>& list) {
     return {list.begin(), list.end()};
 }
@@ -44,14 +36,6 @@ class ImeWindowTest : public ::testing::Test {
         service.index_ready = true;
         ASSERT_TRUE(worker.start());
 
-        WNDCLASSEXW window_class{};
-        window_class.cbSize = sizeof window_class;
-        window_class.lpfnWndProc = main_window_proc;
-        window_class.hInstance = GetModuleHandleW(nullptr);
-        window_class.lpszClassName = TEST_CLASS;
-        RegisterClassExW(&window_class);
-        window = CreateWindowExW(0, TEST_CLASS, L"Norvik", WS_OVERLAPPEDWINDOW, 0, 0, 960, 640,
-                                 nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
         ASSERT_NE(window, nullptr);
         window_for_results = window;
 
@@ -62,13 +46,7 @@ class ImeWindowTest : public ::testing::Test {
         app->client_width = 960;
         app->client_height = 640;
         app->engine = Engine{&index, &worker, &service, &exit_requested, &index_dirty};
-        RegistryPaths paths;
-        paths.settings = L"Software\\NorvikTests\\ImeWindow";
-        settings = std::make_unique<RegistrySettings>(paths);
-        tray = std::make_unique<TrayIcon>(window);
-        shell = std::make_unique<WinShell>(window, *settings, launcher, *tray);
         WindowHost& host = window_host();
-        host.shell = shell.get();
         host.handlers = program_handlers();
         host.handlers.paint = [](App&) { return false; };  // nothing to see here
         host.app = std::move(app);
@@ -82,14 +60,7 @@ class ImeWindowTest : public ::testing::Test {
 
     void TearDown() override {
         if (context) ImmReleaseContext(window, context);
-        WindowHost& host = window_host();
-        if (IsWindow(window)) DestroyWindow(window);
-        host.app.reset();
-        host.handlers = {};
-        host.held.clear();
-        host.shell = nullptr;
         window_for_results = nullptr;
-        RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\NorvikTests\\ImeWindow");
     }
 
     App& app() { return *window_host().app; }
@@ -132,13 +103,11 @@ class ImeWindowTest : public ::testing::Test {
                         }};
     IndexService service{index, testing::idle_platform(),
                          ServiceOptions{"", &items_read, &exit_requested, &index_dirty}};
-    HWND window = nullptr;
     HIMC context = nullptr;
     testing::RecordingCanvas* canvas = nullptr;
-    NullLauncher launcher;
-    std::unique_ptr<RegistrySettings> settings;
-    std::unique_ptr<TrayIcon> tray;
-    std::unique_ptr<WinShell> shell;
+    // Last, so it goes first: App and the window go while the worker and the index are there.
+    testing::ShellWindow shell_window{L"ImeWindow", 960, 640};
+    HWND window = shell_window.get();
 };
 
 TEST_F(ImeWindowTest, AnOpenSyllableIsSearchedWhileComposedAndCommittedOnce) {

@@ -1,5 +1,7 @@
 #include "app_win/win_test_support.h"
 
+#include "app/window_proc_win.h"
+
 namespace norvik::testing {
 namespace {
 
@@ -12,6 +14,19 @@ const wchar_t* test_window_class() {
         window_class.lpszClassName = L"NorvikTestWindow";
         RegisterClassExW(&window_class);
         return L"NorvikTestWindow";
+    }();
+    return name;
+}
+
+const wchar_t* shell_window_class() {
+    static const wchar_t* name = [] {
+        WNDCLASSEXW window_class{};
+        window_class.cbSize = sizeof window_class;
+        window_class.lpfnWndProc = main_window_proc;
+        window_class.hInstance = GetModuleHandleW(nullptr);
+        window_class.lpszClassName = L"NorvikShellTestWindow";
+        RegisterClassExW(&window_class);
+        return L"NorvikShellTestWindow";
     }();
     return name;
 }
@@ -31,6 +46,31 @@ TestWindow::TestWindow()
 
 TestWindow::~TestWindow() {
     if (window_) DestroyWindow(window_);
+}
+
+ShellWindow::ShellWindow(const std::wstring& settings_key, int width, int height)
+    : settings_path_(L"Software\\NorvikTests\\" + settings_key),
+      window_(CreateWindowExW(0, shell_window_class(), L"Norvik", WS_OVERLAPPEDWINDOW, 0, 0, width,
+                              height, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr)) {
+    if (!window_) return;
+    RegistryPaths paths;
+    paths.settings = settings_path_;
+    settings_ = std::make_unique<RegistrySettings>(paths);
+    tray_ = std::make_unique<TrayIcon>(window_);
+    shell_ = std::make_unique<WinShell>(window_, *settings_, launcher_, *tray_);
+    window_host().shell = shell_.get();
+}
+
+ShellWindow::~ShellWindow() {
+    WindowHost& host = window_host();
+    if (IsWindow(window_)) DestroyWindow(window_);
+    host.app.reset();
+    host.handlers = {};
+    host.renderers = {};
+    host.held.clear();
+    host.renderer_failed_at.reset();
+    host.shell = nullptr;
+    RegDeleteTreeW(HKEY_CURRENT_USER, settings_path_.c_str());
 }
 
 HANDLE start_peer(const std::wstring& arguments) {

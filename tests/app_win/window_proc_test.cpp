@@ -12,8 +12,6 @@
 namespace norvik {
 namespace {
 
-constexpr wchar_t TEST_CLASS[] = L"NorvikWindowProcTest";
-
 // A canvas that draws nothing; end_frame reports what the test says.
 class StubCanvas : public Canvas {
   public:
@@ -40,25 +38,10 @@ struct Seen {
 class WindowProcTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        WNDCLASSEXW window_class{};
-        window_class.cbSize = sizeof window_class;
-        window_class.lpfnWndProc = main_window_proc;
-        window_class.hInstance = GetModuleHandleW(nullptr);
-        window_class.lpszClassName = TEST_CLASS;
-        RegisterClassExW(&window_class);
-        // No App yet: WM_NCCREATE and the rest go to DefWindowProcW, so creation succeeds.
-        window = CreateWindowExW(0, TEST_CLASS, L"Norvik", WS_OVERLAPPEDWINDOW, 0, 0, 400, 300,
-                                 nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
         ASSERT_NE(window, nullptr);
-        RegistryPaths paths;
-        paths.settings = L"Software\\NorvikTests\\WindowProc";
-        settings = std::make_unique<RegistrySettings>(paths);
-        tray = std::make_unique<TrayIcon>(window);
-        shell = std::make_unique<WinShell>(window, *settings, launcher, *tray);
-        WindowHost& host = window_host();
-        host.shell = shell.get();
-        host.handlers.message = [this](App&, WinShell&, HWND, UINT message, WPARAM wparam,
-                                       LPARAM lparam, const RECT*) -> std::optional<LRESULT> {
+        window_host().handlers.message = [this](App&, WinShell&, HWND, UINT message, WPARAM wparam,
+                                                LPARAM lparam,
+                                                const RECT*) -> std::optional<LRESULT> {
             seen.push_back(Seen{message, wparam, lparam, false});
             if (on_message) return on_message(message, wparam, lparam);
             return std::nullopt;
@@ -66,18 +49,11 @@ class WindowProcTest : public ::testing::Test {
     }
 
     void TearDown() override {
-        WindowHost& host = window_host();
-        if (IsWindow(window)) DestroyWindow(window);
-        host.app.reset();
-        host.handlers = {};
-        host.renderers = {};
-        host.held.clear();
-        host.renderer_failed_at.reset();
-        host.shell = nullptr;
         set_menu_tracker_for_tests(nullptr);
         set_message_box_for_tests(nullptr);
-        RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\NorvikTests\\WindowProc");
     }
+
+    WinShell& shell() { return shell_window.shell(); }
 
     void install_app() { window_host().app = std::make_unique<App>(std::move(fixture.app)); }
 
@@ -87,13 +63,12 @@ class WindowProcTest : public ::testing::Test {
     }
 
     testing::AppFixture fixture;
-    HWND window = nullptr;
-    testing::NullLauncher launcher;
-    std::unique_ptr<RegistrySettings> settings;
-    std::unique_ptr<TrayIcon> tray;
-    std::unique_ptr<WinShell> shell;
     std::vector<Seen> seen;
     std::function<std::optional<LRESULT>(UINT, WPARAM, LPARAM)> on_message;
+    // Last, so it goes first: the window's last messages still find what the handlers use. No
+    // App yet, so creating it goes to DefWindowProcW.
+    testing::ShellWindow shell_window{L"WindowProc", 400, 300};
+    HWND window = shell_window.get();
 };
 
 TEST_F(WindowProcTest, WithoutAppMessagesGoToDefWindowProc) {
@@ -159,7 +134,7 @@ TEST_F(WindowProcTest, AMenuRunsWithAppFreeAndQuitFromItEndsTheWindow) {
         if (id == 5) shell.defer(DestroyRequest{});
     };
     on_message = [&](UINT message, WPARAM, LPARAM) -> std::optional<LRESULT> {
-        if (message == WM_APP_TRAY) shell->defer(MenuRequest{MenuKind::Tray, {}, {}});
+        if (message == WM_APP_TRAY) shell().defer(MenuRequest{MenuKind::Tray, {}, {}});
         if (message == WM_DESTROY) {
             EXPECT_NE(window_host().app, nullptr);
             mark_window_destroyed();  // as the program's WM_DESTROY handler does
@@ -190,9 +165,9 @@ TEST_F(WindowProcTest, AMessageBoxAnswerComesBackToTheCore) {
     window_host().handlers.message_box_answer = [&](App&, WinShell&, const MessageBoxRequest&,
                                                     int answer) { answers.push_back(answer); };
     with_app([&](App&) {
-        shell->defer(
+        shell().defer(
             MessageBoxRequest{MessagePurpose::About, "About Norvik", "Norvik 0.1.0", false});
-        shell->defer(MessageBoxRequest{MessagePurpose::UpdateQuestion, "Norvik", "Update?", true});
+        shell().defer(MessageBoxRequest{MessagePurpose::UpdateQuestion, "Norvik", "Update?", true});
     });
     EXPECT_EQ(answers, (std::vector<int>{IDOK, IDYES}));
 }
