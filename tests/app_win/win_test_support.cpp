@@ -5,30 +5,18 @@
 namespace norvik::testing {
 namespace {
 
-const wchar_t* test_window_class() {
-    static const wchar_t* name = [] {
-        WNDCLASSEXW window_class{};
-        window_class.cbSize = sizeof window_class;
-        window_class.lpfnWndProc = DefWindowProcW;
-        window_class.hInstance = GetModuleHandleW(nullptr);
-        window_class.lpszClassName = L"NorvikTestWindow";
-        RegisterClassExW(&window_class);
-        return L"NorvikTestWindow";
-    }();
-    return name;
-}
-
-const wchar_t* shell_window_class() {
-    static const wchar_t* name = [] {
-        WNDCLASSEXW window_class{};
-        window_class.cbSize = sizeof window_class;
-        window_class.lpfnWndProc = main_window_proc;
-        window_class.hInstance = GetModuleHandleW(nullptr);
-        window_class.lpszClassName = L"NorvikShellTestWindow";
-        RegisterClassExW(&window_class);
-        return L"NorvikShellTestWindow";
-    }();
-    return name;
+// A top-level window whose class, class_name of this module, runs procedure. The class is
+// registered on every call: registering a name again fails and changes nothing.
+HWND create_window(const wchar_t* class_name, WNDPROC procedure, const wchar_t* title, int width,
+                   int height) {
+    WNDCLASSEXW window_class{};
+    window_class.cbSize = sizeof window_class;
+    window_class.lpfnWndProc = procedure;
+    window_class.hInstance = GetModuleHandleW(nullptr);
+    window_class.lpszClassName = class_name;
+    RegisterClassExW(&window_class);
+    return CreateWindowExW(0, class_name, title, WS_OVERLAPPEDWINDOW, 0, 0, width, height, nullptr,
+                           nullptr, GetModuleHandleW(nullptr), nullptr);
 }
 
 std::wstring peer_path() {
@@ -41,8 +29,7 @@ std::wstring peer_path() {
 }  // namespace
 
 TestWindow::TestWindow()
-    : window_(CreateWindowExW(0, test_window_class(), L"test", WS_OVERLAPPEDWINDOW, 0, 0, 200, 100,
-                              nullptr, nullptr, GetModuleHandleW(nullptr), nullptr)) {}
+    : window_(create_window(L"NorvikTestWindow", DefWindowProcW, L"test", 200, 100)) {}
 
 TestWindow::~TestWindow() {
     if (window_) DestroyWindow(window_);
@@ -50,8 +37,7 @@ TestWindow::~TestWindow() {
 
 ShellWindow::ShellWindow(const std::wstring& settings_key, int width, int height)
     : settings_path_(L"Software\\NorvikTests\\" + settings_key),
-      window_(CreateWindowExW(0, shell_window_class(), L"Norvik", WS_OVERLAPPEDWINDOW, 0, 0, width,
-                              height, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr)) {
+      window_(create_window(L"NorvikShellTestWindow", main_window_proc, L"Norvik", width, height)) {
     if (!window_) return;
     RegistryPaths paths;
     paths.settings = settings_path_;
