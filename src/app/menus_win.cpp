@@ -48,29 +48,40 @@ const char* kind_name(MenuKind kind) {
 void trace_menu_items(HMENU menu, const std::string& indent) {
     const int count = GetMenuItemCount(menu);
     for (int position = 0; position < count; ++position) {
-        wchar_t text[256] = {};
-        MENUITEMINFOW info{};
-        info.cbSize = sizeof info;
-        info.fMask = MIIM_ID | MIIM_STATE | MIIM_FTYPE | MIIM_STRING | MIIM_SUBMENU;
-        info.dwTypeData = text;
-        info.cch = 255;
-        if (!GetMenuItemInfoW(menu, static_cast<UINT>(position), TRUE, &info)) continue;
+        const std::optional<BuiltMenuItem> item = read_menu_item(menu, position);
+        if (!item) continue;
         std::string line = indent;
-        if (info.fType & MFT_SEPARATOR) {
+        if (item->separator) {
             line += "---";
-        } else if (info.hSubMenu) {
-            line += from_wide(text) + " >";
+        } else if (item->submenu) {
+            line += from_wide(item->text) + " >";
         } else {
-            line += std::to_string(info.wID) + " " + from_wide(text);
-            if (info.fState & MFS_CHECKED) line += " (checked)";
-            if (info.fState & MFS_DEFAULT) line += " (default)";
+            line += std::to_string(item->id) + " " + from_wide(item->text);
+            if (item->checked) line += " (checked)";
+            if (item->is_default) line += " (default)";
         }
         trace_text("menu-item", line);
-        if (info.hSubMenu) trace_menu_items(info.hSubMenu, indent + "  ");
+        if (item->submenu) trace_menu_items(item->submenu, indent + "  ");
     }
 }
 
 }  // namespace
+
+std::optional<BuiltMenuItem> read_menu_item(HMENU menu, int position) {
+    wchar_t text[256] = {};
+    MENUITEMINFOW info{};
+    info.cbSize = sizeof info;
+    info.fMask = MIIM_ID | MIIM_STATE | MIIM_FTYPE | MIIM_STRING | MIIM_SUBMENU;
+    info.dwTypeData = text;
+    info.cch = 255;
+    if (!GetMenuItemInfoW(menu, static_cast<UINT>(position), TRUE, &info)) return std::nullopt;
+    return BuiltMenuItem{info.wID,
+                         text,
+                         (info.fState & MFS_CHECKED) != 0,
+                         (info.fState & MFS_DEFAULT) != 0,
+                         (info.fType & MFT_SEPARATOR) != 0,
+                         info.hSubMenu};
+}
 
 MenuHandle build_popup_menu(const std::vector<MenuItem>& items) {
     MenuHandle menu(CreatePopupMenu());

@@ -1,4 +1,4 @@
-// Menus built from the core's models, read back with GetMenuItemInfoW.
+// Menus built from the core's models, read back item by item as Windows holds them.
 #include "app/menus_win.h"
 
 #include <gtest/gtest.h>
@@ -9,29 +9,10 @@
 namespace norvik {
 namespace {
 
-struct ReadItem {
-    UINT id = 0;
-    std::wstring text;
-    bool checked = false;
-    bool is_default = false;
-    bool separator = false;
-    HMENU submenu = nullptr;
-};
-
-ReadItem read_item(HMENU menu, int position) {
-    wchar_t text[128] = {};
-    MENUITEMINFOW info{};
-    info.cbSize = sizeof info;
-    info.fMask = MIIM_ID | MIIM_STATE | MIIM_FTYPE | MIIM_STRING | MIIM_SUBMENU;
-    info.dwTypeData = text;
-    info.cch = 127;
-    EXPECT_TRUE(GetMenuItemInfoW(menu, position, TRUE, &info));
-    return ReadItem{info.wID,
-                    text,
-                    (info.fState & MFS_CHECKED) != 0,
-                    (info.fState & MFS_DEFAULT) != 0,
-                    (info.fType & MFT_SEPARATOR) != 0,
-                    info.hSubMenu};
+BuiltMenuItem read_item(HMENU menu, int position) {
+    std::optional<BuiltMenuItem> item = read_menu_item(menu, position);
+    EXPECT_TRUE(item.has_value()) << "no item at " << position;
+    return item.value_or(BuiltMenuItem{});
 }
 
 TEST(MenusTest, ModelsBecomeItemsWithTheirChecksDefaultsSeparatorsAndSubmenus) {
@@ -46,23 +27,24 @@ TEST(MenusTest, ModelsBecomeItemsWithTheirChecksDefaultsSeparatorsAndSubmenus) {
     MenuHandle menu = build_popup_menu(items);
     ASSERT_TRUE(menu);
     ASSERT_EQ(GetMenuItemCount(menu.get()), 5);
+    EXPECT_FALSE(read_menu_item(menu.get(), 5).has_value()) << "past the last item";
 
-    ReadItem open = read_item(menu.get(), 0);
+    BuiltMenuItem open = read_item(menu.get(), 0);
     EXPECT_EQ(open.id, 1u);
     EXPECT_EQ(open.text, L"열기");
     EXPECT_TRUE(open.is_default);
     EXPECT_FALSE(open.checked);
     EXPECT_EQ(GetMenuDefaultItem(menu.get(), FALSE, 0), 1u);
 
-    ReadItem language = read_item(menu.get(), 1);
+    BuiltMenuItem language = read_item(menu.get(), 1);
     EXPECT_EQ(language.text, L"언어");
     ASSERT_NE(language.submenu, nullptr);
     ASSERT_EQ(GetMenuItemCount(language.submenu), 3);
-    ReadItem follow = read_item(language.submenu, 0);
+    BuiltMenuItem follow = read_item(language.submenu, 0);
     EXPECT_EQ(follow.id, 100u);
     EXPECT_TRUE(follow.checked);
     EXPECT_TRUE(read_item(language.submenu, 1).separator);
-    ReadItem korean = read_item(language.submenu, 2);
+    BuiltMenuItem korean = read_item(language.submenu, 2);
     EXPECT_EQ(korean.id, 101u);
     EXPECT_EQ(korean.text, L"한국어");
     EXPECT_FALSE(korean.checked);
