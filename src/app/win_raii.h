@@ -19,10 +19,17 @@ using IconHandle = UniqueHandle<HICON, DestroyIcon>;
 // A global memory block still ours: freed unless release() handed it to the clipboard.
 using GlobalMemory = UniqueHandle<HGLOBAL, GlobalFree>;
 
-// The clipboard, opened for the life of this object. Every path out closes it again.
+// The clipboard, opened for the life of this object. Every path out closes it again. Another
+// program (a clipboard manager, a remote desktop, Wine's copy to the X selection) may hold it for
+// a moment after it changes: opening is tried again for up to about a tenth of a second.
 class ClipboardOpening {
   public:
-    explicit ClipboardOpening(HWND owner) : open_(OpenClipboard(owner) != FALSE) {}
+    explicit ClipboardOpening(HWND owner) {
+        for (int attempt = 0; attempt < 10 && !open_; ++attempt) {
+            if (attempt > 0) Sleep(10);
+            open_ = OpenClipboard(owner) != FALSE;
+        }
+    }
     ClipboardOpening(const ClipboardOpening&) = delete;
     ClipboardOpening& operator=(const ClipboardOpening&) = delete;
     ~ClipboardOpening() {
@@ -31,7 +38,7 @@ class ClipboardOpening {
     explicit operator bool() const { return open_; }
 
   private:
-    bool open_;
+    bool open_ = false;
 };
 
 // A global memory block locked for the life of this object; get() is null when locking failed.

@@ -14,9 +14,18 @@
 
 namespace {
 
+// The writer, or Wine's copy to the X selection, may still hold the clipboard for a moment.
+bool open_clipboard(HWND owner) {
+    for (int attempt = 0; attempt < 50; ++attempt) {
+        if (attempt > 0) Sleep(20);
+        if (OpenClipboard(owner)) return true;
+    }
+    return false;
+}
+
 // The clipboard's Unicode text; empty when it has none.
 std::wstring clipboard_text() {
-    if (!OpenClipboard(nullptr)) return {};
+    if (!open_clipboard(nullptr)) return {};
     std::wstring text;
     if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
         text = static_cast<const wchar_t*>(GlobalLock(data));
@@ -49,7 +58,7 @@ int reverse_clipboard() {
     GlobalUnlock(memory);
     HWND owner = CreateWindowExW(0, L"STATIC", L"peer", 0, 0, 0, 1, 1, nullptr, nullptr,
                                  GetModuleHandleW(nullptr), nullptr);
-    if (!OpenClipboard(owner)) return 4;
+    if (!open_clipboard(owner)) return 4;
     EmptyClipboard();
     const bool taken = SetClipboardData(CF_UNICODETEXT, memory) != nullptr;
     CloseClipboard();

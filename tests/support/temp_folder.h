@@ -6,6 +6,7 @@
 #include <atomic>
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <string>
 #include <string_view>
 
@@ -32,6 +33,8 @@ inline std::string utf8_of(const std::filesystem::path& path) {
 
 class TempFolder {
   public:
+    // The name is one no other test process uses, even one under another Wine server (whose
+    // process ids repeat ours) sharing /tmp: a random part, and a folder that must be new.
     TempFolder() {
         static std::atomic<int> counter{0};
         std::filesystem::path base = std::filesystem::temp_directory_path();
@@ -42,9 +45,11 @@ class TempFolder {
 #else
         int pid = getpid();
 #endif
-        path_ = base / ("norvik-test-" + std::to_string(pid) + "-" + std::to_string(counter++));
-        std::filesystem::remove_all(path_);
-        std::filesystem::create_directories(path_);
+        std::random_device random;
+        do {
+            path_ = base / ("norvik-test-" + std::to_string(pid) + "-" + std::to_string(counter++) +
+                            "-" + std::to_string(random()));
+        } while (!std::filesystem::create_directories(path_));
     }
     // A test that makes a folder unreadable opens it up again before it ends.
     ~TempFolder() {
