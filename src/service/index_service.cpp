@@ -98,13 +98,24 @@ void IndexService::run_index_service(bool tray) {
 }
 
 void IndexService::rescan(std::vector<std::string> roots, bool background) {
+    rescan(std::move(roots), background, WhileRescanning::Skip);
+}
+
+void IndexService::rescan(std::vector<std::string> roots, bool background,
+                          WhileRescanning running) {
     {
         std::lock_guard lock(deferred_mutex_);
         std::vector<std::string> fresh;
         for (std::string& root : roots) {
-            // A root being rescanned is left to that rescan; a root named twice is scanned once
-            // (a second publication would drop the changes applied after the first).
-            if (deferred_changes_.contains(root)) continue;
+            // A root named twice is scanned once (a second publication would drop the changes
+            // applied after the first).
+            if (std::find(fresh.begin(), fresh.end(), root) != fresh.end()) continue;
+            if (deferred_changes_.contains(root)) {
+                // Being rescanned: left to that rescan, or marked to be scanned once more
+                // after it.
+                if (running == WhileRescanning::Again) rescan_again_.insert(root);
+                continue;
+            }
             deferred_changes_.emplace(root, std::vector<Change>{});
             fresh.push_back(std::move(root));
         }
@@ -140,8 +151,10 @@ void IndexService::rescan(std::vector<std::string> roots, bool background) {
     } catch (...) {
         // Out of memory, or a platform piece failed, before every root had its scan: the rest
         // end as failed scans do, keeping their old tables with the changes held for them.
-        for (size_t i = handed; i < roots.size(); ++i)
-            publish_table(roots[i], std::nullopt);
+        for (size_t i = handed; i < roots.size(); ++i) {
+            if (publish_table(roots[i], std::nullopt))
+                scan_and_publish(roots[i], 1, background, true);
+        }
     }
     for (std::thread& thread : threads)
         thread.join();
@@ -156,29 +169,48 @@ void IndexService::rescan(std::vector<std::string> roots, bool background) {
     }
 }
 
-void IndexService::scan_and_publish(const std::string& root, unsigned workers, bool background) {
+void IndexService::scan_and_publish(const std::string& root, unsigned workers, bool background,
+                                    bool again) {
     ScanOptions options;
     options.workers = workers;
     options.background = background;
     options.items_read = options_.items_read;
     options.exit_requested = options_.exit_requested;
-    std::optional<VolumeTable> table;
-    try {
-        table = platform_.scan_root(root, options);
-    } catch (...) {
-        // Out of memory mid-scan: the old table stays, with the changes held back meanwhile.
-        table.reset();
-    }
-    publish_table(root, std::move(table));
+    do {
+        std::optional<VolumeTable> table;
+        try {
+            if (again) {
+                // The root never left deferred_changes: this scan starts as a rescan does,
+                // and watches the root again if its watcher ended.
+                scans_in_progress.fetch_add(1);
+                index_generation.fetch_add(1);
+                notify(IndexChange::Debounced);
+                platform_.watch_roots(*this, {root});
+            }
+            table = platform_.scan_root(root, options);
+        } catch (...) {
+            // Out of memory mid-scan: the old table stays, with the changes held back meanwhile.
+            table.reset();
+        }
+        again = publish_table(root, std::move(table));
+    } while (again);
 }
 
-void IndexService::publish_table(const std::string& root, std::optional<VolumeTable> table) {
+bool IndexService::publish_table(const std::string& root, std::optional<VolumeTable> table) {
+    bool again = false;
     {
         std::lock_guard deferred(deferred_mutex_);
         std::vector<Change> held;
         if (auto it = deferred_changes_.find(root); it != deferred_changes_.end()) {
             held = std::move(it->second);
-            deferred_changes_.erase(it);
+            // Asked for again meanwhile: the root stays marked as being rescanned, so the
+            // changes that arrive before the next walk are held back for it too.
+            again = rescan_again_.erase(root) > 0 && !options_.exit_requested->load();
+            if (again) {
+                it->second.clear();
+            } else {
+                deferred_changes_.erase(it);
+            }
         }
         if (table) {
             {
@@ -209,6 +241,7 @@ void IndexService::publish_table(const std::string& root, std::optional<VolumeTa
     scans_in_progress.fetch_sub(1);
     index_generation.fetch_add(1);
     notify(IndexChange::Now);
+    return again;
 }
 
 BatchOutcome IndexService::apply_watcher_batch(const std::string& root, std::vector<Change> batch) {
@@ -246,7 +279,7 @@ bool IndexService::rebuild_all() {
 }
 
 bool IndexService::request_rescan(const std::string& root) {
-    return start_detached([this, root] { rescan({root}, true); });
+    return start_detached([this, root] { rescan({root}, true, WhileRescanning::Again); });
 }
 
 bool IndexService::start_detached(std::function<void()> work) {

@@ -102,13 +102,17 @@ class IndexService {
     // False when the thread could not be started or the service is shutting down.
     bool rebuild_all();
     // rescan({root}, background) on a detached thread: a watcher that lost events or failed.
+    // A root being rescanned is scanned once more when that rescan has published it, since
+    // its walk may have passed what the lost events named; many such requests during one
+    // rescan give one more scan.
     bool request_rescan(const std::string& root);
 
     // The last step of a root's scan: replays the held-back changes into table and swaps it in
     // for the root's old table (or inserts it). Nothing: the scan was stopped for quitting, and
     // the held-back changes are dropped with it; or it failed, and they are applied to the old
-    // table, which stays.
-    void publish_table(const std::string& root, std::optional<VolumeTable> table);
+    // table, which stays. True when the root was asked to be rescanned meanwhile: it stays
+    // marked as being rescanned, its changes still held back, and the caller scans it again.
+    bool publish_table(const std::string& root, std::optional<VolumeTable> table);
 
     // A watcher's batch for root: held back while the root is rescanned, else applied to its
     // table in one write-locked step; then index_generation goes up and the window is told.
@@ -135,8 +139,14 @@ class IndexService {
     bool is_rescanning(const std::string& root) const;
 
   private:
+    // What a request for a root that is being rescanned does.
+    enum class WhileRescanning { Skip, Again };
+    void rescan(std::vector<std::string> roots, bool background, WhileRescanning running);
     bool start_detached(std::function<void()> work);
-    void scan_and_publish(const std::string& root, unsigned workers, bool background);
+    // Scans root and publishes it, again as long as publish_table asks; with `again` the first
+    // scan is such a repeat (the root already counted as being rescanned).
+    void scan_and_publish(const std::string& root, unsigned workers, bool background,
+                          bool again = false);
     void notify(IndexChange change);
 
     Index& index_;
@@ -148,6 +158,9 @@ class IndexService {
     // order. An entry exists exactly while the root is rescanned. Locked before the index lock.
     mutable std::mutex deferred_mutex_;
     std::map<std::string, std::vector<Change>> deferred_changes_;
+    // Roots being rescanned that a watcher asked to rescan meanwhile: each is scanned once more
+    // when its current scan has published. Guarded by deferred_mutex_.
+    std::set<std::string> rescan_again_;
 
     mutable std::mutex completed_mutex_;
     std::set<std::string> completed_roots_;

@@ -260,6 +260,33 @@ TEST_F(IndexServiceTest, AChangeHeldBackDuringARescanIsThereAfterPublication) {
     EXPECT_EQ(after, (std::vector<IndexChange>{IndexChange::Debounced, IndexChange::Now}));
 }
 
+// A watcher that lost events (or whose read failed) asks for a rescan of a root that is being
+// scanned. The walk may have passed the folders those events named, so the root is scanned once
+// more after this scan has published, and once only however often it was asked; that scan
+// watches the root again, for a watcher that ended.
+TEST_F(IndexServiceTest, ARescanAskedForDuringTheRootsScanRunsOnceMoreAfterIt) {
+    platform.add_drive('A');
+    IndexService& s = start_service();
+    platform.after_walk(A, [&] {
+        // Behind the walk's back, and unreported: a folder full of files.
+        platform.change_disk(A, [](FakeTree& tree) {
+            tree.add_folder("burst");
+            tree.add_file("burst\\f.txt", 3, 300);
+        });
+        for (int i = 0; i < 3; ++i)
+            ASSERT_TRUE(s.request_rescan(A));
+        ASSERT_TRUE(platform.wait_until([&] { return s.rescans_running() == 0; }));
+    });
+    s.rescan({A}, false);
+    s.wait_for_rescans();
+    EXPECT_TRUE(indexed(A, "burst\\f.txt"));
+    const std::string scan = "scan " + A + " fg 3";
+    EXPECT_EQ(platform.log(), (std::vector<std::string>{"watch " + A, scan, "scanned " + A,
+                                                        "watch " + A, scan, "scanned " + A}));
+    EXPECT_FALSE(s.is_rescanning(A));
+    EXPECT_EQ(s.scans_in_progress.load(), 0u);
+}
+
 TEST_F(IndexServiceTest, WatcherBatchesOutsideARescanAreAppliedAtOnce) {
     platform.add_drive('A');
     IndexService& s = start_service();

@@ -1,0 +1,142 @@
+#!/usr/bin/env bash
+# A burst of changes against `norvik-cli watch` under Wine: the saved index must equal the disk
+# exactly once the changes have stopped.
+#
+# The watch starts on a tree big enough that its first scan takes a while. Once that scan is
+# under way (its worker threads are there) the whole process is stopped, as a watcher starved of
+# CPU on a busy machine is, and folders full of files are made in the root, which the scan has
+# already listed. Wine's server keeps the records meanwhile and, as Windows does on overflow,
+# fails the next read with ERROR_NOTIFY_ENUM_DIR: the watcher asks for a rescan of the root
+# while the root is still being scanned. The new folders are found by nothing else.
+#
+# Usage: burst_under_wine.sh EMULATOR NORVIK_CLI_EXE [RUNS]
+# Sizes (defaults: the short form that runs with the tests): NORVIK_BURST_TREE folders of 500
+# files to scan (300), NORVIK_BURST_FOLDERS folders of NORVIK_BURST_FILES files made in the
+# burst (40 × 500). Prints "FAILED" and exits 1 when a run's index differs from the disk.
+set -euo pipefail
+emulator=$1 exe=$2 runs=${3:-1}
+tree_folders=${NORVIK_BURST_TREE:-300}
+burst_folders=${NORVIK_BURST_FOLDERS:-40}
+burst_files=${NORVIK_BURST_FILES:-500}
+
+work=$(mktemp -d /tmp/norvik-burst-XXXXXX)
+root=$work/root
+watcher=
+cleanup() {
+  if [ -n "$watcher" ]; then
+    kill -CONT "$watcher" 2>/dev/null || true
+    kill -KILL "$watcher" 2>/dev/null || true
+    wait "$watcher" 2>/dev/null || true
+  fi
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+windows_path() { local p=${1//\//\\}; echo "Z:$p"; }
+
+# Numbered names, so that `touch` makes a whole folder's files in one call.
+numbers() { seq -f '%04g' 1 "$1" | tr '\n' ' '; }
+
+threads_of() { ls "/proc/$1/task" 2>/dev/null | wc -l; }
+cpu_of() { awk '{ print $14 + $15 }' "/proc/$1/stat" 2>/dev/null || echo gone; }
+
+# Waits until the file's size and the process's CPU time have not moved for 2 seconds (at most
+# 120 s): the watcher and any rescan have caught up.
+wait_until_settled() {
+  local file=$1 pid=$2 last= still=0
+  for _ in $(seq 1 600); do
+    local now
+    now="$(stat -c %s "$file") $(cpu_of "$pid")"
+    if [ "$now" = "$last" ]; then still=$((still + 1)); else still=0; fi
+    last=$now
+    [ $still -ge 10 ] && return 0
+    sleep 0.2
+  done
+  echo "the watch never settled"
+  return 1
+}
+
+echo "making the tree: $tree_folders folders of 500 files"
+files=$(numbers 500)
+for ((i = 1; i <= tree_folders; i++)); do
+  folder=$root/tree/t$i
+  mkdir -p "$folder"
+  (cd "$folder" && touch $files)
+done
+
+# One run; returns 0 when the index equals the disk, 1 when it differs, 2 when the stop missed
+# the scan (the run proves nothing and is tried again).
+run_once() {
+  local index=$work/index.bin out=$work/out.txt err=$work/err.txt
+  rm -rf "$root"/burst* "$index" "$out" "$err"
+  "$emulator" "$exe" watch --index "$(windows_path "$index")" "$(windows_path "$root")" \
+    >"$out" 2>"$err" &
+  watcher=$!
+
+  # The scan runs on the root's thread and its workers: five threads or more. Past its first
+  # moments the root has been listed.
+  local waited=0
+  until [ "$(threads_of "$watcher")" -ge 5 ]; do
+    sleep 0.005
+    waited=$((waited + 1))
+    if [ $waited -ge 6000 ] || ! kill -0 "$watcher" 2>/dev/null; then
+      echo "the watch's scan never started"; cat "$err"; return 1
+    fi
+  done
+  sleep 0.1
+  kill -STOP "$watcher"
+  if [ "$(threads_of "$watcher")" -lt 5 ] || grep -q "items indexed" "$err"; then
+    kill -CONT "$watcher"; kill -INT "$watcher"; wait "$watcher" || true; watcher=
+    return 2
+  fi
+  local start=$SECONDS
+  files=$(numbers "$burst_files")
+  for ((i = 1; i <= burst_folders; i++)); do
+    mkdir "$root/burst$i"
+    (cd "$root/burst$i" && touch $files)
+  done
+  # A stall of at least 3 seconds, as the starved watcher had.
+  while [ $((SECONDS - start)) -lt 3 ]; do sleep 0.2; done
+  kill -CONT "$watcher"
+
+  until grep -q "items indexed" "$err"; do
+    if ! kill -0 "$watcher" 2>/dev/null; then echo "the watch ended early"; cat "$err"; return 1; fi
+    sleep 0.2
+  done
+  wait_until_settled "$out" "$watcher" || return 1
+  kill -INT "$watcher"
+  wait "$watcher" || { echo "the watch failed"; cat "$err"; return 1; }
+  watcher=
+
+  # Every path under the root, as the disk has it and as the saved index has it.
+  (cd "$root" && find . -mindepth 1 | sed 's|^\./||' | sort) >"$work/disk.txt"
+  local prefix
+  prefix="$(windows_path "$root")\\"
+  "$emulator" "$exe" search --index "$(windows_path "$index")" --format paths \
+    --limit 100000000 '?*' 2>&1 | tr -d '\r' | grep -F "$prefix" | cut -c$((${#prefix} + 1))- |
+    tr '\\' '/' | sort >"$work/indexed.txt"
+  if cmp -s "$work/disk.txt" "$work/indexed.txt"; then
+    echo "exact: $(wc -l <"$work/disk.txt") paths"
+    return 0
+  fi
+  echo "differs: $(wc -l <"$work/disk.txt") paths on disk, $(wc -l <"$work/indexed.txt") indexed;" \
+    "missing $(comm -23 "$work/disk.txt" "$work/indexed.txt" | wc -l)," \
+    "stale $(comm -13 "$work/disk.txt" "$work/indexed.txt" | wc -l)"
+  comm -3 "$work/disk.txt" "$work/indexed.txt" | head -5
+  return 1
+}
+
+passed=0 failed=0
+for ((run = 1; run <= runs; run++)); do
+  outcome=2
+  for _ in 1 2 3; do
+    outcome=0
+    run_once || outcome=$?
+    [ $outcome -ne 2 ] && break
+    echo "the stop came after the scan; again"
+  done
+  echo "run $run: $([ $outcome -eq 0 ] && echo passed || echo FAILED)"
+  if [ $outcome -eq 0 ]; then passed=$((passed + 1)); else failed=$((failed + 1)); fi
+done
+echo "$passed passed, $failed failed"
+[ $failed -eq 0 ]
