@@ -1,20 +1,26 @@
 #!/usr/bin/env bash
-# A burst of changes against `norvik-cli watch` under Wine: the saved index must equal the disk
-# exactly once the changes have stopped.
+# Bursts of changes against `norvik-cli watch` under Wine: after each, once the changes have
+# stopped, the saved index must equal the disk exactly (every path, nothing lost, nothing stale).
 #
-# The watch starts on a tree big enough that its first scan takes a while. Once that scan is
-# under way (its worker threads are there) the whole process is stopped, as a watcher starved of
-# CPU on a busy machine is, and folders full of files are made in the root, which the scan has
-# already listed. Wine's server keeps the records meanwhile and, as Windows does on overflow,
-# fails the next read with ERROR_NOTIFY_ENUM_DIR: the watcher asks for a rescan of the root
-# while the root is still being scanned. The new folders are found by nothing else.
+# Kinds of burst:
+# - create-during-scan: the watch starts on a tree big enough that its first scan takes a while. Once that
+#   scan is under way (its worker threads are there) the whole process is stopped, as a watcher
+#   starved of CPU on a busy machine is, and folders full of files are made in the root, which
+#   the scan has already listed. Wine's server keeps the records meanwhile and, as Windows does
+#   on overflow, fails the next read with ERROR_NOTIFY_ENUM_DIR: the watcher asks for a rescan of
+#   the root while the root is still being scanned. The new folders are found by nothing else.
+# - create: the same folders full of files, made once the watch watches, the watcher running.
+# - rename: the same folders exist before the watch; once it watches, every file in them is
+#   renamed, then every folder.
+# - delete: the same folders exist before the watch; once it watches, they are deleted.
 #
-# Usage: burst_under_wine.sh EMULATOR NORVIK_CLI_EXE [RUNS]
+# Usage: burst_under_wine.sh EMULATOR NORVIK_CLI_EXE [RUNS [KINDS]]
+# KINDS: a list of the kinds above (all of them by default); each kind runs RUNS times (1).
 # Sizes (defaults: the short form that runs with the tests): NORVIK_BURST_TREE folders of 500
-# files to scan (300), NORVIK_BURST_FOLDERS folders of NORVIK_BURST_FILES files made in the
-# burst (40 × 500). Prints "FAILED" and exits 1 when a run's index differs from the disk.
+# files beside the bursts (300), NORVIK_BURST_FOLDERS folders of NORVIK_BURST_FILES files in
+# each burst (40 × 500). Prints "FAILED" and exits 1 when a run's index differs from the disk.
 set -euo pipefail
-emulator=$1 exe=$2 runs=${3:-1}
+emulator=$1 exe=$2 runs=${3:-1} kinds=${4:-create-during-scan create rename delete}
 tree_folders=${NORVIK_BURST_TREE:-300}
 burst_folders=${NORVIK_BURST_FOLDERS:-40}
 burst_files=${NORVIK_BURST_FILES:-500}
@@ -64,15 +70,26 @@ for ((i = 1; i <= tree_folders; i++)); do
   (cd "$folder" && touch $files)
 done
 
-# One run; returns 0 when the index equals the disk, 1 when it differs, 2 when the stop missed
-# the scan (the run proves nothing and is tried again).
-run_once() {
-  local index=$work/index.bin out=$work/out.txt err=$work/err.txt
-  rm -rf "$root"/burst* "$index" "$out" "$err"
-  "$emulator" "$exe" watch --index "$(windows_path "$index")" "$(windows_path "$root")" \
-    >"$out" 2>"$err" &
-  watcher=$!
+make_burst_folders() {
+  local files
+  files=$(numbers "$burst_files")
+  for ((i = 1; i <= burst_folders; i++)); do
+    mkdir "$root/burst$i"
+    (cd "$root/burst$i" && touch $files)
+  done
+}
 
+wait_until_watching() {
+  until grep -q "items indexed" "$err"; do
+    if ! kill -0 "$watcher" 2>/dev/null; then echo "the watch ended early"; cat "$err"; return 1; fi
+    sleep 0.2
+  done
+  wait_until_settled "$out" "$watcher"
+}
+
+# The create-during-scan burst, made while the watch's first scan runs and the process is stopped. Returns 2
+# when the stop missed the scan (the run would prove nothing).
+create_during_the_first_scan() {
   # The scan runs on the root's thread and its workers: five threads or more. Past its first
   # moments the root has been listed.
   local waited=0
@@ -86,27 +103,49 @@ run_once() {
   sleep 0.1
   kill -STOP "$watcher"
   if [ "$(threads_of "$watcher")" -lt 5 ] || grep -q "items indexed" "$err"; then
-    kill -CONT "$watcher"; kill -INT "$watcher"; wait "$watcher" || true; watcher=
+    kill -CONT "$watcher"
     return 2
   fi
   local start=$SECONDS
-  files=$(numbers "$burst_files")
-  for ((i = 1; i <= burst_folders; i++)); do
-    mkdir "$root/burst$i"
-    (cd "$root/burst$i" && touch $files)
-  done
+  make_burst_folders
   # A stall of at least 3 seconds, as the starved watcher had.
   while [ $((SECONDS - start)) -lt 3 ]; do sleep 0.2; done
   kill -CONT "$watcher"
+}
 
-  until grep -q "items indexed" "$err"; do
-    if ! kill -0 "$watcher" 2>/dev/null; then echo "the watch ended early"; cat "$err"; return 1; fi
-    sleep 0.2
-  done
-  wait_until_settled "$out" "$watcher" || return 1
+# One run of a kind; returns 0 when the index equals the disk, 1 when it differs, 2 when it
+# proved nothing and is tried again.
+run_once() {
+  local kind=$1 index=$work/index.bin
+  out=$work/out.txt err=$work/err.txt
+  rm -rf "$root"/burst* "$root"/renamed-* "$index" "$out" "$err"
+  case $kind in rename | delete) make_burst_folders ;; esac
+  : >"$out"
+  : >"$err"
+  "$emulator" "$exe" watch --index "$(windows_path "$index")" "$(windows_path "$root")" \
+    >"$out" 2>"$err" &
+  watcher=$!
+  local status=0
+  case $kind in
+    create-during-scan) create_during_the_first_scan || status=$? ;;
+    create)
+      wait_until_watching || return 1
+      make_burst_folders ;;
+    rename)
+      wait_until_watching || return 1
+      (cd "$root" && perl -e 'for my $d (glob "burst*") {
+         for (glob "$d/*") { my $n = $_; $n =~ s|/|/renamed-|; rename $_, $n or die "$_: $!" } }
+       for (glob "burst*") { rename $_, "renamed-$_" or die "$_: $!" }') ;;
+    delete)
+      wait_until_watching || return 1
+      rm -rf "$root"/burst* ;;
+    *) echo "unknown kind of burst: $kind"; status=1 ;;
+  esac
+  if [ $status -eq 0 ]; then wait_until_watching || status=1; fi
   kill -INT "$watcher"
-  wait "$watcher" || { echo "the watch failed"; cat "$err"; return 1; }
+  wait "$watcher" || { [ $status -ne 0 ] || { echo "the watch failed"; cat "$err"; status=1; }; }
   watcher=
+  [ $status -eq 0 ] || return $status
 
   # Every path under the root, as the disk has it and as the saved index has it.
   (cd "$root" && find . -mindepth 1 | sed 's|^\./||' | sort) >"$work/disk.txt"
@@ -127,16 +166,18 @@ run_once() {
 }
 
 passed=0 failed=0
-for ((run = 1; run <= runs; run++)); do
-  outcome=2
-  for _ in 1 2 3; do
-    outcome=0
-    run_once || outcome=$?
-    [ $outcome -ne 2 ] && break
-    echo "the stop came after the scan; again"
+for kind in $kinds; do
+  for ((run = 1; run <= runs; run++)); do
+    outcome=2
+    for _ in 1 2 3; do
+      outcome=0
+      run_once "$kind" || outcome=$?
+      [ $outcome -ne 2 ] && break
+      echo "the stop came after the scan; again"
+    done
+    echo "$kind $run: $([ $outcome -eq 0 ] && echo passed || echo FAILED)"
+    if [ $outcome -eq 0 ]; then passed=$((passed + 1)); else failed=$((failed + 1)); fi
   done
-  echo "run $run: $([ $outcome -eq 0 ] && echo passed || echo FAILED)"
-  if [ $outcome -eq 0 ]; then passed=$((passed + 1)); else failed=$((failed + 1)); fi
 done
 echo "$passed passed, $failed failed"
 [ $failed -eq 0 ]
