@@ -40,16 +40,16 @@ trap cleanup EXIT
 
 windows_path() { local p=${1//\//\\}; echo "Z:$p"; }
 
-# Numbered names, so that `touch` makes a whole folder's files in one call.
-numbers() { seq -f '%04g' 1 "$1" | tr '\n' ' '; }
+# Makes files 0001 to N in the current folder, with few calls to touch.
+make_files() { seq -f '%04g' 1 "$1" | xargs touch; }
 
-threads_of() { ls "/proc/$1/task" 2>/dev/null | wc -l; }
+threads_of() { find "/proc/$1/task" -mindepth 1 -maxdepth 1 2>/dev/null | wc -l; }
 cpu_of() { awk '{ print $14 + $15 }' "/proc/$1/stat" 2>/dev/null || echo gone; }
 
 # Waits until the file's size and the process's CPU time have not moved for 2 seconds (at most
 # 120 s): the watcher and any rescan have caught up.
 wait_until_settled() {
-  local file=$1 pid=$2 last= still=0
+  local file=$1 pid=$2 last='' still=0
   for _ in $(seq 1 600); do
     local now
     now="$(stat -c %s "$file") $(cpu_of "$pid")"
@@ -63,19 +63,15 @@ wait_until_settled() {
 }
 
 echo "making the tree: $tree_folders folders of 500 files"
-files=$(numbers 500)
 for ((i = 1; i <= tree_folders; i++)); do
-  folder=$root/tree/t$i
-  mkdir -p "$folder"
-  (cd "$folder" && touch $files)
+  mkdir -p "$root/tree/t$i"
+  (cd "$root/tree/t$i" && make_files 500)
 done
 
 make_burst_folders() {
-  local files
-  files=$(numbers "$burst_files")
   for ((i = 1; i <= burst_folders; i++)); do
     mkdir "$root/burst$i"
-    (cd "$root/burst$i" && touch $files)
+    (cd "$root/burst$i" && make_files "$burst_files")
   done
 }
 
@@ -87,8 +83,8 @@ wait_until_watching() {
   wait_until_settled "$out" "$watcher"
 }
 
-# The create-during-scan burst, made while the watch's first scan runs and the process is stopped. Returns 2
-# when the stop missed the scan (the run would prove nothing).
+# The create-during-scan burst, made while the watch's first scan runs and the process is
+# stopped. Returns 2 when the stop missed the scan (the run would prove nothing).
 create_during_the_first_scan() {
   # The scan runs on the root's thread and its workers: five threads or more. Past its first
   # moments the root has been listed.
@@ -126,21 +122,21 @@ run_once() {
     >"$out" 2>"$err" &
   watcher=$!
   local status=0
-  case $kind in
-    create-during-scan) create_during_the_first_scan || status=$? ;;
-    create)
-      wait_until_watching || return 1
-      make_burst_folders ;;
-    rename)
-      wait_until_watching || return 1
-      (cd "$root" && perl -e 'for my $d (glob "burst*") {
-         for (glob "$d/*") { my $n = $_; $n =~ s|/|/renamed-|; rename $_, $n or die "$_: $!" } }
-       for (glob "burst*") { rename $_, "renamed-$_" or die "$_: $!" }') ;;
-    delete)
-      wait_until_watching || return 1
-      rm -rf "$root"/burst* ;;
-    *) echo "unknown kind of burst: $kind"; status=1 ;;
-  esac
+  if [ "$kind" = create-during-scan ]; then
+    create_during_the_first_scan || status=$?
+  elif ! wait_until_watching; then
+    status=1
+  else
+    case $kind in
+      create) make_burst_folders ;;
+      rename)
+        (cd "$root" && perl -e 'for my $d (glob "burst*") {
+           for (glob "$d/*") { my $n = $_; $n =~ s|/|/renamed-|; rename $_, $n or die "$_: $!" } }
+         for (glob "burst*") { rename $_, "renamed-$_" or die "$_: $!" }') ;;
+      delete) rm -rf "$root"/burst* ;;
+      *) echo "unknown kind of burst: $kind"; status=1 ;;
+    esac
+  fi
   if [ $status -eq 0 ]; then wait_until_watching || status=1; fi
   kill -INT "$watcher"
   wait "$watcher" || { [ $status -ne 0 ] || { echo "the watch failed"; cat "$err"; status=1; }; }
