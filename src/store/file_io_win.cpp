@@ -4,8 +4,8 @@
 #include <filesystem>
 #include <utility>
 
-#include "hangul/wide_text.h"
-#include "index/long_path.h"
+#include "platform/long_path.h"
+#include "platform/wide_text.h"
 #include "store/file_io.h"
 
 namespace norvik {
