@@ -10,6 +10,7 @@
 #include <string>
 #include <string_view>
 
+#include "platform/folders.h"
 #include "store/index_codec.h"
 
 namespace norvik {
@@ -110,20 +111,6 @@ std::optional<uint32_t> file_mode(const std::string& path);
 
 // The system's account of why the last call on this thread failed ("Permission denied").
 std::string last_system_error();
-
-// Creates folder and its missing parents; true when it exists afterwards.
-[[nodiscard]] bool create_folders(const std::string& folder);
-
-// The value of an environment variable, nothing when unset or empty.
-std::optional<std::string> environment_value(const char* name);
-
-// The user's temporary folder (GetTempPath2W, else GetTempPathW; natively TMPDIR, else /tmp).
-std::string temporary_folder();
-
-// The folder under which the program keeps its index: LOCALAPPDATA when set; else on Windows
-// the temporary folder, elsewhere the user's own cache folder (XDG_CACHE_HOME, else ~/.cache),
-// never a folder that other users can write to.
-std::string application_data_folder();
 
 // The platform's path separator.
 char path_separator();

@@ -43,14 +43,10 @@ uint64_t whole_milliseconds(Elapsed elapsed) {
 }
 
 std::string display_query(const App& app) {
-    std::string query;
-    const size_t caret = std::min<size_t>(app.caret, app.text.size());
-    for (size_t i = 0; i < caret; ++i)
-        append_utf8(query, app.text[i]);
-    query += app.composition;
-    for (size_t i = caret; i < app.text.size(); ++i)
-        append_utf8(query, app.text[i]);
-    return query;
+    const std::u32string_view text = app.text;
+    const size_t caret = std::min<size_t>(app.caret, text.size());
+    return utf32_to_utf8(text.substr(0, caret)) + app.composition +
+           utf32_to_utf8(text.substr(caret));
 }
 
 void rerun_search(App& app, Shell& shell, bool reset) {

@@ -13,6 +13,7 @@
 #include "app/input/keys.h"
 #include "app/input/mouse.h"
 #include "app/input/typed_char.h"
+#include "app/program/window_canvas_win.h"
 #include "app/updater/update_handlers.h"
 #include "app/view/paint.h"
 #include "app/win/ime_win.h"

@@ -10,22 +10,6 @@ namespace norvik {
 
 namespace {
 
-// Byte length of the first n scalar values of UTF-8 text (all of it when it holds fewer).
-size_t utf8_prefix_bytes(std::string_view text, size_t n) {
-    size_t pos = 0;
-    for (size_t count = 0; count < n && pos < text.size(); ++count)
-        decode_utf8(text, pos);
-    return pos;
-}
-
-std::string utf8_of(std::u32string_view text) {
-    std::string out;
-    out.reserve(text.size());
-    for (char32_t c : text)
-        append_utf8(out, c);
-    return out;
-}
-
 bool in_range(float v, float low, float high) {
     return v >= low && v < high;
 }
@@ -101,9 +85,13 @@ std::optional<ScrollBar> scrollbar_geometry(const App& app) {
     return bar;
 }
 
+float caret_at(const std::vector<float>& carets, size_t n) {
+    return carets.empty() ? 0 : carets[std::min(n, carets.size() - 1)];
+}
+
 float caret_x(const App& app, std::string_view text, size_t n) {
     if (!app.renderer) return 0;
-    return app.renderer->measure(text.substr(0, utf8_prefix_bytes(text, n)), Font::Input);
+    return caret_at(app.renderer->caret_positions(text, Font::Input), n);
 }
 
 float text_scroll_offset_for(const App& app, float caret_end) {
@@ -124,7 +112,8 @@ float text_scroll_offset(const App& app) {
 uint32_t char_at_x(const App& app, float x) {
     if (!app.renderer) return 0;
     const float v = x - 60 * app.scale + text_scroll_offset(app);
-    const std::vector<float> carets = app.renderer->caret_positions(utf8_of(app.text), Font::Input);
+    const std::vector<float> carets =
+        app.renderer->caret_positions(utf32_to_utf8(app.text), Font::Input);
     // A canvas that could not lay the text out answers fewer positions; the caret then goes to
     // the nearest one it has, never past the text.
     const size_t count = std::min(carets.size(), app.text.size() + 1);

@@ -56,8 +56,12 @@ struct ScrollBar {
 // Nothing when the list shows every row (or has no height).
 std::optional<ScrollBar> scrollbar_geometry(const App& app);
 
-// Width in pixels of the first n scalar values of text in the search box's font (0 without a
-// renderer, or when it cannot be measured). One text layout of those n values.
+// Caret position n (after n scalar values) among a text's caret positions, as the Canvas's
+// caret_positions answers them; a position past the end is the last one, and none is 0.
+float caret_at(const std::vector<float>& carets, size_t n);
+
+// The x in pixels of caret position n in text, in the search box's font (0 without a renderer,
+// or when it cannot be measured): caret_at of one layout of the whole text, as painted.
 float caret_x(const App& app, std::string_view text, size_t n);
 
 // The position in the display text (scalar values) just after the composition at the caret;

@@ -93,7 +93,7 @@ void paint_search_text(const Frame& f) {
     std::vector<float> carets{0};
     if (!display.empty()) carets = f.canvas.caret_positions(display, Font::Input);
     if (carets.empty()) carets.push_back(0);
-    const auto x_at = [&](size_t n) { return carets[std::min(n, carets.size() - 1)]; };
+    const auto x_at = [&](size_t n) { return caret_at(carets, n); };
 
     const size_t caret = std::min<size_t>(app.caret, app.text.size());
     const size_t anchor = std::min<size_t>(app.anchor, app.text.size());

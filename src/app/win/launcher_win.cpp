@@ -6,7 +6,7 @@
 
 #include "app/win/trace_win.h"
 #include "app/win/win_raii.h"
-#include "platform/win_handles.h"
+#include "platform/process_win.h"
 
 namespace norvik {
 namespace {
@@ -28,16 +28,7 @@ void SystemLauncher::shell_open(const std::wstring& target) {
 
 bool SystemLauncher::start_process(const std::wstring& application,
                                    const std::wstring& command_line) {
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process{};
-    std::wstring writable = command_line;  // CreateProcessW may write into it
-    if (!CreateProcessW(application.c_str(), writable.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                        nullptr, &startup, &process))
-        return false;
-    KernelHandle process_handle(process.hProcess);  // not waited for
-    KernelHandle thread_handle(process.hThread);
-    return true;
+    return static_cast<bool>(create_process(application, command_line));  // not waited for
 }
 
 std::unique_ptr<Launcher> program_launcher() {

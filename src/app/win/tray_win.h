@@ -20,7 +20,6 @@ class TrayIcon {
     void retry();
     // NIM_DELETE; the icon is no longer wanted.
     void remove();
-    bool shown() const { return shown_; }
 
   private:
     HWND window_;

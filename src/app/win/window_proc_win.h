@@ -19,7 +19,8 @@
 
 namespace norvik {
 
-// How the window gets its Canvas: the Direct2D renderer in the program, fakes in tests.
+// How the window gets its Canvas: the Direct2D renderer in the program, fakes in tests. The
+// program's window_canvas_win.h makes, replaces and resizes the canvas with it.
 struct RendererFactory {
     // A new canvas for the window at dpi; null when it cannot be made.
     std::function<std::unique_ptr<Canvas>(HWND window, uint32_t dpi)> create;
@@ -79,17 +80,7 @@ LRESULT CALLBACK main_window_proc(HWND window, UINT message, WPARAM wparam, LPAR
 // while App is lent out.
 void with_app(const std::function<void(App&)>& work);
 
-// For the message handlers, with App in hand:
-// paints a frame (WM_PAINT), making the canvas first when there is none (at most once a second
-// after a failure) and replacing it when the frame reports the device lost;
-void paint_window(App& app, HWND window);
-// the canvas follows the client size (WM_SIZE) and the DPI (WM_DPICHANGED);
-void resize_renderer(App& app, uint32_t width, uint32_t height);
-void rebuild_renderer_fonts(App& app, uint32_t dpi);
 // App is dropped and the message loop ended once the WM_DESTROY handler has returned.
 void mark_window_destroyed();
-
-// The timer that tries to create the canvas again after a failure.
-inline constexpr UINT_PTR TIMER_RENDERER_RETRY = 5;
 
 }  // namespace norvik

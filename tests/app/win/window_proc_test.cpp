@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include "app/program/window_canvas_win.h"
 #include "app/win/menus_win.h"
 #include "app/win/message_box_win.h"
 #include "app/win/win_test_support.h"

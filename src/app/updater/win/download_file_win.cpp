@@ -6,7 +6,7 @@
 #include "app/updater/command_line.h"
 #include "app/updater/curl_command.h"
 #include "app/updater/win/system_win.h"
-#include "platform/win_handles.h"
+#include "platform/process_win.h"
 
 namespace norvik {
 
@@ -27,17 +27,9 @@ std::optional<UpdateFailed> download_file(const std::string& url, const std::str
     // Every argument is quoted, so an address or a folder name can never become another option.
     std::optional<std::string> command_line = build_command_line(from_wide(*curl), views);
     if (!command_line) return download_failed();
-    std::wstring line = to_wide(*command_line);
 
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION started{};
-    if (!CreateProcessW(curl->c_str(), line.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW,
-                        nullptr, nullptr, &startup, &started)) {
-        return last_error_failure();
-    }
-    KernelHandle process(started.hProcess);
-    KernelHandle thread(started.hThread);
+    const KernelHandle process = create_process(*curl, to_wide(*command_line), CREATE_NO_WINDOW);
+    if (!process) return last_error_failure();
     // curl gives up by itself after 600 seconds.
     if (WaitForSingleObject(process.get(), INFINITE) != WAIT_OBJECT_0) return last_error_failure();
     DWORD exit_code = 0;

@@ -3,6 +3,7 @@
 #include "app/updater/command_line.h"
 #include "app/updater/win/system_win.h"
 #include "platform/long_path.h"
+#include "platform/process_win.h"
 
 namespace norvik {
 
@@ -26,19 +27,9 @@ std::optional<InstallerFile> InstallerFile::open(const std::string& path) {
 bool InstallerFile::start(std::span<const std::string_view> arguments) {
     std::optional<std::string> command_line = build_command_line(path_, arguments);
     if (!command_line) return false;
-    std::wstring line = to_wide(*command_line);
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION started{};
     // The installer is started while this file is still held, sharing reading only: the program
     // that starts is the one whose digest and signature were checked.
-    if (!CreateProcessW(to_wide(path_).c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                        nullptr, &startup, &started)) {
-        return false;
-    }
-    CloseHandle(started.hThread);
-    CloseHandle(started.hProcess);
-    return true;
+    return static_cast<bool>(create_process(to_wide(path_), to_wide(*command_line)));
 }
 
 void InstallerFile::discard() {

@@ -1,6 +1,6 @@
 #include "app/updater/win/system_win.h"
 
-#include "store/file_io.h"
+#include "platform/folders.h"
 
 namespace norvik {
 
@@ -21,16 +21,6 @@ std::string system_error_text(DWORD code) {
 
 UpdateFailed last_error_failure() {
     return UpdateFailed{system_error_text(GetLastError())};
-}
-
-std::optional<std::wstring> system_folder_file(std::wstring_view name) {
-    wchar_t folder[MAX_PATH + 1];
-    const UINT length = GetSystemDirectoryW(folder, MAX_PATH + 1);
-    if (length == 0 || length > MAX_PATH) return std::nullopt;
-    std::wstring path(folder, length);
-    if (path.back() != L'\\') path += L'\\';
-    path += name;
-    return path;
 }
 
 std::string updates_folder() {

@@ -1,6 +1,6 @@
-// Small Win32 helpers of the updater: the system's error texts and files in the system folder,
-// with platform/wide_text.h's conversions at the API boundary. Included only by the updater's
-// *_win.cpp files.
+// Small Win32 helpers of the updater: the system's error texts and the updates folder, with the
+// platform's conversions at the API boundary and its files in the system folder. Included only by
+// the updater's *_win.cpp files.
 #pragma once
 
 #include <windows.h>
@@ -10,6 +10,7 @@
 #include <string_view>
 
 #include "app/updater/update_results.h"
+#include "platform/process_win.h"
 #include "platform/wide_text.h"
 
 namespace norvik {
@@ -21,10 +22,6 @@ std::string system_error_text(DWORD code);
 // The failure of the last Win32 call that failed on this thread (GetLastError), as the user sees
 // it.
 UpdateFailed last_error_failure();
-
-// The full path of a file in the system folder (GetSystemDirectoryW: C:\Windows\System32).
-// Programs the updater runs are named by such a path, never looked up from the current folder.
-std::optional<std::wstring> system_folder_file(std::wstring_view name);
 
 // The folder "Norvik" in the user's temporary folder, with a trailing backslash, created when
 // missing (a failure shows later, when a download into it fails).
