@@ -5,7 +5,7 @@
 #include "app/updater/win/download_file.h"
 #include "app/updater/win/system_win.h"
 #include "app/updater/win/update_tasks.h"
-#include "store/file_io.h"
+#include "platform/files.h"
 #include "vendor.h"
 
 namespace norvik {

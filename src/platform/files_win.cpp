@@ -3,10 +3,10 @@
 #include <algorithm>
 #include <utility>
 
+#include "platform/files.h"
 #include "platform/full_path_win.h"
 #include "platform/long_path.h"
 #include "platform/wide_text.h"
-#include "store/file_io.h"
 
 namespace norvik {
 

@@ -9,7 +9,7 @@
 #include <system_error>
 #include <utility>
 
-#include "store/file_io.h"
+#include "platform/files.h"
 
 namespace norvik {
 
