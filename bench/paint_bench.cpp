@@ -6,7 +6,7 @@
 
 #include <algorithm>
 
-#include "app/paint.h"
+#include "app/view/paint.h"
 #include "query/query.h"
 #include "support/canvas_window.h"
 #include "table_generator.h"

@@ -64,7 +64,7 @@ fi
 scripts/deps.sh windows
 cmake --preset windows >/dev/null
 cmake --build --preset windows --target Norvik
-program=src/app/Norvik.exe
+program=src/app/program/Norvik.exe
 
 prefix=$root/build/run/prefix
 folder=${NORVIK_ROOT:-$HOME}

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds and runs every test: native (g++), native under ASan+UBSan, the threaded tests under
-# TSan, the Windows build under Wine, a bounded fuzz run, and the formatting check.
+# TSan, the Windows build under Wine, a bounded fuzz run, the includes check and the formatting
+# check.
 # Installs missing Debian packages first. Ends with one line: "N passed, N failed".
 set -uo pipefail
 cd "$(dirname "$0")/.."
@@ -97,6 +98,18 @@ if [ -x scripts/fuzz.sh ]; then
         tail -n 30 "$log_dir/fuzz.log"; failed=$((failed + 1)); failures+=("fuzz (see $log_dir/fuzz.log)")
     fi
 fi
+
+step "includes point down"
+# Each built tree: no file includes one of a library its own library does not link.
+for tree in build/native build/windows; do
+    [ -f "$tree/compile_commands.json" ] || continue
+    if scripts/check-includes.py "$tree" >"$log_dir/includes-$(basename "$tree").log" 2>&1; then
+        passed=$((passed + 1)); tail -n 1 "$log_dir/includes-$(basename "$tree").log"
+    else
+        head -n 20 "$log_dir/includes-$(basename "$tree").log"; failed=$((failed + 1))
+        failures+=("includes out of line in $tree")
+    fi
+done
 
 step "formatting"
 # The sources git tracks; without a git checkout (a copied tree), every source outside build/.

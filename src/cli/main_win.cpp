@@ -2,7 +2,7 @@
 #include <vector>
 
 #include "cli/cli.h"
-#include "hangul/wide_text.h"
+#include "platform/wide_text.h"
 
 // wmain (-municode): arguments come as UTF-16 and go on as UTF-8, so Korean folder names and
 // queries survive whatever the console's code page.

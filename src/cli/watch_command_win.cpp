@@ -2,7 +2,7 @@
 #include <windows.h>
 
 #include "cli/watch_command.h"
-#include "index/win_handles.h"
+#include "platform/win_handles.h"
 
 namespace norvik {
 

@@ -20,7 +20,7 @@
 #include <string_view>
 #include <vector>
 
-#include "app/canvas.h"
+#include "gfx/canvas.h"
 
 namespace norvik {
 

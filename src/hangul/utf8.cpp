@@ -148,6 +148,14 @@ std::string utf16_to_utf8(std::u16string_view units) {
     return out;
 }
 
+std::string utf32_to_utf8(std::u32string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (char32_t c : text)
+        append_utf8(out, c);
+    return out;
+}
+
 bool ascii_equal_ignoring_case(std::string_view a, std::string_view b) {
     if (a.size() != b.size()) return false;
     for (size_t i = 0; i < a.size(); ++i) {

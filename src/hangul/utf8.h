@@ -23,6 +23,9 @@ char32_t decode_utf8(std::string_view text, size_t& pos);
 // Appends the UTF-8 form of c (U+FFFD for surrogates and values above U+10FFFF).
 void append_utf8(std::string& out, char32_t c);
 
+// UTF-8 from scalar values (surrogates and values above U+10FFFF become U+FFFD).
+std::string utf32_to_utf8(std::u32string_view text);
+
 // True when every byte is below 0x80. Checks 32-byte blocks at a time.
 bool is_ascii(std::string_view text);
 

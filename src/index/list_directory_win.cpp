@@ -1,11 +1,11 @@
 // FindFirstFileExW listing: basic information (no short names) and large fetch, one pass.
 #include <cwchar>
 
-#include "hangul/wide_text.h"
 #include "index/excluded_names.h"
 #include "index/list_directory.h"
-#include "index/long_path.h"
-#include "index/win_handles.h"
+#include "platform/long_path.h"
+#include "platform/wide_text.h"
+#include "platform/win_handles.h"
 
 namespace norvik {
 

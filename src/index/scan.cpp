@@ -7,7 +7,7 @@
 #include <thread>
 #include <utility>
 
-#include "index/processor_count.h"
+#include "platform/processor_count.h"
 
 namespace norvik {
 

@@ -6,7 +6,7 @@
 #include <system_error>
 #include <thread>
 
-#include "index/processor_count.h"
+#include "platform/processor_count.h"
 
 namespace norvik {
 

@@ -3,7 +3,7 @@
 #include <shared_mutex>
 #include <system_error>
 
-#include "index/processor_count.h"
+#include "platform/processor_count.h"
 
 namespace norvik {
 

@@ -7,7 +7,7 @@
 #include <thread>
 #include <utility>
 
-#include "service/detached_thread.h"
+#include "platform/detached_thread.h"
 #include "store/index_file.h"
 
 namespace norvik {

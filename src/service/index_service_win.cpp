@@ -1,7 +1,7 @@
 // The service's Windows pieces: the start-up wait and the window notification.
 #include <windows.h>
 
-#include "index/win_handles.h"
+#include "platform/win_handles.h"
 #include "service/index_service.h"
 
 // Missing from MinGW-w64's headers.

@@ -7,21 +7,6 @@
 
 namespace norvik {
 
-PlatformFile::PlatformFile(PlatformFile&& other) noexcept
-    : handle_(std::exchange(other.handle_, NONE)) {}
-
-PlatformFile& PlatformFile::operator=(PlatformFile&& other) noexcept {
-    if (this != &other) {
-        (void)close();
-        handle_ = std::exchange(other.handle_, NONE);
-    }
-    return *this;
-}
-
-PlatformFile::~PlatformFile() {
-    (void)close();
-}
-
 std::optional<FileSource> FileSource::open(const std::string& path) {
     std::optional<PlatformFile> file = PlatformFile::open_for_reading(path);
     if (!file) return std::nullopt;

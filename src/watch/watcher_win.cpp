@@ -6,7 +6,7 @@
 
 #include "index/list_directory.h"
 #include "index/scan.h"
-#include "index/win_handles.h"
+#include "platform/win_handles.h"
 #include "watch/watcher.h"
 
 namespace norvik {

@@ -102,6 +102,24 @@ TEST(AppendUtf8, SurrogatesAndOutOfRangeBecomeReplacement) {
     }
 }
 
+TEST(Utf32ToUtf8, WholeTextsOneSequenceEach) {
+    struct Case {
+        std::u32string text;
+        std::string utf8;
+    };
+    const Case cases[] = {
+        {U"", ""},
+        {U"a.txt", "a.txt"},
+        {U"보고서 ㄱ", "보고서 ㄱ"},
+        {U"x\U0001F600y", "x\xF0\x9F\x98\x80y"},
+        {std::u32string{U'a', char32_t{0xD800}, U'b'},
+         "a\xEF\xBF\xBD"
+         "b"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(utf32_to_utf8(c.text), c.utf8) << c.utf8;
+}
+
 TEST(IsAscii, HighByteAtEveryPositionAcrossBlocks) {
     for (size_t length = 0; length <= 100; ++length) {
         std::string text(length, 'x');

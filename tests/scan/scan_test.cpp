@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "index/list_directory.h"
-#include "index/long_path.h"
 #include "index/volumes.h"
+#include "platform/long_path.h"
 #include "support/fake_tree.h"
 
 namespace norvik {

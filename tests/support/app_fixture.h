@@ -7,7 +7,7 @@
 #include <optional>
 #include <string>
 
-#include "app/app.h"
+#include "app/core/app.h"
 #include "service/index_service.h"
 #include "support/fake_shell.h"
 

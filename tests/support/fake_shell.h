@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "app/shell.h"
+#include "app/core/shell.h"
 
 namespace norvik::testing {
 

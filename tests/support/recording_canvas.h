@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-#include "app/canvas.h"
+#include "gfx/canvas.h"
 #include "hangul/utf8.h"
 
 namespace norvik::testing {

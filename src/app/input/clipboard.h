@@ -4,8 +4,8 @@
 #include <string>
 #include <string_view>
 
-#include "app/app.h"
-#include "app/shell.h"
+#include "app/core/app.h"
+#include "app/core/shell.h"
 
 namespace norvik {
 

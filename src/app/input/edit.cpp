@@ -82,10 +82,8 @@ void select_all(App& app) {
 
 std::string selected_text(const App& app) {
     const SelectionRange range = selection(app);
-    std::string out;
-    for (uint32_t i = range.start; i < range.end; ++i)
-        append_utf8(out, app.text[i]);
-    return out;
+    return utf32_to_utf8(
+        std::u32string_view(app.text).substr(range.start, range.end - range.start));
 }
 
 }  // namespace norvik

@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "app/app.h"
+#include "app/core/app.h"
 
 namespace norvik {
 

@@ -1,8 +1,8 @@
 // WM_CHAR: one UTF-16 unit typed into the search box.
 #pragma once
 
-#include "app/app.h"
-#include "app/shell.h"
+#include "app/core/app.h"
+#include "app/core/shell.h"
 
 namespace norvik {
 

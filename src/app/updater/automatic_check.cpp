@@ -2,7 +2,7 @@
 
 #include <limits>
 
-#include "app/settings.h"
+#include "app/core/settings.h"
 
 namespace norvik {
 

@@ -7,7 +7,7 @@
 #include <optional>
 #include <string>
 
-#include "app/shell.h"
+#include "app/core/shell.h"
 
 namespace norvik {
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "app/updater/update_info.h"
+#include "app/core/update_info.h"
 #include "app/updater/update_results.h"
 
 namespace norvik {

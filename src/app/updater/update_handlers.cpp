@@ -3,8 +3,8 @@
 #include <chrono>
 #include <utility>
 
-#include "app/messages.h"
-#include "app/text.h"
+#include "app/core/messages.h"
+#include "app/text/text.h"
 #include "app/updater/automatic_check.h"
 #include "app/updater/update_slots.h"
 #include "vendor.h"

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <optional>
 
-#include "app/app.h"
+#include "app/core/app.h"
 #include "app/updater/update_results.h"
 
 namespace norvik {

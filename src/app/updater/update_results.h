@@ -9,7 +9,7 @@
 #include <string_view>
 #include <variant>
 
-#include "app/updater/update_info.h"
+#include "app/core/update_info.h"
 
 namespace norvik {
 

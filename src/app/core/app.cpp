@@ -1,0 +1,94 @@
+#include "app/core/app.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <utility>
+
+#include "hangul/utf8.h"
+
+namespace norvik {
+
+float round_pixel(float v) {
+    return std::round(v);
+}
+
+Metrics metrics(const App& app) {
+    Metrics m;
+    m.s = app.scale;
+    m.width = std::max(app.client_width, 0.0f);
+    m.height = std::max(app.client_height, 0.0f);
+    m.list_top = 140 * m.s;
+    m.status_height = round_pixel(30 * m.s);
+    m.status_top = m.height - m.status_height;
+    m.list_height = std::max(0.0f, m.height - m.status_height - m.list_top);
+    m.row_height = round_pixel(32 * m.s);
+    m.content_height = static_cast<float>(app.results.size()) * m.row_height;
+    m.max_scroll = std::max(0.0f, m.content_height - m.list_height);
+    m.page = std::max(1u, static_cast<uint32_t>(std::floor(m.list_height / m.row_height)));
+    m.box_width = m.width - 32 * m.s - 46 * m.s;
+    m.text_left = 60 * m.s;
+    m.text_width = m.width - 136 * m.s;
+    return m;
+}
+
+bool shows_query(const App& app) {
+    return app.result_query && !is_empty(*app.result_query);
+}
+
+uint64_t whole_milliseconds(Elapsed elapsed) {
+    constexpr uint64_t MAX = std::numeric_limits<uint64_t>::max();
+    if (elapsed.seconds >= MAX / 1000) return MAX;
+    return elapsed.seconds * 1000 + elapsed.nanoseconds / 1'000'000;
+}
+
+std::string display_query(const App& app) {
+    const std::u32string_view text = app.text;
+    const size_t caret = std::min<size_t>(app.caret, text.size());
+    return utf32_to_utf8(text.substr(0, caret)) + app.composition +
+           utf32_to_utf8(text.substr(caret));
+}
+
+void rerun_search(App& app, Shell& shell, bool reset) {
+    SearchWorker& worker = *app.engine.search;
+    app.query_generation = worker.next_generation();
+    app.reset_selection = app.reset_selection || reset;
+    app.index_generation_at_search = app.engine.service->index_generation.load();
+    SearchRequest request;
+    request.text = display_query(app);
+    request.generation = app.query_generation;
+    request.descending = app.sort_descending;
+    request.sort_column = static_cast<uint8_t>(app.sort_column);
+    request.composing = !app.composition.empty();
+    request.filter = app.filter;
+    worker.submit(std::move(request));
+    shell.invalidate();
+}
+
+void clamp_scroll(App& app) {
+    app.scroll = std::clamp(app.scroll, 0.0f, metrics(app).max_scroll);
+}
+
+void select_row(App& app, Shell& shell, size_t i) {
+    if (app.results.empty()) return;
+    const uint32_t row = static_cast<uint32_t>(std::min(i, app.results.size() - 1));
+    app.selected = row;
+    const Metrics m = metrics(app);
+    const float top = static_cast<float>(row) * m.row_height;
+    const float bottom = top + m.row_height;
+    if (top < app.scroll) {
+        app.scroll = top;
+    } else if (bottom > app.scroll + m.list_height) {
+        app.scroll = bottom - m.list_height;
+    }
+    clamp_scroll(app);
+    shell.invalidate();
+}
+
+void set_toast(App& app, Shell& shell, std::string text) {
+    app.toast = Toast{std::move(text), shell.now()};
+    shell.set_timer(Timer::Toast, TOAST_MS);
+    shell.invalidate();
+}
+
+}  // namespace norvik

@@ -1,0 +1,138 @@
+// App: the UI thread's state, and the few operations nearly every handler uses (searching
+// again, selecting a row, toasts, the derived list metrics). Only the UI thread touches an App;
+// the workers reach the window by posting messages (app/core/messages.h) and leaving data in their
+// slots. Nothing here includes <windows.h>: the handlers take the Shell port (app/core/shell.h) for
+// everything Windows does for them, so they run in native tests.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/core/hit_target.h"
+#include "app/core/shell.h"
+#include "gfx/canvas.h"
+#include "index/index.h"
+#include "index/scan_state.h"
+#include "query/match.h"
+#include "query/order.h"
+#include "query/query.h"
+#include "search/search.h"
+#include "search/worker.h"
+#include "service/index_service.h"
+#include "store/index_file.h"
+
+namespace norvik {
+
+// The engine the window shows and drives. Set once at start-up; never null in the program.
+struct Engine {
+    Index* index = nullptr;
+    SearchWorker* search = nullptr;
+    IndexService* service = nullptr;
+    // Set when the program quits, so scans stop; the same flag the service's scans read.
+    std::atomic<bool>* exit_requested = &norvik::exit_requested;
+    // The service's index_dirty: set by writers of the index, cleared by save_index.
+    std::atomic<bool>* index_dirty = &norvik::index_dirty;
+};
+
+struct ThumbDrag {
+    bool active = false;
+    float start_y = 0;
+    float start_scroll = 0;
+};
+
+struct Toast {
+    std::string text;
+    Clock::time_point set_at;
+};
+
+struct App {
+    std::optional<uint32_t> selected;  // selected result row
+    std::u32string text;               // the search box text, one scalar value per element
+    std::string composition;           // IME composition at the caret, not yet in text (UTF-8)
+    uint32_t caret = 0;                // selection is [min(caret, anchor), max(caret, anchor))
+    uint32_t anchor = 0;
+    std::vector<Hit> results;         // current results in display order
+    std::vector<uint32_t> table_ids;  // each table's table_id when the results were made
+    Elapsed search_time;
+    HitTarget hover;
+    std::shared_ptr<const Query> result_query;  // the query the shown results answer
+    std::unique_ptr<Canvas> renderer;           // none: nothing is drawn
+    float scale = 1.0f;                         // dpi / 96
+    uint64_t result_generation = 0;
+    uint64_t query_generation = 0;  // generation of the last request handed to the worker
+    uint64_t index_generation_at_search = 0;
+    ThumbDrag thumb_drag;
+    std::optional<char16_t> pending_high_surrogate;
+    float scroll = 0;  // pixels, always within [0, maximum scroll]
+    uint32_t dpi = 96;
+    bool dark = false;
+    bool sort_descending = false;
+    SortColumn sort_column = SortColumn::Relevance;
+    bool reset_selection = false;
+    bool mouse_tracked = false;
+    bool text_drag = false;
+    bool placed = false;
+    bool hot_key_ok = false;
+    bool refresh_pending = false;
+    uint8_t filter = 0;  // filter tab 0-6
+    std::optional<Toast> toast;
+    // The newer version the update question is asking about, until the answer comes back.
+    std::optional<UpdateInfo> offered_update;
+
+    // The client area in pixels, from WM_SIZE (each at least 0).
+    float client_width = 0;
+    float client_height = 0;
+
+    Engine engine;
+};
+
+// R(v) of the design: the nearest whole pixel, halves away from zero.
+float round_pixel(float v);
+
+// Lengths derived from the client size and the scale, in pixels.
+struct Metrics {
+    float s = 1;               // scale
+    float width = 0;           // W
+    float height = 0;          // H
+    float list_top = 0;        // 140 s
+    float status_height = 0;   // R(30 s)
+    float status_top = 0;      // H - R(30 s)
+    float list_height = 0;     // max(0, H - R(30 s) - 140 s)
+    float row_height = 0;      // R(32 s)
+    float content_height = 0;  // rows x row height
+    float max_scroll = 0;      // max(0, content height - list height)
+    uint32_t page = 1;         // max(1, floor(list height / row height)) rows
+    float box_width = 0;       // W - 32 s - 46 s
+    float text_left = 0;       // 60 s
+    float text_width = 0;      // W - 136 s
+};
+Metrics metrics(const App& app);
+
+// True when the shown results answer a query: words, extensions or a filter tab.
+bool shows_query(const App& app);
+
+// A search's duration in whole milliseconds, saturating.
+uint64_t whole_milliseconds(Elapsed elapsed);
+
+// The query as the search box shows it: text before the caret, the composition, the rest (UTF-8).
+std::string display_query(const App& app);
+
+// Hands the displayed query to the search worker with a new generation; `reset` asks the next
+// delivered result to select the first row and scroll to the top. Invalidates the window.
+void rerun_search(App& app, Shell& shell, bool reset);
+
+// Selects row i (the last row when i is past it) and scrolls just enough to show it. Nothing
+// without results.
+void select_row(App& app, Shell& shell, size_t i);
+
+// Keeps scroll within [0, maximum scroll].
+void clamp_scroll(App& app);
+
+// Shows text as a toast for 2.5 seconds.
+void set_toast(App& app, Shell& shell, std::string text);
+
+}  // namespace norvik

@@ -1,0 +1,116 @@
+#include "app/core/commands.h"
+
+#include <string>
+
+#include "app/core/actions.h"
+#include "app/core/menus.h"
+#include "app/core/settings.h"
+#include "app/core/window_events.h"
+#include "app/text/text.h"
+#include "vendor.h"
+
+namespace norvik {
+
+namespace {
+
+void run_context_command(App& app, Shell& shell, uint32_t id) {
+    switch (id) {
+        case CONTEXT_OPEN:
+        case CONTEXT_OPEN_FOLDER:
+            open_result(app, shell, id == CONTEXT_OPEN_FOLDER);
+            break;
+        case CONTEXT_COPY_PATH:
+        case CONTEXT_COPY_NAME:
+            copy_result(app, shell, id == CONTEXT_COPY_NAME);
+            break;
+        default:
+            break;
+    }
+}
+
+// Stores the language chosen in the submenu. It takes effect at the next start, as the toast
+// says; a setting that could not be written says nothing.
+void choose_language_setting(App& app, Shell& shell, std::string_view code) {
+    if (!shell.settings().write_string(SETTING_LANGUAGE, code)) return;
+    set_toast(app, shell,
+              choose_text("Norvik 를 다시 시작하면 바뀝니다",
+                          "Takes effect the next time Norvik starts"));
+}
+
+// The Language submenu's ids; false for any other id.
+bool run_language_command(App& app, Shell& shell, uint32_t id) {
+    if (id == FOLLOW_WINDOWS_MENU_ID) {
+        choose_language_setting(app, shell, "");
+        return true;
+    }
+    for (const LanguageInfo& language : LANGUAGES) {
+        if (language.menu_id != id) continue;
+        choose_language_setting(app, shell, language.code);
+        return true;
+    }
+    return false;
+}
+
+void toggle_auto_start(Shell& shell) {
+    if (std::optional<bool> on = toggle_setting(shell.settings(), SETTING_AUTO_START))
+        apply_autostart(shell, *on);
+}
+
+}  // namespace
+
+void rebuild_file_list(App& app, Shell& shell) {
+    // A rebuild that cannot start (shutting down, no thread) has nothing to show.
+    (void)app.engine.service->rebuild_all();
+    shell.invalidate();
+}
+
+MessageBoxRequest about_box() {
+    MessageBoxRequest box;
+    box.purpose = MessagePurpose::About;
+    box.caption = choose_text("Norvik 정보", "About Norvik");
+    box.text = "Norvik " + std::string(vendor::PROGRAM_VERSION) + "\n\n" +
+               choose_text("한국어에 맞춘 무료 파일 이름 검색 프로그램",
+                           "A free file name search app, made for Korean") +
+               "\n\n" + std::string(vendor::PRODUCT_URL) + "\n" + std::string(vendor::MAKER_NOTICE);
+    return box;
+}
+
+void on_menu_command(App& app, Shell& shell, MenuKind kind, uint32_t id) {
+    if (kind == MenuKind::Context) {
+        run_context_command(app, shell, id);
+        return;
+    }
+    if (run_language_command(app, shell, id)) return;
+    switch (id) {
+        case MENU_SHOW:
+            show_main_window(app, shell);
+            break;
+        case MENU_REBUILD:
+            rebuild_file_list(app, shell);
+            break;
+        case MENU_AUTO_UPDATE:
+            (void)toggle_setting(shell.settings(), SETTING_AUTO_UPDATE);
+            break;
+        case MENU_AUTO_START:
+            toggle_auto_start(shell);
+            break;
+        case MENU_QUIT:
+            shell.defer(DestroyRequest{});
+            break;
+        case MENU_CHECK_UPDATES:
+            show_main_window(app, shell);
+            set_toast(app, shell, choose_text("업데이트 확인 중…", "Checking for updates…"));
+            shell.start_update_check(true);
+            break;
+        case MENU_MORE_APPS:
+            shell.open_url(vendor_page_url());
+            break;
+        case MENU_ABOUT:
+            shell.defer(about_box());
+            break;
+        default:
+            break;
+    }
+}
+
+}  // namespace norvik

@@ -1,0 +1,22 @@
+// The commands of the settings, tray and context menus, and the keys that share them.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "app/core/app.h"
+#include "app/core/shell.h"
+
+namespace norvik {
+
+// "Rebuild the file list" and F5: rescans every volume on a new thread, then repaints.
+void rebuild_file_list(App& app, Shell& shell);
+
+// The About box: the program and its version, what it is, its page and the maker's notice.
+MessageBoxRequest about_box();
+
+// Runs the command chosen in a menu of `kind` (ids of app/core/menus.h and the Language submenu).
+// 0 (the menu was dismissed) and unknown ids do nothing.
+void on_menu_command(App& app, Shell& shell, MenuKind kind, uint32_t id);
+
+}  // namespace norvik

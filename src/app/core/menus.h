@@ -1,0 +1,54 @@
+// The window's three popup menus as MenuItem models: the settings menu behind the gear button,
+// the tray icon's menu and a result row's context menu. Checks are read from the settings each
+// time a menu opens, so a choice shows at once. The chosen command comes back through
+// on_menu_command (app/core/commands.h).
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "app/core/app.h"
+#include "app/core/shell.h"
+
+namespace norvik {
+
+// Commands of the settings and tray menus (the Language submenu adds FOLLOW_WINDOWS_MENU_ID and
+// each language's menu_id, app/text/text.h).
+enum MenuCommand : uint32_t {
+    MENU_SHOW = 1,
+    MENU_REBUILD = 2,
+    MENU_AUTO_UPDATE = 3,
+    MENU_AUTO_START = 4,
+    MENU_QUIT = 5,
+    MENU_CHECK_UPDATES = 6,
+    MENU_MORE_APPS = 7,
+    MENU_ABOUT = 8,
+};
+
+// Commands of the context menu.
+enum ContextCommand : uint32_t {
+    CONTEXT_OPEN = 1,
+    CONTEXT_OPEN_FOLDER = 2,
+    CONTEXT_COPY_PATH = 3,
+    CONTEXT_COPY_NAME = 4,
+};
+
+// The items menus are made of: a command (checked or not), a separator, a submenu, and an item
+// drawn bold as the menu's default.
+MenuItem command_item(uint32_t id, std::string text, bool checked = false);
+MenuItem separator_item();
+MenuItem popup_item(std::string text, std::vector<MenuItem> items);
+MenuItem default_item(MenuItem item);
+
+std::vector<MenuItem> settings_menu(SettingsStore& store);
+std::vector<MenuItem> tray_menu(SettingsStore& store);
+std::vector<MenuItem> context_menu();
+
+// Asks the shell to show a menu once the handler has returned: the settings menu at a client
+// point, the tray menu at the cursor, the context menu at a client point.
+void open_settings_menu(Shell& shell, Point at);
+void open_tray_menu(Shell& shell);
+void open_context_menu(Shell& shell, Point at);
+
+}  // namespace norvik

@@ -1,0 +1,63 @@
+#include "app/core/settings.h"
+
+namespace norvik {
+
+bool setting_on(SettingsStore& store, std::string_view name) {
+    return store.read_dword(name) != std::optional<uint32_t>(0);
+}
+
+std::optional<bool> toggle_setting(SettingsStore& store, std::string_view name) {
+    const bool on = !setting_on(store, name);
+    if (!store.write_dword(name, on ? 1 : 0)) return std::nullopt;
+    return on;
+}
+
+std::string language_setting(SettingsStore& store) {
+    return store.read_string(SETTING_LANGUAGE).value_or("");
+}
+
+std::string autostart_command(std::string_view executable_path) {
+    std::string command = "\"";
+    command += executable_path;
+    command += "\" --tray";
+    return command;
+}
+
+void keep_autostart_entry(Shell& shell) {
+    SettingsStore& store = shell.settings();
+    if (!setting_on(store, SETTING_AUTO_START)) return;
+    std::optional<std::string> executable = shell.executable_path();
+    if (!executable) return;
+    const std::string command = autostart_command(*executable);
+    if (store.read_run_command() != command) (void)store.write_run_command(command);
+}
+
+void apply_autostart(Shell& shell, bool on) {
+    SettingsStore& store = shell.settings();
+    if (!on) {
+        (void)store.delete_run_command();
+        return;
+    }
+    if (std::optional<std::string> executable = shell.executable_path())
+        (void)store.write_run_command(autostart_command(*executable));
+}
+
+std::optional<std::vector<uint8_t>> saved_placement(SettingsStore& store) {
+    std::optional<std::vector<uint8_t>> placement = store.read_binary(SETTING_PLACEMENT);
+    if (!placement || placement->size() != PLACEMENT_BYTES) return std::nullopt;
+    return placement;
+}
+
+bool windows_dark_mode(SettingsStore& store) {
+    return store.read_apps_use_light_theme() == std::optional<uint32_t>(0);
+}
+
+void follow_theme(App& app, Shell& shell) {
+    const bool dark = windows_dark_mode(shell.settings());
+    if (dark == app.dark) return;
+    app.dark = dark;
+    shell.set_dark_title_bar(dark);
+    shell.invalidate();
+}
+
+}  // namespace norvik

@@ -1,0 +1,58 @@
+// The program's settings as read from and written to the current user's registry (through the
+// SettingsStore port): the switches and their reading rules, the autostart entry, the saved
+// window placement and the Windows theme.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "app/core/app.h"
+#include "app/core/shell.h"
+
+namespace norvik {
+
+// Value names under Software\Norvik.
+inline constexpr std::string_view SETTING_AUTO_START = "AutoStart";
+inline constexpr std::string_view SETTING_AUTO_UPDATE = "AutoUpdate";
+inline constexpr std::string_view SETTING_LANGUAGE = "Language";
+inline constexpr std::string_view SETTING_LAST_UPDATE_CHECK = "LastUpdateCheck";
+inline constexpr std::string_view SETTING_PLACEMENT = "Placement";
+
+// A WINDOWPLACEMENT as GetWindowPlacement returns it.
+inline constexpr size_t PLACEMENT_BYTES = 44;
+
+// A switch (AutoStart, AutoUpdate) is off only when it exists and is 0: a missing value, one of
+// another type or an unreadable key all mean on.
+bool setting_on(SettingsStore& store, std::string_view name);
+
+// Turns a switch over (writes 1 when it reads off, else 0). Returns the new state, or nothing
+// when the write failed and the old value stays.
+std::optional<bool> toggle_setting(SettingsStore& store, std::string_view name);
+
+// The stored Language value; "" when it is missing (follow Windows).
+std::string language_setting(SettingsStore& store);
+
+// The Run value that starts Norvik hidden with Windows: "<exe path>" --tray.
+std::string autostart_command(std::string_view executable_path);
+
+// Start-up upkeep: unless AutoStart is off, writes the Run value when it is missing or differs
+// (so a moved executable is found again). Skipped when the executable path is unknown.
+void keep_autostart_entry(Shell& shell);
+
+// Turns autostart on (writes the Run value; skipped without the executable path) or off
+// (deletes it).
+void apply_autostart(Shell& shell, bool on);
+
+// The saved placement, only when it is exactly PLACEMENT_BYTES long.
+std::optional<std::vector<uint8_t>> saved_placement(SettingsStore& store);
+
+// Windows apps use the dark theme: AppsUseLightTheme reads 0.
+bool windows_dark_mode(SettingsStore& store);
+
+// WM_SETTINGCHANGE: follows a change of the Windows theme (the title bar and a repaint).
+void follow_theme(App& app, Shell& shell);
+
+}  // namespace norvik

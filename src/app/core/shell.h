@@ -1,0 +1,149 @@
+// The window's handlers reach Windows only through these two ports: Shell (the window, the
+// clipboard, the IME, the file system and shell, and work that must wait until the handler
+// returns) and SettingsStore (the current user's registry values). The Windows program
+// implements them over Win32; native tests use fakes that record what would have happened.
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <variant>
+#include <vector>
+
+#include "app/core/messages.h"
+#include "app/core/update_info.h"
+
+namespace norvik {
+
+using Clock = std::chrono::steady_clock;
+
+struct Point {
+    float x = 0, y = 0;
+
+    bool operator==(const Point&) const = default;
+};
+
+// One item of a popup menu: a command, a separator or a submenu.
+struct MenuItem {
+    uint32_t id = 0;  // the command; 0 for separators and submenus
+    std::string text;
+    bool checked = false;
+    bool is_default = false;  // drawn bold
+    bool separator = false;
+    std::vector<MenuItem> submenu;  // not empty: a popup
+
+    bool operator==(const MenuItem&) const = default;
+};
+
+enum class MenuKind : uint8_t { Settings, Tray, Context };
+
+// A popup menu to show. At a client point (settings button, result row), or at the cursor after
+// bringing the window to the front (tray). The chosen command comes back as on_menu_command.
+struct MenuRequest {
+    MenuKind kind = MenuKind::Settings;
+    std::vector<MenuItem> items;
+    std::optional<Point> at_client;  // nothing: at the cursor (tray menu)
+};
+
+// A message box. Purpose tells the window what to do with the answer.
+enum class MessagePurpose : uint8_t { About, UpdateQuestion };
+struct MessageBoxRequest {
+    MessagePurpose purpose = MessagePurpose::About;
+    std::string caption;
+    std::string text;
+    bool yes_no = false;  // Yes/No buttons (the update question); else OK
+};
+
+// DestroyWindow on the main window: the program ends (Quit, the update hand-off).
+struct DestroyRequest {
+    bool operator==(const DestroyRequest&) const = default;
+};
+
+// Work that runs a modal loop or ends the window. A handler never does it while it holds App:
+// the shell performs it after the handler has returned, then reports the outcome as a new event.
+using Deferred = std::variant<MenuRequest, MessageBoxRequest, DestroyRequest>;
+
+class SettingsStore;
+
+class Shell {
+  public:
+    virtual ~Shell() = default;
+
+    virtual SettingsStore& settings() = 0;
+
+    virtual Clock::time_point now() = 0;
+
+    // The window.
+    virtual void invalidate() = 0;
+    virtual bool is_visible() = 0;
+    // Shows the window: the first time (first_time) from the saved placement or centred on the
+    // work area; later restored if minimised, else shown; then brought to the front and focused.
+    virtual void show_window(bool first_time) = 0;
+    // Saves the placement, then hides the window.
+    virtual void hide_window() = 0;
+    // Saves the window placement (shutdown while visible).
+    virtual void save_placement() = 0;
+    virtual void set_dark_title_bar(bool dark) = 0;
+    virtual void set_timer(Timer timer, uint32_t milliseconds) = 0;
+    virtual void kill_timer(Timer timer) = 0;
+    virtual void set_capture() = 0;
+    virtual void release_capture() = 0;
+    // TrackMouseEvent(TME_LEAVE): a WM_MOUSELEAVE comes when the mouse leaves the window.
+    virtual void track_mouse_leave() = 0;
+    // Moves the IME composition window to client pixel (x, y).
+    virtual void place_ime_window(int x, int y) = 0;
+    virtual void remove_tray_icon() = 0;
+    virtual void unregister_hot_key() = 0;
+
+    // The clipboard's Unicode text: true when the clipboard took it.
+    [[nodiscard]] virtual bool set_clipboard_text(std::u16string_view text) = 0;
+    // The clipboard's Unicode text up to its terminating zero, at most 1,048,576 units; nothing
+    // when there is none or the clipboard cannot be opened.
+    virtual std::optional<std::u16string> clipboard_text() = 0;
+
+    // The file system and the shell. Paths are UTF-8.
+    virtual bool path_exists(const std::string& path) = 0;
+    virtual void open_path(const std::string& path) = 0;
+    // Starts explorer.exe (by its full path in the Windows folder) with `argument` as its
+    // command-line argument, passed exactly as given.
+    virtual void start_explorer(const std::string& argument) = 0;
+    virtual void open_url(const std::string& url) = 0;
+    // The running program's full path; nothing when it cannot be had.
+    virtual std::optional<std::string> executable_path() = 0;
+
+    // The updater's threads.
+    virtual void start_update_check(bool manual) = 0;
+    virtual void start_update_download(const UpdateInfo& info) = 0;
+
+    // Queues work that must wait until the handler has returned (see Deferred).
+    virtual void defer(Deferred work) = 0;
+};
+
+// Registry values of the current user: Software\Norvik, the Run value, the theme. A value that
+// is missing, of another type, or in a missing key reads as nothing. Writes return false when
+// they failed (the old value stays).
+class SettingsStore {
+  public:
+    virtual ~SettingsStore() = default;
+
+    // Under Software\Norvik.
+    virtual std::optional<uint32_t> read_dword(std::string_view name) = 0;
+    virtual std::optional<std::string> read_string(std::string_view name) = 0;
+    virtual std::optional<std::vector<uint8_t>> read_binary(std::string_view name) = 0;
+    virtual bool write_dword(std::string_view name, uint32_t value) = 0;
+    virtual bool write_string(std::string_view name, std::string_view value) = 0;
+    virtual bool write_binary(std::string_view name, std::span<const uint8_t> value) = 0;
+
+    // The value Norvik under Software\Microsoft\Windows\CurrentVersion\Run.
+    virtual std::optional<std::string> read_run_command() = 0;
+    virtual bool write_run_command(std::string_view command) = 0;
+    virtual bool delete_run_command() = 0;
+
+    // AppsUseLightTheme under Software\Microsoft\Windows\CurrentVersion\Themes\Personalize.
+    virtual std::optional<uint32_t> read_apps_use_light_theme() = 0;
+};
+
+}  // namespace norvik

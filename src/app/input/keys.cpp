@@ -1,0 +1,141 @@
+#include "app/input/keys.h"
+
+#include <algorithm>
+#include <string>
+
+#include "app/core/actions.h"
+#include "app/core/commands.h"
+#include "app/core/window_events.h"
+#include "app/input/clipboard.h"
+#include "app/input/edit.h"
+
+namespace norvik {
+
+namespace {
+
+constexpr uint8_t FILTER_COUNT = 7;
+
+bool has_results(const App& app) {
+    return !app.results.empty();
+}
+
+// Moves the caret one step left or right (a word with Ctrl); without Shift a selection collapses
+// to its start or end instead.
+void move_horizontally(App& app, const KeyEvent& event, bool right) {
+    const SelectionRange range = selection(app);
+    if (!event.shift && !range.empty()) {
+        move_caret(app, right ? range.end : range.start, false);
+        return;
+    }
+    uint32_t to = app.caret;
+    if (event.ctrl) {
+        to = right ? word_right(app.text, app.caret) : word_left(app.text, app.caret);
+    } else if (right) {
+        to = app.caret + 1;
+    } else if (app.caret > 0) {
+        to = app.caret - 1;
+    }
+    move_caret(app, to, event.shift);
+}
+
+// Page Up and Down from the selected row (or from -1 with none); a target above the first row
+// selects the first.
+void move_page(App& app, Shell& shell, bool down) {
+    const int64_t from = app.selected ? static_cast<int64_t>(*app.selected) : -1;
+    const int64_t page = metrics(app).page;
+    select_row(app, shell,
+               static_cast<size_t>(std::max<int64_t>(0, down ? from + page : from - page)));
+}
+
+void move_row(App& app, Shell& shell, bool down) {
+    size_t row = 0;
+    if (app.selected) row = down ? *app.selected + 1 : std::max<uint32_t>(*app.selected, 1) - 1;
+    select_row(app, shell, row);
+}
+
+// The Ctrl shortcuts (A, C, V, X). False for other letters.
+bool run_shortcut(App& app, Shell& shell, uint32_t key) {
+    switch (key) {
+        case VK_KEY_A:
+            select_all(app);
+            return true;
+        case VK_KEY_C:
+            if (!selection(app).empty()) {
+                (void)copy_selection(app, shell);
+            } else {
+                copy_result(app, shell, false);
+            }
+            return true;
+        case VK_KEY_V:
+            paste(app, shell);
+            return true;
+        case VK_KEY_X:
+            (void)cut_selection(app, shell);
+            return true;
+        default:
+            return false;
+    }
+}
+
+// Acts on one key; false when the key is not the window's.
+bool act(App& app, Shell& shell, const KeyEvent& event) {
+    if (event.ctrl && !event.alt && run_shortcut(app, shell, event.key)) return true;
+    switch (event.key) {
+        case VK_KEY_BACK:
+            delete_back(app, event.ctrl);
+            return true;
+        case VK_KEY_DELETE:
+            delete_forward(app, event.ctrl);
+            return true;
+        case VK_KEY_TAB:
+            app.filter = static_cast<uint8_t>((app.filter + (event.shift ? FILTER_COUNT - 1 : 1)) %
+                                              FILTER_COUNT);
+            rerun_search(app, shell, true);
+            return true;
+        case VK_KEY_RETURN:
+            open_result(app, shell, event.ctrl);
+            return true;
+        case VK_KEY_ESCAPE:
+            hide_main_window(app, shell);
+            return true;
+        case VK_KEY_PRIOR:
+        case VK_KEY_NEXT:
+            if (has_results(app)) move_page(app, shell, event.key == VK_KEY_NEXT);
+            return true;
+        case VK_KEY_UP:
+        case VK_KEY_DOWN:
+            if (has_results(app)) move_row(app, shell, event.key == VK_KEY_DOWN);
+            return true;
+        case VK_KEY_HOME:
+        case VK_KEY_END: {
+            const bool end = event.key == VK_KEY_END;
+            if (event.ctrl) {
+                if (has_results(app)) select_row(app, shell, end ? app.results.size() - 1 : 0);
+            } else {
+                move_caret(app, end ? static_cast<uint32_t>(app.text.size()) : 0, event.shift);
+            }
+            return true;
+        }
+        case VK_KEY_LEFT:
+        case VK_KEY_RIGHT:
+            move_horizontally(app, event, event.key == VK_KEY_RIGHT);
+            return true;
+        case VK_KEY_F5:
+            rebuild_file_list(app, shell);
+            return true;
+        default:
+            return false;
+    }
+}
+
+}  // namespace
+
+bool on_key_down(App& app, Shell& shell, const KeyEvent& event) {
+    const std::string before = display_query(app);
+    if (!act(app, shell, event)) return false;
+    if (display_query(app) != before) rerun_search(app, shell, true);
+    shell.invalidate();
+    return true;
+}
+
+}  // namespace norvik

@@ -1,0 +1,47 @@
+// WM_KEYDOWN and WM_SYSKEYDOWN: the search box's editing keys, the result list's moves, the
+// filter tabs and the result actions. Plain letters are left to WM_CHAR.
+#pragma once
+
+#include <cstdint>
+
+#include "app/core/app.h"
+#include "app/core/shell.h"
+
+namespace norvik {
+
+// Virtual-key codes the window acts on.
+enum VirtualKey : uint32_t {
+    VK_KEY_BACK = 0x08,
+    VK_KEY_TAB = 0x09,
+    VK_KEY_RETURN = 0x0D,
+    VK_KEY_ESCAPE = 0x1B,
+    VK_KEY_PRIOR = 0x21,  // Page Up
+    VK_KEY_NEXT = 0x22,   // Page Down
+    VK_KEY_END = 0x23,
+    VK_KEY_HOME = 0x24,
+    VK_KEY_LEFT = 0x25,
+    VK_KEY_UP = 0x26,
+    VK_KEY_RIGHT = 0x27,
+    VK_KEY_DOWN = 0x28,
+    VK_KEY_DELETE = 0x2E,
+    VK_KEY_A = 0x41,
+    VK_KEY_C = 0x43,
+    VK_KEY_V = 0x56,
+    VK_KEY_X = 0x58,
+    VK_KEY_F5 = 0x74,
+};
+
+// A key press with the modifier states read when the message arrived.
+struct KeyEvent {
+    uint32_t key = 0;  // virtual-key code
+    bool ctrl = false;
+    bool shift = false;
+    bool alt = false;  // Alt, or the Alt half of AltGr (which Windows reports as Ctrl+Alt)
+};
+
+// Acts on the key and searches again (resetting the selection) if the query changed. Returns
+// false for keys the window leaves to DefWindowProcW. Ctrl shortcuts act only while Alt is up,
+// so AltGr+A, C, X and V reach WM_CHAR and type their letters.
+bool on_key_down(App& app, Shell& shell, const KeyEvent& event);
+
+}  // namespace norvik

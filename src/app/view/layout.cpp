@@ -1,0 +1,168 @@
+#include "app/view/layout.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "app/text/text.h"
+#include "hangul/utf8.h"
+
+namespace norvik {
+
+namespace {
+
+bool in_range(float v, float low, float high) {
+    return v >= low && v < high;
+}
+
+}  // namespace
+
+std::string filter_tab_label(uint8_t filter) {
+    switch (filter) {
+        case 0:
+            return choose_text("전체", "All");
+        case 1:
+            return choose_text("폴더", "Folders");
+        case 2:
+            return choose_text("문서", "Documents");
+        case 3:
+            return choose_text("사진", "Pictures");
+        case 4:
+            return choose_text("음악", "Music");
+        case 5:
+            return choose_text("동영상", "Videos");
+        case 6:
+            return choose_text("압축", "Archives");
+        default:
+            return {};
+    }
+}
+
+std::vector<TabRect> tab_rects(const App& app) {
+    std::vector<TabRect> tabs;
+    if (!app.renderer) return tabs;
+    const float s = app.scale;
+    float x = 16 * s;
+    for (uint8_t filter = 0; filter < 7; ++filter) {
+        const float w = app.renderer->measure(filter_tab_label(filter), Font::Body) + 26 * s;
+        tabs.push_back(TabRect{filter, RectF{x, 68 * s, w, 30 * s}});
+        x += w + 6 * s;
+    }
+    return tabs;
+}
+
+std::array<ColumnSpec, 4> column_specs(const App& app) {
+    const Metrics m = metrics(app);
+    const float s = m.s;
+    const float rest = std::max(100 * s, m.width - 294 * s);
+    const float name_width = round_pixel(rest / 2);
+    const float folder_width = rest - name_width;
+    const float name_x = 46 * s;
+    const float folder_x = name_x + name_width;
+    const float size_x = folder_x + folder_width;
+    const float date_x = size_x + 86 * s;
+    return {
+        ColumnSpec{choose_text("이름", "Name"), name_x, name_width, SortColumn::Name,
+                   Align::Leading},
+        ColumnSpec{choose_text("폴더", "Folder"), folder_x, folder_width, SortColumn::Folder,
+                   Align::Leading},
+        ColumnSpec{choose_text("크기", "Size"), size_x, 86 * s, SortColumn::Size, Align::Trailing},
+        ColumnSpec{choose_text("수정한 날짜", "Date modified"), date_x, 136 * s,
+                   SortColumn::DateModified, Align::Leading},
+    };
+}
+
+std::optional<ScrollBar> scrollbar_geometry(const App& app) {
+    const Metrics m = metrics(app);
+    if (m.list_height <= 0 || m.list_height >= m.content_height) return std::nullopt;
+    const float s = m.s;
+    ScrollBar bar;
+    bar.track = RectF{m.width - 12 * s, 142 * s, 10 * s, m.list_height - 4 * s};
+    const float thumb_height = std::min(
+        bar.track.height, std::max(28 * s, m.list_height * bar.track.height / m.content_height));
+    const float thumb_y = bar.track.y + (bar.track.height - thumb_height) * app.scroll /
+                                            std::max(1.0f, m.content_height - m.list_height);
+    bar.thumb = RectF{m.width - 10 * s, thumb_y, 6 * s, thumb_height};
+    return bar;
+}
+
+float caret_at(const std::vector<float>& carets, size_t n) {
+    return carets.empty() ? 0 : carets[std::min(n, carets.size() - 1)];
+}
+
+float caret_x(const App& app, std::string_view text, size_t n) {
+    if (!app.renderer) return 0;
+    return caret_at(app.renderer->caret_positions(text, Font::Input), n);
+}
+
+float text_scroll_offset_for(const App& app, float caret_end) {
+    return std::max(0.0f, caret_end + 2 - metrics(app).text_width);
+}
+
+size_t composition_end(const App& app) {
+    size_t end = std::min<size_t>(app.caret, app.text.size());
+    for (size_t pos = 0; pos < app.composition.size(); ++end)
+        decode_utf8(app.composition, pos);
+    return end;
+}
+
+float text_scroll_offset(const App& app) {
+    return text_scroll_offset_for(app, caret_x(app, display_query(app), composition_end(app)));
+}
+
+uint32_t char_at_x(const App& app, float x) {
+    if (!app.renderer) return 0;
+    const float v = x - 60 * app.scale + text_scroll_offset(app);
+    const std::vector<float> carets =
+        app.renderer->caret_positions(utf32_to_utf8(app.text), Font::Input);
+    // A canvas that could not lay the text out answers fewer positions; the caret then goes to
+    // the nearest one it has, never past the text.
+    const size_t count = std::min(carets.size(), app.text.size() + 1);
+    uint32_t best = 0;
+    for (size_t n = 1; n < count; ++n) {
+        if (std::fabs(carets[n] - v) < std::fabs(carets[best] - v)) best = static_cast<uint32_t>(n);
+    }
+    return best;
+}
+
+HitTarget hit_test(const App& app, float x, float y) {
+    const Metrics m = metrics(app);
+    const float s = m.s;
+    if (in_range(y, 14 * s, 58 * s) && in_range(x, 16 * s, 16 * s + m.box_width))
+        return {HitKind::SearchBox, 0};
+    if (in_range(y, 16 * s, 56 * s) && in_range(x, m.width - 56 * s, m.width - 16 * s))
+        return {HitKind::SettingsButton, 0};
+    for (const TabRect& tab : tab_rects(app)) {
+        if (tab.rect.contains(x, y)) return {HitKind::FilterTab, tab.filter};
+    }
+    if (std::optional<ScrollBar> bar = scrollbar_geometry(app)) {
+        if (bar->thumb.contains(x, y)) return {HitKind::ScrollThumb, 0};
+        if (bar->track.contains(x, y)) return {HitKind::ScrollTrack, 0};
+    }
+    if (in_range(y, 110 * s, 140 * s)) {
+        for (const ColumnSpec& column : column_specs(app)) {
+            // The icon column left of Name belongs to Name.
+            const float left = column.column == SortColumn::Name ? 16 * s : column.x;
+            if (in_range(x, left, column.x + column.width))
+                return {HitKind::ColumnHeader, static_cast<uint32_t>(column.column)};
+        }
+        return {};
+    }
+    if (in_range(y, m.list_top, m.list_top + m.list_height) && in_range(x, 0, m.width)) {
+        const double row = std::trunc((y - m.list_top + app.scroll) / m.row_height);
+        if (row >= 0 && row < static_cast<double>(app.results.size()))
+            return {HitKind::ResultRow, static_cast<uint32_t>(row)};
+    }
+    return {};
+}
+
+PixelRect first_show_rect(uint32_t dpi, PixelRect work_area) {
+    const double d = std::max(dpi, 96u) / 96.0;
+    PixelRect rect;
+    rect.width = std::min(static_cast<int>(960 * d), std::max(work_area.width, 0));
+    rect.height = std::min(static_cast<int>(640 * d), std::max(work_area.height, 0));
+    rect.x = work_area.x + (work_area.width - rect.width) / 2;
+    rect.y = work_area.y + (work_area.height - rect.height) / 3;
+    return rect;
+}
+
+}  // namespace norvik

@@ -1,0 +1,72 @@
+#include "app/win/placement_win.h"
+
+#include <cstring>
+
+#include "app/core/settings.h"
+#include "app/view/layout.h"
+
+namespace norvik {
+namespace {
+
+static_assert(sizeof(WINDOWPLACEMENT) == PLACEMENT_BYTES);
+
+// SetWindowPlacement shows the window unless the show command says hidden, so the saved one is
+// applied hidden (twice: the second call settles a placement the first moved across monitors)
+// and the window is shown afterwards.
+bool apply_saved_placement(HWND window, SettingsStore& settings) {
+    std::optional<std::vector<uint8_t>> saved = saved_placement(settings);
+    if (!saved) return false;
+    WINDOWPLACEMENT placement;
+    std::memcpy(&placement, saved->data(), sizeof placement);
+    const UINT saved_show = placement.showCmd;
+    placement.length = sizeof placement;
+    placement.flags = 0;
+    placement.showCmd = SW_HIDE;
+    SetWindowPlacement(window, &placement);
+    SetWindowPlacement(window, &placement);
+    ShowWindow(window, saved_show == SW_SHOWMAXIMIZED ? SW_SHOWMAXIMIZED : SW_SHOWNORMAL);
+    return true;
+}
+
+// Where layout's first_show_rect puts it on the work area of the window's monitor.
+void show_centred(HWND window) {
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof monitor;
+    if (GetMonitorInfoW(MonitorFromWindow(window, MONITOR_DEFAULTTOPRIMARY), &monitor)) {
+        const RECT& work = monitor.rcWork;
+        const PixelRect rect = first_show_rect(
+            window_dpi(window),
+            PixelRect{work.left, work.top, work.right - work.left, work.bottom - work.top});
+        SetWindowPos(window, nullptr, rect.x, rect.y, rect.width, rect.height,
+                     SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    ShowWindow(window, SW_SHOWNORMAL);
+}
+
+}  // namespace
+
+uint32_t window_dpi(HWND window) {
+    const UINT dpi = GetDpiForWindow(window);
+    return dpi < 97 ? 96 : dpi;
+}
+
+void show_main(HWND window, SettingsStore& settings, bool first_time) {
+    if (first_time) {
+        if (!apply_saved_placement(window, settings)) show_centred(window);
+    } else {
+        ShowWindow(window, IsIconic(window) ? SW_RESTORE : SW_SHOW);
+    }
+    SetForegroundWindow(window);
+    SetFocus(window);
+}
+
+void save_window_placement(HWND window, SettingsStore& settings) {
+    WINDOWPLACEMENT placement{};
+    placement.length = sizeof placement;
+    if (!GetWindowPlacement(window, &placement)) return;
+    (void)settings.write_binary(
+        SETTING_PLACEMENT,
+        std::span(reinterpret_cast<const uint8_t*>(&placement), sizeof placement));
+}
+
+}  // namespace norvik

@@ -1,0 +1,151 @@
+#include "app/core/actions.h"
+
+#include <functional>
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "app/core/commands.h"
+#include "app/core/menus.h"
+#include "app/input/keys.h"
+#include "app/input/mouse.h"
+#include "app/text/text.h"
+#include "hangul/utf8.h"
+#include "query/test_tables.h"
+#include "support/app_fixture.h"
+
+namespace norvik {
+namespace {
+
+using testing::AppFixture;
+
+const std::string FOLDER = "C:\\My Docs, 2026";
+const std::string REPORT = "C:\\My Docs, 2026\\보고서 final.hwp";
+const std::string CAFE_ON_DISK = "C:\\My Docs, 2026\\cafe\u0301.txt";  // decomposed, as found
+
+// "C:\" holding the folder "My Docs, 2026" (row 0) with "보고서 final.hwp" (row 1) and a name
+// that normalization composes (row 2); row 1 is selected.
+struct ResultsFixture : AppFixture {
+    ResultsFixture() {
+        VolumeTable table = VolumeTable::with_root("C:\\");
+        const uint32_t folder = testing::add_folder(table, 0, "My Docs, 2026");
+        const uint32_t report = testing::add_file(table, folder, "보고서 final.hwp");
+        const uint32_t cafe = testing::add_file(table, folder, "cafe\u0301.txt");
+        table.table_id = 4;
+        index.tables.push_back(std::move(table));
+        app.results = {Hit{folder, 0, false}, Hit{report, 0, false}, Hit{cafe, 0, false}};
+        app.table_ids = {4};
+        app.selected = 1;
+        shell.existing_paths = {FOLDER, REPORT, CAFE_ON_DISK};
+    }
+};
+
+TEST(ResultActionsTest, OpenOpenFolderAndCopies) {
+    ResultsFixture f;
+    open_result(f.app, f.shell, false);
+    open_result(f.app, f.shell, true);
+    EXPECT_EQ(f.shell.opened_paths, std::vector<std::string>{REPORT});
+    EXPECT_EQ(f.shell.explorer_arguments,
+              std::vector<std::string>{"/select,\"C:\\My Docs, 2026\\보고서 final.hwp\""});
+    EXPECT_FALSE(f.app.toast.has_value());
+
+    f.app.selected = 0;  // a folder opens its parent with the folder selected
+    open_result(f.app, f.shell, true);
+    EXPECT_EQ(f.shell.explorer_arguments.back(), "/select,\"C:\\My Docs, 2026\"");
+
+    f.app.selected = 2;  // the path as found on disk, the name as stored (composed)
+    copy_result(f.app, f.shell, false);
+    EXPECT_EQ(f.shell.clipboard, utf8_to_utf16(CAFE_ON_DISK));
+    EXPECT_EQ(f.app.toast->text, choose_text("경로를 복사했습니다", "Path copied"));
+    copy_result(f.app, f.shell, true);
+    EXPECT_EQ(f.shell.clipboard, u"caf\u00E9.txt");
+    EXPECT_EQ(f.app.toast->text, choose_text("이름을 복사했습니다", "Name copied"));
+    EXPECT_EQ(f.shell.timers.at(Timer::Toast), TOAST_MS);
+}
+
+TEST(ResultActionsTest, AMissingFileShowsTheNotFoundToast) {
+    ResultsFixture f;
+    f.shell.existing_paths.clear();
+    for (bool in_folder : {false, true})
+        open_result(f.app, f.shell, in_folder);
+    EXPECT_TRUE(f.shell.opened_paths.empty());
+    EXPECT_TRUE(f.shell.explorer_arguments.empty());
+    ASSERT_TRUE(f.app.toast.has_value());
+    EXPECT_EQ(f.app.toast->text, choose_text("찾을 수 없습니다. 지워졌거나 옮겨졌습니다.",
+                                             "Not found. It was deleted or moved."));
+}
+
+TEST(ResultActionsTest, NothingHappensWithoutAResolvableRow) {
+    struct Case {
+        const char* name;
+        std::function<void(ResultsFixture&)> arrange;
+    };
+    const Case cases[] = {
+        {"no selection", [](ResultsFixture& f) { f.app.selected.reset(); }},
+        {"selection past the rows", [](ResultsFixture& f) { f.app.selected = 3; }},
+        {"table rebuilt since the search",
+         [](ResultsFixture& f) { f.index.tables[0].table_id = 5; }},
+        {"entry removed since",
+         [](ResultsFixture& f) { f.index.tables[0].entries[2].flags |= FLAG_REMOVED; }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ResultsFixture f;
+        c.arrange(f);
+        f.shell.existing_paths.clear();  // a resolved row would show the not-found toast
+        open_result(f.app, f.shell, false);
+        open_result(f.app, f.shell, true);
+        copy_result(f.app, f.shell, false);
+        copy_result(f.app, f.shell, true);
+        EXPECT_FALSE(f.app.toast.has_value());
+        EXPECT_FALSE(f.shell.clipboard.has_value());
+        EXPECT_TRUE(f.shell.opened_paths.empty());
+        EXPECT_TRUE(f.shell.explorer_arguments.empty());
+    }
+}
+
+TEST(ResultActionsTest, ARefusedClipboardShowsNoToast) {
+    ResultsFixture f;
+    f.shell.clipboard_fails = true;
+    copy_result(f.app, f.shell, false);
+    copy_result(f.app, f.shell, true);
+    EXPECT_FALSE(f.app.toast.has_value());
+}
+
+TEST(ResultActionsTest, KeysReachTheActions) {
+    ResultsFixture f;
+    EXPECT_TRUE(on_key_down(f.app, f.shell, KeyEvent{VK_KEY_RETURN, false, false, false}));
+    EXPECT_TRUE(on_key_down(f.app, f.shell, KeyEvent{VK_KEY_RETURN, true, false, false}));
+    EXPECT_EQ(f.shell.opened_paths.size(), 1u);
+    EXPECT_EQ(f.shell.explorer_arguments.size(), 1u);
+
+    // Ctrl+C copies the search box's selected text when there is one, else the result's path.
+    f.app.text = U"보고";
+    f.app.caret = f.app.anchor = 2;
+    EXPECT_TRUE(on_key_down(f.app, f.shell, KeyEvent{VK_KEY_C, true, false, false}));
+    EXPECT_EQ(f.shell.clipboard, utf8_to_utf16(REPORT));
+    f.app.anchor = 0;
+    EXPECT_TRUE(on_key_down(f.app, f.shell, KeyEvent{VK_KEY_C, true, false, false}));
+    EXPECT_EQ(f.shell.clipboard, u"보고");
+}
+
+TEST(ResultActionsTest, DoubleClickAndTheContextMenuReachTheActions) {
+    ResultsFixture f;  // rows from y 140, 32 pixels each
+    on_left_double_click(f.app, f.shell, Point{300, 150 + 32});
+    EXPECT_EQ(f.app.selected, 1u);
+    EXPECT_EQ(f.shell.opened_paths, std::vector<std::string>{REPORT});
+
+    on_right_button_up(f.app, f.shell, Point{300, 150});
+    EXPECT_EQ(f.app.selected, 0u);
+    on_menu_command(f.app, f.shell, MenuKind::Context, CONTEXT_OPEN);
+    on_menu_command(f.app, f.shell, MenuKind::Context, CONTEXT_OPEN_FOLDER);
+    EXPECT_EQ(f.shell.opened_paths.back(), FOLDER);
+    EXPECT_EQ(f.shell.explorer_arguments.back(), "/select,\"C:\\My Docs, 2026\"");
+    on_menu_command(f.app, f.shell, MenuKind::Context, CONTEXT_COPY_NAME);
+    EXPECT_EQ(f.shell.clipboard, u"My Docs, 2026");
+    on_menu_command(f.app, f.shell, MenuKind::Context, CONTEXT_COPY_PATH);
+    EXPECT_EQ(f.shell.clipboard, utf8_to_utf16(FOLDER));
+}
+
+}  // namespace
+}  // namespace norvik

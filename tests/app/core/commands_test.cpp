@@ -1,0 +1,136 @@
+#include "app/core/commands.h"
+
+#include <atomic>
+#include <optional>
+#include <string>
+#include <variant>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "app/core/menus.h"
+#include "app/core/settings.h"
+#include "app/input/keys.h"
+#include "support/app_fixture.h"
+#include "vendor.h"
+
+namespace norvik {
+namespace {
+
+using testing::AppFixture;
+
+const std::string RUN_COMMAND = "\"C:\\Program Files\\Norvik\\Norvik.exe\" --tray";
+const std::string RESTART = "Takes effect the next time Norvik starts";
+
+TEST(MenuCommandsTest, RebuildFromF5AndBothMenus) {
+    AppFixture f;
+    std::atomic<int> volume_listings{0};
+    ServicePlatform platform = testing::idle_platform();
+    platform.list_volumes = [&] {
+        ++volume_listings;
+        return std::vector<std::string>{};
+    };
+    IndexService service{f.index, platform,
+                         ServiceOptions{"", &f.items_read, &f.exit_requested, &f.index_dirty}};
+    f.app.engine.service = &service;
+
+    EXPECT_TRUE(on_key_down(f.app, f.shell, KeyEvent{VK_KEY_F5, false, false, false}));
+    on_menu_command(f.app, f.shell, MenuKind::Settings, MENU_REBUILD);
+    on_menu_command(f.app, f.shell, MenuKind::Tray, MENU_REBUILD);
+    service.wait_for_rescans();
+    EXPECT_EQ(volume_listings.load(), 3);
+    EXPECT_GE(f.shell.invalidations, 3);
+}
+
+TEST(MenuCommandsTest, SwitchesAndTheRunValue) {
+    AppFixture f;
+    testing::MemorySettings& store = f.shell.memory_settings;
+    store.run_command = RUN_COMMAND;
+
+    on_menu_command(f.app, f.shell, MenuKind::Tray, MENU_AUTO_START);
+    EXPECT_EQ(store.dwords.at("AutoStart"), 0u);
+    EXPECT_EQ(store.run_command, std::nullopt);
+    keep_autostart_entry(f.shell);  // the next start leaves it absent
+    EXPECT_EQ(store.run_command, std::nullopt);
+
+    f.shell.executable.reset();  // on again without a known path: the switch only
+    on_menu_command(f.app, f.shell, MenuKind::Settings, MENU_AUTO_START);
+    EXPECT_EQ(store.dwords.at("AutoStart"), 1u);
+    EXPECT_EQ(store.run_command, std::nullopt);
+    f.shell.executable = "C:\\Program Files\\Norvik\\Norvik.exe";
+    on_menu_command(f.app, f.shell, MenuKind::Settings, MENU_AUTO_START);
+    on_menu_command(f.app, f.shell, MenuKind::Settings, MENU_AUTO_START);
+    EXPECT_EQ(store.run_command, RUN_COMMAND);
+
+    on_menu_command(f.app, f.shell, MenuKind::Settings, MENU_AUTO_UPDATE);
+    EXPECT_EQ(store.dwords.at("AutoUpdate"), 0u);
+    on_menu_command(f.app, f.shell, MenuKind::Tray, MENU_AUTO_UPDATE);
+    EXPECT_EQ(store.dwords.at("AutoUpdate"), 1u);
+
+    store.writes_fail = true;  // a switch that cannot be written leaves the Run value alone
+    on_menu_command(f.app, f.shell, MenuKind::Settings, MENU_AUTO_START);
+    EXPECT_EQ(store.dwords.at("AutoStart"), 1u);
+    EXPECT_EQ(store.run_command, RUN_COMMAND);
+}
+
+TEST(MenuCommandsTest, LanguagesAreStoredWithTheRestartToast) {
+    struct Case {
+        uint32_t id;
+        std::string stored;
+    };
+    const Case cases[] = {{100, ""},        {101, "en"},      {102, "ko"},
+                          {104, "zh-Hans"}, {105, "zh-Hant"}, {110, "ru"}};
+    for (const Case& c : cases) {
+        AppFixture f;
+        f.shell.memory_settings.strings["Language"] = "de";
+        on_menu_command(f.app, f.shell, MenuKind::Settings, c.id);
+        EXPECT_EQ(f.shell.memory_settings.strings.at("Language"), c.stored);
+        ASSERT_TRUE(f.app.toast.has_value());
+        EXPECT_EQ(f.app.toast->text, RESTART);
+    }
+
+    AppFixture f;
+    f.shell.memory_settings.writes_fail = true;
+    on_menu_command(f.app, f.shell, MenuKind::Tray, 103);
+    EXPECT_FALSE(f.app.toast.has_value());  // nothing changes at the next start either
+}
+
+TEST(MenuCommandsTest, WindowQuitUpdatesVendorPageAndAbout) {
+    AppFixture f;
+    f.shell.visible = false;
+    on_menu_command(f.app, f.shell, MenuKind::Tray, MENU_SHOW);
+    EXPECT_TRUE(f.shell.visible);
+
+    f.shell.visible = false;
+    on_menu_command(f.app, f.shell, MenuKind::Settings, MENU_CHECK_UPDATES);
+    EXPECT_TRUE(f.shell.visible);
+    EXPECT_EQ(f.app.toast->text, "Checking for updates…");
+    EXPECT_EQ(f.shell.update_checks, std::vector<bool>{true});
+
+    on_menu_command(f.app, f.shell, MenuKind::Settings, MENU_MORE_APPS);
+    EXPECT_EQ(f.shell.opened_urls, std::vector<std::string>{std::string(vendor::MAIN_URL)});
+
+    on_menu_command(f.app, f.shell, MenuKind::Settings, MENU_ABOUT);
+    on_menu_command(f.app, f.shell, MenuKind::Tray, MENU_QUIT);
+    ASSERT_EQ(f.shell.deferred.size(), 2u);
+    const auto* about = std::get_if<MessageBoxRequest>(&f.shell.deferred[0]);
+    ASSERT_NE(about, nullptr);
+    EXPECT_EQ(about->purpose, MessagePurpose::About);
+    EXPECT_EQ(about->caption, "About Norvik");
+    EXPECT_EQ(about->text, "Norvik 0.1.0\n\nA free file name search app, made for Korean\n\n" +
+                               std::string(vendor::PRODUCT_URL) + "\n" +
+                               std::string(vendor::MAKER_NOTICE));
+    EXPECT_FALSE(about->yes_no);
+    EXPECT_TRUE(std::holds_alternative<DestroyRequest>(f.shell.deferred[1]));
+
+    const size_t deferred = f.shell.deferred.size();  // dismissed menus and unknown ids
+    for (uint32_t id : {0u, 9u, 99u, 111u})
+        on_menu_command(f.app, f.shell, MenuKind::Settings, id);
+    for (uint32_t id : {0u, 5u, 8u})
+        on_menu_command(f.app, f.shell, MenuKind::Context, id);
+    EXPECT_EQ(f.shell.deferred.size(), deferred);
+    EXPECT_EQ(f.shell.opened_urls.size(), 1u);
+}
+
+}  // namespace
+}  // namespace norvik

@@ -1,0 +1,389 @@
+#include "app/core/window_events.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+
+#include "query/query.h"
+#include "store/index_file.h"
+#include "support/app_fixture.h"
+#include "support/temp_folder.h"
+
+namespace norvik {
+namespace {
+
+using testing::AppFixture;
+
+// A result for the fixture's current query and order, of hits (entry, table position) made
+// against tables with the given ids.
+SearchResult result_for(const App& app, std::vector<Hit> hits,
+                        std::vector<uint32_t> table_ids = {7, 8}) {
+    SearchResult result;
+    result.hits = std::move(hits);
+    result.table_ids = std::move(table_ids);
+    result.query = parse("report", false, 0);
+    result.generation = app.query_generation;
+    result.sort_column = static_cast<uint8_t>(app.sort_column);
+    result.descending = app.sort_descending;
+    result.elapsed = Elapsed{0, 12'000'000};
+    return result;
+}
+
+// An app showing rows of hits (entry e in table position 0, id 7) with row `selected` selected.
+void show_rows(AppFixture& f, std::vector<uint32_t> entries, std::optional<uint32_t> selected) {
+    f.app.results.clear();
+    for (uint32_t e : entries)
+        f.app.results.push_back(Hit{e, 0, false});
+    f.app.table_ids = {7, 8};
+    f.app.selected = selected;
+    f.app.query_generation = 5;
+}
+
+TEST(SearchResultTest, OnlyTheAnswerToTheLatestQueryInTheCurrentOrderIsShown) {
+    AppFixture f;
+    show_rows(f, {10, 11}, 1);
+    struct Case {
+        const char* what;
+        void (*change)(SearchResult&);
+    };
+    const Case dropped[] = {
+        {"older query", [](SearchResult& r) { r.generation = 4; }},
+        {"other column", [](SearchResult& r) { r.sort_column = 3; }},
+        {"other direction", [](SearchResult& r) { r.descending = true; }},
+    };
+    for (const Case& c : dropped) {
+        SearchResult result = result_for(f.app, {Hit{99, 0, false}});
+        c.change(result);
+        accept_search_result(f.app, f.shell, std::move(result));
+        EXPECT_EQ(f.app.results.size(), 2u) << c.what;
+        EXPECT_EQ(f.shell.invalidations, 0) << c.what;
+    }
+    accept_search_result(f.app, f.shell, result_for(f.app, {Hit{99, 0, false}}));
+    EXPECT_EQ(f.app.results, (std::vector<Hit>{Hit{99, 0, false}}));
+    EXPECT_EQ(f.app.result_generation, 5u);
+    EXPECT_EQ(f.app.search_time.nanoseconds, 12'000'000u);
+    EXPECT_TRUE(f.app.result_query && !is_empty(*f.app.result_query));
+    EXPECT_EQ(f.shell.invalidations, 1);
+}
+
+TEST(SearchResultTest, SelectionFollowsTheEntryOrKeepsItsRow) {
+    struct Case {
+        const char* what;
+        std::vector<Hit> hits;
+        std::vector<uint32_t> table_ids;
+        std::optional<uint32_t> selected;  // after; row 2 (entry 12 of table id 7) before
+    };
+    const Case cases[] = {
+        {"moved up", {{12, 0, false}, {20, 0, false}}, {7, 8}, 0},
+        {"gone: row kept",
+         {{30, 0, false}, {31, 0, false}, {32, 0, false}, {33, 0, false}},
+         {7, 8},
+         2},
+        {"gone: row clamped", {{30, 0, false}}, {7, 8}, 0},
+        {"gone: empty list", {}, {7, 8}, std::nullopt},
+        {"same entry in another table", {{1, 0, false}, {12, 1, false}}, {7, 8}, 1},
+        {"table rebuilt, entry moved", {{12, 0, false}, {2, 0, false}, {3, 0, false}}, {9, 8}, 2},
+    };
+    for (const Case& c : cases) {
+        AppFixture f;
+        show_rows(f, {10, 11, 12}, 2);
+        accept_search_result(f.app, f.shell, result_for(f.app, c.hits, c.table_ids));
+        EXPECT_EQ(f.app.selected, c.selected) << c.what;
+    }
+    // Without a selection none appears.
+    AppFixture f;
+    show_rows(f, {10}, std::nullopt);
+    accept_search_result(f.app, f.shell, result_for(f.app, {{10, 0, false}}));
+    EXPECT_EQ(f.app.selected, std::nullopt);
+}
+
+TEST(SearchResultTest, AResetSelectsTheFirstRowAtTheTopAndAShorterListClampsTheScroll) {
+    AppFixture f;  // 470-pixel list of 32-pixel rows
+    std::vector<uint32_t> many(100);
+    show_rows(f, many, 50);
+    f.app.scroll = 1000;
+    f.app.reset_selection = true;
+    accept_search_result(f.app, f.shell, result_for(f.app, std::vector<Hit>(40)));
+    EXPECT_EQ(f.app.selected, 0u);
+    EXPECT_EQ(f.app.scroll, 0);
+    EXPECT_FALSE(f.app.reset_selection);
+
+    f.app.reset_selection = true;
+    accept_search_result(f.app, f.shell, result_for(f.app, {}));
+    EXPECT_EQ(f.app.selected, std::nullopt);
+
+    f.app.scroll = 2000;  // 20 rows leave 640 - 470 = 170 pixels to scroll
+    accept_search_result(f.app, f.shell, result_for(f.app, std::vector<Hit>(20)));
+    EXPECT_EQ(f.app.scroll, 170);
+}
+
+TEST(IndexChangedTest, RefreshDelayIsFourSearchesWithinTwoToTenSeconds) {
+    struct Case {
+        Elapsed search;
+        uint32_t expected;
+    };
+    const Case cases[] = {
+        {{0, 0}, 2000},
+        {{0, 499'999'999}, 2000},  // 499 ms: 1,996
+        {{0, 600'000'000}, 2400},
+        {{1, 999'999'999}, 7996},
+        {{2, 500'000'000}, 10000},
+        {{4'000'000'000'000'000ULL, 0}, 10000},  // no overflow
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(refresh_delay_ms(c.search), c.expected) << c.search.seconds;
+}
+
+TEST(IndexChangedTest, SearchesAgainOnlyWhileVisibleWithAQuery) {
+    struct Case {
+        const char* what;
+        bool visible;
+        const char* query;
+        IndexChange change;
+        bool searched, timer;
+    };
+    const Case cases[] = {
+        {"hidden", false, "report", IndexChange::Now, false, false},
+        {"no query", true, "", IndexChange::Now, false, false},
+        {"scan ended", true, "report", IndexChange::Now, true, false},
+        {"watcher batch", true, "report", IndexChange::Debounced, false, true},
+        {"hidden batch", false, "report", IndexChange::Debounced, false, false},
+    };
+    for (const Case& c : cases) {
+        AppFixture f;
+        f.shell.visible = c.visible;
+        f.app.result_query = parse(c.query, false, 0);
+        f.app.search_time = Elapsed{0, 800'000'000};
+        on_index_changed(f.app, f.shell, c.change);
+        EXPECT_EQ(f.worker.pending_request().has_value(), c.searched) << c.what;
+        EXPECT_EQ(f.shell.timers.count(Timer::Refresh), c.timer ? 1u : 0u) << c.what;
+        EXPECT_EQ(f.app.refresh_pending, c.timer) << c.what;
+        EXPECT_GE(f.shell.invalidations, 1) << c.what;
+    }
+}
+
+TEST(IndexChangedTest, OneRefreshPerDebounceThenTheTimerSearches) {
+    AppFixture f;
+    f.app.result_query = parse("report", false, 0);
+    f.app.search_time = Elapsed{0, 800'000'000};
+    on_index_changed(f.app, f.shell, IndexChange::Debounced);
+    EXPECT_EQ(f.shell.timers[Timer::Refresh], 3200u);
+    f.app.search_time = Elapsed{0, 0};
+    on_index_changed(f.app, f.shell, IndexChange::Debounced);  // still pending: not re-armed
+    EXPECT_EQ(f.shell.timers[Timer::Refresh], 3200u);
+    EXPECT_FALSE(f.worker.pending_request().has_value());
+
+    on_timer(f.app, f.shell, Timer::Refresh);
+    EXPECT_FALSE(f.app.refresh_pending);
+    EXPECT_EQ(f.shell.timers.count(Timer::Refresh), 0u);
+    ASSERT_TRUE(f.worker.pending_request().has_value());
+    EXPECT_FALSE(f.app.reset_selection);
+
+    // A search at once makes a waiting refresh pointless.
+    on_index_changed(f.app, f.shell, IndexChange::Debounced);
+    on_index_changed(f.app, f.shell, IndexChange::Now);
+    EXPECT_FALSE(f.app.refresh_pending);
+    EXPECT_EQ(f.shell.timers.count(Timer::Refresh), 0u);
+}
+
+TEST(TimerTest, ToastEndsWhenOldEnoughAndTickRepaintsOnlyWhileReading) {
+    using std::chrono::milliseconds;
+    AppFixture f;
+    set_toast(f.app, f.shell, "Copied");
+    f.shell.clock += milliseconds(1000);  // early: the toast stays for the rest of its time
+    on_timer(f.app, f.shell, Timer::Toast);
+    EXPECT_TRUE(f.app.toast.has_value());
+    EXPECT_EQ(f.shell.timers[Timer::Toast], 1500u);
+    f.shell.clock += milliseconds(1500);
+    const int before = f.shell.invalidations;
+    on_timer(f.app, f.shell, Timer::Toast);
+    EXPECT_FALSE(f.app.toast.has_value());
+    EXPECT_EQ(f.shell.timers.count(Timer::Toast), 0u);
+    EXPECT_EQ(f.shell.invalidations, before + 1);
+
+    struct Case {
+        bool visible, ready;
+        uint64_t scans;
+        bool repaint;
+    };
+    const Case ticks[] = {
+        {true, false, 0, true},
+        {true, true, 1, true},
+        {true, true, 0, false},
+        {false, false, 1, false},
+    };
+    for (const Case& c : ticks) {
+        AppFixture t;
+        t.shell.visible = c.visible;
+        t.service.index_ready = c.ready;
+        t.service.scans_in_progress = c.scans;
+        on_timer(t.app, t.shell, Timer::Tick);
+        on_timer(t.app, t.shell, Timer::Update);  // the updater's: nothing here
+        EXPECT_EQ(t.shell.invalidations, c.repaint ? 1 : 0);
+    }
+}
+
+TEST(ShowWindowTest, PlacedOnceWholeQuerySelectedAndSearchedIfTheIndexChanged) {
+    AppFixture f;
+    f.shell.visible = false;
+    f.app.text = U"보고서";
+    f.app.caret = f.app.anchor = 1;
+    show_main_window(f.app, f.shell);
+    EXPECT_TRUE(f.app.placed);
+    EXPECT_EQ(f.shell.first_shows, 1);
+    EXPECT_EQ(f.app.anchor, 0u);
+    EXPECT_EQ(f.app.caret, 3u);
+    EXPECT_FALSE(f.worker.pending_request().has_value());  // the index did not change
+
+    hide_main_window(f.app, f.shell);
+    EXPECT_FALSE(f.shell.visible);
+    EXPECT_EQ(f.shell.placement_saves, 1);
+    f.service.index_generation = 3;
+    show_main_window(f.app, f.shell);
+    EXPECT_EQ(f.shell.shows, 2);
+    EXPECT_EQ(f.shell.first_shows, 1);
+    ASSERT_TRUE(f.worker.pending_request().has_value());
+    EXPECT_EQ(f.worker.pending_request()->text, "보고서");
+    EXPECT_EQ(f.app.index_generation_at_search, 3u);
+
+    AppFixture empty;  // nothing to search for
+    empty.service.index_generation = 3;
+    show_main_window(empty.app, empty.shell);
+    EXPECT_FALSE(empty.worker.pending_request().has_value());
+}
+
+TEST(WindowMessagesTest, SizeAndDpiKeepTheScrollInRange) {
+    AppFixture f;
+    f.app.results.resize(100);  // 3,200 pixels of rows
+    f.app.scroll = 5000;
+    on_size(f.app, f.shell, 960, 200);  // a 30-pixel list
+    EXPECT_EQ(f.app.client_height, 200);
+    EXPECT_EQ(f.app.scroll, 3170);
+    on_size(f.app, f.shell, -5, -5);
+    EXPECT_EQ(f.app.client_width, 0);
+
+    on_size(f.app, f.shell, 960, 640);
+    f.app.scroll = 320;  // ten rows down
+    on_dpi_changed(f.app, f.shell, 144);
+    EXPECT_EQ(f.app.dpi, 144u);
+    EXPECT_FLOAT_EQ(f.app.scale, 1.5f);
+    EXPECT_FLOAT_EQ(f.app.scroll, 480);  // still ten rows down
+    on_dpi_changed(f.app, f.shell, 72);
+    EXPECT_EQ(f.app.dpi, 96u);
+    EXPECT_FLOAT_EQ(f.app.scale, 1);
+    EXPECT_GE(f.shell.invalidations, 5);
+}
+
+TEST(WindowMessagesTest, WheelScrollsThreeRowsANotchAndTouchpadDeltasScrollToo) {
+    struct Case {
+        float scroll_before;
+        int delta;
+        float scroll_after;
+    };
+    const Case cases[] = {
+        {0, -120, 96},       // one notch towards the user: three rows down
+        {200, 120, 104},     // away: up
+        {50, 240, 0},        // never above the top
+        {2700, -120, 2730},  // nor past the end (3,200 - 470)
+        {0, -30, 24},        // a touchpad's quarter notch
+        {0, -1, 0.8f},
+    };
+    for (const Case& c : cases) {
+        AppFixture f;
+        f.app.results.resize(100);
+        f.app.scroll = c.scroll_before;
+        on_mouse_wheel(f.app, f.shell, c.delta);
+        EXPECT_FLOAT_EQ(f.app.scroll, c.scroll_after) << c.delta;
+        EXPECT_EQ(f.shell.invalidations, c.scroll_after != c.scroll_before ? 1 : 0);
+    }
+}
+
+TEST(WindowMessagesTest, MouseLeaveClearsTheHoverAndFocusRepaints) {
+    AppFixture f;
+    f.app.mouse_tracked = true;
+    on_mouse_leave(f.app, f.shell);
+    EXPECT_FALSE(f.app.mouse_tracked);
+    EXPECT_EQ(f.shell.invalidations, 0);  // nothing was hovered
+    f.app.hover = HitTarget{HitKind::ResultRow, 3};
+    on_mouse_leave(f.app, f.shell);
+    EXPECT_EQ(f.app.hover, HitTarget{});
+    EXPECT_EQ(f.shell.invalidations, 1);
+    on_focus_changed(f.app, f.shell);
+    EXPECT_EQ(f.shell.invalidations, 2);
+    EXPECT_TRUE(f.shell.visible);
+}
+
+// An app whose service saves into a folder of the test's own.
+struct SavingApp : AppFixture {
+    testing::TempFolder folder;
+    std::string index_file = testing::utf8_of(folder.path() / "index.bin");
+    IndexService saving{index, testing::idle_platform(),
+                        ServiceOptions{index_file, &items_read, &exit_requested, &index_dirty}};
+
+    SavingApp() {
+        app.engine.service = &saving;
+        index.tables.push_back(VolumeTable::with_root("C:\\"));
+    }
+    bool saved() const { return std::filesystem::exists(folder.path() / "index.bin"); }
+};
+
+TEST(ShutdownTest, DestroyRemovesTheTrayIconAndHotKeyAndSavesTheChangedIndex) {
+    for (bool visible : {true, false}) {
+        SavingApp f;
+        f.shell.visible = visible;
+        f.index_dirty = true;
+        on_destroy(f.app, f.shell);
+        EXPECT_EQ(f.shell.tray_removals, 1);
+        EXPECT_EQ(f.shell.hot_key_removals, 1);
+        EXPECT_EQ(f.shell.placement_saves, visible ? 1 : 0);
+        EXPECT_TRUE(f.exit_requested);
+        EXPECT_TRUE(f.saved());
+        EXPECT_FALSE(f.index_dirty);
+        EXPECT_EQ(load_index_file(f.index_file).tables.size(), 1u);
+    }
+    SavingApp clean;  // an unchanged index is not written again
+    on_destroy(clean.app, clean.shell);
+    EXPECT_FALSE(clean.saved());
+}
+
+TEST(ShutdownTest, EndingSessionSavesAndARestartManagerAlsoClosesTheWindow) {
+    struct Case {
+        bool ending, close_app;
+        bool saved, destroyed;
+    };
+    const Case cases[] = {
+        {false, false, false, false},  // the end was cancelled
+        {true, false, true, false},    // logoff: saved, the window stays until the system ends it
+        {true, true, true, true},      // an installer's restart manager: closed after saving
+    };
+    for (const Case& c : cases) {
+        SavingApp f;
+        f.index_dirty = true;
+        on_end_session(f.app, f.shell, c.ending, c.close_app);
+        EXPECT_EQ(f.saved(), c.saved);
+        EXPECT_EQ(f.exit_requested.load(), c.saved);
+        ASSERT_EQ(f.shell.deferred.size(), c.destroyed ? 1u : 0u);
+        if (c.destroyed) {
+            EXPECT_TRUE(std::holds_alternative<DestroyRequest>(f.shell.deferred[0]));
+        }
+        EXPECT_EQ(f.shell.tray_removals, 0);  // WM_DESTROY does that
+    }
+}
+
+TEST(WindowMessagesTest, MinimumTrackSizeScalesWithTheDpi) {
+    struct Case {
+        uint32_t dpi;
+        TrackSize expected;
+    };
+    const Case cases[] = {{96, {560, 360}},
+                          {72, {560, 360}},
+                          {120, {700, 450}},
+                          {144, {840, 540}},
+                          {168, {980, 630}}};
+    for (const Case& c : cases)
+        EXPECT_EQ(min_track_size(c.dpi), c.expected) << c.dpi;
+}
+
+}  // namespace
+}  // namespace norvik

@@ -1,0 +1,171 @@
+#include "app/input/keys.h"
+
+#include <optional>
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "support/app_fixture.h"
+
+namespace norvik {
+namespace {
+
+using testing::AppFixture;
+
+constexpr KeyEvent key(uint32_t vk, bool ctrl = false, bool shift = false, bool alt = false) {
+    return KeyEvent{vk, ctrl, shift, alt};
+}
+
+uint64_t searches(const AppFixture& f) {
+    return f.worker.query_generation().load();
+}
+
+// A 960 x 640 window shows 14 whole rows, so a page is 14.
+TEST(KeysTest, ResultListMoves) {
+    struct Case {
+        const char* name;
+        size_t rows;
+        std::optional<uint32_t> selected;
+        KeyEvent event;
+        std::optional<uint32_t> expected;
+    };
+    const Case cases[] = {
+        {"down from none", 5, std::nullopt, key(VK_KEY_DOWN), 0},
+        {"down stops at the last row", 5, 4, key(VK_KEY_DOWN), 4},
+        {"up from none", 5, std::nullopt, key(VK_KEY_UP), 0},
+        {"up stays at row 0", 5, 0, key(VK_KEY_UP), 0},
+        {"up", 5, 3, key(VK_KEY_UP), 2},
+        {"page up from row 2", 50, 2, key(VK_KEY_PRIOR), 0},
+        {"page up", 50, 30, key(VK_KEY_PRIOR), 16},
+        {"page down from none", 50, std::nullopt, key(VK_KEY_NEXT), 13},
+        {"page down near the end", 50, 40, key(VK_KEY_NEXT), 49},
+        {"ctrl+home", 50, 30, key(VK_KEY_HOME, true), 0},
+        {"ctrl+end", 50, std::nullopt, key(VK_KEY_END, true), 49},
+        {"no results: down", 0, std::nullopt, key(VK_KEY_DOWN), std::nullopt},
+        {"no results: page down", 0, std::nullopt, key(VK_KEY_NEXT), std::nullopt},
+        {"no results: ctrl+end", 0, std::nullopt, key(VK_KEY_END, true), std::nullopt},
+        {"no results: enter", 0, std::nullopt, key(VK_KEY_RETURN), std::nullopt},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        AppFixture f;
+        f.app.results.resize(c.rows);
+        f.app.selected = c.selected;
+        f.app.text = U"query";
+        EXPECT_TRUE(on_key_down(f.app, f.shell, c.event));
+        EXPECT_EQ(f.app.selected, c.expected);
+        EXPECT_EQ(searches(f), 0u);
+        EXPECT_TRUE(f.shell.opened_paths.empty());
+        EXPECT_TRUE(f.app.toast == std::nullopt);
+    }
+}
+
+TEST(KeysTest, SearchBoxKeysAndTheQueryChangedCheck) {
+    struct Case {
+        const char* name;
+        std::u32string text;
+        uint32_t caret, anchor;
+        KeyEvent event;
+        std::u32string after;
+        uint32_t caret_after, anchor_after;
+        bool searched;
+    };
+    const Case cases[] = {
+        {"backspace at 0", U"ab", 0, 0, key(VK_KEY_BACK), U"ab", 0, 0, false},
+        {"backspace", U"ab", 2, 2, key(VK_KEY_BACK), U"a", 1, 1, true},
+        {"ctrl+backspace", U"foo bar  ", 9, 9, key(VK_KEY_BACK, true), U"foo ", 4, 4, true},
+        {"delete", U"ab", 0, 0, key(VK_KEY_DELETE), U"b", 0, 0, true},
+        {"left collapses a selection to its start", U"abcd", 3, 1, key(VK_KEY_LEFT), U"abcd", 1, 1,
+         false},
+        {"right collapses a selection to its end", U"abcd", 1, 3, key(VK_KEY_RIGHT), U"abcd", 3, 3,
+         false},
+        {"shift+left extends a selection", U"abcd", 1, 3, key(VK_KEY_LEFT, false, true), U"abcd", 0,
+         3, false},
+        {"left stops at 0", U"ab", 0, 0, key(VK_KEY_LEFT), U"ab", 0, 0, false},
+        {"right stops at the end", U"ab", 2, 2, key(VK_KEY_RIGHT), U"ab", 2, 2, false},
+        {"ctrl+right", U"foo  bar", 1, 1, key(VK_KEY_RIGHT, true), U"foo  bar", 5, 5, false},
+        {"ctrl+shift+left", U"foo bar", 7, 7, key(VK_KEY_LEFT, true, true), U"foo bar", 4, 7,
+         false},
+        {"home", U"abc", 2, 2, key(VK_KEY_HOME), U"abc", 0, 0, false},
+        {"shift+end", U"abc", 1, 1, key(VK_KEY_END, false, true), U"abc", 3, 1, false},
+        {"ctrl+a", U"abc", 1, 1, key(VK_KEY_A, true), U"abc", 3, 0, false},
+        {"altgr+a is left to WM_CHAR", U"abc", 1, 1, key(VK_KEY_A, true, false, true), U"abc", 1, 1,
+         false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        AppFixture f;
+        f.app.text = c.text;
+        f.app.caret = c.caret;
+        f.app.anchor = c.anchor;
+        f.app.results.resize(3);  // the box keys act on the box even with results
+        const bool handled = on_key_down(f.app, f.shell, c.event);
+        EXPECT_EQ(handled, c.event.alt == false);
+        EXPECT_EQ(f.app.text, c.after);
+        EXPECT_EQ(f.app.caret, c.caret_after);
+        EXPECT_EQ(f.app.anchor, c.anchor_after);
+        EXPECT_EQ(searches(f), c.searched ? 1u : 0u);
+        EXPECT_EQ(f.app.reset_selection, c.searched);
+    }
+}
+
+TEST(KeysTest, CtrlShortcutsWaitForAltToBeUp) {
+    // Polish and similar layouts type letters with AltGr, which arrives as Ctrl+Alt.
+    for (bool alt : {false, true}) {
+        SCOPED_TRACE(alt ? "altgr" : "ctrl");
+        AppFixture f;
+        f.app.text = U"ab";
+        f.app.anchor = 0;
+        f.app.caret = 2;
+        f.shell.clipboard = u"zz";
+        EXPECT_EQ(on_key_down(f.app, f.shell, key(VK_KEY_C, true, false, alt)), !alt);
+        EXPECT_EQ(f.shell.clipboard, alt ? u"zz" : u"ab");
+        EXPECT_EQ(on_key_down(f.app, f.shell, key(VK_KEY_X, true, false, alt)), !alt);
+        EXPECT_EQ(f.app.text, alt ? U"ab" : U"");
+        EXPECT_EQ(on_key_down(f.app, f.shell, key(VK_KEY_V, true, false, alt)), !alt);
+        EXPECT_EQ(f.app.text, U"ab");
+        EXPECT_EQ(searches(f), alt ? 0u : 2u);
+    }
+}
+
+TEST(KeysTest, TabCyclesTheFilterBothWays) {
+    struct Case {
+        uint8_t from;
+        bool shift;
+        uint8_t to;
+    };
+    const Case cases[] = {{0, false, 1}, {6, false, 0}, {0, true, 6}, {3, true, 2}};
+    for (const Case& c : cases) {
+        AppFixture f;
+        f.app.filter = c.from;
+        EXPECT_TRUE(on_key_down(f.app, f.shell, key(VK_KEY_TAB, false, c.shift)));
+        EXPECT_EQ(f.app.filter, c.to);
+        ASSERT_TRUE(f.worker.pending_request().has_value());
+        EXPECT_EQ(f.worker.pending_request()->filter, c.to);
+        EXPECT_EQ(searches(f), 1u);
+        EXPECT_TRUE(f.app.reset_selection);
+    }
+}
+
+TEST(KeysTest, EscHidesAndKeepsTheQuery) {
+    AppFixture f;
+    f.app.text = U"보고서";
+    EXPECT_TRUE(on_key_down(f.app, f.shell, key(VK_KEY_ESCAPE)));
+    EXPECT_FALSE(f.shell.visible);
+    EXPECT_EQ(f.shell.placement_saves, 1);
+    EXPECT_EQ(f.app.text, U"보고서");
+    EXPECT_EQ(searches(f), 0u);
+}
+
+TEST(KeysTest, OtherKeysAreLeftToWindows) {
+    AppFixture f;
+    const int before = f.shell.invalidations;
+    for (uint32_t vk : {0x51u /* Q */, 0x73u /* F4 */, 0x10u /* Shift */}) {
+        EXPECT_FALSE(on_key_down(f.app, f.shell, key(vk)));
+        EXPECT_FALSE(on_key_down(f.app, f.shell, key(vk, true)));
+    }
+    EXPECT_EQ(f.shell.invalidations, before);
+}
+
+}  // namespace
+}  // namespace norvik

@@ -1,0 +1,192 @@
+#include "app/view/layout.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "support/app_fixture.h"
+#include "support/canvas_window.h"
+
+namespace norvik {
+namespace {
+
+using testing::AppFixture;
+using testing::CanvasWindow;
+
+// A window of the given size and scale drawing on a recording canvas.
+struct Window : CanvasWindow {
+    Window(float scale, float width, float height, size_t rows = 0) : CanvasWindow(scale, rows) {
+        app.client_width = width;
+        app.client_height = height;
+    }
+};
+
+TEST(LayoutTest, ColumnsAtOneAndOneAndAHalfScaleAndInANarrowWindow) {
+    struct Case {
+        float scale, width;
+        float name_x, name_width, folder_x, folder_width, size_x, size_width, date_x, date_width;
+    };
+    const Case cases[] = {
+        {1.0f, 960, 46, 333, 379, 333, 712, 86, 798, 136},
+        {1.5f, 1440, 69, 500, 569, 499, 1068, 129, 1197, 204},
+        {1.0f, 300, 46, 50, 96, 50, 146, 86, 232, 136},  // past the right edge, as designed
+    };
+    for (const Case& c : cases) {
+        Window w(c.scale, c.width, 640);
+        const std::array<ColumnSpec, 4> columns = column_specs(w.app);
+        const float expected[4][2] = {{c.name_x, c.name_width},
+                                      {c.folder_x, c.folder_width},
+                                      {c.size_x, c.size_width},
+                                      {c.date_x, c.date_width}};
+        for (int i = 0; i < 4; ++i) {
+            EXPECT_FLOAT_EQ(columns[i].x, expected[i][0]) << c.width << " column " << i;
+            EXPECT_FLOAT_EQ(columns[i].width, expected[i][1]) << c.width << " column " << i;
+            EXPECT_EQ(static_cast<int>(columns[i].column), i + 1);
+        }
+        EXPECT_EQ(columns[0].label, "Name");
+        EXPECT_EQ(columns[2].align, Align::Trailing);
+    }
+}
+
+TEST(LayoutTest, TabsAreAsWideAsTheirLabelsAndNeedARenderer) {
+    for (float scale : {1.0f, 1.5f}) {
+        Window w(scale, 960 * scale, 640 * scale);
+        const std::vector<TabRect> tabs = tab_rects(w.app);
+        ASSERT_EQ(tabs.size(), 7u);
+        const float all = w.canvas->width_of("All", Font::Body) + 26 * scale;
+        EXPECT_EQ(tabs[0], (TabRect{0, RectF{16 * scale, 68 * scale, all, 30 * scale}}));
+        EXPECT_FLOAT_EQ(tabs[1].rect.x, 16 * scale + all + 6 * scale);
+        EXPECT_FLOAT_EQ(tabs[1].rect.width, w.canvas->width_of("Folders", Font::Body) + 26 * scale);
+        EXPECT_EQ(tabs[6].filter, 6);
+    }
+    AppFixture bare;
+    EXPECT_TRUE(tab_rects(bare.app).empty());
+}
+
+TEST(LayoutTest, ScrollBarFollowsTheScrollAndOnlyWhenRowsOverflow) {
+    Window w(1, 960, 640, 100);  // 3,200 pixels of rows in a 470-pixel list
+    std::optional<ScrollBar> bar = scrollbar_geometry(w.app);
+    ASSERT_TRUE(bar.has_value());
+    EXPECT_EQ(bar->track, (RectF{948, 142, 10, 466}));
+    const float thumb = 470.0f * 466 / 3200;
+    EXPECT_EQ(bar->thumb, (RectF{950, 142, 6, thumb}));
+    w.app.scroll = 3200 - 470;
+    EXPECT_FLOAT_EQ(scrollbar_geometry(w.app)->thumb.bottom(), 142 + 466);
+
+    w.app.results.resize(100'000);  // the thumb never shrinks below 28 DIPs
+    EXPECT_FLOAT_EQ(scrollbar_geometry(w.app)->thumb.height, 28);
+    w.app.results.resize(14);  // 448 pixels fit
+    EXPECT_FALSE(scrollbar_geometry(w.app).has_value());
+}
+
+TEST(LayoutTest, HitTestAtOneAndOneAndAHalfScale) {
+    struct Case {
+        float x, y;  // in DIPs, scaled below
+        HitTarget expected;
+    };
+    const HitTarget nothing{};
+    const Case cases[] = {
+        {20, 20, {HitKind::SearchBox, 0}},
+        {897.5f, 57.5f, {HitKind::SearchBox, 0}},
+        {900, 20, nothing},  // between the box and the button
+        {904, 16, {HitKind::SettingsButton, 0}},
+        {944, 30, nothing},
+        {16, 68, {HitKind::FilterTab, 0}},
+        {64, 80, nothing},  // the gap after "All" (45.5 + 6 wide)
+        {68, 80, {HitKind::FilterTab, 1}},
+        {20, 120, {HitKind::ColumnHeader, 1}},  // the icon column belongs to Name
+        {378, 120, {HitKind::ColumnHeader, 1}},
+        {380, 120, {HitKind::ColumnHeader, 2}},
+        {712, 139, {HitKind::ColumnHeader, 3}},
+        {933.5f, 110, {HitKind::ColumnHeader, 4}},
+        {935, 120, nothing},
+        {100, 140, {HitKind::ResultRow, 0}},
+        {100, 171.5f, {HitKind::ResultRow, 0}},
+        {100, 172, {HitKind::ResultRow, 1}},
+        {100, 609.5f, {HitKind::ResultRow, 14}},  // the partly shown 15th row
+        {100, 610, nothing},                      // the status line
+        {951, 150, {HitKind::ScrollThumb, 0}},
+        {951, 400, {HitKind::ScrollTrack, 0}},
+    };
+    for (float s : {1.0f, 1.5f}) {
+        Window w(s, 960 * s, 640 * s, 100);
+        for (const Case& c : cases) {
+            HitTarget expected = c.expected;
+            EXPECT_EQ(hit_test(w.app, c.x * s, c.y * s), expected)
+                << "scale " << s << " at " << c.x << ", " << c.y;
+        }
+    }
+    // Scrolled by 10 pixels, rows start 10 pixels higher; past the last result is nothing.
+    Window w(1, 960, 640, 3);
+    w.app.scroll = 10;
+    EXPECT_EQ(hit_test(w.app, 100, 161.5f), (HitTarget{HitKind::ResultRow, 0}));
+    EXPECT_EQ(hit_test(w.app, 100, 162), (HitTarget{HitKind::ResultRow, 1}));
+    EXPECT_EQ(hit_test(w.app, 100, 300), nothing);
+}
+
+TEST(LayoutTest, CaretPositionsAndTheTextScrollOffset) {
+    Window w(1, 960, 640);  // 7.5 pixels per character, an 824-pixel text area
+    w.app.text = U"hello";
+    EXPECT_FLOAT_EQ(caret_x(w.app, "hello", 2), 15);
+    EXPECT_FLOAT_EQ(caret_x(w.app, "보고서", 2), 15);
+    EXPECT_FLOAT_EQ(caret_x(w.app, "hi", 9), 15);
+    EXPECT_FLOAT_EQ(text_scroll_offset(w.app), 0);
+
+    struct Case {
+        float x;
+        uint32_t expected;
+    };
+    const Case cases[] = {
+        {0, 0}, {60, 0}, {60 + 15, 2}, {60 + 18.75f, 2}, {60 + 18.8f, 3}, {900, 5},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(char_at_x(w.app, c.x), c.expected) << c.x;
+
+    // A composition at the caret pushes the end that must stay visible.
+    w.app.text = std::u32string(130, U'a');
+    w.app.caret = 118;
+    w.app.composition = "한글";
+    EXPECT_EQ(composition_end(w.app), 120u);
+    EXPECT_FLOAT_EQ(text_scroll_offset(w.app), 120 * 7.5f + 2 - 824);
+    w.app.composition.clear();
+    EXPECT_FLOAT_EQ(text_scroll_offset(w.app), 118 * 7.5f + 2 - 824);
+    // Clicking at the right edge of the area lands on the caret kept 2 pixels inside it.
+    EXPECT_EQ(char_at_x(w.app, 60 + 824 - 2), 118u);
+}
+
+TEST(LayoutTest, APastedHugeQueryCostsTwoLayoutsToHit) {
+    Window w(1, 960, 640);
+    w.app.text = std::u32string(1'000'000, U'x');
+    w.app.caret = 0;
+    w.canvas->measures = 0;
+    EXPECT_EQ(char_at_x(w.app, 60 + 7.5f * 3), 3u);
+    EXPECT_EQ(w.canvas->measures, 2u);  // the scroll offset, then every caret position at once
+}
+
+TEST(LayoutTest, NothingToMeasureWithoutARenderer) {
+    AppFixture f;
+    f.app.text = U"hello";
+    f.app.caret = 5;
+    EXPECT_EQ(caret_x(f.app, "hello", 5), 0);
+    EXPECT_EQ(text_scroll_offset(f.app), 0);
+    EXPECT_EQ(char_at_x(f.app, 500), 0u);
+    EXPECT_EQ(hit_test(f.app, 30, 80), HitTarget{});  // no tabs
+}
+
+TEST(LayoutTest, FirstShowIsCentredWithAThirdOfTheFreeHeightAbove) {
+    struct Case {
+        uint32_t dpi;
+        PixelRect work_area, expected;
+    };
+    const Case cases[] = {
+        {96, {0, 0, 1920, 1040}, {480, 133, 960, 640}},
+        {72, {0, 0, 1920, 1040}, {480, 133, 960, 640}},  // below 96 reads as 96
+        {120, {1920, 40, 1920, 1000}, {2280, 106, 1200, 800}},
+        {144, {0, 0, 1280, 680}, {0, 0, 1280, 680}},  // clamped to the work area
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(first_show_rect(c.dpi, c.work_area), c.expected) << c.dpi;
+}
+
+}  // namespace
+}  // namespace norvik

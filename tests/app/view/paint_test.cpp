@@ -1,0 +1,434 @@
+#include "app/view/paint.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/view/format_date.h"
+#include "hangul/utf8.h"
+#include "query/query.h"
+#include "support/app_fixture.h"
+#include "support/canvas_window.h"
+#include "support/recording_canvas.h"
+
+namespace norvik {
+namespace {
+
+using testing::AppFixture;
+using testing::CanvasWindow;
+using testing::DrawCall;
+using testing::Op;
+using testing::RecordingCanvas;
+
+constexpr uint32_t MARCH_5_2026 = 1772669220;
+
+// Entries of the one table C:\ the tests show.
+enum : uint32_t { ROOT = 0, USERS, REPORT, BOGOSEO, HIDDEN, EMOJI };
+
+// A window with an index of one table, ready to paint on a recording canvas.
+struct PaintedApp : CanvasWindow {
+    explicit PaintedApp(float scale = 1) : CanvasWindow(scale) {
+        app.hot_key_ok = true;
+        service.index_ready = true;
+
+        VolumeTable table = VolumeTable::with_root("C:\\");
+        table.add_entry(ROOT, "Users", FileFacts{0, MARCH_5_2026, ATTRIBUTE_DIRECTORY}, 0);
+        table.add_entry(USERS, "Report.docx", FileFacts{1024, MARCH_5_2026, 0}, 0);
+        table.add_entry(USERS, "보고서.hwp", FileFacts{1023, 0, 0}, 0);
+        table.add_entry(USERS, "hidden.txt", FileFacts{5, MARCH_5_2026, ATTRIBUTE_HIDDEN}, 0);
+        table.add_entry(USERS, "😀report.txt", FileFacts{7, MARCH_5_2026, 0}, 0);
+        table.table_id = 4;
+        index.tables.push_back(std::move(table));
+    }
+
+    // The results of query (typed into the box) are the given entries of C:\.
+    void show(std::u32string query, std::vector<uint32_t> entries) {
+        app.text = std::move(query);
+        app.caret = app.anchor = static_cast<uint32_t>(app.text.size());
+        std::string utf8;
+        for (char32_t c : app.text)
+            append_utf8(utf8, c);
+        app.result_query = parse(utf8, false, app.filter);
+        app.results.clear();
+        for (uint32_t entry : entries)
+            app.results.push_back(Hit{entry, 0, false});
+        app.table_ids = {4};
+        app.search_time = Elapsed{0, 12'400'000};
+        app.query_generation = app.result_generation = 9;
+    }
+
+    // Paints one frame and checks its shape: one begin, one end, clips paired.
+    void frame() {
+        EXPECT_FALSE(paint(app));
+        const std::vector<DrawCall>& calls = canvas->calls;
+        ASSERT_FALSE(calls.empty());
+        EXPECT_EQ(calls.front().op, Op::BeginFrame);
+        EXPECT_EQ(calls.back().op, Op::EndFrame);
+        EXPECT_EQ(canvas->of(Op::PushClip).size(), canvas->of(Op::PopClip).size());
+    }
+
+    const DrawCall& text(std::string_view wanted) const {
+        const DrawCall* call = canvas->find_text(wanted);
+        EXPECT_NE(call, nullptr) << "no text " << wanted;
+        static const DrawCall none;
+        return call ? *call : none;
+    }
+    size_t count_texts(std::string_view wanted) const {
+        size_t count = 0;
+        for (const DrawCall& call : canvas->of(Op::Text))
+            count += call.text == wanted;
+        return count;
+    }
+    // The rounded fills of a row band starting at y.
+    std::vector<DrawCall> row_bands(float y) const {
+        std::vector<DrawCall> bands;
+        for (const DrawCall& call : canvas->of(Op::FillRoundedRect))
+            if (call.rect.y == y && call.rect.x == 6 * app.scale) bands.push_back(call);
+        return bands;
+    }
+};
+
+TEST(PaintTest, NothingWithoutARendererAndADeviceLossIsReported) {
+    AppFixture bare;
+    EXPECT_FALSE(paint(bare.app));
+    PaintedApp f;
+    f.canvas->lose_device = true;
+    EXPECT_TRUE(paint(f.app));
+}
+
+TEST(PaintTest, SearchBoxAccentBarCaretSelectionAndComposition) {
+    PaintedApp f;  // 7.5 pixels per character of the search text
+    f.show(U"rep", {});
+    f.app.anchor = 0;
+    f.frame();
+    const std::vector<DrawCall> fills = f.canvas->of(Op::FillRect);
+    auto has_fill = [&](RectF rect, Color color) {
+        for (const DrawCall& call : fills)
+            if (call.rect == rect && call.color == color) return true;
+        return false;
+    };
+    const std::vector<DrawCall> rounded = f.canvas->of(Op::FillRoundedRect);
+    ASSERT_GE(rounded.size(), 2u);
+    EXPECT_EQ(rounded[1].rect, edges(16, 56, 898, 58));  // the accent bar under the box
+    EXPECT_EQ(rounded[1].color, rgb(0x7C3AED));
+    EXPECT_TRUE(has_fill(edges(60, 24, 82.5f, 48), rgb(0x7C3AED, 0.28f)));  // selection
+    EXPECT_TRUE(has_fill(edges(82.5f, 25, 84, 47), rgb(0x7C3AED)));         // caret
+    EXPECT_EQ(f.text("rep").rect, (RectF{60, 14, 22.5f + 40, 44}));
+    EXPECT_EQ(f.canvas->find_text("Search file and folder names"), nullptr);
+
+    // A composition inside the text is underlined where it sits, and hides the caret.
+    f.app.text = U"ab";
+    f.app.caret = f.app.anchor = 1;
+    f.app.composition = "한";
+    f.frame();
+    EXPECT_EQ(f.text("a한b").font, Font::Input);
+    const std::vector<DrawCall> after = f.canvas->of(Op::FillRect);
+    EXPECT_TRUE(std::any_of(after.begin(), after.end(), [](const DrawCall& c) {
+        return c.rect == edges(67.5f, 47, 75, 48.5f) && c.color == rgb(0x16181D);
+    }));
+    EXPECT_FALSE(
+        std::any_of(after.begin(), after.end(), [](const DrawCall& c) { return c.rect.y == 25; }));
+
+    // Empty: the placeholder.
+    f.app.composition.clear();
+    f.show(U"", {});
+    f.frame();
+    EXPECT_EQ(f.text("Search file and folder names").color, rgb(0x6B7280, 0.8f));
+}
+
+TEST(PaintTest, ALongQueryIsShiftedSoTheCaretStaysInside) {
+    PaintedApp f;
+    f.show(std::u32string(200, U'x'), {});  // 1,500 pixels in an 824-pixel area
+    f.frame();
+    const float offset = 1500 + 2 - 824;
+    EXPECT_EQ(f.text(std::string(200, 'x')).rect.x, 60 - offset);
+    EXPECT_EQ(f.canvas->of(Op::PushClip)[0].rect, edges(60, 14, 884, 58));
+}
+
+TEST(PaintTest, TabsAndTheSortMark) {
+    PaintedApp f;
+    f.app.filter = 2;
+    f.app.sort_column = SortColumn::Size;
+    f.app.sort_descending = true;
+    f.app.hover = HitTarget{HitKind::FilterTab, 3};
+    f.show(U"", {});
+    f.frame();
+    const DrawCall& documents = f.text("Documents");
+    EXPECT_EQ(documents.color, rgb(0xFFFFFF));
+    EXPECT_EQ(f.text("Pictures").color, rgb(0x16181D));
+    auto fill_under = [&](const DrawCall& label) {
+        for (const DrawCall& fill : f.canvas->of(Op::FillRoundedRect))
+            if (fill.rect == label.rect) return fill.color;
+        return Color{};
+    };
+    EXPECT_EQ(fill_under(documents), rgb(0x7C3AED));                  // the current tab
+    EXPECT_EQ(fill_under(f.text("Pictures")), rgb(0x6B7280, 0.20f));  // hovered
+    EXPECT_EQ(fill_under(f.text("All")), rgb(0x6B7280, 0.10f));
+    EXPECT_EQ(f.text("Size").font, Font::BodyBold);
+    EXPECT_EQ(f.text("Name").font, Font::Small);
+
+    struct Case {
+        SortColumn column;
+        bool descending;
+        char32_t glyph;
+        float x;
+    };
+    const Case marks[] = {
+        {SortColumn::Size, true, 0xE70D, 712 + 6 + 74 - 26 - 18},  // right of a trailing label
+        {SortColumn::Name, false, 0xE70E, 46 + 6 + 26 + 4},
+    };
+    for (const Case& c : marks) {
+        f.app.sort_column = c.column;
+        f.app.sort_descending = c.descending;
+        f.frame();
+        bool found = false;
+        for (const DrawCall& glyph : f.canvas->of(Op::Glyph)) {
+            if (glyph.glyph != c.glyph) continue;
+            found = true;
+            EXPECT_EQ(glyph.rect, (RectF{c.x, 110, 14, 30}));
+            EXPECT_FLOAT_EQ(glyph.glyph_scale, 0.6f);
+        }
+        EXPECT_TRUE(found);
+    }
+    f.app.sort_column = SortColumn::Relevance;
+    f.frame();
+    for (const DrawCall& glyph : f.canvas->of(Op::Glyph))
+        EXPECT_TRUE(glyph.glyph != 0xE70D && glyph.glyph != 0xE70E);
+}
+
+TEST(PaintTest, RowsWithIconsHighlightsAndCellsAtBothScales) {
+    for (float s : {1.0f, 1.5f}) {
+        PaintedApp f(s);
+        f.show(U"rep ㅂㄱ", {REPORT, BOGOSEO, HIDDEN, EMOJI, USERS});
+        f.app.selected = 1;
+        f.app.hover = HitTarget{HitKind::ResultRow, 0};
+        f.frame();
+        const float row = s == 1 ? 32 : 48;
+        const float top = 140 * s;
+        const float name_width = s == 1 ? 333 : 500;
+        const float folder_x = s == 1 ? 379 : 569;
+        const float folder_width = s == 1 ? 333 : 499;
+
+        const DrawCall& report = f.text("Report.docx");
+        EXPECT_EQ(report.rect, (RectF{50 * s, top, name_width - 10 * s, row}));
+        EXPECT_EQ(report.color, rgb(0x16181D));
+        EXPECT_EQ(report.highlights, (std::vector<TextRange>{{0, 3}}));
+        EXPECT_EQ(report.highlight, rgb(0x7C3AED));
+        EXPECT_EQ(f.text("보고서.hwp").highlights, (std::vector<TextRange>{{0, 2}}));
+        // The emoji takes two UTF-16 units before the match.
+        EXPECT_EQ(f.text("😀report.txt").highlights, (std::vector<TextRange>{{2, 3}}));
+        EXPECT_EQ(f.text("hidden.txt").color, rgb(0x6B7280));  // hidden: dimmed
+
+        const DrawCall& folder = f.text("C:\\Users");
+        EXPECT_EQ(folder.rect, (RectF{folder_x + 6 * s, top, folder_width - 12 * s, row}));
+        EXPECT_EQ(folder.font, Font::Small);
+        EXPECT_EQ(f.text("1.00 KB").align, Align::Trailing);
+        EXPECT_EQ(f.text("1023 B").rect.y, top + row);
+        EXPECT_EQ(f.count_texts(format_date(MARCH_5_2026)), 4u);  // 보고서.hwp has no date
+        EXPECT_EQ(f.text("C:\\").rect.y, top + 4 * row);          // the folder Users is in
+
+        const std::vector<DrawCall> glyphs = f.canvas->of(Op::Glyph);
+        auto icon_at = [&](float y) {
+            for (const DrawCall& g : glyphs)
+                if (g.rect == RectF{16 * s, y, 30 * s, row}) return g;
+            return DrawCall{};
+        };
+        EXPECT_EQ(icon_at(top).glyph, 0xE8A5u);  // a document
+        EXPECT_EQ(icon_at(top).color, rgb(0x10B981));
+        EXPECT_EQ(icon_at(top + 4 * row).glyph, 0xE8B7u);  // a folder
+        EXPECT_EQ(icon_at(top + 4 * row).color, rgb(0xE0A100));
+        EXPECT_EQ(f.count_texts("5 B") + f.count_texts("0 B"), 1u);  // folders have no size
+
+        ASSERT_EQ(f.row_bands(top + row).size(), 1u);  // selected
+        EXPECT_EQ(f.row_bands(top + row)[0].rect,
+                  edges(6 * s, top + row, 960 * s - 16 * s, top + 2 * row));
+        EXPECT_EQ(f.row_bands(top + row)[0].color, rgb(0x7C3AED, 0.16f));
+        ASSERT_EQ(f.row_bands(top).size(), 1u);  // hovered
+        EXPECT_EQ(f.row_bands(top)[0].color, rgb(0x6B7280, 0.09f));
+
+        EXPECT_NE(f.canvas->find_text("5 found (12 ms)  ·  6 indexed"), nullptr);
+        EXPECT_EQ(f.canvas->find_text("Nothing found"), nullptr);
+    }
+}
+
+TEST(PaintTest, ARowWhoseTableChangedSinceTheSearchIsLeftBlank) {
+    struct Case {
+        const char* what;
+        std::vector<uint32_t> table_ids;
+        uint32_t entry;
+    };
+    const Case cases[] = {
+        {"table rebuilt", {5}, REPORT},
+        {"no id delivered", {}, REPORT},
+        {"entry past the table", {4}, 99},
+    };
+    for (const Case& c : cases) {
+        PaintedApp f;
+        f.show(U"rep", {c.entry, REPORT});
+        f.app.results[1].table = 1;  // a table position the index does not have
+        f.app.table_ids = c.table_ids;
+        f.app.selected = 0;
+        f.frame();
+        EXPECT_TRUE(f.canvas->of(Op::Text).size() > 0) << c.what;
+        EXPECT_EQ(f.canvas->find_text("Report.docx"), nullptr) << c.what;
+        EXPECT_TRUE(f.row_bands(140).empty()) << c.what;  // not even the selection
+        for (const DrawCall& glyph : f.canvas->of(Op::Glyph))
+            EXPECT_NE(glyph.rect.y, 140) << c.what;
+    }
+}
+
+TEST(PaintTest, OnlyTheVisibleRowsAreDrawnWhateverTheCount) {
+    PaintedApp f;
+    f.show(U"rep", std::vector<uint32_t>(20, REPORT));
+    f.frame();
+    EXPECT_EQ(f.count_texts("Report.docx"), 15u);  // 470 pixels: 14 rows and a part
+    const size_t layouts = f.canvas->text_layouts();
+
+    f.show(U"rep", std::vector<uint32_t>(1'000'000, REPORT));
+    f.app.scroll = 32 * 500'000;
+    f.frame();
+    EXPECT_EQ(f.count_texts("Report.docx"), 15u);
+    EXPECT_EQ(f.canvas->text_layouts(), layouts);
+    f.app.scroll += 16;  // half rows at both ends
+    f.frame();
+    EXPECT_EQ(f.count_texts("Report.docx"), 16u);
+    EXPECT_EQ(f.canvas->of(Op::FillRoundedRect).back().rect.x, 950);  // the scroll thumb
+}
+
+TEST(PaintTest, FirstBuildIntroAndNothingFound) {
+    struct Case {
+        const char* what;
+        bool ready;
+        std::u32string typed;
+        bool answered;
+        std::vector<std::pair<std::string, float>> lines;  // text and y
+        Font first_font;
+    };
+    // a = 470 x 0.36 = 169.2
+    const Case cases[] = {
+        {"first build, even with a query",
+         false,
+         U"rep",
+         true,
+         {{"Building the file list for this PC (first time only)", 140 + 139.2f},
+          {"12,345 items read", 140 + 169.2f}},
+         Font::Title},
+        {"intro",
+         true,
+         U"",
+         true,
+         {{"Type part of a file or folder name", 140 + 124.2f},
+          {"Korean initials: ㅂㄱㅅ → 보고서     Typed in English mode: qhrhtj → 보고서",
+           140 + 154.2f},
+          {"Extensions: *.hwp   ext:pdf,hwp     Several words: 2026 report", 140 + 184.2f}},
+         Font::BodyBold},
+        {"nothing found", true, U"zzz", true, {{"Nothing found", 140 + 154.2f}}, Font::BodyBold},
+        {"still searching", true, U"zzz", false, {}, Font::Body},
+    };
+    for (const Case& c : cases) {
+        PaintedApp f;
+        f.service.index_ready = c.ready;
+        f.items_read = 12345;
+        f.show(c.typed, {});
+        if (!c.answered) ++f.app.query_generation;
+        f.frame();
+        for (const auto& [line, y] : c.lines) {
+            const DrawCall& call = f.text(line);
+            EXPECT_NEAR(call.rect.y, y, 1e-3) << c.what << ": " << line;
+            EXPECT_EQ(call.rect, (RectF{20, call.rect.y, 920, 30})) << c.what << ": " << line;
+            EXPECT_EQ(call.align, Align::Center) << c.what;
+        }
+        if (!c.lines.empty()) {
+            EXPECT_EQ(f.text(c.lines[0].first).font, c.first_font) << c.what;
+        }
+        const size_t messages = f.count_texts("Nothing found") +
+                                f.count_texts("Type part of a file or folder name") +
+                                f.count_texts("12,345 items read");
+        EXPECT_EQ(messages, c.lines.empty() ? 0u : 1u) << c.what;
+    }
+}
+
+// The scans go on while a frame is drawn: the count they read is taken once for the whole frame.
+TEST(PaintTest, TheFirstBuildsCountIsTheSameInTheMessageAndTheStatusLine) {
+    struct CountingOnCanvas : RecordingCanvas {
+        std::atomic<uint64_t>* items_read = nullptr;
+        void draw_text(std::string_view text, RectF rect, Color color, Font font, Align align,
+                       std::span<const TextRange> highlights, Color highlight) override {
+            RecordingCanvas::draw_text(text, rect, color, font, align, highlights, highlight);
+            *items_read += 1000;
+        }
+    };
+    PaintedApp f;
+    auto counting = std::make_unique<CountingOnCanvas>();
+    counting->items_read = &f.items_read;
+    f.canvas = counting.get();
+    f.app.renderer = std::move(counting);
+    f.service.index_ready = false;
+    f.service.scans_in_progress = 1;
+    f.items_read = 12000;
+    f.frame();
+    f.text("12,000 items read");
+    f.text("6 indexed  ·  Reading 12,000");
+}
+
+TEST(PaintTest, StatusLineCountsReadingAndTheHotKeyNotice) {
+    PaintedApp f;
+    f.service.scans_in_progress = 1;
+    f.items_read = 12000;
+    f.show(U"", {});
+    f.frame();
+    const DrawCall& status = f.text("6 indexed  ·  Reading 12,000");
+    EXPECT_EQ(status.rect, (RectF{16, 610, 576, 30}));
+    EXPECT_EQ(status.font, Font::Small);
+    const DrawCall& hint =
+        f.text("Ctrl+Alt+F opens Norvik anytime  ·  Enter open  ·  Ctrl+Enter folder");
+    EXPECT_EQ(hint.rect, (RectF{384, 610, 560, 30}));
+    EXPECT_EQ(hint.align, Align::Trailing);
+    const std::string hint_text = hint.text;
+    const std::vector<DrawCall> fills = f.canvas->of(Op::FillRect);
+    EXPECT_TRUE(std::any_of(fills.begin(), fills.end(), [](const DrawCall& c) {
+        return c.rect == edges(0, 610, 960, 640) && c.color == rgb(0xFFFFFF);
+    }));
+
+    f.app.hot_key_ok = false;
+    f.frame();
+    EXPECT_EQ(f.text("Ctrl+Alt+F is taken by another app, so the shortcut is off").color,
+              rgb(0xDC2626));
+    EXPECT_EQ(f.canvas->find_text(hint_text), nullptr);
+}
+
+TEST(PaintTest, ToastIsCentredAboveTheStatusLine) {
+    PaintedApp f;
+    f.app.toast = Toast{"Copied", {}};  // 6 x 6.5 = 39 pixels wide
+    f.frame();
+    const DrawCall box = f.canvas->of(Op::FillRoundedRect).back();
+    EXPECT_EQ(box.rect, (RectF{445, 558, 71, 38}));
+    EXPECT_EQ(box.radius, 8);
+    EXPECT_EQ(box.color, rgb(0x111214, 0.92f));
+    const DrawCall& text = f.text("Copied");
+    EXPECT_EQ(text.rect, (RectF{461, 558, 39, 38}));
+    EXPECT_EQ(text.color, rgb(0xFFFFFF));
+    EXPECT_EQ(f.canvas->calls[f.canvas->calls.size() - 2].text, "Copied");  // drawn last
+}
+
+TEST(PaintTest, DarkPalette) {
+    PaintedApp f;
+    f.app.dark = true;
+    f.show(U"rep", {REPORT});
+    f.app.selected = 0;
+    f.frame();
+    EXPECT_EQ(f.canvas->calls.front().color, rgb(0x17181B));
+    EXPECT_EQ(f.row_bands(140)[0].color, rgb(0xA78BFA, 0.30f));
+    EXPECT_EQ(f.text("Report.docx").color, rgb(0xECEDEF));
+    EXPECT_EQ(f.text("Report.docx").highlight, rgb(0xA78BFA));
+    const std::vector<DrawCall> fills = f.canvas->of(Op::FillRect);
+    EXPECT_TRUE(std::any_of(fills.begin(), fills.end(), [](const DrawCall& c) {
+        return c.rect == edges(0, 610, 960, 640) && c.color == rgb(0x222327);
+    }));
+}
+
+}  // namespace
+}  // namespace norvik

@@ -1,0 +1,468 @@
+#!/usr/bin/env bash
+# Drives the real Norvik.exe under Wine, from outside as a user would, on the UI tests' display.
+# Usage: program_test.sh CASE NORVIK_EXE PEER_EXE BUILD_DIR
+#   look-light, look-dark  "report" / "qhrhtj" typed; the accent bar, the selected row's tint, the
+#                          name's matched run in the accent colour and the status line's
+#                          background, in the light and the dark palette
+#   hand-off               Esc hides; a second start brings the first window back and exits;
+#                          the close box hides without ending the program
+#   tray                   --tray shows no window but the tray icon, and writes the autostart
+#                          entry; a second --tray start exits without a window
+#   unregister             --unregister removes the Run value, the settings and the index file
+#   end-session            WM_ENDSESSION saves a changed index and keeps the window
+#   tray-quit              Quit from the tray menu ends the program with the index saved and
+#                          the tray icon gone
+#   typing                 Hangul and Latin typed with xdotool find the matching rows
+#   keys                   Enter, Ctrl+Enter (explorer /select,"path"), Ctrl+C (the path on the
+#                          clipboard, read by another process), Down (the tint moves), Tab (the
+#                          accent moves to the next tab), Esc; nothing is started: the program
+#                          traces what it would have started
+#   menus                  the settings, tray and context menus as Windows holds them, for a new
+#                          user and after choices: Start with Windows off and on again (the Run
+#                          value), a language (Language and the restart toast), Copy name
+#   hot-key-taken          another program holds Ctrl+Alt+F: the red notice, and the window
+#                          still opens from the tray icon
+#   languages              Language = ko, en, ja: the context menu in that language, and a
+#                          screenshot of each (ko light, en dark, ja light)
+# The program runs in a prefix of its own (BUILD/wine-program) whose only drives are C: (the
+# prefix) and D: (a small test tree), so it indexes those and nothing of the Linux file system.
+set -euo pipefail
+case_name=$1 norvik=$2 peer=$3 build_dir=$(cd "$4" && pwd)
+here=$(cd "$(dirname "$0")" && pwd)
+root=$(cd "$here/../../.." && pwd)
+ui_support=$root/tests/ui_support
+source "$ui_support/wine-ui-env.sh" "$build_dir"  # the display; the prefix is ours, below
+source "$ui_support/ui.sh"
+
+state=$build_dir/wine-program
+tree=$state/tree
+export WINEPREFIX=$state/prefix
+mkdir -p "$state"
+rm -rf "$tree" && mkdir -p "$tree/보고서 2024" "$tree/photos" "$tree/Reports"
+echo a >"$tree/보고서 2024/report, final.hwp"
+echo b >"$tree/보고서 2024/분기 보고서.hwp"
+echo c >"$tree/photos/holiday.jpg"
+echo d >"$tree/Reports/report-q1.pdf"
+# "report, final.hwp" is the newest name that starts with "report": the first row for "report".
+touch -d '2 days ago' "$tree/Reports/report-q1.pdf" "$tree/Reports"
+"$root/scripts/wine-prefix.sh" "$WINEPREFIX" --drive-d "$tree" --without-z </dev/null >/dev/null
+
+# The trace lives outside C: and D:, or each of its lines would be a change to index.
+trace=$state/trace.txt
+export NORVIK_TRACE="\\\\?\\unix${trace//\//\\}"
+rm -f "$trace"
+shot=$state/$case_name.png
+
+cleanup() {
+    [ -z "${first_pid:-}" ] || kill "$first_pid" 2>/dev/null || true
+    wineserver -k </dev/null >/dev/null 2>&1 || true
+}
+trap cleanup EXIT
+setsid wineserver -p </dev/null >/dev/null 2>&1 || true
+run_key='HKCU\Software\Microsoft\Windows\CurrentVersion\Run'
+# A Run value left by an earlier case would start a Norvik of its own when Wine boots.
+wine reg delete "$run_key" /v Norvik /f </dev/null >/dev/null 2>&1 || true
+wine reg delete 'HKCU\Software\Norvik' /f </dev/null >/dev/null 2>&1 || true
+wine wineboot </dev/null >/dev/null 2>&1 || true
+set_theme() {  # set_theme 1 (light) | 0 (dark)
+    wine reg add 'HKCU\Software\Microsoft\Windows\CurrentVersion\Themes\Personalize' \
+        /v AppsUseLightTheme /t REG_DWORD /d "$1" /f </dev/null >/dev/null 2>&1
+}
+light=1
+[ "$case_name" = look-dark ] && light=0
+set_theme "$light"
+
+# The program and the peer live on C:, as the prefix has no Z:.
+bin=$WINEPREFIX/drive_c/norvik
+mkdir -p "$bin"
+cp "$norvik" "$bin/Norvik.exe"
+cp "$peer" "$bin/peer.exe"
+appdata=$WINEPREFIX/drive_c/users/$(id -un)/AppData/Local/Norvik
+rm -rf "$appdata"
+
+fail() {
+    echo "FAILED ($case_name): $*" >&2
+    exit 1
+}
+
+start_norvik() {  # start_norvik ARGS...: the wine process's id in $norvik_pid
+    wine 'C:\norvik\Norvik.exe' "$@" </dev/null >/dev/null 2>&1 &
+    norvik_pid=$!
+}
+
+wait_for() {  # wait_for SECONDS COMMAND...: until COMMAND succeeds
+    local seconds=$1
+    shift
+    local deadline=$((SECONDS + seconds))
+    until "$@"; do
+        [ $SECONDS -lt $deadline ] || return 1
+        sleep 0.2
+    done
+}
+
+visible_windows() { xdotool search --onlyvisible --name '^Norvik$' 2>/dev/null | wc -l; }
+one_visible() { [ "$(visible_windows)" = 1 ]; }
+none_visible() { [ "$(visible_windows)" = 0 ]; }
+stopped() { ! kill -0 "$1" 2>/dev/null; }
+peer() { wine 'C:\norvik\peer.exe' "$@" </dev/null 2>/dev/null; }
+window_exists() { peer find-window >/dev/null; }
+no_window() { ! window_exists; }
+traced() { grep -q " $1 " "$trace" 2>/dev/null; }
+# traced_text EVENT TEXT: the trace has the line "<time> EVENT TEXT".
+traced_text() { cut -d' ' -f2- "$trace" 2>/dev/null | grep -qxF -- "$1 $2"; }
+has_results_for() { traced_text results-for "$1"; }
+# rows_for QUERY: the full paths of the rows the last answer to QUERY showed, one a line.
+rows_for() {
+    awk -v query="$1" '
+        $2 == "results-for" { sub(/^[0-9]+ results-for /, ""); take = $0 == query; if (take) rows = ""; next }
+        $2 == "row" && take { sub(/^[0-9]+ row /, ""); rows = rows $0 "\n" }
+        END { printf "%s", rows }' "$trace"
+}
+# expect_rows QUERY PATH...: QUERY showed exactly these rows, in any order.
+expect_rows() {
+    local query=$1
+    shift
+    diff <(rows_for "$query" | sort) <(printf '%s\n' "$@" | sort) >&2 ||
+        fail "\"$query\" showed other rows (above: < shown, > expected)"
+}
+# Menus as the program built them, read back from Windows (menus_win.cpp traces each one).
+menus_opened() { grep -c " menu-end $1\$" "$trace" 2>/dev/null || true; }
+more_menus_than() { [ "$(menus_opened "$1")" -gt "$2" ]; }
+last_menu() {
+    awk -v kind="$1" '
+        $2 == "menu" && $3 == kind { items = ""; inside = 1; next }
+        $2 == "menu-end" { inside = 0; next }
+        inside && $2 == "menu-item" { sub(/^[0-9]+ menu-item /, ""); items = items $0 "\n" }
+        END { printf "%s", items }' "$trace"
+}
+# open_menu KIND COMMAND...: runs COMMAND (a click, a message) and waits until the menu is up.
+open_menu() {
+    local kind=$1 before
+    shift
+    before=$(menus_opened "$kind")
+    "$@"
+    wait_for 10 more_menus_than "$kind" "$before" || fail "the $kind menu did not open"
+    sleep 1  # the menu takes keys once its loop runs
+}
+# expect_menu KIND: the last KIND menu held the items on standard input.
+expect_menu() {
+    diff <(last_menu "$1") - >&2 || fail "the $1 menu differs (above: < shown, > expected)"
+}
+choose() { xdotool key --delay 150 "$@"; }
+reg_value() {  # reg_value KEY NAME: the value's data as reg prints it; fails when absent
+    wine reg query "$1" /v "$2" </dev/null 2>/dev/null | tr -d '\r' |
+        awk -v name="$2" '$1 == name { sub(/^ *[^ ]+ +[^ ]+ +/, ""); print; found = 1 } END { exit !found }'
+}
+norvik_value_is() { [ "$(reg_value 'HKCU\Software\Norvik' "$1")" = "$2" ]; }
+run_value_is() { [ "$(reg_value "$run_key" Norvik)" = "$1" ]; }
+no_run_value() { ! reg_value "$run_key" Norvik >/dev/null; }
+trace_lines() { wc -l <"$trace" 2>/dev/null || echo 0; }
+more_trace_than() { [ "$(trace_lines)" -gt "$1" ]; }
+saved_index() { test -s "$appdata/index.bin"; }
+# With no tray on the X desktop, Wine shows the icons in a window of its own while there are any.
+tray_windows() { xdotool search --onlyvisible --name '^Wine System Tray$' 2>/dev/null | wc -l; }
+tray_shown() { [ "$(tray_windows)" -gt 0 ]; }
+no_tray() { [ "$(tray_windows)" = 0 ]; }
+
+# Starts Norvik and waits until its index is whole (every scan done), then makes a change on D:
+# and waits until the watcher has brought it in, so the index has changes not yet saved.
+start_with_unsaved_change() {
+    start_norvik "$@"
+    first_pid=$norvik_pid
+    wait_for 60 traced index-complete || fail "the index was not built"
+    wait_for 20 saved_index || fail "the first build was not saved"
+    rm -f "$appdata/index.bin"
+    local lines
+    lines=$(trace_lines)
+    echo e >"$tree/photos/new.jpg"
+    wait_for 20 more_trace_than "$lines" || fail "the change on D: did not reach the index"
+}
+
+# Starts Norvik with the window shown and waits until its index is whole: $window is its X window.
+start_shown() {
+    start_norvik "$@"
+    first_pid=$norvik_pid
+    window=$(ui_find_window '^Norvik$' 60) || fail "the window did not appear"
+    wait_for 60 traced index-complete || fail "the index was not built"
+}
+
+# type_query TEXT: types TEXT into the empty search box and waits for its rows.
+# Under load, Wine can drop the first keys after a change of focus: the box is cleared and the text
+# typed again (at most three times), and what was answered instead is shown.
+type_query() {
+    local attempt
+    for attempt in 1 2 3; do
+        ui_type "$window" "$1"
+        wait_for 30 has_results_for "$1" && return 0
+        echo "\"$1\" typed (attempt $attempt), answered instead:" \
+            "$(grep ' results-for ' "$trace" 2>/dev/null | tail -n 1 | cut -d' ' -f3-)" >&2
+        ui_key "$window" ctrl+a BackSpace
+    done
+    fail "no results for \"$1\""
+}
+
+# count_in WID X Y W H RRGGBB: how many pixels of the window's rectangle have that colour now.
+count_in() {
+    ui_capture "$1" "$shot"
+    ui_count_colour "$shot" "$2" "$3" "$4" "$5" "$6"
+}
+# all_in WID X Y W H RRGGBB: every pixel of the rectangle has the colour (a frame or two late).
+all_in() { [ "$(count_in "$@")" = $(($4 * $5)) ]; }
+none_in() { [ "$(count_in "$@")" = 0 ]; }
+
+# Row R (from 0) is tinted as the selected row in the light palette, between its columns.
+row_tinted() { all_in "$window" 600 $((145 + 32 * $1)) 140 4 E2D9F7; }
+row_plain() { none_in "$window" 600 $((145 + 32 * $1)) 140 4 E2D9F7; }
+
+# save_screen FILE: the window and any menu it opened, cut from the whole screen.
+save_screen() {
+    local X Y WIDTH HEIGHT WINDOW SCREEN
+    eval "$(xdotool getwindowgeometry --shell "$window")"
+    # Menus open at the settings button (towards the right) and at a row: 240 pixels spare.
+    xwd -silent -root | convert xwd:- -crop "$((WIDTH + 240))x$((HEIGHT + 60))+$X+$Y" +repage \
+        -alpha off "png:$1"
+}
+
+# The look of the window over a typed query, in the palette of the prefix's theme: what the design
+# fixes by colour, read back from the screen.
+check_look() {
+    local query=$1 accent=$2 status=$3 tint=$4 window width height
+    start_shown
+    ui_wait_for_pixel "$window" 30 57 "$accent" 20 || fail "no accent bar under the search box"
+    type_query "$query"
+    # With the whole query's results in, the first row (y 140-172) is selected (its tint between
+    # the columns) and its name shows the matched run in the accent colour, a frame or two later.
+    local tinted=0 highlighted=0 deadline=$((SECONDS + 30))
+    while [ $SECONDS -lt $deadline ]; do
+        ui_capture "$window" "$shot"
+        tinted=$(ui_count_colour "$shot" 600 145 140 4 "$tint")
+        highlighted=$(ui_count_colour "$shot" 50 145 60 24 "$accent")
+        [ "$tinted" = 560 ] && [ "$highlighted" -gt 20 ] && break
+        sleep 0.2
+    done
+    [ "$tinted" = 560 ] || fail "the selected row is not tinted #$tint ($tinted of 560 pixels)"
+    [ "$highlighted" -gt 20 ] || fail "the first name shows no run in #$accent ($highlighted pixels)"
+    width=$(identify -format %w "$shot")
+    height=$(identify -format %h "$shot")
+    # The status line's background, between its counts on the left and its hints on the right.
+    local plain
+    plain=$(ui_count_colour "$shot" $((width / 2 - 100)) $((height - 25)) 200 20 "$status")
+    [ "$plain" = 4000 ] || fail "the status line is not #$status ($plain of 4000 pixels)"
+}
+
+case $case_name in
+look-light)
+    check_look report 7C3AED FFFFFF E2D9F7
+    ;;
+look-dark)
+    check_look qhrhtj A78BFA 222327 423A5E
+    ;;
+hand-off)
+    start_norvik
+    first_pid=$norvik_pid
+    window=$(ui_find_window '^Norvik$' 60) || fail "the window did not appear"
+    ui_key "$window" Escape
+    wait_for 10 none_visible || fail "Esc did not hide the window"
+    start_norvik
+    wait_for 20 stopped "$norvik_pid" || fail "the second start did not hand off and exit"
+    wait_for 10 one_visible || fail "the first window did not come back"
+    stopped "$first_pid" && fail "the first Norvik ended"
+    peer post-message WM_CLOSE || fail "no Norvik window to close"
+    wait_for 10 none_visible || fail "the close box did not hide the window"
+    window_exists || fail "closing ended the program"
+    ;;
+tray)
+    start_norvik --tray
+    first_pid=$norvik_pid
+    wait_for 30 window_exists || fail "no window was created"
+    wait_for 30 traced index-complete || fail "the index was not built"
+    none_visible || fail "--tray showed the window"
+    wait_for 10 tray_shown || fail "--tray made no tray icon"
+    wine reg query "$run_key" /v Norvik </dev/null 2>/dev/null | grep -q 'Norvik.exe" --tray' ||
+        fail "the autostart entry was not written"
+    start_norvik --tray
+    wait_for 20 stopped "$norvik_pid" || fail "the second --tray start did not exit"
+    none_visible || fail "a second --tray start showed the window"
+    stopped "$first_pid" && fail "the first Norvik ended"
+    ;;
+unregister)
+    wine reg add "$run_key" /v Norvik /t REG_SZ /d '"C:\norvik\Norvik.exe" --tray' /f \
+        </dev/null >/dev/null 2>&1
+    wine reg add 'HKCU\Software\Norvik' /v AutoStart /t REG_DWORD /d 1 /f </dev/null >/dev/null 2>&1
+    mkdir -p "$appdata" && echo x >"$appdata/index.bin"
+    wine 'C:\norvik\Norvik.exe' --tray --unregister </dev/null >/dev/null 2>&1 ||
+        fail "--unregister exited with an error"
+    ! wine reg query "$run_key" /v Norvik </dev/null >/dev/null 2>&1 ||
+        fail "the Run value is still there"
+    ! wine reg query 'HKCU\Software\Norvik' </dev/null >/dev/null 2>&1 ||
+        fail "Software\\Norvik is still there"
+    [ ! -e "$appdata" ] || fail "the index file or its folder is still there"
+    no_window || fail "--unregister made a window"
+    ;;
+end-session)
+    start_with_unsaved_change --tray
+    peer send-message WM_ENDSESSION 1 0 || fail "no Norvik window to tell"
+    wait_for 10 saved_index || fail "the index was not saved at the session's end"
+    window_exists || fail "the end of the session destroyed the window"
+    ;;
+tray-quit)
+    start_with_unsaved_change
+    window=$(ui_find_window '^Norvik$' 10) || fail "the window did not appear"
+    ui_focus "$window"
+    wait_for 10 tray_shown || fail "no tray icon"
+    peer post-message WM_APP_TRAY 0 WM_RBUTTONUP || fail "no Norvik window to tell"
+    sleep 1
+    xdotool key --delay 100 Up Return  # the menu's last item is Quit
+    wait_for 20 stopped "$first_pid" || fail "Quit from the tray menu did not end the program"
+    saved_index || fail "Quit did not save the index"
+    traced exit || fail "the program did not reach its end"
+    wait_for 10 no_tray || fail "the tray icon stayed"
+    ;;
+typing)
+    start_shown
+    type_query 보고서
+    expect_rows 보고서 'D:\보고서 2024' 'D:\보고서 2024\분기 보고서.hwp'
+    ui_key "$window" ctrl+a BackSpace
+    type_query report
+    expect_rows report 'D:\보고서 2024\report, final.hwp' 'D:\Reports' 'D:\Reports\report-q1.pdf'
+    ;;
+keys)
+    export NORVIK_TEST_NO_LAUNCH=1
+    start_shown
+    type_query report
+    first=$(rows_for report | sed -n 1p)
+    second=$(rows_for report | sed -n 2p)
+    [ "$first" = 'D:\보고서 2024\report, final.hwp' ] || fail "the newest match is not first: $first"
+    wait_for 10 row_tinted 0 || fail "the first row is not tinted as selected"
+    ui_key "$window" Return
+    wait_for 10 traced_text open "$first" || fail "Enter did not open $first"
+    ui_key "$window" ctrl+Return
+    wait_for 10 traced_text start "\"C:\\windows\\explorer.exe\" /select,\"$first\"" ||
+        fail "Ctrl+Enter did not start explorer with /select,\"$first\""
+    ui_key "$window" ctrl+c
+    wait_for 10 traced_text toast "Path copied" || fail "Ctrl+C showed no toast"
+    sleep 0.5
+    save_screen "$state/toast.png"
+    [ "$(peer print-clipboard)" = "$first" ] || fail "the clipboard does not hold $first"
+    ui_key "$window" Down
+    wait_for 10 row_tinted 1 || fail "Down did not tint the second row"
+    row_plain 0 || fail "the first row stayed tinted"
+    ui_key "$window" Return
+    wait_for 10 traced_text open "$second" || fail "Enter on the second row did not open $second"
+    # The current tab is filled with the accent: All (from x 16), then Folders (from about 66).
+    all_in "$window" 24 70 16 4 7C3AED || fail "All is not the current tab"
+    ui_key "$window" Tab
+    wait_for 10 all_in "$window" 80 70 16 4 7C3AED || fail "Tab did not make Folders current"
+    none_in "$window" 24 70 16 4 7C3AED || fail "All kept the accent"
+    ui_key "$window" Escape
+    wait_for 10 none_visible || fail "Esc did not hide the window"
+    ;;
+menus)
+    # Windows in English (wine-ui-env.sh): the menus of a new user follow it
+    start_shown
+    languages=$(printf '  %s\n' '---' '101 English' '102 한국어' '103 日本語' '104 简体中文' \
+        '105 繁體中文' '106 Español' '107 Français' '108 Deutsch' '109 Português' '110 Русский')
+    settings_menu() {  # settings_menu FOLLOW_MARK JA_MARK START_MARK
+        echo "Language >"
+        echo "  100 Follow Windows$1"
+        echo "$languages" | sed "s/^\(  103 .*\)\$/\1$2/"
+        printf '%s\n' '3 Automatic updates (checked)' '6 Check for updates' \
+            '7 More apps from Kastrel' '8 About Norvik' '---' '2 Rebuild the file list' \
+            "4 Start with Windows$3" '5 Quit'
+    }
+    click_settings() {
+        xdotool mousemove --window "$window" $((960 - 36)) 36 click 1
+    }
+    open_menu settings click_settings
+    settings_menu ' (checked)' '' ' (checked)' | expect_menu settings
+    wait_for 10 run_value_is '"C:\norvik\Norvik.exe" --tray' || fail "no autostart entry at start"
+    choose Up Up Return  # Start with Windows
+    wait_for 10 norvik_value_is AutoStart 0x0 || fail "AutoStart was not written as 0"
+    wait_for 10 no_run_value || fail "the Run value stayed"
+    open_menu settings click_settings
+    choose Down Right Down Down Down Return  # Language, Follow Windows, English, 한국어, 日本語
+    wait_for 10 norvik_value_is Language ja || fail "Language was not written as ja"
+    wait_for 10 traced_text toast "Takes effect the next time Norvik starts" ||
+        fail "no restart toast"
+    open_menu settings click_settings
+    settings_menu '' ' (checked)' '' | expect_menu settings
+    save_screen "$state/settings-menu.png"
+    choose Escape
+
+    open_menu tray peer post-message WM_APP_TRAY 0 WM_RBUTTONUP
+    {
+        printf '%s\n' '1 Open (default)' '2 Rebuild the file list' '---' \
+            '3 Automatic updates (checked)' 'Language >' '  100 Follow Windows'
+        echo "$languages" | sed 's/^\(  103 .*\)$/\1 (checked)/'
+        printf '%s\n' '4 Start with Windows' '---' '5 Quit'
+    } | expect_menu tray
+    choose Up Up Return  # Start with Windows
+    wait_for 10 norvik_value_is AutoStart 0x1 || fail "AutoStart was not written as 1"
+    wait_for 10 run_value_is '"C:\norvik\Norvik.exe" --tray' || fail "no Run value written"
+
+    ui_focus "$window"
+    type_query report
+    name=$(rows_for report | sed -n 1p)
+    name=${name##*\\}
+    # Near the right edge: a menu wholly inside the window stays black under Wine (wine-notes).
+    right_click_first_row() { xdotool mousemove --window "$window" 880 156 click 3; }
+    open_menu context right_click_first_row
+    printf '%s\n' '1 Open (default)' '2 Open folder' '---' '3 Copy path' '4 Copy name' |
+        expect_menu context
+    sleep 1  # the menu's window is drawn a moment after it is built
+    save_screen "$state/context-menu.png"
+    choose Up Return  # Copy name
+    wait_for 10 traced_text toast "Name copied" || fail "Copy name showed no toast"
+    [ "$(peer print-clipboard)" = "$name" ] || fail "the clipboard does not hold $name"
+    ;;
+hot-key-taken)
+    peer hold-hot-key 300000 >"$state/held" &
+    wait_for 20 grep -q held "$state/held" || fail "the peer could not take Ctrl+Alt+F"
+    start_shown
+    # The notice replaces the grey hints in the right half of the status line (its last 30 pixels).
+    notice_shown() {
+        ui_capture "$window" "$shot"
+        local width height
+        width=$(identify -format %w "$shot")
+        height=$(identify -format %h "$shot")
+        [ "$(ui_count_colour "$shot" $((width / 2)) $((height - 25)) $((width / 2 - 16)) 20 \
+            DC2626)" -gt 50 ]
+    }
+    wait_for 10 notice_shown || fail "no red notice in the status line"
+    save_screen "$state/hot-key-taken.png"
+    ui_key "$window" Escape
+    wait_for 10 none_visible || fail "Esc did not hide the window"
+    tray=$(ui_find_window '^Wine System Tray$' 10) || fail "no tray icon"
+    xdotool mousemove --window "$tray" 8 8 click 1
+    wait_for 10 one_visible || fail "a click on the tray icon did not show the window"
+    ;;
+languages)
+    for look in ko:1:보고서 en:0:report ja:1:report; do
+        IFS=: read -r language theme query <<<"$look"
+        wine reg add 'HKCU\Software\Norvik' /v Language /t REG_SZ /d "$language" /f \
+            </dev/null >/dev/null 2>&1
+        set_theme "$theme"
+        start_shown
+        type_query "$query"
+        right_click_first_row() { xdotool mousemove --window "$window" 200 156 click 3; }
+        open_menu context right_click_first_row
+        case $language in
+        ko) expected=('1 열기 (default)' '2 폴더 열기' '---' '3 경로 복사' '4 이름 복사') ;;
+        en) expected=('1 Open (default)' '2 Open folder' '---' '3 Copy path' '4 Copy name') ;;
+        ja) expected=('1 開く (default)' '2 フォルダーを開く' '---' '3 パスをコピー' '4 名前をコピー') ;;
+        esac
+        printf '%s\n' "${expected[@]}" | expect_menu context
+        choose Escape
+        sleep 0.5
+        ui_capture "$window" "$state/window-$language.png"
+        kill "$first_pid"
+        wait_for 20 stopped "$first_pid" || fail "Norvik did not end"
+        wait_for 10 none_visible || fail "the window stayed"
+        : >"$trace"
+    done
+    ;;
+*)
+    fail "unknown case"
+    ;;
+esac
+echo "passed: $case_name"
