@@ -5,34 +5,49 @@
 
 #include "app/text/text.h"
 #include "hangul/utf8.h"
-#include "search/resolve_hit.h"
 
 namespace norvik {
 
-std::optional<ResultTarget> selected_target(const App& app) {
-    if (!app.selected || *app.selected >= app.results.size()) return std::nullopt;
-    const Hit& hit = app.results[*app.selected];
+namespace {
+
+void show_not_found(App& app, Shell& shell) {
+    set_toast(app, shell,
+              choose_text("찾을 수 없습니다. 지워졌거나 옮겨졌습니다.",
+                          "Not found. It was deleted or moved."));
+}
+
+}  // namespace
+
+std::optional<ResultTarget> entry_target(const App& app, const std::optional<ChosenEntry>& chosen) {
+    if (!chosen) return std::nullopt;
     const Index& index = *app.engine.index;
     // Only the path and the name are read under the lock; the file system and the shell are
     // reached after it is released.
     std::shared_lock lock(app.engine.index->lock);
-    const VolumeTable* table = resolve_hit(index, app.table_ids, hit);
-    if (!table || !table->is_live(hit.entry)) return std::nullopt;
-    return ResultTarget{table->full_path(hit.entry, false),
-                        std::string(table->stored_name(hit.entry))};
+    if (chosen->table >= index.tables.size()) return std::nullopt;
+    const VolumeTable& table = index.tables[chosen->table];
+    // Entry indexes are never reused within a table, so the same id and index still name the
+    // same file, or its removed record.
+    if (table.table_id != chosen->table_id || chosen->entry >= table.size()) return std::nullopt;
+    if (!table.is_live(chosen->entry)) return ResultTarget{{}, {}, true};
+    return ResultTarget{table.full_path(chosen->entry, false),
+                        std::string(table.stored_name(chosen->entry)), false};
+}
+
+std::optional<ResultTarget> selected_target(const App& app) {
+    if (!app.selected) return std::nullopt;
+    return entry_target(app, app.chosen);
 }
 
 std::string explorer_select_argument(const std::string& path) {
     return "/select,\"" + path + "\"";
 }
 
-void open_result(App& app, Shell& shell, bool in_folder) {
-    std::optional<ResultTarget> target = selected_target(app);
+void open_entry(App& app, Shell& shell, const std::optional<ChosenEntry>& chosen, bool in_folder) {
+    std::optional<ResultTarget> target = entry_target(app, chosen);
     if (!target) return;
-    if (!shell.path_exists(target->full_path)) {
-        set_toast(app, shell,
-                  choose_text("찾을 수 없습니다. 지워졌거나 옮겨졌습니다.",
-                              "Not found. It was deleted or moved."));
+    if (target->removed || !shell.path_exists(target->full_path)) {
+        show_not_found(app, shell);
         return;
     }
     if (in_folder) {
@@ -42,14 +57,28 @@ void open_result(App& app, Shell& shell, bool in_folder) {
     }
 }
 
-void copy_result(App& app, Shell& shell, bool name_only) {
-    std::optional<ResultTarget> target = selected_target(app);
+void copy_entry(App& app, Shell& shell, const std::optional<ChosenEntry>& chosen, bool name_only) {
+    std::optional<ResultTarget> target = entry_target(app, chosen);
     if (!target) return;
+    // The list still shows a removed row until it refreshes; copying its path would hand on a
+    // file that is no longer there.
+    if (target->removed) {
+        show_not_found(app, shell);
+        return;
+    }
     const std::string& text = name_only ? target->name : target->full_path;
     if (!shell.set_clipboard_text(utf8_to_utf16(text))) return;
     set_toast(app, shell,
               name_only ? choose_text("이름을 복사했습니다", "Name copied")
                         : choose_text("경로를 복사했습니다", "Path copied"));
+}
+
+void open_result(App& app, Shell& shell, bool in_folder) {
+    if (app.selected) open_entry(app, shell, app.chosen, in_folder);
+}
+
+void copy_result(App& app, Shell& shell, bool name_only) {
+    if (app.selected) copy_entry(app, shell, app.chosen, name_only);
 }
 
 }  // namespace norvik

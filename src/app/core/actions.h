@@ -1,6 +1,8 @@
-// What the user can do with the selected result: open it, show it in its folder, copy its path
-// or its name. Each works on the selected row only, and does nothing when that row no longer
-// names an entry of the index (its table was rebuilt since the search, or the entry is gone).
+// What the user can do with the chosen result: open it, show it in its folder, copy its path
+// or its name. Each works on the entry captured when its row was chosen (App::chosen, or the
+// context menu's App::menu_target), never on a row number. An entry whose table was rebuilt
+// since the search silently does nothing; an entry the index has removed since shows the
+// not-found toast, as a file missing from the disk does.
 #pragma once
 
 #include <optional>
@@ -11,25 +13,34 @@
 
 namespace norvik {
 
-// The selected result's path as found on disk and its stored (normalized) name.
+// A chosen result's path as found on disk and its stored (normalized) name; `removed` when the
+// index has removed the entry since (the path and name are then empty).
 struct ResultTarget {
     std::string full_path;
     std::string name;
+    bool removed = false;
 };
 
-// Reads the selected row's entry under the index read lock; nothing when there is no selection
-// or the row no longer resolves.
+// Reads a chosen entry under the index read lock; nothing when there is none or it no longer
+// resolves (its table was rebuilt or dropped, or the entry is past the table).
+std::optional<ResultTarget> entry_target(const App& app, const std::optional<ChosenEntry>& chosen);
+
+// entry_target of the selected row's chosen entry; nothing without a selection.
 std::optional<ResultTarget> selected_target(const App& app);
 
 // The argument that makes explorer.exe open the folder with the item selected.
 std::string explorer_select_argument(const std::string& path);
 
-// Opens the selected result (or, with `in_folder`, its folder with the item selected) after
+// Opens the chosen entry (or, with `in_folder`, its folder with the item selected) after
 // checking that it still exists; the not-found toast when it does not.
-void open_result(App& app, Shell& shell, bool in_folder);
+void open_entry(App& app, Shell& shell, const std::optional<ChosenEntry>& chosen, bool in_folder);
 
-// Copies the selected result's full path (or, with `name_only`, its name) to the clipboard, with
-// a toast when the clipboard took it.
+// Copies the chosen entry's full path (or, with `name_only`, its name) to the clipboard, with a
+// toast when the clipboard took it.
+void copy_entry(App& app, Shell& shell, const std::optional<ChosenEntry>& chosen, bool name_only);
+
+// open_entry and copy_entry of the selected row's chosen entry (Enter, Ctrl+C, double click).
+void open_result(App& app, Shell& shell, bool in_folder);
 void copy_result(App& app, Shell& shell, bool name_only);
 
 }  // namespace norvik

@@ -23,8 +23,8 @@ Metrics metrics(const App& app) {
     m.status_top = m.height - m.status_height;
     m.list_height = std::max(0.0f, m.height - m.status_height - m.list_top);
     m.row_height = round_pixel(32 * m.s);
-    m.content_height = static_cast<float>(app.results.size()) * m.row_height;
-    m.max_scroll = std::max(0.0f, m.content_height - m.list_height);
+    m.content_height = static_cast<double>(app.results.size()) * m.row_height;
+    m.max_scroll = std::max(0.0, m.content_height - m.list_height);
     m.page = std::max(1u, static_cast<uint32_t>(std::floor(m.list_height / m.row_height)));
     m.box_width = m.width - 32 * m.s - 46 * m.s;
     m.text_left = 60 * m.s;
@@ -66,16 +66,17 @@ void rerun_search(App& app, Shell& shell, bool reset) {
 }
 
 void clamp_scroll(App& app) {
-    app.scroll = std::clamp(app.scroll, 0.0f, metrics(app).max_scroll);
+    app.scroll = std::clamp(app.scroll, 0.0, metrics(app).max_scroll);
 }
 
 void select_row(App& app, Shell& shell, size_t i) {
     if (app.results.empty()) return;
     const uint32_t row = static_cast<uint32_t>(std::min(i, app.results.size() - 1));
     app.selected = row;
+    app.chosen = entry_of_row(app, row);
     const Metrics m = metrics(app);
-    const float top = static_cast<float>(row) * m.row_height;
-    const float bottom = top + m.row_height;
+    const double top = static_cast<double>(row) * m.row_height;
+    const double bottom = top + m.row_height;
     if (top < app.scroll) {
         app.scroll = top;
     } else if (bottom > app.scroll + m.list_height) {
@@ -83,6 +84,13 @@ void select_row(App& app, Shell& shell, size_t i) {
     }
     clamp_scroll(app);
     shell.invalidate();
+}
+
+std::optional<ChosenEntry> entry_of_row(const App& app, size_t row) {
+    if (row >= app.results.size()) return std::nullopt;
+    const Hit& hit = app.results[row];
+    if (hit.table >= app.table_ids.size()) return std::nullopt;
+    return ChosenEntry{hit.table, app.table_ids[hit.table], hit.entry};
 }
 
 void set_toast(App& app, Shell& shell, std::string text) {

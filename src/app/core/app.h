@@ -41,7 +41,18 @@ struct Engine {
 struct ThumbDrag {
     bool active = false;
     float start_y = 0;
-    float start_scroll = 0;
+    double start_scroll = 0;
+};
+
+// The entry a row showed when the user chose it: its table position, that table's id at the
+// time, and its entry index. Actions run on this, never on a row number, so a refresh that
+// reorders the list between the choice and the action cannot make them reach a neighbour.
+struct ChosenEntry {
+    uint32_t table = 0;
+    uint32_t table_id = 0;
+    uint32_t entry = 0;
+
+    bool operator==(const ChosenEntry&) const = default;
 };
 
 struct Toast {
@@ -67,7 +78,9 @@ struct App {
     uint64_t index_generation_at_search = 0;
     ThumbDrag thumb_drag;
     std::optional<char16_t> pending_high_surrogate;
-    float scroll = 0;  // pixels, always within [0, maximum scroll]
+    // Pixels, always within [0, maximum scroll]. A double: at millions of rows a float's step
+    // exceeds a pixel, and rows would hit-test to their neighbours.
+    double scroll = 0;
     uint32_t dpi = 96;
     bool dark = false;
     bool sort_descending = false;
@@ -80,6 +93,13 @@ struct App {
     bool refresh_pending = false;
     uint8_t filter = 0;  // filter tab 0-6
     std::optional<Toast> toast;
+    // The selected row's entry, captured each time a row is selected.
+    std::optional<ChosenEntry> chosen;
+    // The entry of the row whose context menu is open: the menu's command acts on it even if a
+    // refresh or a new selection arrived while the menu was up.
+    std::optional<ChosenEntry> menu_target;
+    // When the list last searched again because the index changed; nothing before the first time.
+    std::optional<Clock::time_point> last_refresh;
     // The newer version the update question is asking about, until the answer comes back.
     std::optional<UpdateInfo> offered_update;
 
@@ -95,20 +115,20 @@ float round_pixel(float v);
 
 // Lengths derived from the client size and the scale, in pixels.
 struct Metrics {
-    float s = 1;               // scale
-    float width = 0;           // W
-    float height = 0;          // H
-    float list_top = 0;        // 140 s
-    float status_height = 0;   // R(30 s)
-    float status_top = 0;      // H - R(30 s)
-    float list_height = 0;     // max(0, H - R(30 s) - 140 s)
-    float row_height = 0;      // R(32 s)
-    float content_height = 0;  // rows x row height
-    float max_scroll = 0;      // max(0, content height - list height)
-    uint32_t page = 1;         // max(1, floor(list height / row height)) rows
-    float box_width = 0;       // W - 32 s - 46 s
-    float text_left = 0;       // 60 s
-    float text_width = 0;      // W - 136 s
+    float s = 1;                // scale
+    float width = 0;            // W
+    float height = 0;           // H
+    float list_top = 0;         // 140 s
+    float status_height = 0;    // R(30 s)
+    float status_top = 0;       // H - R(30 s)
+    float list_height = 0;      // max(0, H - R(30 s) - 140 s)
+    float row_height = 0;       // R(32 s)
+    double content_height = 0;  // rows x row height (a double, as scroll is)
+    double max_scroll = 0;      // max(0, content height - list height)
+    uint32_t page = 1;          // max(1, floor(list height / row height)) rows
+    float box_width = 0;        // W - 32 s - 46 s
+    float text_left = 0;        // 60 s
+    float text_width = 0;       // W - 136 s
 };
 Metrics metrics(const App& app);
 
@@ -125,9 +145,13 @@ std::string display_query(const App& app);
 // delivered result to select the first row and scroll to the top. Invalidates the window.
 void rerun_search(App& app, Shell& shell, bool reset);
 
-// Selects row i (the last row when i is past it) and scrolls just enough to show it. Nothing
-// without results.
+// Selects row i (the last row when i is past it), captures its entry as the chosen one, and
+// scrolls just enough to show it. Nothing without results.
 void select_row(App& app, Shell& shell, size_t i);
+
+// The entry row `row` of the results names (with the table id delivered for it); nothing for a
+// row past the results or a table position without a delivered id.
+std::optional<ChosenEntry> entry_of_row(const App& app, size_t row);
 
 // Keeps scroll within [0, maximum scroll].
 void clamp_scroll(App& app);

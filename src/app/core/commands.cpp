@@ -13,15 +13,18 @@ namespace norvik {
 
 namespace {
 
+// The entry the menu was opened on, not the selected row: results that arrived while the menu
+// was up may have moved another file under that row number.
 void run_context_command(App& app, Shell& shell, uint32_t id) {
+    const std::optional<ChosenEntry> target = app.menu_target;
     switch (id) {
         case CONTEXT_OPEN:
         case CONTEXT_OPEN_FOLDER:
-            open_result(app, shell, id == CONTEXT_OPEN_FOLDER);
+            open_entry(app, shell, target, id == CONTEXT_OPEN_FOLDER);
             break;
         case CONTEXT_COPY_PATH:
         case CONTEXT_COPY_NAME:
-            copy_result(app, shell, id == CONTEXT_COPY_NAME);
+            copy_entry(app, shell, target, id == CONTEXT_COPY_NAME);
             break;
         default:
             break;

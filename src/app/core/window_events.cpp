@@ -33,6 +33,12 @@ std::optional<uint32_t> find_selected_entry(const Hit& selected,
     return std::nullopt;
 }
 
+// Searches again for the index's changes, keeping the selection, and notes when.
+void refresh_results(App& app, Shell& shell) {
+    app.last_refresh = shell.now();
+    rerun_search(app, shell, false);
+}
+
 void save_index_now(App& app) {
     app.engine.exit_requested->store(true);
     // save_index does nothing when the index is clean, and waits for a save already under way,
@@ -71,6 +77,7 @@ void accept_search_result(App& app, Shell& shell, SearchResult result) {
     if (app.reset_selection) {
         app.reset_selection = false;
         app.selected = app.results.empty() ? std::nullopt : std::optional<uint32_t>(0);
+        app.chosen = entry_of_row(app, 0);
         app.scroll = 0;
     } else {
         if (kept) {
@@ -79,7 +86,10 @@ void accept_search_result(App& app, Shell& shell, SearchResult result) {
             app.selected = app.results.empty() ? std::nullopt
                                                : std::optional<uint32_t>(std::min<size_t>(
                                                      *app.selected, app.results.size() - 1));
+            // The chosen entry stays what the user chose: an action on it now says it is gone
+            // rather than reaching the file that moved up into its row.
         }
+        if (!app.selected) app.chosen.reset();
         clamp_scroll(app);
     }
     shell.invalidate();
@@ -92,6 +102,15 @@ uint32_t refresh_delay_ms(Elapsed last_search) {
         std::clamp<uint64_t>(std::min<uint64_t>(ms, 10'000) * 4, 2'000, 10'000));
 }
 
+std::optional<uint32_t> refresh_wait_ms(Elapsed last_search,
+                                        std::optional<Clock::duration> since_last_refresh) {
+    const uint32_t debounce = refresh_delay_ms(last_search);
+    if (!since_last_refresh) return std::nullopt;
+    const auto since = std::chrono::duration_cast<std::chrono::milliseconds>(*since_last_refresh);
+    if (since.count() < 0 || since.count() >= debounce) return std::nullopt;
+    return debounce - static_cast<uint32_t>(since.count());
+}
+
 void on_index_changed(App& app, Shell& shell, IndexChange change) {
     if (shell.is_visible() && shows_query(app)) {
         if (change == IndexChange::Now) {
@@ -100,10 +119,18 @@ void on_index_changed(App& app, Shell& shell, IndexChange change) {
                 shell.kill_timer(Timer::Refresh);
                 app.refresh_pending = false;
             }
-            rerun_search(app, shell, false);
+            refresh_results(app, shell);
         } else if (!app.refresh_pending) {
-            app.refresh_pending = true;
-            shell.set_timer(Timer::Refresh, refresh_delay_ms(app.search_time));
+            // The first change after a calm spell shows at once; the ones that follow it within
+            // the debounce wait for its end, so a storm of changes searches once per debounce.
+            std::optional<Clock::duration> since;
+            if (app.last_refresh) since = shell.now() - *app.last_refresh;
+            if (const std::optional<uint32_t> wait = refresh_wait_ms(app.search_time, since)) {
+                app.refresh_pending = true;
+                shell.set_timer(Timer::Refresh, *wait);
+            } else {
+                refresh_results(app, shell);
+            }
         }
     }
     shell.invalidate();
@@ -131,7 +158,7 @@ void on_timer(App& app, Shell& shell, Timer timer) {
         case Timer::Refresh:
             shell.kill_timer(Timer::Refresh);
             app.refresh_pending = false;
-            if (shell.is_visible() && shows_query(app)) rerun_search(app, shell, false);
+            if (shell.is_visible() && shows_query(app)) refresh_results(app, shell);
             return;
         case Timer::Tick: {
             const IndexService& service = *app.engine.service;
@@ -183,7 +210,7 @@ void on_mouse_wheel(App& app, Shell& shell, int delta) {
     // In floating point: a touchpad sends deltas far below a notch's 120, which whole-number
     // arithmetic would turn into no scrolling at all.
     const float rows = 3.0f * static_cast<float>(delta) / -120.0f;
-    const float scroll = std::clamp(app.scroll + m.row_height * rows, 0.0f, m.max_scroll);
+    const double scroll = std::clamp(app.scroll + m.row_height * rows, 0.0, m.max_scroll);
     if (scroll == app.scroll) return;
     app.scroll = scroll;
     shell.invalidate();

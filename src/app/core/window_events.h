@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 
 #include "app/core/app.h"
 #include "app/core/messages.h"
@@ -25,13 +26,20 @@ void take_search_result(App& app, Shell& shell);
 void accept_search_result(App& app, Shell& shell, SearchResult result);
 
 // WM_APP_INDEX_CHANGED: while the window is visible and shows the results of a query, search
-// again at once (Now) or once the debounce runs out (Debounced). Always repaints (the status
-// line counts the index).
+// again at once (Now, or a watcher's change with no refresh within the debounce before it) or
+// once the debounce since the last refresh runs out (a watcher's change that follows another).
+// Always repaints (the status line counts the index).
 void on_index_changed(App& app, Shell& shell, IndexChange change);
 
-// The debounce before searching again after a watcher's change: four times the last search,
+// The debounce between two searches made for a watcher's changes: four times the last search,
 // kept within 2 to 10 seconds, in milliseconds.
 uint32_t refresh_delay_ms(Elapsed last_search);
+
+// How long a watcher's change waits before the list searches again, given the time since the
+// last such search (nothing: there was none): nothing when the debounce has run out since (the
+// search runs at once), else the rest of the debounce in milliseconds.
+std::optional<uint32_t> refresh_wait_ms(Elapsed last_search,
+                                        std::optional<Clock::duration> since_last_refresh);
 
 // WM_TIMER for the window's own timers: the toast's end, the debounced refresh and the tick that
 // repaints while the index is being read. Timer::Update belongs to the updater and is ignored.

@@ -2,7 +2,9 @@
 
 #include "app/input/decode_utf16.h"
 #include "app/input/edit.h"
+#include "app/text/text.h"
 #include "hangul/utf8.h"
+#include "kinds/kinds.h"
 #include "query/query.h"
 
 namespace norvik {
@@ -32,7 +34,11 @@ std::u32string paste_text(std::u16string_view clipboard) {
 void paste(App& app, Shell& shell) {
     std::optional<std::u16string> clipboard = shell.clipboard_text();
     if (!clipboard) return;
-    insert_text(app, paste_text(*clipboard));
+    if (insert_text(app, paste_text(*clipboard))) return;
+    set_toast(app, shell,
+              fill_placeholders(choose_text("붙여넣은 글이 길어 앞의 {0}자만 넣었습니다",
+                                            "Pasted text was cut to its first {0} characters"),
+                                {format_count(MAX_QUERY_CHARS)}));
 }
 
 }  // namespace norvik

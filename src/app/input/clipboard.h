@@ -23,7 +23,8 @@ bool cut_selection(App& app, Shell& shell);
 // ends (inner control characters become spaces when inserted).
 std::u32string paste_text(std::u16string_view clipboard);
 
-// Inserts the clipboard's text at the caret. Nothing when the clipboard holds no text.
+// Inserts the clipboard's text at the caret, cut to what the box has room for (with a toast
+// saying so). Nothing when the clipboard holds no text.
 void paste(App& app, Shell& shell);
 
 }  // namespace norvik

@@ -32,12 +32,14 @@ bool delete_selection(App& app) {
     return true;
 }
 
-void insert_text(App& app, std::u32string_view text) {
+bool insert_text(App& app, std::u32string_view text) {
     delete_selection(app);
-    std::u32string clean(text);
+    const size_t room = MAX_QUERY_CHARS - std::min(app.text.size(), MAX_QUERY_CHARS);
+    std::u32string clean(text.substr(0, room));
     std::replace_if(clean.begin(), clean.end(), is_control_character, U' ');
     app.text.insert(app.caret, clean);
     app.caret = app.anchor = app.caret + static_cast<uint32_t>(clean.size());
+    return clean.size() == text.size();
 }
 
 void delete_back(App& app, bool word) {

@@ -29,9 +29,14 @@ SelectionRange selection(const App& app);
 // Removes the selection, leaving caret = anchor = its start. False when there was none.
 bool delete_selection(App& app);
 
+// The most characters the search box holds. A log pasted by mistake would otherwise be laid out
+// and hit-tested whole on every frame, and searched for on every keystroke.
+inline constexpr size_t MAX_QUERY_CHARS = 4096;
+
 // Replaces the selection with text at the caret; control characters (below U+0020 and
-// U+007F-U+009F) become spaces. The caret ends after the inserted text, with no selection.
-void insert_text(App& app, std::u32string_view text);
+// U+007F-U+009F) become spaces. Only as much of text as keeps the box within MAX_QUERY_CHARS is
+// inserted. The caret ends after the inserted text, with no selection. False when text was cut.
+bool insert_text(App& app, std::u32string_view text);
 
 // Backspace: the selection, else one character before the caret, or with `word` back to the
 // start of the word before the caret. Nothing at position 0.

@@ -133,6 +133,7 @@ void on_right_button_up(App& app, Shell& shell, Point at) {
     const HitTarget target = hit_test(app, at.x, at.y);
     if (target.kind != HitKind::ResultRow) return;
     select_row(app, shell, target.payload);
+    app.menu_target = app.chosen;
     open_context_menu(shell, at);
 }
 

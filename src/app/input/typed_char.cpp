@@ -30,7 +30,8 @@ void on_char(App& app, Shell& shell, char16_t unit) {
     std::optional<char32_t> c = complete_character(app, unit);
     if (!c || is_control_character(*c)) return;
     const char32_t typed[] = {*c};
-    insert_text(app, std::u32string_view(typed, 1));
+    // A full box takes no more characters; the query did not change, so there is no search.
+    if (!insert_text(app, std::u32string_view(typed, 1))) return;
     rerun_search(app, shell, true);
 }
 

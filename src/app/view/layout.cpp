@@ -78,9 +78,11 @@ std::optional<ScrollBar> scrollbar_geometry(const App& app) {
     ScrollBar bar;
     bar.track = RectF{m.width - 12 * s, 142 * s, 10 * s, m.list_height - 4 * s};
     const float thumb_height = std::min(
-        bar.track.height, std::max(28 * s, m.list_height * bar.track.height / m.content_height));
-    const float thumb_y = bar.track.y + (bar.track.height - thumb_height) * app.scroll /
-                                            std::max(1.0f, m.content_height - m.list_height);
+        bar.track.height,
+        std::max(28 * s, static_cast<float>(m.list_height * bar.track.height / m.content_height)));
+    const float thumb_y =
+        bar.track.y + static_cast<float>((bar.track.height - thumb_height) * app.scroll /
+                                         std::max(1.0, m.max_scroll));
     bar.thumb = RectF{m.width - 10 * s, thumb_y, 6 * s, thumb_height};
     return bar;
 }
@@ -148,6 +150,8 @@ HitTarget hit_test(const App& app, float x, float y) {
         return {};
     }
     if (in_range(y, m.list_top, m.list_top + m.list_height) && in_range(x, 0, m.width)) {
+        // In doubles throughout: the scroll of a list of millions of rows is beyond a float's
+        // whole-pixel range.
         const double row = std::trunc((y - m.list_top + app.scroll) / m.row_height);
         if (row >= 0 && row < static_cast<double>(app.results.size()))
             return {HitKind::ResultRow, static_cast<uint32_t>(row)};

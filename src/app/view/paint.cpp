@@ -169,7 +169,14 @@ void paint_row(const Frame& f, const std::array<ColumnSpec, 4>& columns, const V
     const App& app = f.app;
     const Entry& entry = table.entries[index];
     const float height = f.m.row_height;
-    const float y = static_cast<float>(row) * height + f.m.list_top - app.scroll;
+    // In doubles until the row is near the window: at millions of rows the offset is beyond a
+    // float's whole-pixel range, and rows would be drawn off their hit-test positions.
+    const float y =
+        static_cast<float>(static_cast<double>(row) * height + f.m.list_top - app.scroll);
+    // An entry the index removed since the search stays listed until the list refreshes; it is
+    // drawn faded so it does not look like a file that is still there.
+    const bool removed = !table.is_live(index);
+    auto fade = [removed](Color color) { return removed ? with_alpha(color, 0.4f) : color; };
 
     const RectF band = edges(f.px(6), y, f.m.width - f.px(16), y + height);
     if (app.selected == row) {
@@ -179,7 +186,7 @@ void paint_row(const Frame& f, const std::array<ColumnSpec, 4>& columns, const V
     }
 
     const KindIcon icon = icon_of(entry);
-    f.canvas.draw_glyph(icon.glyph, RectF{f.px(16), y, f.px(30), height}, icon.color, 1);
+    f.canvas.draw_glyph(icon.glyph, RectF{f.px(16), y, f.px(30), height}, fade(icon.color), 1);
 
     const std::string_view name = table.stored_name(index);
     std::vector<TextRange> highlights;
@@ -189,22 +196,23 @@ void paint_row(const Frame& f, const std::array<ColumnSpec, 4>& columns, const V
             highlights.push_back(TextRange{range.start, range.length});
     }
     const bool dimmed = entry.flags & (FLAG_HIDDEN | FLAG_SYSTEM);
+    const Color secondary = fade(f.p.secondary);
     f.canvas.draw_text(name, RectF{f.px(50), y, columns[0].width - f.px(10), height},
-                       dimmed ? f.p.secondary : f.p.text, Font::Body, Align::Leading, highlights,
-                       f.p.accent);
+                       fade(dimmed ? f.p.secondary : f.p.text), Font::Body, Align::Leading,
+                       highlights, fade(f.p.accent));
 
     if (entry.parent != NO_PARENT) {
         f.canvas.draw_text(table.full_path(entry.parent, true),
                            RectF{columns[1].x + f.px(6), y, columns[1].width - f.px(12), height},
-                           f.p.secondary, Font::Small, Align::Leading);
+                           secondary, Font::Small, Align::Leading);
     }
     if (!entry.is_dir()) {
         f.canvas.draw_text(format_size(entry.size), RectF{columns[2].x, y, f.px(80), height},
-                           f.p.secondary, Font::Small, Align::Trailing);
+                           secondary, Font::Small, Align::Trailing);
     }
     const std::string date = format_date(entry.mtime);
     if (!date.empty()) {
-        f.canvas.draw_text(date, RectF{columns[3].x + f.px(6), y, f.px(130), height}, f.p.secondary,
+        f.canvas.draw_text(date, RectF{columns[3].x + f.px(6), y, f.px(130), height}, secondary,
                            Font::Small, Align::Leading);
     }
 }

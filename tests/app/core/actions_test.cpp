@@ -7,6 +7,7 @@
 
 #include "app/core/commands.h"
 #include "app/core/menus.h"
+#include "app/core/window_events.h"
 #include "app/input/keys.h"
 #include "app/input/mouse.h"
 #include "app/text/text.h"
@@ -35,7 +36,7 @@ struct ResultsFixture : AppFixture {
         index.tables.push_back(std::move(table));
         app.results = {Hit{folder, 0, false}, Hit{report, 0, false}, Hit{cafe, 0, false}};
         app.table_ids = {4};
-        app.selected = 1;
+        select_row(app, shell, 1);
         shell.existing_paths = {FOLDER, REPORT, CAFE_ON_DISK};
     }
 };
@@ -49,11 +50,11 @@ TEST(ResultActionsTest, OpenOpenFolderAndCopies) {
               std::vector<std::string>{"/select,\"C:\\My Docs, 2026\\보고서 final.hwp\""});
     EXPECT_FALSE(f.app.toast.has_value());
 
-    f.app.selected = 0;  // a folder opens its parent with the folder selected
+    select_row(f.app, f.shell, 0);  // a folder opens its parent with the folder selected
     open_result(f.app, f.shell, true);
     EXPECT_EQ(f.shell.explorer_arguments.back(), "/select,\"C:\\My Docs, 2026\"");
 
-    f.app.selected = 2;  // the path as found on disk, the name as stored (composed)
+    select_row(f.app, f.shell, 2);  // the path as found on disk, the name as stored (composed)
     copy_result(f.app, f.shell, false);
     EXPECT_EQ(f.shell.clipboard, utf8_to_utf16(CAFE_ON_DISK));
     EXPECT_EQ(f.app.toast->text, choose_text("경로를 복사했습니다", "Path copied"));
@@ -82,11 +83,10 @@ TEST(ResultActionsTest, NothingHappensWithoutAResolvableRow) {
     };
     const Case cases[] = {
         {"no selection", [](ResultsFixture& f) { f.app.selected.reset(); }},
-        {"selection past the rows", [](ResultsFixture& f) { f.app.selected = 3; }},
+        {"entry past the table", [](ResultsFixture& f) { f.app.chosen->entry = 99; }},
         {"table rebuilt since the search",
          [](ResultsFixture& f) { f.index.tables[0].table_id = 5; }},
-        {"entry removed since",
-         [](ResultsFixture& f) { f.index.tables[0].entries[2].flags |= FLAG_REMOVED; }},
+        {"table dropped since", [](ResultsFixture& f) { f.index.tables.clear(); }},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -101,6 +101,77 @@ TEST(ResultActionsTest, NothingHappensWithoutAResolvableRow) {
         EXPECT_FALSE(f.shell.clipboard.has_value());
         EXPECT_TRUE(f.shell.opened_paths.empty());
         EXPECT_TRUE(f.shell.explorer_arguments.empty());
+    }
+}
+
+TEST(ResultActionsTest, AnEntryRemovedSinceTheSearchShowsTheNotFoundToastForEveryAction) {
+    const std::function<void(ResultsFixture&)> actions[] = {
+        [](ResultsFixture& f) { open_result(f.app, f.shell, false); },
+        [](ResultsFixture& f) { open_result(f.app, f.shell, true); },
+        [](ResultsFixture& f) { copy_result(f.app, f.shell, false); },
+        [](ResultsFixture& f) { copy_result(f.app, f.shell, true); },
+    };
+    for (const auto& act : actions) {
+        ResultsFixture f;  // the file is still on disk; the index already removed it
+        f.index.tables[0].entries[2].flags |= FLAG_REMOVED;  // row 1
+        act(f);
+        ASSERT_TRUE(f.app.toast.has_value());
+        EXPECT_EQ(f.app.toast->text, "Not found. It was deleted or moved.");
+        EXPECT_FALSE(f.shell.clipboard.has_value());
+        EXPECT_TRUE(f.shell.opened_paths.empty());
+        EXPECT_TRUE(f.shell.explorer_arguments.empty());
+    }
+}
+
+// A refresh that reorders or shortens the list between choosing a row and acting on it: the
+// action reaches the chosen file, or says it is gone, never the file now in its row.
+TEST(ResultActionsTest, ActionsReachTheChosenEntryWhateverARefreshDidToTheRows) {
+    struct Case {
+        const char* name;
+        std::vector<uint32_t> rows_after;  // entries of the refreshed list
+        bool removed;                      // the index removed the report meanwhile
+        const char* opened;                // nothing: the not-found toast
+    };
+    // Entries: 1 the folder, 2 the report, 3 cafe.
+    const Case cases[] = {
+        {"report moved down", {3, 1, 2}, false, "report"},
+        {"report gone, cafe moved into its row", {1, 3}, true, nullptr},
+        {"list emptied", {}, true, nullptr},
+    };
+    for (bool from_menu : {true, false}) {
+        for (const Case& c : cases) {
+            SCOPED_TRACE(std::string(c.name) + (from_menu ? " (menu)" : " (Enter)"));
+            ResultsFixture f;
+            if (from_menu) {
+                on_right_button_up(f.app, f.shell, Point{300, 150 + 32});  // the report's row
+            } else {
+                select_row(f.app, f.shell, 1);
+            }
+            if (c.removed) f.index.tables[0].entries[2].flags |= FLAG_REMOVED;
+            SearchResult refreshed;
+            for (uint32_t entry : c.rows_after)
+                refreshed.hits.push_back(Hit{entry, 0, false});
+            refreshed.table_ids = {4};
+            refreshed.generation = f.app.query_generation;
+            accept_search_result(f.app, f.shell, std::move(refreshed));
+
+            if (from_menu) {
+                on_menu_command(f.app, f.shell, MenuKind::Context, CONTEXT_OPEN);
+            } else {
+                on_key_down(f.app, f.shell, KeyEvent{VK_KEY_RETURN, false, false, false});
+            }
+            if (c.opened) {
+                EXPECT_EQ(f.shell.opened_paths, std::vector<std::string>{REPORT});
+                EXPECT_FALSE(f.app.toast.has_value());
+            } else if (!from_menu && c.rows_after.empty()) {
+                EXPECT_TRUE(f.shell.opened_paths.empty());  // no selection left: nothing
+                EXPECT_FALSE(f.app.toast.has_value());
+            } else {
+                EXPECT_TRUE(f.shell.opened_paths.empty());
+                ASSERT_TRUE(f.app.toast.has_value());
+                EXPECT_EQ(f.app.toast->text, "Not found. It was deleted or moved.");
+            }
+        }
     }
 }
 

@@ -141,17 +141,22 @@ TEST(IndexChangedTest, SearchesAgainOnlyWhileVisibleWithAQuery) {
         bool visible;
         const char* query;
         IndexChange change;
+        bool refreshed_just_now;
         bool searched, timer;
     };
     const Case cases[] = {
-        {"hidden", false, "report", IndexChange::Now, false, false},
-        {"no query", true, "", IndexChange::Now, false, false},
-        {"scan ended", true, "report", IndexChange::Now, true, false},
-        {"watcher batch", true, "report", IndexChange::Debounced, false, true},
-        {"hidden batch", false, "report", IndexChange::Debounced, false, false},
+        {"hidden", false, "report", IndexChange::Now, false, false, false},
+        {"no query", true, "", IndexChange::Now, false, false, false},
+        {"scan ended", true, "report", IndexChange::Now, true, true, false},
+        {"watcher batch after a calm spell", true, "report", IndexChange::Debounced, false, true,
+         false},
+        {"watcher batch right after a refresh", true, "report", IndexChange::Debounced, true, false,
+         true},
+        {"hidden batch", false, "report", IndexChange::Debounced, false, false, false},
     };
     for (const Case& c : cases) {
         AppFixture f;
+        if (c.refreshed_just_now) f.app.last_refresh = f.shell.clock;
         f.shell.visible = c.visible;
         f.app.result_query = parse(c.query, false, 0);
         f.app.search_time = Elapsed{0, 800'000'000};
@@ -165,6 +170,7 @@ TEST(IndexChangedTest, SearchesAgainOnlyWhileVisibleWithAQuery) {
 
 TEST(IndexChangedTest, OneRefreshPerDebounceThenTheTimerSearches) {
     AppFixture f;
+    f.app.last_refresh = f.shell.clock;
     f.app.result_query = parse("report", false, 0);
     f.app.search_time = Elapsed{0, 800'000'000};
     on_index_changed(f.app, f.shell, IndexChange::Debounced);
@@ -185,6 +191,59 @@ TEST(IndexChangedTest, OneRefreshPerDebounceThenTheTimerSearches) {
     on_index_changed(f.app, f.shell, IndexChange::Now);
     EXPECT_FALSE(f.app.refresh_pending);
     EXPECT_EQ(f.shell.timers.count(Timer::Refresh), 0u);
+}
+
+TEST(IndexChangedTest, AChangeAfterACalmSpellShowsAtOnceAndTheRestWaitOutTheDebounce) {
+    using std::chrono::milliseconds;
+    struct Case {
+        uint32_t search_ms;
+        std::optional<int64_t> since_ms;  // since the last refresh; nothing: none yet
+        std::optional<uint32_t> wait;     // nothing: at once
+    };
+    const Case cases[] = {
+        {12, std::nullopt, std::nullopt},
+        {12, 2000, std::nullopt},
+        {12, 9000, std::nullopt},
+        {12, 0, 2000},
+        {12, 1500, 500},
+        {12, 1999, 1},
+        {800, 2500, 700},
+        {800, 3200, std::nullopt},
+    };
+    for (const Case& c : cases) {
+        std::optional<Clock::duration> since;
+        if (c.since_ms) since = milliseconds(*c.since_ms);
+        EXPECT_EQ(refresh_wait_ms(Elapsed{0, c.search_ms * 1'000'000u}, since), c.wait)
+            << c.search_ms << " ms search, " << c.since_ms.value_or(-1) << " ms since";
+    }
+
+    // A storm: a change every 100 ms for 10 s. The first searches at once; the rest are gathered,
+    // one search per 2-second debounce, each when its timer fires.
+    AppFixture f;
+    f.app.result_query = parse("report", false, 0);
+    f.app.search_time = Elapsed{0, 12'000'000};
+    constexpr Clock::time_point NOT_ARMED = Clock::time_point::max();
+    Clock::time_point timer_due = NOT_ARMED;
+    std::vector<int64_t> searched_at;
+    uint64_t searches = 0;
+    auto note_search = [&](int64_t t) {
+        if (f.worker.query_generation().load() == searches) return;
+        searches = f.worker.query_generation().load();
+        searched_at.push_back(t);
+    };
+    for (int64_t t = 0; t <= 10'000; t += 100) {
+        f.shell.clock = Clock::time_point{} + milliseconds(t);
+        if (f.shell.clock >= timer_due) {
+            timer_due = NOT_ARMED;
+            on_timer(f.app, f.shell, Timer::Refresh);
+            note_search(t);
+        }
+        on_index_changed(f.app, f.shell, IndexChange::Debounced);
+        note_search(t);
+        if (timer_due == NOT_ARMED && f.shell.timers.count(Timer::Refresh))
+            timer_due = f.shell.clock + milliseconds(f.shell.timers[Timer::Refresh]);
+    }
+    EXPECT_EQ(searched_at, (std::vector<int64_t>{0, 2000, 4000, 6000, 8000, 10'000}));
 }
 
 TEST(TimerTest, ToastEndsWhenOldEnoughAndTickRepaintsOnlyWhileReading) {

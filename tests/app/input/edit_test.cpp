@@ -139,6 +139,62 @@ TEST(PasteTest, TrimsEndsCapsAndDecodes) {
     EXPECT_EQ(paste_text(huge).size(), MAX_PASTE_UNITS);
 }
 
+TEST(QueryLimitTest, TheBoxHoldsAtMostTheLimitAndAPasteCutToItSaysSo) {
+    const std::u32string full(MAX_QUERY_CHARS, U'q');
+    const std::u16string big_paste(MAX_QUERY_CHARS + 500, u'p');
+    struct Case {
+        const char* name;
+        BoxState before;
+        std::u16string clipboard;
+        size_t length_after;
+        uint32_t caret_after;
+        bool toast;
+    };
+    const Case cases[] = {
+        {"a log into an empty box", {U"", 0, 0}, big_paste, MAX_QUERY_CHARS, 4096, true},
+        {"exactly the room left",
+         {U"ab", 1, 1},
+         std::u16string(MAX_QUERY_CHARS - 2, u'p'),
+         MAX_QUERY_CHARS,
+         4095,
+         false},
+        {"the selection makes room first",
+         {full, 10, 20},
+         u"0123456789",
+         MAX_QUERY_CHARS,
+         20,
+         false},
+        {"one more than the room", {full.substr(1), 0, 0}, u"xy", MAX_QUERY_CHARS, 1, true},
+        {"a full box", {full, 4096, 4096}, u"x", MAX_QUERY_CHARS, 4096, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        AppFixture f;
+        load(f.app, c.before);
+        f.shell.clipboard = c.clipboard;
+        paste(f.app, f.shell);
+        EXPECT_EQ(f.app.text.size(), c.length_after);
+        EXPECT_EQ(f.app.caret, c.caret_after);
+        EXPECT_EQ(f.app.anchor, c.caret_after);
+        ASSERT_EQ(f.app.toast.has_value(), c.toast);
+        if (c.toast) {
+            EXPECT_EQ(f.app.toast->text, "Pasted text was cut to its first 4,096 characters");
+        }
+    }
+
+    // Typing into a full box changes nothing and does not search; typing over a selection does.
+    AppFixture f;
+    load(f.app, {full, 5, 5});
+    on_char(f.app, f.shell, u'z');
+    EXPECT_EQ(f.app.text, full);
+    EXPECT_EQ(f.worker.query_generation().load(), 0u);
+    f.app.anchor = 6;
+    on_char(f.app, f.shell, u'z');
+    EXPECT_EQ(f.app.text[5], U'z');
+    EXPECT_EQ(f.app.text.size(), MAX_QUERY_CHARS);
+    EXPECT_EQ(f.worker.query_generation().load(), 1u);
+}
+
 TEST(ClipboardTest, CutDeletesOnlyWhatTheClipboardTook) {
     for (bool fails : {false, true}) {
         AppFixture f;

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "app/view/format_date.h"
+#include "app/view/layout.h"
 #include "hangul/utf8.h"
 #include "query/query.h"
 #include "support/app_fixture.h"
@@ -277,6 +278,51 @@ TEST(PaintTest, ARowWhoseTableChangedSinceTheSearchIsLeftBlank) {
         EXPECT_TRUE(f.row_bands(140).empty()) << c.what;  // not even the selection
         for (const DrawCall& glyph : f.canvas->of(Op::Glyph))
             EXPECT_NE(glyph.rect.y, 140) << c.what;
+    }
+}
+
+TEST(PaintTest, ARowWhoseEntryWasRemovedSinceIsDrawnFadedUntilTheRefresh) {
+    PaintedApp f;
+    f.show(U"rep", {REPORT, EMOJI});
+    f.index.tables[0].entries[REPORT].flags |= FLAG_REMOVED;
+    f.frame();
+    const DrawCall& removed = f.text("Report.docx");
+    EXPECT_EQ(removed.color, rgb(0x16181D, 0.4f));
+    EXPECT_EQ(removed.highlight, rgb(0x7C3AED, 0.4f));
+    EXPECT_EQ(f.text("1.00 KB").color, rgb(0x6B7280, 0.4f));
+    EXPECT_EQ(f.text("C:\\Users").color, rgb(0x6B7280, 0.4f));
+    for (const DrawCall& glyph : f.canvas->of(Op::Glyph)) {
+        if (glyph.rect.y == 140) {
+            EXPECT_EQ(glyph.color, rgb(0x10B981, 0.4f));
+        }
+    }
+    const DrawCall& live = f.text("😀report.txt");
+    EXPECT_EQ(live.color, rgb(0x16181D));
+    EXPECT_EQ(live.highlight, rgb(0x7C3AED));
+}
+
+// Five million rows scrolled to the end: the centre of every painted row hit-tests to that row,
+// at scales whose row heights put the offsets beyond a float's whole-pixel range.
+TEST(PaintTest, EveryPaintedRowHitTestsToItselfAtFiveMillionRows) {
+    constexpr size_t ROWS = 5'000'000;
+    for (float s : {1.0f, 1.25f, 1.5f}) {
+        SCOPED_TRACE(s);
+        PaintedApp f(s);
+        f.show(U"rep", std::vector<uint32_t>(ROWS, REPORT));
+        select_row(f.app, f.shell, ROWS - 1);
+        f.frame();
+        std::vector<float> centres;
+        for (const DrawCall& call : f.canvas->of(Op::Text))
+            if (call.text == "Report.docx") centres.push_back(call.rect.y + call.rect.height / 2);
+        ASSERT_GE(centres.size(), 10u);
+        const Metrics m = metrics(f.app);
+        EXPECT_FLOAT_EQ(centres.back(), m.list_top + m.list_height - m.row_height / 2);
+        for (size_t k = 0; k < centres.size(); ++k) {
+            if (centres[k] < m.list_top) continue;  // a row cut off above the list
+            const uint32_t row = static_cast<uint32_t>(ROWS - centres.size() + k);
+            EXPECT_EQ(hit_test(f.app, 300 * s, centres[k]), (HitTarget{HitKind::ResultRow, row}))
+                << "row " << row;
+        }
     }
 }
 

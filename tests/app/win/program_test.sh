@@ -24,6 +24,9 @@
 #                          still opens from the tray icon
 #   languages              Language = ko, en, ja: the context menu in that language, and a
 #                          screenshot of each (ko light, en dark, ja light)
+#   follows-disk           a file created, then deleted, then one renamed on D: while "report" is
+#                          shown: each reaches the list soon after the index has it (the time
+#                          from the change's post to the answer that shows it is printed)
 # The program runs in a prefix of its own (BUILD/wine-program) whose only drives are C: (the
 # prefix) and D: (a small test tree), so it indexes those and nothing of the Linux file system.
 set -euo pipefail
@@ -250,6 +253,37 @@ check_look() {
     [ "$plain" = 4000 ] || fail "the status line is not #$status ($plain of 4000 pixels)"
 }
 
+# answer_latency FROM PATH yes|no: milliseconds from the first index change posted after trace
+# line FROM to the first answer for "report" whose rows hold (yes) or lack (no) PATH; fails while
+# there is none.
+answer_latency() {
+    tail -n +"$(($1 + 1))" "$trace" | awk -v path="$2" -v want="$3" '
+        function settle() {
+            if (at && posted && ((want == "yes") == (has == 1))) { print int((at - posted) / 1000); found = 1; exit }
+            at = 0
+        }
+        $2 == "index-posted" && !posted { posted = $1; next }
+        $2 == "results-for" { settle(); q = $0; sub(/^[0-9]+ results-for /, "", q)
+                              if (q == "report" && posted) { at = $1; has = 0 }; next }
+        $2 == "row" && at { r = $0; sub(/^[0-9]+ row /, "", r); if (r == path) has = 1 }
+        END { if (!found) settle(); exit !found }'
+}
+# follow_change PATH yes|no WHAT COMMAND...: runs COMMAND after a calm spell, waits for the list to
+# show (yes) or drop (no) PATH and prints how long the answer took after the index had the change.
+follow_change() {
+    local path=$1 want=$2 what=$3 lines ms
+    shift 3
+    sleep 3  # longer than the debounce: the change comes after a calm spell
+    lines=$(trace_lines)
+    "$@"
+    wait_for 20 answer_latency "$lines" "$path" "$want" >/dev/null ||
+        fail "the list did not follow the $what of $path"
+    ms=$(answer_latency "$lines" "$path" "$want")
+    echo "list follows the disk: $what shown $ms ms after the index had it"
+    # The debounce alone waited 2,000 ms; the first change after a calm spell must not.
+    [ "$ms" -lt 1500 ] || fail "the $what took $ms ms to reach the list"
+}
+
 case $case_name in
 look-light)
     check_look report 7C3AED FFFFFF E2D9F7
@@ -460,6 +494,15 @@ languages)
         wait_for 10 none_visible || fail "the window stayed"
         : >"$trace"
     done
+    ;;
+follows-disk)
+    start_shown
+    type_query report
+    follow_change 'D:\Reports\report-new.txt' yes creation \
+        sh -c "echo n >'$tree/Reports/report-new.txt'"
+    follow_change 'D:\Reports\report-new.txt' no deletion rm "$tree/Reports/report-new.txt"
+    follow_change 'D:\Reports\report-q2.pdf' yes rename \
+        mv "$tree/Reports/report-q1.pdf" "$tree/Reports/report-q2.pdf"
     ;;
 *)
     fail "unknown case"
