@@ -257,7 +257,8 @@ check_look() {
 # line FROM to the first answer for "report" whose rows hold (yes) or lack (no) PATH; fails while
 # there is none.
 answer_latency() {
-    tail -n +"$(($1 + 1))" "$trace" | awk -v path="$2" -v want="$3" '
+    # The path through the environment: awk -v would read its backslashes as escapes.
+    tail -n +"$(($1 + 1))" "$trace" | WANTED_PATH=$2 awk -v want="$3" '
         function settle() {
             if (at && posted && ((want == "yes") == (has == 1))) { print int((at - posted) / 1000); found = 1; exit }
             at = 0
@@ -265,7 +266,7 @@ answer_latency() {
         $2 == "index-posted" && !posted { posted = $1; next }
         $2 == "results-for" { settle(); q = $0; sub(/^[0-9]+ results-for /, "", q)
                               if (q == "report" && posted) { at = $1; has = 0 }; next }
-        $2 == "row" && at { r = $0; sub(/^[0-9]+ row /, "", r); if (r == path) has = 1 }
+        $2 == "row" && at { r = $0; sub(/^[0-9]+ row /, "", r); if (r == ENVIRON["WANTED_PATH"]) has = 1 }
         END { if (!found) settle(); exit !found }'
 }
 # follow_change PATH yes|no WHAT COMMAND...: runs COMMAND after a calm spell, waits for the list to
