@@ -120,15 +120,24 @@ void on_index_changed(App& app, Shell& shell, IndexChange change) {
                 app.refresh_pending = false;
             }
             refresh_results(app, shell);
-        } else if (!app.refresh_pending) {
+        } else {
             // The first change after a calm spell shows at once; the ones that follow it within
             // the debounce wait for its end, so a storm of changes searches once per debounce.
             std::optional<Clock::duration> since;
             if (app.last_refresh) since = shell.now() - *app.last_refresh;
             if (const std::optional<uint32_t> wait = refresh_wait_ms(app.search_time, since)) {
-                app.refresh_pending = true;
-                shell.set_timer(Timer::Refresh, *wait);
+                if (!app.refresh_pending) {
+                    app.refresh_pending = true;
+                    shell.set_timer(Timer::Refresh, *wait);
+                }
             } else {
+                // The debounce ran out and the timer has not fired: WM_TIMER only comes when the
+                // queue is empty, and a storm of changes and repaints can keep it full for as
+                // long as the storm lasts.
+                if (app.refresh_pending) {
+                    shell.kill_timer(Timer::Refresh);
+                    app.refresh_pending = false;
+                }
                 refresh_results(app, shell);
             }
         }

@@ -26,7 +26,8 @@
 #                          screenshot of each (ko light, en dark, ja light)
 #   follows-disk           a file created, then deleted, then one renamed on D: while "report" is
 #                          shown: each reaches the list soon after the index has it (the time
-#                          from the change's post to the answer that shows it is printed)
+#                          from the change's post to the answer that shows it is printed); then
+#                          a storm of creations searches again at most once per debounce
 # The program runs in a prefix of its own (BUILD/wine-program) whose only drives are C: (the
 # prefix) and D: (a small test tree), so it indexes those and nothing of the Linux file system.
 set -euo pipefail
@@ -285,6 +286,19 @@ follow_change() {
     [ "$ms" -lt 1500 ] || fail "the $what took $ms ms to reach the list"
 }
 
+# storm_searches FROM: "<answers> <during> <milliseconds>": the answers for "report" after trace
+# line FROM, those of them that came while the storm still went on (a second after its first
+# change was posted, before its last), and the time from the first change posted to the last.
+storm_searches() {
+    tail -n +"$(($1 + 1))" "$trace" | awk '
+        $2 == "index-posted" { if (!first) first = $1; last = $1 }
+        $2 == "results-for" && $3 == "report" { answers++; if (first) at[answers] = $1 }
+        END {
+            for (i = 1; i <= answers; i++) if (at[i] > first + 1000000 && at[i] < last) during++
+            print answers + 0, during + 0, int((last - first) / 1000)
+        }'
+}
+
 case $case_name in
 look-light)
     check_look report 7C3AED FFFFFF E2D9F7
@@ -504,6 +518,20 @@ follows-disk)
     follow_change 'D:\Reports\report-new.txt' no deletion rm "$tree/Reports/report-new.txt"
     follow_change 'D:\Reports\report-q2.pdf' yes rename \
         mv "$tree/Reports/report-q1.pdf" "$tree/Reports/report-q2.pdf"
+    sleep 3
+    lines=$(trace_lines)
+    for i in $(seq 1 40); do
+        echo s >"$tree/Reports/report-storm-$i.txt"
+        sleep 0.1
+    done
+    sleep 4  # the last debounce runs out
+    read -r answers during span < <(storm_searches "$lines")
+    echo "list follows the disk: a storm of 40 creations posted over $span ms, $answers answers" \
+        "($during while it went on)"
+    # One at its start, then at most one per 2-second debounce, and the one the last change armed.
+    [ "$answers" -le $((span / 2000 + 2)) ] || fail "the storm searched $answers times in $span ms"
+    # The list moves while the storm lasts, not only once it is over.
+    [ "$span" -lt 4000 ] || [ "$during" -ge 1 ] || fail "no answer while the storm went on"
     ;;
 *)
     fail "unknown case"
