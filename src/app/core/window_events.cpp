@@ -39,6 +39,18 @@ void refresh_results(App& app, Shell& shell) {
     rerun_search(app, shell, false);
 }
 
+// How long a watcher's change waits before the list searches again, given the time since the
+// last such search (nothing: there was none): nothing when the debounce has run out since, else
+// the rest of the debounce in milliseconds.
+std::optional<uint32_t> refresh_wait_ms(Elapsed last_search,
+                                        std::optional<Clock::duration> since_last_refresh) {
+    const uint32_t debounce = refresh_delay_ms(last_search);
+    if (!since_last_refresh) return std::nullopt;
+    const auto since = std::chrono::duration_cast<std::chrono::milliseconds>(*since_last_refresh);
+    if (since.count() < 0 || since.count() >= debounce) return std::nullopt;
+    return debounce - static_cast<uint32_t>(since.count());
+}
+
 void save_index_now(App& app) {
     app.engine.exit_requested->store(true);
     // save_index does nothing when the index is clean, and waits for a save already under way,
@@ -100,15 +112,6 @@ uint32_t refresh_delay_ms(Elapsed last_search) {
     // Clamped before multiplying, so a search that took ages cannot overflow the product.
     return static_cast<uint32_t>(
         std::clamp<uint64_t>(std::min<uint64_t>(ms, 10'000) * 4, 2'000, 10'000));
-}
-
-std::optional<uint32_t> refresh_wait_ms(Elapsed last_search,
-                                        std::optional<Clock::duration> since_last_refresh) {
-    const uint32_t debounce = refresh_delay_ms(last_search);
-    if (!since_last_refresh) return std::nullopt;
-    const auto since = std::chrono::duration_cast<std::chrono::milliseconds>(*since_last_refresh);
-    if (since.count() < 0 || since.count() >= debounce) return std::nullopt;
-    return debounce - static_cast<uint32_t>(since.count());
 }
 
 void on_index_changed(App& app, Shell& shell, IndexChange change) {

@@ -6,7 +6,6 @@
 #pragma once
 
 #include <cstdint>
-#include <optional>
 
 #include "app/core/app.h"
 #include "app/core/messages.h"
@@ -34,12 +33,6 @@ void on_index_changed(App& app, Shell& shell, IndexChange change);
 // The debounce between two searches made for a watcher's changes: four times the last search,
 // kept within 2 to 10 seconds, in milliseconds.
 uint32_t refresh_delay_ms(Elapsed last_search);
-
-// How long a watcher's change waits before the list searches again, given the time since the
-// last such search (nothing: there was none): nothing when the debounce has run out since (the
-// search runs at once), else the rest of the debounce in milliseconds.
-std::optional<uint32_t> refresh_wait_ms(Elapsed last_search,
-                                        std::optional<Clock::duration> since_last_refresh);
 
 // WM_TIMER for the window's own timers: the toast's end, the debounced refresh and the tick that
 // repaints while the index is being read. Timer::Update belongs to the updater and is ignored.

@@ -104,73 +104,48 @@ TEST(ResultActionsTest, NothingHappensWithoutAResolvableRow) {
     }
 }
 
-TEST(ResultActionsTest, AnEntryRemovedSinceTheSearchShowsTheNotFoundToastForEveryAction) {
-    const std::function<void(ResultsFixture&)> actions[] = {
-        [](ResultsFixture& f) { open_result(f.app, f.shell, false); },
-        [](ResultsFixture& f) { open_result(f.app, f.shell, true); },
-        [](ResultsFixture& f) { copy_result(f.app, f.shell, false); },
-        [](ResultsFixture& f) { copy_result(f.app, f.shell, true); },
+// Between choosing the report's row and acting on it, a refresh reorders or shortens the list,
+// or the index removes the file: the action reaches the report or says it is gone, never the
+// file now in its row, and a removed row's path is not copied.
+TEST(ResultActionsTest, ActionsReachTheChosenEntryWhateverHappenedToItsRow) {
+    const auto menu_open = [](ResultsFixture& f) {
+        on_menu_command(f.app, f.shell, MenuKind::Context, CONTEXT_OPEN);
     };
-    for (const auto& act : actions) {
-        ResultsFixture f;  // the file is still on disk; the index already removed it
-        f.index.tables[0].entries[2].flags |= FLAG_REMOVED;  // row 1
-        act(f);
-        ASSERT_TRUE(f.app.toast.has_value());
-        EXPECT_EQ(f.app.toast->text, "Not found. It was deleted or moved.");
-        EXPECT_FALSE(f.shell.clipboard.has_value());
-        EXPECT_TRUE(f.shell.opened_paths.empty());
-        EXPECT_TRUE(f.shell.explorer_arguments.empty());
-    }
-}
-
-// A refresh that reorders or shortens the list between choosing a row and acting on it: the
-// action reaches the chosen file, or says it is gone, never the file now in its row.
-TEST(ResultActionsTest, ActionsReachTheChosenEntryWhateverARefreshDidToTheRows) {
+    const auto enter = [](ResultsFixture& f) {
+        on_key_down(f.app, f.shell, KeyEvent{VK_KEY_RETURN, false, false, false});
+    };
+    const auto copy_path = [](ResultsFixture& f) {
+        on_key_down(f.app, f.shell, KeyEvent{VK_KEY_C, true, false, false});
+    };
     struct Case {
         const char* name;
-        std::vector<uint32_t> rows_after;  // entries of the refreshed list
+        std::vector<uint32_t> rows_after;  // entries: 1 the folder, 2 the report, 3 cafe
         bool removed;                      // the index removed the report meanwhile
-        const char* opened;                // nothing: the not-found toast
+        std::function<void(ResultsFixture&)> act;
     };
-    // Entries: 1 the folder, 2 the report, 3 cafe.
     const Case cases[] = {
-        {"report moved down", {3, 1, 2}, false, "report"},
-        {"report gone, cafe moved into its row", {1, 3}, true, nullptr},
-        {"list emptied", {}, true, nullptr},
+        {"menu, report moved down", {3, 1, 2}, false, menu_open},
+        {"menu, cafe moved into the report's row", {1, 3}, true, menu_open},
+        {"Enter, cafe moved into the report's row", {1, 3}, true, enter},
+        {"copy path, report removed before the refresh", {1, 2, 3}, true, copy_path},
     };
-    for (bool from_menu : {true, false}) {
-        for (const Case& c : cases) {
-            SCOPED_TRACE(std::string(c.name) + (from_menu ? " (menu)" : " (Enter)"));
-            ResultsFixture f;
-            if (from_menu) {
-                on_right_button_up(f.app, f.shell, Point{300, 150 + 32});  // the report's row
-            } else {
-                select_row(f.app, f.shell, 1);
-            }
-            if (c.removed) f.index.tables[0].entries[2].flags |= FLAG_REMOVED;
-            SearchResult refreshed;
-            for (uint32_t entry : c.rows_after)
-                refreshed.hits.push_back(Hit{entry, 0, false});
-            refreshed.table_ids = {4};
-            refreshed.generation = f.app.query_generation;
-            accept_search_result(f.app, f.shell, std::move(refreshed));
-
-            if (from_menu) {
-                on_menu_command(f.app, f.shell, MenuKind::Context, CONTEXT_OPEN);
-            } else {
-                on_key_down(f.app, f.shell, KeyEvent{VK_KEY_RETURN, false, false, false});
-            }
-            if (c.opened) {
-                EXPECT_EQ(f.shell.opened_paths, std::vector<std::string>{REPORT});
-                EXPECT_FALSE(f.app.toast.has_value());
-            } else if (!from_menu && c.rows_after.empty()) {
-                EXPECT_TRUE(f.shell.opened_paths.empty());  // no selection left: nothing
-                EXPECT_FALSE(f.app.toast.has_value());
-            } else {
-                EXPECT_TRUE(f.shell.opened_paths.empty());
-                ASSERT_TRUE(f.app.toast.has_value());
-                EXPECT_EQ(f.app.toast->text, "Not found. It was deleted or moved.");
-            }
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ResultsFixture f;
+        on_right_button_up(f.app, f.shell, Point{300, 150 + 32});  // the report's row
+        if (c.removed) f.index.tables[0].entries[2].flags |= FLAG_REMOVED;
+        SearchResult refreshed;
+        for (uint32_t entry : c.rows_after)
+            refreshed.hits.push_back(Hit{entry, 0, false});
+        refreshed.table_ids = {4};
+        accept_search_result(f.app, f.shell, std::move(refreshed));
+        c.act(f);
+        EXPECT_EQ(f.shell.opened_paths,
+                  c.removed ? std::vector<std::string>{} : std::vector<std::string>{REPORT});
+        EXPECT_FALSE(f.shell.clipboard.has_value());
+        EXPECT_EQ(f.app.toast.has_value(), c.removed);
+        if (c.removed) {
+            EXPECT_EQ(f.app.toast->text, "Not found. It was deleted or moved.");
         }
     }
 }

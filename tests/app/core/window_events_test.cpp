@@ -195,28 +195,6 @@ TEST(IndexChangedTest, OneRefreshPerDebounceThenTheTimerSearches) {
 
 TEST(IndexChangedTest, AChangeAfterACalmSpellShowsAtOnceAndTheRestWaitOutTheDebounce) {
     using std::chrono::milliseconds;
-    struct Case {
-        uint32_t search_ms;
-        std::optional<int64_t> since_ms;  // since the last refresh; nothing: none yet
-        std::optional<uint32_t> wait;     // nothing: at once
-    };
-    const Case cases[] = {
-        {12, std::nullopt, std::nullopt},
-        {12, 2000, std::nullopt},
-        {12, 9000, std::nullopt},
-        {12, 0, 2000},
-        {12, 1500, 500},
-        {12, 1999, 1},
-        {800, 2500, 700},
-        {800, 3200, std::nullopt},
-    };
-    for (const Case& c : cases) {
-        std::optional<Clock::duration> since;
-        if (c.since_ms) since = milliseconds(*c.since_ms);
-        EXPECT_EQ(refresh_wait_ms(Elapsed{0, c.search_ms * 1'000'000u}, since), c.wait)
-            << c.search_ms << " ms search, " << c.since_ms.value_or(-1) << " ms since";
-    }
-
     // A storm: a change every 100 ms for 10 s. The first searches at once; the rest are gathered,
     // one search per 2-second debounce, when its timer fires or, with the timer starved by a
     // queue the storm keeps full, at the first change after the debounce ran out.
