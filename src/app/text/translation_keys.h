@@ -11,7 +11,7 @@
 
 namespace norvik {
 
-inline constexpr std::array<std::string_view, 52> TRANSLATION_KEYS = {
+inline constexpr std::array<std::string_view, 53> TRANSLATION_KEYS = {
     "All",
     "Folders",
     "Documents",
@@ -64,6 +64,7 @@ inline constexpr std::array<std::string_view, 52> TRANSLATION_KEYS = {
     "Downloaded size mismatch",
     "Downloaded file is corrupt (hash mismatch)",
     "The installer's digital signature could not be verified",
+    "Not enough memory to finish this search. Add words to narrow it.",
 };
 
 }  // namespace norvik

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include "app/core/settings.h"
+#include "app/program/dispatch_win.h"
 #include "app/program/window_canvas_win.h"
 #include "app/win/menus_win.h"
 #include "app/win/message_box_win.h"
@@ -118,6 +120,68 @@ TEST_F(WindowProcTest, SizeSentFromInsideAHandlerReachesItAfterwards) {
         std::find_if(seen.begin(), seen.end(), [](const Seen& s) { return s.message == WM_SIZE; });
     EXPECT_EQ(LOWORD(size->lparam), client.right);
     EXPECT_EQ(HIWORD(size->lparam), client.bottom);
+}
+
+RECT window_rect(HWND window) {
+    RECT rect{};
+    GetWindowRect(window, &rect);
+    return rect;
+}
+
+bool same_rect(const RECT& a, const RECT& b) {
+    return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
+}
+
+// Wine keeps every window at 96 DPI, so the DPI changes a monitor of another scale would bring are
+// sent here as Windows sends them.
+TEST_F(WindowProcTest, ADpiChangeFromInsideAHandlerKeepsTheSizeThatHandlerSet) {
+    install_app();
+    window_host().handlers = program_handlers();
+    const RECT placed{100, 80, 1060, 720};
+    RECT suggested{100, 80, 1540, 1040};  // the same window scaled to 150 %
+    with_app([&](App&) {
+        // As a placement applied onto a monitor at 150 %: the first call brings the DPI change,
+        // the second settles the size.
+        SetWindowPos(window, nullptr, 100, 80, 960, 640, SWP_NOZORDER | SWP_NOACTIVATE);
+        SendMessageW(window, WM_DPICHANGED, MAKEWPARAM(144, 144),
+                     reinterpret_cast<LPARAM>(&suggested));
+        SetWindowPos(window, nullptr, 100, 80, 960, 640, SWP_NOZORDER | SWP_NOACTIVATE);
+    });
+    EXPECT_TRUE(same_rect(window_rect(window), placed));
+    EXPECT_EQ(window_host().app->dpi, 144u);
+    EXPECT_EQ(window_host().app->scale, 1.5f);
+
+    // Dragged to another monitor by the user: the window takes the suggested rectangle.
+    RECT dragged{40, 30, 680, 457};
+    SendMessageW(window, WM_DPICHANGED, MAKEWPARAM(96, 96), reinterpret_cast<LPARAM>(&dragged));
+    EXPECT_TRUE(same_rect(window_rect(window), dragged));
+    EXPECT_EQ(window_host().app->dpi, 96u);
+}
+
+TEST_F(WindowProcTest, APlacementSavedAtAnotherScaleKeepsItsSizeInDips) {
+    install_app();
+    window_host().handlers = program_handlers();
+    SettingsStore& settings = shell().settings();
+    // Saved at 150 %: 1440 x 960 pixels are 960 x 640 DIPs, which are 960 x 640 pixels here.
+    WINDOWPLACEMENT saved{};
+    saved.length = sizeof saved;
+    saved.showCmd = SW_SHOWNORMAL;
+    saved.rcNormalPosition = RECT{50, 40, 50 + 1440, 40 + 960};
+    ASSERT_TRUE(settings.write_binary(
+        SETTING_PLACEMENT, std::span(reinterpret_cast<const uint8_t*>(&saved), sizeof saved)));
+    ASSERT_TRUE(settings.write_dword(SETTING_PLACEMENT_DPI, 144));
+
+    SendMessageW(window, WM_APP_SHOW, 0, 0);
+    WINDOWPLACEMENT shown{};
+    shown.length = sizeof shown;
+    ASSERT_TRUE(GetWindowPlacement(window, &shown));
+    EXPECT_TRUE(same_rect(shown.rcNormalPosition, RECT{50, 40, 50 + 960, 40 + 640}));
+
+    // Hiding saves the placement with the DPI it was taken at.
+    SendMessageW(window, WM_CLOSE, 0, 0);
+    EXPECT_EQ(settings.read_dword(SETTING_PLACEMENT_DPI), 96u);
+    EXPECT_EQ(settings.read_binary(SETTING_PLACEMENT).value_or(std::vector<uint8_t>()).size(),
+              sizeof(WINDOWPLACEMENT));
 }
 
 TEST_F(WindowProcTest, AMenuRunsWithAppFreeAndQuitFromItEndsTheWindow) {
