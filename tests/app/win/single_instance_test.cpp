@@ -2,6 +2,8 @@
 // itself counts as handed over.
 #include "app/win/single_instance_win.h"
 
+#include <windows.h>
+
 #include <gtest/gtest.h>
 
 #include "app/core/messages.h"
