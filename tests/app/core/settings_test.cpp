@@ -70,35 +70,6 @@ TEST(SettingsTest, PlacementOnlyAtExactly44Bytes) {
     EXPECT_FALSE(saved_placement(empty).has_value());
 }
 
-TEST(SettingsTest, APlacementKeepsItsSizeInDipsAcrossAChangeOfScale) {
-    struct Case {
-        std::optional<uint32_t> stored;
-        std::optional<uint32_t> read;
-    };
-    const Case cases[] = {
-        {std::nullopt, std::nullopt}, {95, std::nullopt}, {96, 96}, {144, 144}, {1536, 1536},
-        {1537, std::nullopt}};
-    for (const Case& c : cases) {
-        testing::MemorySettings store;
-        if (c.stored) store.dwords["PlacementDpi"] = *c.stored;
-        EXPECT_EQ(saved_placement_dpi(store), c.read) << c.stored.value_or(0);
-    }
-    struct Length {
-        int pixels;
-        uint32_t saved_dpi, dpi;
-        int expected;
-    };
-    const Length lengths[] = {
-        {960, 96, 144, 1440},  // saved at 100 %, shown at 150 %: the same 960 DIPs
-        {1440, 144, 96, 960}, {640, 96, 120, 800},
-        {641, 144, 96, 427},  // 427.33 rounds to the nearest pixel
-        {800, 96, 96, 800},
-    };
-    for (const Length& l : lengths)
-        EXPECT_EQ(rescale_placement_length(l.pixels, l.saved_dpi, l.dpi), l.expected)
-            << l.pixels << " at " << l.saved_dpi << " to " << l.dpi;
-}
-
 TEST(SettingsTest, ThemeFollowUp) {
     struct Case {
         std::optional<uint32_t> light;
