@@ -1,6 +1,7 @@
 #include "search/search.h"
 
 #include <algorithm>
+#include <exception>
 #include <mutex>
 #include <shared_mutex>
 #include <system_error>
@@ -66,12 +67,19 @@ std::optional<std::vector<Hit>> match_all(const Query& query, std::span<const Vo
     const size_t n = std::min<size_t>(std::max(threads, 1u), std::max<size_t>(chunks.size(), 1));
     std::atomic<size_t> next_chunk{0};
     std::vector<std::optional<std::vector<Hit>>> found(n);
+    // An exception leaving a thread's function ends the whole process, so each thread keeps
+    // what it threw (out of memory, with millions of hits) for the caller to rethrow.
+    std::vector<std::exception_ptr> thrown(n);
     std::vector<std::thread> pool;
     pool.reserve(n);
     for (size_t i = 0; i < n; ++i) {
         try {
             pool.emplace_back([&, i] {
-                found[i] = search_chunks(query, chunks, next_chunk, generation, tables);
+                try {
+                    found[i] = search_chunks(query, chunks, next_chunk, generation, tables);
+                } catch (...) {
+                    thrown[i] = std::current_exception();
+                }
             });
         } catch (const std::system_error&) {
             break;  // the threads already running claim the remaining chunks
@@ -80,6 +88,8 @@ std::optional<std::vector<Hit>> match_all(const Query& query, std::span<const Vo
     if (pool.empty()) found[0] = search_chunks(query, chunks, next_chunk, generation, tables);
     for (std::thread& thread : pool)
         thread.join();
+    for (const std::exception_ptr& exception : thrown)
+        if (exception) std::rethrow_exception(exception);
 
     const size_t ran = std::max<size_t>(pool.size(), 1);
     started = static_cast<unsigned>(pool.size());

@@ -53,6 +53,9 @@ struct SearchResult {
     bool descending = false;
     uint8_t sort_column = 0;
     unsigned search_threads = 0;  // search threads that ran the match: 0 for an empty query
+    // The search could not finish (it ran out of memory, as millions of hits can make it): no
+    // hits, and the window says so instead of showing them.
+    bool failed = false;
 };
 
 // At most CHUNK_ENTRIES entries [begin, end) of the table at position `table`.
@@ -95,7 +98,8 @@ unsigned search_thread_count(unsigned processors);
 // up to `threads` search threads, none for an empty query. Returns nothing when `generation`
 // reports the search superseded (checked at chunk boundaries, after the join, while computing
 // folder keys and after sorting). A search thread that cannot be started leaves its share to
-// those that did start, or to the calling thread when none did.
+// those that did start, or to the calling thread when none did. Running out of memory on a
+// search thread throws std::bad_alloc here, on the calling thread, as it would have there.
 std::optional<SearchResult> execute_search(std::span<const VolumeTable> tables,
                                            std::shared_ptr<const Query> query,
                                            const SearchRequest& request, unsigned threads,

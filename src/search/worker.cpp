@@ -1,11 +1,25 @@
 #include "search/worker.h"
 
+#include <exception>
 #include <shared_mutex>
 #include <system_error>
 
 #include "platform/processor_count.h"
 
 namespace norvik {
+namespace {
+
+// The answer to a search that could not finish: no hits, marked failed.
+SearchResult failed_search(const SearchRequest& request) {
+    SearchResult result;
+    result.generation = request.generation;
+    result.descending = request.descending;
+    result.sort_column = request.sort_column;
+    result.failed = true;
+    return result;
+}
+
+}  // namespace
 
 SearchWorker::SearchWorker(Index& index, ResultReady result_ready, unsigned threads)
     : index_(index),
@@ -65,15 +79,20 @@ void SearchWorker::run() {
             request_.reset();
         }
 
-        std::shared_ptr<const Query> query = parse(request.text, request.composing, request.filter);
-        const Generation generation{&query_generation_, request.generation};
-
         std::optional<SearchResult> result;
-        {
+        try {
+            std::shared_ptr<const Query> query =
+                parse(request.text, request.composing, request.filter);
+            const Generation generation{&query_generation_, request.generation};
             // The request lock is released before the index lock is taken, and the index lock
             // before the result lock: the worker never holds two of them.
             std::shared_lock index_lock(index_.lock);
             result = execute_search(index_.tables, std::move(query), request, threads_, generation);
+        } catch (const std::exception&) {
+            // Out of memory, as millions of hits can make it: this search ends, the index lock
+            // and the memory are let go, and the worker stays for the next request. The window
+            // is told, unless a newer request has made the answer moot.
+            if (query_generation_.load() == request.generation) result = failed_search(request);
         }
         if (!result) continue;  // superseded: the newer request's answer follows
 

@@ -13,6 +13,10 @@ inline constexpr uint32_t WM_APP_TRAY = 0x8004;           // mouse event on the 
 inline constexpr uint32_t WM_APP_SHOW = 0x8005;           // a second instance asks to be shown
 inline constexpr uint32_t WM_APP_INDEX_CHANGED = 0x800A;  // wParam: IndexChange
 
+// The main window's answer to WM_APP_SHOW when it showed itself; a window without App (starting
+// up, or gone with Quit) answers 0, and the second start tries again.
+inline constexpr intptr_t SHOW_TAKEN = 1;
+
 enum class Timer : uint32_t {
     Toast = 1,    // TIMER_TOAST, 2,500 ms after a toast was set
     Refresh = 2,  // TIMER_REFRESH, the debounced search after an index change

@@ -1,5 +1,7 @@
 #include "app/core/settings.h"
 
+#include <cmath>
+
 namespace norvik {
 
 bool setting_on(SettingsStore& store, std::string_view name) {
@@ -46,6 +48,17 @@ std::optional<std::vector<uint8_t>> saved_placement(SettingsStore& store) {
     std::optional<std::vector<uint8_t>> placement = store.read_binary(SETTING_PLACEMENT);
     if (!placement || placement->size() != PLACEMENT_BYTES) return std::nullopt;
     return placement;
+}
+
+std::optional<uint32_t> saved_placement_dpi(SettingsStore& store) {
+    std::optional<uint32_t> dpi = store.read_dword(SETTING_PLACEMENT_DPI);
+    if (!dpi || *dpi < 96 || *dpi > 1536) return std::nullopt;
+    return dpi;
+}
+
+int rescale_placement_length(int pixels, uint32_t saved_dpi, uint32_t dpi) {
+    if (saved_dpi == 0) return pixels;
+    return static_cast<int>(std::lround(static_cast<double>(pixels) * dpi / saved_dpi));
 }
 
 bool windows_dark_mode(SettingsStore& store) {

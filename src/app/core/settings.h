@@ -20,6 +20,8 @@ inline constexpr std::string_view SETTING_AUTO_UPDATE = "AutoUpdate";
 inline constexpr std::string_view SETTING_LANGUAGE = "Language";
 inline constexpr std::string_view SETTING_LAST_UPDATE_CHECK = "LastUpdateCheck";
 inline constexpr std::string_view SETTING_PLACEMENT = "Placement";
+// The window's DPI when Placement was saved (REG_DWORD), written with it.
+inline constexpr std::string_view SETTING_PLACEMENT_DPI = "PlacementDpi";
 
 // A WINDOWPLACEMENT as GetWindowPlacement returns it.
 inline constexpr size_t PLACEMENT_BYTES = 44;
@@ -48,6 +50,14 @@ void apply_autostart(Shell& shell, bool on);
 
 // The saved placement, only when it is exactly PLACEMENT_BYTES long.
 std::optional<std::vector<uint8_t>> saved_placement(SettingsStore& store);
+
+// The DPI the saved placement was taken at: nothing when it is missing (a placement saved before
+// it was kept) or outside 96 to 1536.
+std::optional<uint32_t> saved_placement_dpi(SettingsStore& store);
+
+// A length of the saved placement, in pixels at saved_dpi, for a window now at dpi: the same
+// length in DIPs, so a window keeps its size on screen when the display's scale changed.
+int rescale_placement_length(int pixels, uint32_t saved_dpi, uint32_t dpi);
 
 // Windows apps use the dark theme: AppsUseLightTheme reads 0.
 bool windows_dark_mode(SettingsStore& store);

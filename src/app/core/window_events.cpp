@@ -5,6 +5,8 @@
 #include <cmath>
 #include <utility>
 
+#include "app/text/text.h"
+
 namespace norvik {
 
 namespace {
@@ -70,6 +72,15 @@ void accept_search_result(App& app, Shell& shell, SearchResult result) {
         result.sort_column != static_cast<uint8_t>(app.sort_column) ||
         result.descending != app.sort_descending)
         return;
+    if (result.failed) {
+        // The list keeps what it showed; the search box keeps the text, so fewer hits are one
+        // more word away.
+        set_toast(
+            app, shell,
+            choose_text("메모리가 모자라 검색을 끝내지 못했습니다. 낱말을 더 넣어 좁혀 보세요.",
+                        "Not enough memory to finish this search. Add words to narrow it."));
+        return;
+    }
 
     std::optional<Hit> selected_hit;
     std::optional<uint32_t> selected_table_id;

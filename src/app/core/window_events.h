@@ -21,7 +21,8 @@ void take_search_result(App& app, Shell& shell);
 // A delivered result: dropped when it answers an older query or another order. Otherwise shown: the
 // first row selected and the list at its top when a reset was asked for, else the selected entry
 // kept (found again by entry, table position and table id) or, when it is gone, the selected row
-// number clamped to the list.
+// number clamped to the list. A search that could not finish leaves the list as it was and says
+// so in a toast.
 void accept_search_result(App& app, Shell& shell, SearchResult result);
 
 // WM_APP_INDEX_CHANGED: while the window is visible and shows the results of a query, search

@@ -108,10 +108,16 @@ void on_window_timer(App& app, WinShell& shell, HWND window, UINT_PTR id) {
     }
 }
 
-void on_dpi_message(App& app, WinShell& shell, HWND window, WPARAM wparam, const RECT& suggested) {
+// held: the message came while App was lent, from inside one of the handler's own calls (the
+// first SetWindowPlacement of a saved placement, onto a monitor of another DPI). The window's
+// size was set by those calls, the last of them after this message, so its suggested rectangle
+// is stale: applying it now would undo the placement. Only the scale follows then.
+void on_dpi_message(App& app, WinShell& shell, HWND window, WPARAM wparam, const RECT& suggested,
+                    bool held) {
     const uint32_t dpi = LOWORD(wparam);
     on_dpi_changed(app, shell, dpi);
     rebuild_renderer_fonts(app, app.dpi);
+    if (held) return;
     // Sends WM_SIZE at once; it is held and handled when this handler has returned.
     SetWindowPos(window, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
                  suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
@@ -201,7 +207,8 @@ std::optional<LRESULT> dispatch_message(App& app, WinShell& shell, HWND window, 
             return 0;
         case WM_DPICHANGED:
             on_dpi_message(app, shell, window, wparam,
-                           held_rect ? *held_rect : *reinterpret_cast<const RECT*>(lparam));
+                           held_rect ? *held_rect : *reinterpret_cast<const RECT*>(lparam),
+                           held_rect != nullptr);
             return 0;
         case WM_HOTKEY:
             if (wparam != HOT_KEY_ID) return std::nullopt;
@@ -221,7 +228,7 @@ std::optional<LRESULT> dispatch_message(App& app, WinShell& shell, HWND window, 
             return 0;
         case WM_APP_SHOW:
             show_main_window(app, shell);
-            return 0;
+            return SHOW_TAKEN;
         case WM_APP_INDEX_CHANGED:
             on_index_changed(app, shell, static_cast<IndexChange>(wparam));
             trace_index_change(*app.engine.service);

@@ -93,10 +93,9 @@ void unregister_norvik() {
 }
 
 int run_norvik(const StartOptions& options) {
-    if (!claim_first_instance()) {
-        if (!options.tray) hand_off_to_first_instance();
+    if (!claim_first_instance() &&
+        settle_second_start(system_second_start_ports(), options.tray) != SecondStart::RunAsFirst)
         return 0;
-    }
     CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
 
     // Everything below lives until the process ends: the workers hold on to it.

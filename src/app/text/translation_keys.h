@@ -11,7 +11,7 @@
 
 namespace norvik {
 
-inline constexpr std::array<std::string_view, 53> TRANSLATION_KEYS = {
+inline constexpr std::array<std::string_view, 54> TRANSLATION_KEYS = {
     "All",
     "Folders",
     "Documents",
@@ -65,6 +65,7 @@ inline constexpr std::array<std::string_view, 53> TRANSLATION_KEYS = {
     "Downloaded file is corrupt (hash mismatch)",
     "The installer's digital signature could not be verified",
     "Pasted text was cut to its first {0} characters",
+    "Not enough memory to finish this search. Add words to narrow it.",
 };
 
 }  // namespace norvik

@@ -16,7 +16,8 @@ struct CivilTime {
 // minute.
 std::string format_civil_time(const CivilTime& time);
 
-// seconds since 1970 UTC in the local time zone; nothing when the system cannot convert it.
+// seconds since 1970 UTC in the local time zone, by the zone's rules for that moment (its daylight
+// saving then, not today's); nothing when the system cannot convert it.
 std::optional<CivilTime> local_time(uint32_t seconds);
 
 // The cell text for Entry::mtime: empty for 0 (unknown, or before 1970) and for a time that

@@ -11,8 +11,9 @@ namespace {
 static_assert(sizeof(WINDOWPLACEMENT) == PLACEMENT_BYTES);
 
 // SetWindowPlacement shows the window unless the show command says hidden, so the saved one is
-// applied hidden (twice: the second call settles a placement the first moved across monitors)
-// and the window is shown afterwards.
+// applied hidden and the window is shown afterwards. Twice: the first call moves the window to
+// the placement's monitor, where its DPI may differ from the one it was saved at; the second
+// settles the placement at that monitor's scale, the same size in DIPs as when it was saved.
 bool apply_saved_placement(HWND window, SettingsStore& settings) {
     std::optional<std::vector<uint8_t>> saved = saved_placement(settings);
     if (!saved) return false;
@@ -23,6 +24,14 @@ bool apply_saved_placement(HWND window, SettingsStore& settings) {
     placement.flags = 0;
     placement.showCmd = SW_HIDE;
     SetWindowPlacement(window, &placement);
+    if (const std::optional<uint32_t> saved_dpi = saved_placement_dpi(settings)) {
+        const uint32_t dpi = window_dpi(window);
+        RECT& normal = placement.rcNormalPosition;
+        normal.right =
+            normal.left + rescale_placement_length(normal.right - normal.left, *saved_dpi, dpi);
+        normal.bottom =
+            normal.top + rescale_placement_length(normal.bottom - normal.top, *saved_dpi, dpi);
+    }
     SetWindowPlacement(window, &placement);
     ShowWindow(window, saved_show == SW_SHOWMAXIMIZED ? SW_SHOWMAXIMIZED : SW_SHOWNORMAL);
     return true;
@@ -67,6 +76,7 @@ void save_window_placement(HWND window, SettingsStore& settings) {
     (void)settings.write_binary(
         SETTING_PLACEMENT,
         std::span(reinterpret_cast<const uint8_t*>(&placement), sizeof placement));
+    (void)settings.write_dword(SETTING_PLACEMENT_DPI, window_dpi(window));
 }
 
 }  // namespace norvik

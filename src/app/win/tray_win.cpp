@@ -36,7 +36,10 @@ bool TrayIcon::add() {
     data.hIcon = icon_.get();
     // The tip names the hot key even when another program holds it.
     wcsncpy(data.szTip, L"Norvik (Ctrl+Alt+F)", std::size(data.szTip) - 1);
-    shown_ = Shell_NotifyIconW(NIM_ADD, &data) != FALSE;
+    // NIM_ADD can report failure although the icon was added (a taskbar slow to answer, or an
+    // icon of ours that is still there): then it is ours to update, and NIM_MODIFY succeeds.
+    shown_ =
+        Shell_NotifyIconW(NIM_ADD, &data) != FALSE || Shell_NotifyIconW(NIM_MODIFY, &data) != FALSE;
     return shown_;
 }
 
@@ -46,7 +49,8 @@ void TrayIcon::retry() {
 
 void TrayIcon::remove() {
     wanted_ = false;
-    if (!shown_) return;
+    // Even when no add was seen to succeed: one that reported failure may still have added the
+    // icon, which would otherwise stay in the notification area after the program has ended.
     NOTIFYICONDATAW data = icon_data(window_);
     Shell_NotifyIconW(NIM_DELETE, &data);
     shown_ = false;

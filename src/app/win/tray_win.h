@@ -13,12 +13,13 @@ class TrayIcon {
     // The icon will belong to window and report mouse events as WM_APP_TRAY.
     explicit TrayIcon(HWND window);
 
-    // NIM_ADD. At logon the taskbar may not be ready yet and the add fails: the icon is then
-    // still wanted, and retry() adds it on a later tick.
+    // NIM_ADD, or NIM_MODIFY when the add reports failure though the icon is there. At logon
+    // the taskbar may not be ready yet and both fail: the icon is then still wanted, and retry()
+    // adds it on a later tick.
     bool add();
     // The 500 ms tick: adds the icon while it is wanted and missing.
     void retry();
-    // NIM_DELETE; the icon is no longer wanted.
+    // NIM_DELETE, whatever the adds reported; the icon is no longer wanted.
     void remove();
 
   private:

@@ -5,6 +5,7 @@
 #include <chrono>
 #include <filesystem>
 
+#include "app/text/text.h"
 #include "query/query.h"
 #include "store/index_file.h"
 #include "support/app_fixture.h"
@@ -389,6 +390,34 @@ TEST(ShutdownTest, DestroyRemovesTheTrayIconAndHotKeyAndSavesTheChangedIndex) {
     SavingApp clean;  // an unchanged index is not written again
     on_destroy(clean.app, clean.shell);
     EXPECT_FALSE(clean.saved());
+}
+
+TEST(ShutdownTest, ASearchThatCouldNotFinishIsToldAndTheIndexIsStillSavedAtTheEnd) {
+    SavingApp f;
+    show_rows(f, {10, 11}, 1);
+    f.app.result_generation = 4;
+    f.index_dirty = true;
+    SearchResult failed = result_for(f.app, {});
+    failed.failed = true;
+    failed.query.reset();
+    accept_search_result(f.app, f.shell, std::move(failed));
+    ASSERT_TRUE(f.app.toast.has_value());
+    EXPECT_EQ(f.app.toast->text,
+              choose_text("메모리가 모자라 검색을 끝내지 못했습니다. 낱말을 더 넣어 좁혀 보세요.",
+                          "Not enough memory to finish this search. Add words to narrow it."));
+    EXPECT_EQ(f.app.results.size(), 2u) << "the list stays as it was";
+    EXPECT_EQ(f.app.selected, 1u);
+    EXPECT_EQ(f.app.result_generation, 4u) << "not taken for an answer that found nothing";
+
+    SearchResult stale = result_for(f.app, {});
+    stale.failed = true;
+    stale.generation = 4;  // a failure of an older query says nothing
+    f.app.toast.reset();
+    accept_search_result(f.app, f.shell, std::move(stale));
+    EXPECT_FALSE(f.app.toast.has_value());
+
+    on_destroy(f.app, f.shell);
+    EXPECT_TRUE(f.saved());
 }
 
 TEST(ShutdownTest, EndingSessionSavesAndARestartManagerAlsoClosesTheWindow) {

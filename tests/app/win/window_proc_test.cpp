@@ -4,9 +4,14 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
+
+#include "app/core/settings.h"
+#include "app/program/dispatch_win.h"
 #include "app/program/window_canvas_win.h"
 #include "app/win/menus_win.h"
 #include "app/win/message_box_win.h"
+#include "app/win/single_instance_win.h"
 #include "app/win/win_test_support.h"
 #include "support/app_fixture.h"
 
@@ -118,6 +123,52 @@ TEST_F(WindowProcTest, SizeSentFromInsideAHandlerReachesItAfterwards) {
         std::find_if(seen.begin(), seen.end(), [](const Seen& s) { return s.message == WM_SIZE; });
     EXPECT_EQ(LOWORD(size->lparam), client.right);
     EXPECT_EQ(HIWORD(size->lparam), client.bottom);
+}
+
+TEST_F(WindowProcTest, ASecondStartHasHandedOverOnlyWhenTheWindowShowedItself) {
+    const wchar_t* test_class = L"NorvikShellTestWindow";
+    EXPECT_FALSE(reach_first_instance(true, test_class)) << "no App: starting, or going";
+    EXPECT_TRUE(reach_first_instance(false, test_class)) << "a start for the tray only looks";
+    install_app();
+    window_host().handlers = program_handlers();
+    EXPECT_TRUE(reach_first_instance(true, test_class));
+    EXPECT_TRUE(IsWindowVisible(window));
+}
+
+bool has_rect(HWND window, RECT expected) {
+    RECT rect{};
+    GetWindowRect(window, &rect);
+    return std::memcmp(&rect, &expected, sizeof rect) == 0;
+}
+
+// Wine keeps every window at 96 DPI: the DPI changes of a monitor at 150 % are sent here as
+// Windows sends them, and a placement saved at 150 % is restored at Wine's 100 %.
+TEST_F(WindowProcTest, ADpiChangeKeepsTheRestoredPlacementAndItsSizeInDips) {
+    install_app();
+    window_host().handlers = program_handlers();
+    RECT suggested{100, 80, 1540, 1040};
+    with_app([&](App&) {
+        // As the first SetWindowPlacement onto such a monitor: the DPI change comes from inside
+        // it, and the second call settles the size afterwards.
+        SendMessageW(window, WM_DPICHANGED, MAKEWPARAM(144, 144),
+                     reinterpret_cast<LPARAM>(&suggested));
+        SetWindowPos(window, nullptr, 100, 80, 960, 640, SWP_NOZORDER | SWP_NOACTIVATE);
+    });
+    EXPECT_TRUE(has_rect(window, RECT{100, 80, 1060, 720}));
+    EXPECT_EQ(window_host().app->scale, 1.5f);
+    RECT dragged{40, 30, 680, 457};  // the user dragged it to another monitor
+    SendMessageW(window, WM_DPICHANGED, MAKEWPARAM(96, 96), reinterpret_cast<LPARAM>(&dragged));
+    EXPECT_TRUE(has_rect(window, dragged));
+
+    WINDOWPLACEMENT saved{sizeof saved, 0, SW_SHOWNORMAL, {}, {}, RECT{50, 40, 1490, 1000}};
+    SettingsStore& settings = shell().settings();
+    ASSERT_TRUE(settings.write_binary(
+        SETTING_PLACEMENT, std::span(reinterpret_cast<const uint8_t*>(&saved), sizeof saved)));
+    ASSERT_TRUE(settings.write_dword(SETTING_PLACEMENT_DPI, 144));
+    SendMessageW(window, WM_APP_SHOW, 0, 0);
+    EXPECT_TRUE(has_rect(window, RECT{50, 40, 1010, 680})) << "1440 x 960 at 150 %";
+    SendMessageW(window, WM_CLOSE, 0, 0);  // hiding saves it with the DPI it was taken at
+    EXPECT_EQ(settings.read_dword(SETTING_PLACEMENT_DPI), 96u);
 }
 
 TEST_F(WindowProcTest, AMenuRunsWithAppFreeAndQuitFromItEndsTheWindow) {
