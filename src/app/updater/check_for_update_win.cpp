@@ -4,6 +4,7 @@
 #include "app/updater/download_file.h"
 #include "app/updater/manifest.h"
 #include "app/updater/system_win.h"
+#include "app/updater/update_messages.h"
 #include "app/updater/update_tasks.h"
 #include "store/file_io.h"
 #include "vendor.h"
@@ -18,7 +19,7 @@ std::variant<std::string, UpdateFailed> read_manifest(const std::string& path) {
     if (!file) return last_error_failure();
     std::optional<uint64_t> size = file->size();
     if (!size) return last_error_failure();
-    if (*size > MANIFEST_MAX_BYTES) return UpdateFailed{std::string(MANIFEST_FAILURE)};
+    if (*size > MANIFEST_MAX_BYTES) return unusable_manifest();
     std::string bytes(static_cast<size_t>(*size), '\0');
     size_t filled = 0;
     while (filled < bytes.size()) {
