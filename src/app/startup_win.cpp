@@ -14,6 +14,7 @@
 #include "app/single_instance_win.h"
 #include "app/text.h"
 #include "app/trace_win.h"
+#include "app/updater/private_folder_win.h"
 #include "app/updater/update_handlers.h"
 #include "app/updater/update_threads.h"
 #include "app/window_events.h"
@@ -157,6 +158,7 @@ int run_norvik(const StartOptions& options) {
     SetTimer(window, static_cast<UINT_PTR>(Timer::Update), UPDATE_MS, nullptr);
     if (!options.tray) with_app([&](App& shown) { show_main_window(shown, *shell); });
     trace_event("shown");
+    remove_started_installers();
     check_for_update_if_due(*shell);
     trace_event("loop");
 

@@ -3,6 +3,7 @@
 #include "app/updater/curl_command.h"
 #include "app/updater/download_file.h"
 #include "app/updater/manifest.h"
+#include "app/updater/private_folder_win.h"
 #include "app/updater/system_win.h"
 #include "app/updater/update_messages.h"
 #include "app/updater/update_tasks.h"
@@ -35,7 +36,9 @@ std::variant<std::string, UpdateFailed> read_manifest(const std::string& path) {
 }  // namespace
 
 UpdateVerdict check_for_update(const std::string& manifest_url) {
-    const std::string path = updates_folder() + "update.json";
+    std::variant<std::string, UpdateFailed> folder = private_updates_folder();
+    if (auto* failed = std::get_if<UpdateFailed>(&folder)) return std::move(*failed);
+    const std::string path = std::get<std::string>(folder) + "update.json";
     std::optional<UpdateFailed> failed = download_file(manifest_url, path, MANIFEST_MAX_BYTES);
     std::variant<std::string, UpdateFailed> manifest =
         failed ? std::variant<std::string, UpdateFailed>(std::move(*failed)) : read_manifest(path);

@@ -2,21 +2,13 @@
 
 #include <vector>
 
-#include "app/text.h"
 #include "app/updater/command_line.h"
 #include "app/updater/curl_command.h"
 #include "app/updater/system_win.h"
+#include "app/updater/update_messages.h"
 #include "index/win_handles.h"
 
 namespace norvik {
-
-namespace {
-
-UpdateFailed download_failed() {
-    return UpdateFailed{choose_text("다운로드하지 못했습니다", "Download failed")};
-}
-
-}  // namespace
 
 std::optional<UpdateFailed> download_file(const std::string& url, const std::string& destination,
                                           uint64_t max_bytes) {
@@ -34,7 +26,9 @@ std::optional<UpdateFailed> download_file(const std::string& url, const std::str
     PROCESS_INFORMATION started{};
     if (!CreateProcessW(curl->c_str(), line.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW,
                         nullptr, nullptr, &startup, &started)) {
-        return last_error_failure();
+        const DWORD error = GetLastError();
+        if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) return curl_missing();
+        return UpdateFailed{system_error_text(error)};
     }
     KernelHandle process(started.hProcess);
     KernelHandle thread(started.hThread);
@@ -42,7 +36,7 @@ std::optional<UpdateFailed> download_file(const std::string& url, const std::str
     if (WaitForSingleObject(process.get(), INFINITE) != WAIT_OBJECT_0) return last_error_failure();
     DWORD exit_code = 0;
     if (!GetExitCodeProcess(process.get(), &exit_code)) return last_error_failure();
-    if (exit_code != 0) return download_failed();
+    if (exit_code != 0) return curl_failure(exit_code);
     return std::nullopt;
 }
 

@@ -33,12 +33,4 @@ std::optional<std::wstring> system_folder_file(std::wstring_view name) {
     return path;
 }
 
-std::string updates_folder() {
-    std::string folder = temporary_folder();
-    if (!folder.empty() && folder.back() != '\\') folder += '\\';
-    folder += "Norvik\\";
-    (void)create_folders(folder);
-    return folder;
-}
-
 }  // namespace norvik

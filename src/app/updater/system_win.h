@@ -26,8 +26,4 @@ UpdateFailed last_error_failure();
 // Programs the updater runs are named by such a path, never looked up from the current folder.
 std::optional<std::wstring> system_folder_file(std::wstring_view name);
 
-// The folder "Norvik" in the user's temporary folder, with a trailing backslash, created when
-// missing (a failure shows later, when a download into it fails).
-std::string updates_folder();
-
 }  // namespace norvik
