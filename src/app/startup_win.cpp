@@ -90,6 +90,7 @@ void unregister_norvik() {
     RegistrySettings().remove_all();
     const std::wstring index = to_wide(index_path());
     DeleteFileW(index.c_str());
+    remove_updates_folder();
     RemoveDirectoryW(index.substr(0, index.find_last_of(L'\\')).c_str());
 }
 

@@ -193,7 +193,7 @@ TEST_F(UpdaterWineTest, WhateverStandsThereTheDownloadFolderEndsUpPrivate) {
     remove_link(folder);
 }
 
-TEST_F(UpdaterWineTest, StartedInstallersGoOnTheNextStartFromThePrivateFolderOnly) {
+TEST_F(UpdaterWineTest, StartedInstallersGoFromThePrivateFolderOnly) {
     const fs::path folder = fs::u8path(updates()).parent_path();
     const fs::path decoy = temp_.path() / "decoy";
     const char* left[] = {"Norvik-Setup-0.2.0.exe", "Norvik-Setup-0.1.5.exe", "update.json"};
@@ -206,6 +206,12 @@ TEST_F(UpdaterWineTest, StartedInstallersGoOnTheNextStartFromThePrivateFolderOnl
     for (const char* name : left)
         EXPECT_FALSE(fs::exists(folder / name)) << name;
     EXPECT_TRUE(fs::exists(folder / "notes.txt"));
+    // Uninstalling takes the folder too once nothing else is in it.
+    remove_updates_folder();
+    EXPECT_TRUE(fs::exists(folder / "notes.txt"));
+    fs::remove(folder / "notes.txt");
+    remove_updates_folder();
+    EXPECT_FALSE(fs::exists(folder));
 
     // Through a planted link nothing is deleted.
     fs::remove_all(folder);

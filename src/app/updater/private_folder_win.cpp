@@ -225,4 +225,12 @@ void remove_started_installers() {
     }
 }
 
+void remove_updates_folder() {
+    remove_started_installers();
+    const std::string folder = updates_folder_path();
+    std::optional<std::vector<uint8_t>> user = current_user_sid();
+    const std::wstring path = to_wide(folder.substr(0, folder.size() - 1));
+    if (user && inspect(path, user->data()) == Found::Private) RemoveDirectoryW(path.c_str());
+}
+
 }  // namespace norvik

@@ -24,4 +24,7 @@ std::variant<std::string, UpdateFailed> private_updates_folder();
 // touched unless the folder is private.
 void remove_started_installers();
 
+// For the uninstaller: remove_started_installers, then the folder itself if that left it empty.
+void remove_updates_folder();
+
 }  // namespace norvik
