@@ -23,16 +23,5 @@ TEST(CurlFailureTest, EachExitCodeSaysWhatHappened) {
         EXPECT_EQ(curl_failure(code).message, message) << code;
 }
 
-TEST(UpdateMessagesTest, RefusalsNameWhatWasRefused) {
-    EXPECT_EQ(not_signed_by("Kastrel Ltd").message,
-              "The update was refused: not signed by Kastrel Ltd");
-    EXPECT_EQ(wrong_installer_version("0.2.0").message,
-              "The update was refused: the installer is not version 0.2.0");
-    // A value is put in as it is, never read for placeholders itself.
-    EXPECT_EQ(folder_not_private("C:\\{0}\\updates\\").message,
-              "The update was refused: the download folder C:\\{0}\\updates\\ could not be made "
-              "private");
-}
-
 }  // namespace
 }  // namespace norvik

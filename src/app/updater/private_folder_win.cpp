@@ -168,6 +168,18 @@ bool create_private(const std::wstring& path, PSID user, const std::vector<uint8
     return CreateDirectoryW(path.c_str(), &attributes);
 }
 
+// The folder's path without its trailing backslash, as the calls that name it want it.
+std::wstring without_separator(const std::string& folder) {
+    return to_wide(folder.substr(0, folder.size() - 1));
+}
+
+// Whether the folder stands there private already; nothing is made or changed.
+bool stands_private(const std::string& folder) {
+    std::optional<std::vector<uint8_t>> user = current_user_sid();
+    return environment_value("LOCALAPPDATA") && user &&
+           inspect(without_separator(folder), user->data()) == Found::Private;
+}
+
 }  // namespace
 
 std::string updates_folder_path() {
@@ -187,7 +199,7 @@ std::variant<std::string, UpdateFailed> private_updates_folder() {
     const std::string parent = folder.substr(0, folder.size() - std::string("updates\\").size());
     (void)create_folders(parent);
 
-    const std::wstring path = to_wide(folder.substr(0, folder.size() - 1));
+    const std::wstring path = without_separator(folder);
     switch (inspect(path, user->data())) {
         case Found::Private:
             return folder;
@@ -210,11 +222,7 @@ std::variant<std::string, UpdateFailed> private_updates_folder() {
 
 void remove_started_installers() {
     const std::string folder = updates_folder_path();
-    std::optional<std::vector<uint8_t>> user = current_user_sid();
-    if (!environment_value("LOCALAPPDATA") || !user ||
-        inspect(to_wide(folder.substr(0, folder.size() - 1)), user->data()) != Found::Private) {
-        return;
-    }
+    if (!stands_private(folder)) return;
     for (const wchar_t* pattern : {L"Norvik-Setup-*.exe", L"update.json"}) {
         WIN32_FIND_DATAW entry{};
         FindHandle find(FindFirstFileW((to_wide(folder) + pattern).c_str(), &entry));
@@ -228,9 +236,7 @@ void remove_started_installers() {
 void remove_updates_folder() {
     remove_started_installers();
     const std::string folder = updates_folder_path();
-    std::optional<std::vector<uint8_t>> user = current_user_sid();
-    const std::wstring path = to_wide(folder.substr(0, folder.size() - 1));
-    if (user && inspect(path, user->data()) == Found::Private) RemoveDirectoryW(path.c_str());
+    if (stands_private(folder)) RemoveDirectoryW(without_separator(folder).c_str());
 }
 
 }  // namespace norvik
