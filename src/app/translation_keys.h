@@ -70,7 +70,8 @@ inline constexpr std::array<std::string_view, 62> TRANSLATION_KEYS = {
     "The update server sent an answer Norvik cannot use. Try again later.",
     "Updates need curl.exe in the Windows system folder, and it is missing",
     "The update was refused: not signed by {0}",
-    "The update was refused: the signing certificate could not be checked for revocation. Connect to the internet and try again.",
+    "The update was refused: the signing certificate could not be checked for revocation. Connect "
+    "to the internet and try again.",
     "The update was refused: the signing certificate has been revoked",
     "The update was refused: the installer is not version {0}",
     "The update was refused: the download folder {0} could not be made private",
