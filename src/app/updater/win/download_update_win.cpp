@@ -1,5 +1,6 @@
 #include <windows.h>
 
+#include <memory>
 #include <vector>
 
 #include "app/updater/curl_command.h"
@@ -20,6 +21,10 @@ namespace norvik {
 namespace {
 
 constexpr DWORD READ_PIECE_BYTES = 1u << 20;
+
+struct ViewUnmapper {
+    void operator()(const void* view) const { UnmapViewOfFile(view); }
+};
 
 // Digests exactly size bytes of the open file, a piece at a time. A file that ends early (it
 // cannot grow: nobody may write to it while it is held) differs in size from what was measured.
@@ -44,12 +49,11 @@ std::variant<std::string, UpdateFailed> digest_of(HANDLE file, uint64_t size) {
 std::optional<std::string> held_file_version(HANDLE file, uint64_t size) {
     KernelHandle mapping(CreateFileMappingW(file, nullptr, PAGE_READONLY, 0, 0, nullptr));
     if (!mapping) return std::nullopt;
-    const void* view = MapViewOfFile(mapping.get(), FILE_MAP_READ, 0, 0, 0);
-    if (view == nullptr) return std::nullopt;
-    std::optional<std::string> version = installer_product_version(
-        std::span(static_cast<const uint8_t*>(view), static_cast<size_t>(size)));
-    UnmapViewOfFile(view);
-    return version;
+    const std::unique_ptr<const void, ViewUnmapper> view(
+        MapViewOfFile(mapping.get(), FILE_MAP_READ, 0, 0, 0));
+    if (!view) return std::nullopt;
+    return installer_product_version(
+        std::span(static_cast<const uint8_t*>(view.get()), static_cast<size_t>(size)));
 }
 
 // Every check on the held file, in order: size, digest, signature, version. Nothing when all

@@ -12,8 +12,7 @@
 namespace norvik {
 
 // Fetches the manifest at manifest_url into update.json in the private updates folder, reads it
-// (at most
-// MANIFEST_MAX_BYTES), deletes it and judges it against the running version.
+// (at most MANIFEST_MAX_BYTES), deletes it and judges it against the running version.
 UpdateVerdict check_for_update(const std::string& manifest_url);
 
 // Downloads the offered installer (only a version newer than the running one) to
