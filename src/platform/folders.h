@@ -13,6 +13,9 @@ namespace norvik {
 // The value of an environment variable, nothing when unset or empty.
 std::optional<std::string> environment_value(const char* name);
 
+// The user's local application data folder (LOCALAPPDATA); nothing when it is not set.
+std::optional<std::string> local_app_data_folder();
+
 // The user's temporary folder (GetTempPath2W, else GetTempPathW; natively TMPDIR, else /tmp).
 std::string temporary_folder();
 

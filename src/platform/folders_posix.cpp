@@ -21,13 +21,17 @@ std::optional<std::string> environment_value(const char* name) {
     return std::string(value);
 }
 
+std::optional<std::string> local_app_data_folder() {
+    return environment_value("LOCALAPPDATA");
+}
+
 std::string temporary_folder() {
     std::optional<std::string> tmp = environment_value("TMPDIR");
     return tmp ? *tmp : "/tmp";
 }
 
 std::string application_data_folder() {
-    if (std::optional<std::string> local = environment_value("LOCALAPPDATA")) return *local;
+    if (std::optional<std::string> local = local_app_data_folder()) return *local;
     // Only an absolute XDG_CACHE_HOME counts (the base directory rules say to ignore others).
     std::optional<std::string> cache = environment_value("XDG_CACHE_HOME");
     if (cache && cache->front() == '/') return *cache;

@@ -37,6 +37,10 @@ std::optional<std::string> environment_value(const char* name) {
     return from_wide(value);
 }
 
+std::optional<std::string> local_app_data_folder() {
+    return environment_value("LOCALAPPDATA");
+}
+
 std::string temporary_folder() {
     // GetTempPath2W is missing before Windows 11 and in Wine 8: look it up, fall back.
     using GetTempPathFn = DWORD(WINAPI*)(DWORD, LPWSTR);
@@ -53,7 +57,7 @@ std::string temporary_folder() {
 }
 
 std::string application_data_folder() {
-    std::optional<std::string> local = environment_value("LOCALAPPDATA");
+    std::optional<std::string> local = local_app_data_folder();
     return local ? *local : temporary_folder();
 }
 

@@ -12,6 +12,7 @@
 #include "app/program/gfx_renderers_win.h"
 #include "app/text/text.h"
 #include "app/updater/update_handlers.h"
+#include "app/updater/win/private_folder_win.h"
 #include "app/updater/win/update_threads.h"
 #include "app/win/placement_win.h"
 #include "app/win/registry_settings_win.h"
@@ -89,6 +90,7 @@ void unregister_norvik() {
     RegistrySettings().remove_all();
     const std::wstring index = to_wide(index_path());
     DeleteFileW(index.c_str());
+    remove_updates_folder();
     RemoveDirectoryW(index.substr(0, index.find_last_of(L'\\')).c_str());
 }
 
@@ -156,6 +158,7 @@ int run_norvik(const StartOptions& options) {
     SetTimer(window, static_cast<UINT_PTR>(Timer::Update), UPDATE_MS, nullptr);
     if (!options.tray) with_app([&](App& shown) { show_main_window(shown, *shell); });
     trace_event("shown");
+    remove_started_installers();
     check_for_update_if_due(*shell);
     trace_event("loop");
 

@@ -11,7 +11,7 @@
 
 namespace norvik {
 
-inline constexpr std::array<std::string_view, 54> TRANSLATION_KEYS = {
+inline constexpr std::array<std::string_view, 64> TRANSLATION_KEYS = {
     "All",
     "Folders",
     "Documents",
@@ -66,6 +66,17 @@ inline constexpr std::array<std::string_view, 54> TRANSLATION_KEYS = {
     "The installer's digital signature could not be verified",
     "Pasted text was cut to its first {0} characters",
     "Not enough memory to finish this search. Add words to narrow it.",
+    "Could not reach the update server. Check the internet connection and try again.",
+    "The update server answered with an error. Try again later.",
+    "The update server's identity could not be verified. Check the computer's date and time.",
+    "The update server sent an answer Norvik cannot use. Try again later.",
+    "Updates need curl.exe in the Windows system folder, and it is missing",
+    "The update was refused: not signed by {0}",
+    "The update was refused: the signing certificate could not be checked for revocation. Connect "
+    "to the internet and try again.",
+    "The update was refused: the signing certificate has been revoked",
+    "The update was refused: the installer is not version {0}",
+    "The update was refused: the download folder {0} could not be made private",
 };
 
 }  // namespace norvik

@@ -32,8 +32,7 @@ void maybe_check_for_update(Shell& shell, uint64_t now) {
     SettingsStore& settings = shell.settings();
     if (!setting_on(settings, SETTING_AUTO_UPDATE)) return;
     const uint64_t last = parse_last_update_check(settings.read_string(SETTING_LAST_UPDATE_CHECK));
-    const uint64_t elapsed = now > last ? now - last : 0;
-    if (elapsed < UPDATE_CHECK_INTERVAL_SECONDS) return;
+    if (last <= now && now - last < UPDATE_CHECK_INTERVAL_SECONDS) return;
     // A failed write is ignored: the check still runs, and the next due time stays as it was.
     (void)settings.write_string(SETTING_LAST_UPDATE_CHECK, std::to_string(now));
     shell.start_update_check(false);

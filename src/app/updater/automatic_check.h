@@ -21,7 +21,8 @@ uint64_t parse_last_update_check(const std::optional<std::string>& text);
 uint64_t unix_seconds(std::chrono::system_clock::time_point time);
 
 // Starts an automatic check (Shell::start_update_check(false)) when AutoUpdate is not 0 and at
-// least a day has passed since LastUpdateCheck (a time in the future counts as just now). The
+// least a day has passed since LastUpdateCheck. A time in the future counts as due: a clock that
+// was once set ahead must not stop the checks until it catches up. The
 // new time is written before the check starts, so a failed check also waits a day.
 void maybe_check_for_update(Shell& shell, uint64_t now);
 

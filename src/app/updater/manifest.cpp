@@ -4,6 +4,8 @@
 
 #include <nlohmann/json.hpp>
 
+#include "app/updater/curl_command.h"
+#include "app/updater/update_messages.h"
 #include "app/updater/version.h"
 #include "hangul/utf8.h"
 
@@ -64,13 +66,15 @@ std::optional<UpdateInfo> parse_manifest(std::string_view text) {
     const std::string* sha256 = string_member(root, "sha256");
     if (version == nullptr || url == nullptr || sha256 == nullptr) return std::nullopt;
     if (!is_version_text(*version) || !is_safe_https_url(*url)) return std::nullopt;
-    return UpdateInfo{*version, *url, ascii_lowercase(*sha256), size_member(root)};
+    const uint64_t size = size_member(root);
+    if (size > INSTALLER_MAX_BYTES) return std::nullopt;
+    return UpdateInfo{*version, *url, ascii_lowercase(*sha256), size};
 }
 
 UpdateVerdict judge_manifest(std::string_view bytes, std::string_view running) {
-    if (!is_valid_utf8(bytes)) return UpdateFailed{std::string(NOT_UTF8_FAILURE)};
+    if (!is_valid_utf8(bytes)) return unusable_manifest();
     std::optional<UpdateInfo> offer = parse_manifest(bytes);
-    if (!offer) return UpdateFailed{std::string(MANIFEST_FAILURE)};
+    if (!offer) return unusable_manifest();
     if (version_newer(offer->version, running)) return std::move(*offer);
     return UpToDate{};
 }

@@ -56,4 +56,8 @@ bool version_newer(std::string_view offered, std::string_view running) {
     return a > b;
 }
 
+bool version_equal(std::string_view a, std::string_view b) {
+    return !version_newer(a, b) && !version_newer(b, a);
+}
+
 }  // namespace norvik

@@ -16,4 +16,7 @@ std::vector<uint32_t> parse_version(std::string_view text);
 // shorter one padded with zeros (so 0.1.0.0 equals 0.1.0, and 0.10.0 is later than 0.9.9).
 bool version_newer(std::string_view offered, std::string_view running);
 
+// Whether two version texts name the same version under the same rules (0.2.0 equals 0.2.0.0).
+bool version_equal(std::string_view a, std::string_view b);
+
 }  // namespace norvik

@@ -53,7 +53,10 @@ TEST(MaybeCheckForUpdateTest, ChecksOnlyWhenOnAndADayHasPassed) {
         {"a day ago", std::nullopt, std::to_string(NOW - 86'400), true},
         {"a second less than a day ago", std::nullopt, std::to_string(NOW - 86'399), false},
         {"letters read as never", std::nullopt, "yesterday", true},
-        {"in the future", std::nullopt, std::to_string(NOW + 100'000), false},
+        // A clock once set ahead must not stop the checks until it catches up.
+        {"in the future", std::nullopt, std::to_string(NOW + 100'000), true},
+        {"a second ahead", std::nullopt, std::to_string(NOW + 1), true},
+        {"just now", std::nullopt, std::to_string(NOW), false},
         {"turned off", 0u, std::nullopt, false},
         {"any other value is on", 2u, std::nullopt, true},
     };

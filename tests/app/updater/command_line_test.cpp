@@ -129,12 +129,27 @@ TEST(BuildCommandLineTest, RefusesWhatACommandLineCannotCarry) {
               std::vector<std::string>{"(refused)"});
 }
 
+// -q only works as the very first argument; --globoff keeps "[1-1000000000]" in an address
+// from becoming a billion downloads.
 TEST(CurlArgumentsTest, EveryArgumentInOrderWithTheSizeLimit) {
     EXPECT_EQ(
         curl_arguments("https://a.example/u.json?v=0.1.0&lang=ko", "C:\\T\\update.json", 1024),
-        (std::vector<std::string>{"-fsSL", "--proto", "=https", "--max-time", "600",
-                                  "--max-filesize", "1024", "-o", "C:\\T\\update.json",
+        (std::vector<std::string>{"-q", "-fsSL", "--proto", "=https", "--globoff", "--max-time",
+                                  "600", "--max-filesize", "1024", "-o", "C:\\T\\update.json",
                                   "https://a.example/u.json?v=0.1.0&lang=ko"}));
+}
+
+TEST(InstallerDownloadCapTest, TheManifestsSizeButNeverMoreThanOurLimit) {
+    const std::pair<uint64_t, uint64_t> cases[] = {
+        {0, INSTALLER_MAX_BYTES},  // not given
+        {1, 1},
+        {1234, 1234},
+        {INSTALLER_MAX_BYTES, INSTALLER_MAX_BYTES},
+        {INSTALLER_MAX_BYTES + 1, INSTALLER_MAX_BYTES},
+        {UINT64_MAX, INSTALLER_MAX_BYTES},
+    };
+    for (const auto& [size, cap] : cases)
+        EXPECT_EQ(installer_download_cap(size), cap) << size;
 }
 
 }  // namespace

@@ -15,6 +15,19 @@ namespace {
 
 using namespace testing;
 
+constexpr const char* UNUSABLE =
+    "The update server sent an answer Norvik cannot use. Try again later.";
+constexpr const char* SERVER_ERROR = "The update server answered with an error. Try again later.";
+constexpr const char* UNREACHABLE =
+    "Could not reach the update server. Check the internet connection and try again.";
+constexpr const char* UNVERIFIED = "The installer's digital signature could not be verified";
+constexpr const char* NOT_OURS = "The update was refused: not signed by Kastrel Example Publisher";
+
+std::optional<std::string> failure_of(const UpdateDownloadResult& result) {
+    if (const auto* failed = std::get_if<UpdateFailed>(&result)) return failed->message;
+    return std::nullopt;
+}
+
 std::string manifest(std::string_view version, std::string_view url = INSTALLER_URL) {
     return R"({"version":")" + std::string(version) + R"(","url":")" + std::string(url) +
            R"(","sha256":"00"})";
@@ -30,17 +43,16 @@ TEST_F(UpdaterWineTest, CheckJudgesTheServedManifestAndDeletesIt) {
     const Case cases[] = {
         {"up to date", manifest("0.1.0"), L"", UpToDate{}},
         {"newer", manifest("0.2.0"), L"", UpdateInfo{"0.2.0", INSTALLER_URL, "00", 0}},
-        {"not JSON", std::string("<html>"), L"", UpdateFailed{"manifest"}},
+        {"not JSON", std::string("<html>"), L"", UpdateFailed{UNUSABLE}},
         {"http address", manifest("0.2.0", "http://kastrel.example/s.exe"), L"",
-         UpdateFailed{"manifest"}},
+         UpdateFailed{UNUSABLE}},
         {"address that would be two arguments",
          manifest("0.2.0", R"(https://a.example/s.exe\" -o \"C:\\evil.exe)"), L"",
-         UpdateFailed{"manifest"}},
-        {"not UTF-8", std::string("{\"version\":\"\xff\"}"), L"",
-         UpdateFailed{"stream did not contain valid UTF-8"}},
-        {"too long", std::string(MANIFEST_MAX_BYTES + 1, ' '), L"", UpdateFailed{"manifest"}},
-        {"not found", std::nullopt, L"", UpdateFailed{"Download failed"}},
-        {"no network", manifest("0.2.0"), L"6", UpdateFailed{"Download failed"}},
+         UpdateFailed{UNUSABLE}},
+        {"not UTF-8", std::string("{\"version\":\"\xff\"}"), L"", UpdateFailed{UNUSABLE}},
+        {"too long", std::string(MANIFEST_MAX_BYTES + 1, ' '), L"", UpdateFailed{UNUSABLE}},
+        {"not found", std::nullopt, L"", UpdateFailed{SERVER_ERROR}},
+        {"no network", manifest("0.2.0"), L"6", UpdateFailed{UNREACHABLE}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -70,12 +82,12 @@ TEST_F(UpdaterWineTest, HostileAddressesReachCurlAsOneArgument) {
     const std::string destination = updates() + "hostile.bin";
     for (const std::string& url : urls) {
         clear_curl_log();
-        EXPECT_EQ(download_file(url, destination, 5), UpdateFailed{"Download failed"});
+        EXPECT_EQ(download_file(url, destination, 5), UpdateFailed{SERVER_ERROR});
         EXPECT_EQ(curl_runs(), std::vector<Arguments>{curl_arguments(url, destination, 5)});
     }
 }
 
-TEST_F(UpdaterWineTest, DownloadChecksSizeDigestAndSignatureAndDeletesWhatFails) {
+TEST_F(UpdaterWineTest, DownloadChecksSizeDigestSignatureAndVersionAndDeletesWhatFails) {
     enum class Size { Exact, NotGiven, OneByteMore };
     enum class Digest { Right, Wrong, Short };
     struct Case {
@@ -95,15 +107,18 @@ TEST_F(UpdaterWineTest, DownloadChecksSizeDigestAndSignatureAndDeletesWhatFails)
          "Downloaded file is corrupt (hash mismatch)"},
         {"digest of the wrong length", "installer-good.exe", Size::Exact, Digest::Short, L"",
          "Downloaded file is corrupt (hash mismatch)"},
-        {"unsigned", "installer-unsigned.exe", Size::Exact, Digest::Right, L"",
-         "The installer's digital signature could not be verified"},
+        {"unsigned", "installer-unsigned.exe", Size::Exact, Digest::Right, L"", UNVERIFIED},
         {"publisher differing in case", "installer-other-publisher.exe", Size::Exact, Digest::Right,
-         L"", "The installer's digital signature could not be verified"},
+         L"", NOT_OURS},
         {"changed after signing", "installer-changed.exe", Size::Exact, Digest::Right, L"",
-         "The installer's digital signature could not be verified"},
-        {"not found", nullptr, Size::Exact, Digest::Right, L"", "Download failed"},
-        {"curl failing", "installer-good.exe", Size::Exact, Digest::Right, L"28",
-         "Download failed"},
+         UNVERIFIED},
+        // The vendor's own signed installer of an older version, offered as 0.2.0.
+        {"older version under the offered number", "installer-old-version.exe", Size::Exact,
+         Digest::Right, L"", "The update was refused: the installer is not version 0.2.0"},
+        {"not found", nullptr, Size::Exact, Digest::Right, L"", SERVER_ERROR},
+        {"curl timing out", "installer-good.exe", Size::Exact, Digest::Right, L"28", UNREACHABLE},
+        {"curl stopping at the limit", "installer-good.exe", Size::Exact, Digest::Right, L"63",
+         "Downloaded size mismatch"},
     };
     const std::string path = updates() + "Norvik-Setup-0.2.0.exe";
     for (const Case& c : cases) {
@@ -122,13 +137,11 @@ TEST_F(UpdaterWineTest, DownloadChecksSizeDigestAndSignatureAndDeletesWhatFails)
         if (c.digest == Digest::Wrong) info.sha256[0] = info.sha256[0] == '0' ? '1' : '0';
         if (c.digest == Digest::Short) info.sha256.pop_back();
 
-        UpdateDownloadResult result = download_update(info, vendor::PUBLISHER_NAME);
-        const uint64_t most = info.size != 0 ? info.size : INSTALLER_MAX_BYTES;
-        EXPECT_EQ(curl_runs(), std::vector<Arguments>{curl_arguments(INSTALLER_URL, path, most)});
+        UpdateDownloadResult result = download_update(info, {vendor::PUBLISHER_NAME, ""});
+        EXPECT_EQ(curl_runs(), std::vector<Arguments>{curl_arguments(
+                                   INSTALLER_URL, path, installer_download_cap(info.size))});
         if (c.failure) {
-            EXPECT_EQ(std::get_if<UpdateFailed>(&result) ? std::get<UpdateFailed>(result).message
-                                                         : std::string("(verified)"),
-                      c.failure);
+            EXPECT_EQ(failure_of(result), c.failure);
             EXPECT_FALSE(fs::exists(fs::u8path(path)));
             continue;
         }
@@ -141,6 +154,41 @@ TEST_F(UpdaterWineTest, DownloadChecksSizeDigestAndSignatureAndDeletesWhatFails)
                   INVALID_HANDLE_VALUE);
         EXPECT_FALSE(DeleteFileW(wide_path.c_str()));
         EXPECT_FALSE(MoveFileW(wide_path.c_str(), (wide_path + L".moved").c_str()));
+    }
+}
+
+// With the build's pin list the signer's certificate itself must be one of those pinned, not
+// merely one with the publisher's name; a version not newer than the running one is never
+// fetched at all.
+TEST_F(UpdaterWineTest, DownloadKeepsToPinnedCertificatesAndNeverGoesBack) {
+    const std::string bytes = installers("installer-good.exe");
+    serve("Norvik-Setup-0.2.0.exe", bytes);
+    serve("Norvik-Setup-0.1.0.exe", bytes);
+    std::string pinned = installers("publisher.sha256");
+    pinned.resize(64);
+    struct Case {
+        const char* name;
+        const char* version;
+        std::string pins;
+        std::optional<std::string> failure;
+        size_t curl_runs;
+    };
+    const Case cases[] = {
+        {"pinned certificate", "0.2.0", std::string(64, '0') + ";" + pinned, std::nullopt, 1},
+        {"another certificate pinned", "0.2.0", std::string(64, '0'), NOT_OURS, 1},
+        {"the running version", "0.1.0", "",
+         "The update was refused: the installer is not version 0.1.0", 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        clear_curl_log();
+        const UpdateInfo info{
+            c.version,
+            "https://kastrel.example/norvik/Norvik-Setup-" + std::string(c.version) + ".exe",
+            *sha256_hex(bytes_of(bytes)), bytes.size()};
+        const UpdateDownloadResult result = download_update(info, {vendor::PUBLISHER_NAME, c.pins});
+        EXPECT_EQ(failure_of(result), c.failure);
+        EXPECT_EQ(curl_runs().size(), c.curl_runs);
     }
 }
 

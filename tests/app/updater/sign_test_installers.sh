@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
 # Makes the installers the updater's Wine tests download, from the stand-in installer:
 # signed by the build's publisher, signed by a publisher whose name differs only in letter case,
-# unsigned, and signed but changed afterwards. The certificates are self-made; Wine's
-# WinVerifyTrust accepts a self-made root, so the signer's name decides.
-# Usage: sign_test_installers.sh OUT_DIR FAKE_INSTALLER_EXE PUBLISHER_NAME
+# unsigned, signed but changed afterwards, and an older version signed by the build's publisher;
+# and the publisher certificate's SHA-256 thumbprint (publisher.sha256). The certificates are
+# self-made; Wine's WinVerifyTrust accepts a self-made root, so the signer's name decides.
+# Usage: sign_test_installers.sh OUT_DIR FAKE_INSTALLER_EXE PUBLISHER_NAME OLD_INSTALLER_EXE
 set -euo pipefail
-out=$1 installer=$2 publisher=$3
+out=$1 installer=$2 publisher=$3 old=$4
 mkdir -p "$out"
 cd "$out"
 
@@ -25,6 +26,8 @@ make_certificate other "$other"
 cp "$installer" installer-unsigned.exe
 sign publisher "$installer" installer-good.exe
 sign other "$installer" installer-other-publisher.exe
+sign publisher "$old" installer-old-version.exe
+openssl x509 -in publisher.pem -outform der | sha256sum | cut -c1-64 >publisher.sha256
 # One byte of the program changed after signing: the signature no longer matches.
 cp installer-good.exe installer-changed.exe
 printf '\x5a' | dd of=installer-changed.exe bs=1 seek=4096 conv=notrunc status=none

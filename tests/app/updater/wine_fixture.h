@@ -1,6 +1,7 @@
 // The updater's Windows side under Wine: a stand-in curl.exe (fake_curl.cpp) placed in the
 // prefix's system folder serves prepared manifests and installers from a folder of the test's
-// and records every run; a temporary folder whose name has spaces holds the downloads.
+// and records every run; a local application data folder whose name has spaces holds the
+// downloads.
 #pragma once
 
 #include <windows.h>
@@ -14,6 +15,7 @@
 #include <gtest/gtest.h>
 
 #include "app/updater/curl_command.h"
+#include "app/updater/win/private_folder_win.h"
 #include "app/updater/win/system_win.h"
 #include "support/temp_folder.h"
 
@@ -71,6 +73,8 @@ class UpdaterWineTest : public ::testing::Test {
         fs::create_directories(temp_with_spaces_);
         set_variable(L"TMP", temp_with_spaces_.wstring());
         set_variable(L"TEMP", temp_with_spaces_.wstring());
+        fs::create_directories(local_app_data_);
+        set_variable(L"LOCALAPPDATA", local_app_data_.wstring());
         set_variable(L"NORVIK_FAKE_CURL_SITE", site_.wstring());
         set_variable(L"NORVIK_FAKE_CURL_LOG", curl_log_.wstring());
         set_variable(L"NORVIK_FAKE_CURL_EXIT", L"");
@@ -111,7 +115,7 @@ class UpdaterWineTest : public ::testing::Test {
         return arguments;
     }
 
-    std::string updates() { return updates_folder(); }
+    std::string updates() { return updates_folder_path(); }
     static std::string installers(const char* name) {
         return read_bytes(module_folder() / "installers" / name);
     }
@@ -119,6 +123,7 @@ class UpdaterWineTest : public ::testing::Test {
     TempFolder temp_;
     fs::path site_ = temp_.path() / "site";
     fs::path temp_with_spaces_ = temp_.path() / "temp with spaces";
+    fs::path local_app_data_ = temp_.path() / "local app data";
     fs::path curl_log_ = temp_.path() / "curl.log";
     fs::path installer_log_ = temp_.path() / "installer.log";
 };

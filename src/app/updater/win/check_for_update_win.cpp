@@ -2,7 +2,9 @@
 
 #include "app/updater/curl_command.h"
 #include "app/updater/manifest.h"
+#include "app/updater/update_messages.h"
 #include "app/updater/win/download_file.h"
+#include "app/updater/win/private_folder_win.h"
 #include "app/updater/win/system_win.h"
 #include "app/updater/win/update_tasks.h"
 #include "platform/files.h"
@@ -18,7 +20,7 @@ std::variant<std::string, UpdateFailed> read_manifest(const std::string& path) {
     if (!file) return last_error_failure();
     std::optional<uint64_t> size = file->size();
     if (!size) return last_error_failure();
-    if (*size > MANIFEST_MAX_BYTES) return UpdateFailed{std::string(MANIFEST_FAILURE)};
+    if (*size > MANIFEST_MAX_BYTES) return unusable_manifest();
     std::string bytes(static_cast<size_t>(*size), '\0');
     size_t filled = 0;
     while (filled < bytes.size()) {
@@ -34,7 +36,9 @@ std::variant<std::string, UpdateFailed> read_manifest(const std::string& path) {
 }  // namespace
 
 UpdateVerdict check_for_update(const std::string& manifest_url) {
-    const std::string path = updates_folder() + "update.json";
+    std::variant<std::string, UpdateFailed> folder = private_updates_folder();
+    if (auto* failed = std::get_if<UpdateFailed>(&folder)) return std::move(*failed);
+    const std::string path = std::get<std::string>(folder) + "update.json";
     std::optional<UpdateFailed> failed = download_file(manifest_url, path, MANIFEST_MAX_BYTES);
     std::variant<std::string, UpdateFailed> manifest =
         failed ? std::variant<std::string, UpdateFailed>(std::move(*failed)) : read_manifest(path);

@@ -2,21 +2,13 @@
 
 #include <vector>
 
-#include "app/text/text.h"
 #include "app/updater/command_line.h"
 #include "app/updater/curl_command.h"
+#include "app/updater/update_messages.h"
 #include "app/updater/win/system_win.h"
 #include "platform/process_win.h"
 
 namespace norvik {
-
-namespace {
-
-UpdateFailed download_failed() {
-    return UpdateFailed{choose_text("다운로드하지 못했습니다", "Download failed")};
-}
-
-}  // namespace
 
 std::optional<UpdateFailed> download_file(const std::string& url, const std::string& destination,
                                           uint64_t max_bytes) {
@@ -29,12 +21,16 @@ std::optional<UpdateFailed> download_file(const std::string& url, const std::str
     if (!command_line) return download_failed();
 
     const KernelHandle process = create_process(*curl, to_wide(*command_line), CREATE_NO_WINDOW);
-    if (!process) return last_error_failure();
+    if (!process) {
+        const DWORD error = GetLastError();
+        if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) return curl_missing();
+        return UpdateFailed{system_error_text(error)};
+    }
     // curl gives up by itself after 600 seconds.
     if (WaitForSingleObject(process.get(), INFINITE) != WAIT_OBJECT_0) return last_error_failure();
     DWORD exit_code = 0;
     if (!GetExitCodeProcess(process.get(), &exit_code)) return last_error_failure();
-    if (exit_code != 0) return download_failed();
+    if (exit_code != 0) return curl_failure(exit_code);
     return std::nullopt;
 }
 

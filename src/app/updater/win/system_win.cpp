@@ -1,7 +1,5 @@
 #include "app/updater/win/system_win.h"
 
-#include "platform/folders.h"
-
 namespace norvik {
 
 std::string system_error_text(DWORD code) {
@@ -21,14 +19,6 @@ std::string system_error_text(DWORD code) {
 
 UpdateFailed last_error_failure() {
     return UpdateFailed{system_error_text(GetLastError())};
-}
-
-std::string updates_folder() {
-    std::string folder = temporary_folder();
-    if (!folder.empty() && folder.back() != '\\') folder += '\\';
-    folder += "Norvik\\";
-    (void)create_folders(folder);
-    return folder;
 }
 
 }  // namespace norvik

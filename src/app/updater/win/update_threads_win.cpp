@@ -65,7 +65,8 @@ void start_update_check_thread(bool manual, UpdateFinished finished) {
 void start_update_download_thread(const UpdateInfo& info, UpdateFinished finished) {
     if (download_running().exchange(true)) return;
     const bool started = start_detached_thread([info, finished] {
-        update_download_slot().store(download_update(info, vendor::PUBLISHER_NAME));
+        update_download_slot().store(
+            download_update(info, {vendor::PUBLISHER_NAME, vendor::SIGNER_SHA256}));
         download_running() = false;
         finished();
     });

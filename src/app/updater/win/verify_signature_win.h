@@ -3,15 +3,19 @@
 
 #include <windows.h>
 
+#include <optional>
 #include <string>
-#include <string_view>
+
+#include "app/updater/signer_check.h"
 
 namespace norvik {
 
-// Whether the open file at path carries a signature that WinVerifyTrust accepts (no revocation
-// check, no user interface) and whose signing certificate's simple display name equals
-// publisher exactly, letter case included. WinVerifyTrust reads the file through the handle, so
-// the check applies to the very file the caller holds open.
-bool verify_signature(HANDLE file, const std::wstring& path, std::string_view publisher);
+// Nothing when the open file at path carries a signature that WinVerifyTrust accepts with
+// revocation checked over the whole chain (no user interface), by a signing certificate whose
+// simple display name is exactly policy.publisher and, when the build pins certificates, whose
+// thumbprint is pinned. Otherwise why not (judge_signer). WinVerifyTrust reads the file through
+// the handle, so the check applies to the very file the caller holds open.
+std::optional<UpdateFailed> verify_signature(HANDLE file, const std::wstring& path,
+                                             const SignerPolicy& policy);
 
 }  // namespace norvik
