@@ -38,9 +38,11 @@ std::vector<Chunk> build_chunks(std::span<const VolumeTable> tables) {
 std::optional<std::vector<Hit>> search_chunks(const Query& query, std::span<const Chunk> chunks,
                                               std::atomic<size_t>& next_chunk,
                                               const Generation& generation,
-                                              std::span<const VolumeTable> tables) {
+                                              std::span<const VolumeTable> tables,
+                                              const FolderMemo* folders) {
     std::vector<Hit> hits;
     MatchScratch scratch;
+    scratch.folders = folders;
     for (;;) {
         size_t k = next_chunk.fetch_add(1, std::memory_order_relaxed);
         if (k >= chunks.size()) return hits;
@@ -65,19 +67,24 @@ std::optional<std::vector<Hit>> match_all(const Query& query, std::span<const Vo
     const std::vector<Chunk> chunks = build_chunks(tables);
     const size_t n = std::min<size_t>(std::max(threads, 1u), std::max<size_t>(chunks.size(), 1));
     std::atomic<size_t> next_chunk{0};
+    // Path words ask about the same folders from many entries: the answers are shared by the
+    // threads for this search only, as the index may change before the next.
+    std::optional<FolderMemo> folders;
+    if (!query.paths.empty()) folders.emplace(query, tables);
+    const FolderMemo* memo = folders ? &*folders : nullptr;
     std::vector<std::optional<std::vector<Hit>>> found(n);
     std::vector<std::thread> pool;
     pool.reserve(n);
     for (size_t i = 0; i < n; ++i) {
         try {
             pool.emplace_back([&, i] {
-                found[i] = search_chunks(query, chunks, next_chunk, generation, tables);
+                found[i] = search_chunks(query, chunks, next_chunk, generation, tables, memo);
             });
         } catch (const std::system_error&) {
             break;  // the threads already running claim the remaining chunks
         }
     }
-    if (pool.empty()) found[0] = search_chunks(query, chunks, next_chunk, generation, tables);
+    if (pool.empty()) found[0] = search_chunks(query, chunks, next_chunk, generation, tables, memo);
     for (std::thread& thread : pool)
         thread.join();
 

@@ -119,6 +119,28 @@ TEST_F(CliRun, IndexThenSearchInEveryFormat) {
     EXPECT_EQ(folders, (std::vector<std::string>{at("docs"), at("docs/old"), at("empty folder")}));
 }
 
+// A word with a folder in it finds names directly inside a folder of that name, written with
+// either separator.
+TEST_F(CliRun, PathWordsFindNamesInTheirFolders) {
+    index();
+    struct Case {
+        const char* query;
+        std::vector<std::string> paths;
+    };
+    const Case cases[] = {
+        {"docs\\보고서", {at("docs/보고서.hwp")}},
+        {"docs/ㅂㄱㅅ", {at("docs/보고서.hwp")}},
+        {"docs\\old\\", {at("docs/old/보고서 초안.txt")}},
+        {"pics\\ ext:png", {at("pics/보고.png")}},
+        {"pics\\보고서", {}},
+    };
+    for (const Case& c : cases) {
+        Outcome r = run({"search", "--index", index_file, "--sort", "name", c.query});
+        EXPECT_EQ(r.status, 0) << c.query;
+        EXPECT_EQ(r.lines(), c.paths) << c.query;
+    }
+}
+
 TEST_F(CliRun, QueriesMayStartWithADashAfterTheOptionsEnd) {
     index();
     Outcome r = run({"search", "--index", index_file, "--", "-dash"});
