@@ -47,6 +47,10 @@ IndexService::~IndexService() {
     platform_.watch_roots = nullptr;
 }
 
+FolderExclusions IndexService::exclusions_for(const std::string& root) const {
+    return exclusions_under(root, options_.excluded_folders);
+}
+
 void IndexService::notify(IndexChange change) {
     if (platform_.notify) platform_.notify(change);
 }
@@ -55,6 +59,9 @@ void IndexService::run_index_service(bool tray) {
     std::vector<std::string> roots = platform_.list_volumes();
     std::vector<VolumeTable> saved = load_index_file(index_file_).tables;
     bool had_saved_tables = !saved.empty();
+    // A file saved before a folder was excluded still holds it.
+    for (VolumeTable& table : saved)
+        drop_excluded(table, exclusions_for(table.root));
 
     std::vector<std::string> kept_roots;  // current roots with a saved table
     {
@@ -162,6 +169,7 @@ void IndexService::scan_and_publish(const std::string& root, unsigned workers, b
     options.background = background;
     options.items_read = options_.items_read;
     options.exit_requested = options_.exit_requested;
+    options.excluded = exclusions_for(root);
     std::optional<VolumeTable> table;
     try {
         table = platform_.scan_root(root, options);

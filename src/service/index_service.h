@@ -72,6 +72,9 @@ struct ServiceOptions {
     // or watched) and are saved again, for a tool that follows some folders of an index file
     // it shares with others (norvik-cli watch). Off: they are dropped, as for drives gone.
     bool keep_other_roots = false;
+    // Full paths of the folders kept out of the index: never scanned, their changes never
+    // applied, their subtrees dropped from the saved tables as they are loaded.
+    std::vector<std::string> excluded_folders;
 };
 
 // The saved tables whose root is one of the current roots (every saved table with
@@ -133,6 +136,8 @@ class IndexService {
     std::set<std::string> completed_roots() const;
     // True while root has an entry in deferred_changes (a rescan of it is running).
     bool is_rescanning(const std::string& root) const;
+    // The excluded folders below root, relative to it.
+    FolderExclusions exclusions_for(const std::string& root) const;
 
   private:
     bool start_detached(std::function<void()> work);

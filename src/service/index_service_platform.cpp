@@ -32,6 +32,9 @@ class ServiceWatchers {
                 sink.ended = [watched = watched_.get()](const std::string& root) {
                     watched->watcher_ended(root);
                 };
+                sink.excluded = [&service](const std::string& root) {
+                    return service.exclusions_for(root);
+                };
                 system_ = std::make_unique<SystemWatchers>(std::move(sink));
             }
         }

@@ -141,6 +141,21 @@ TEST_F(CliRun, PathWordsFindNamesInTheirFolders) {
     }
 }
 
+// --exclude keeps a folder and everything in it out of the index (and out of the count); a
+// folder that is not there is refused before anything is scanned.
+TEST_F(CliRun, ExcludedFoldersAreLeftOut) {
+    Outcome r = run({"index", "--output", index_file, "--exclude", at("docs/old"), "--exclude",
+                     at("pics"), root});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_TRUE(r.err.starts_with("5 items under 1 folder indexed into ")) << r.err;
+    Outcome found = run({"search", "--index", index_file, "--sort", "name", "보"});
+    EXPECT_EQ(found.lines(), (std::vector<std::string>{at("docs/보고서.hwp")}));
+
+    Outcome missing = run({"index", "--output", index_file, "--exclude", at("nowhere"), root});
+    EXPECT_EQ(missing.status, EXIT_FAILED);
+    EXPECT_NE(missing.err.find("nowhere"), std::string::npos) << missing.err;
+}
+
 TEST_F(CliRun, QueriesMayStartWithADashAfterTheOptionsEnd) {
     index();
     Outcome r = run({"search", "--index", index_file, "--", "-dash"});

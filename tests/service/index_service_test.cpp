@@ -40,6 +40,7 @@ class IndexServiceTest : public ::testing::Test {
         options.exit_requested = &exit_requested;
         options.index_dirty = &dirty;
         options.keep_other_roots = keep_other_roots;
+        options.excluded_folders = excluded_folders;
         service = std::make_unique<IndexService>(index, platform.make(), options);
         return *service;
     }
@@ -86,6 +87,7 @@ class IndexServiceTest : public ::testing::Test {
     std::atomic<bool> exit_requested{false};
     std::atomic<bool> dirty{false};
     bool keep_other_roots = false;
+    std::vector<std::string> excluded_folders;
     FakePlatform platform;
     std::unique_ptr<IndexService> service;  // last: goes first, while the rest is whole
 };
@@ -501,6 +503,27 @@ TEST_F(IndexServiceTest, KeepingOtherRootsLeavesTheirTablesInTheSavedFile) {
     EXPECT_EQ(platform.count("scan " + C), 0u);
     EXPECT_EQ(platform.count("watch " + C), 0u);
     EXPECT_EQ(saved_roots(), (std::vector<std::string>{A, C}));
+}
+
+// An excluded folder is gone from a table saved before it was excluded as soon as the table is
+// loaded, and the rescans never bring it back.
+TEST_F(IndexServiceTest, ExcludedFoldersLeaveTheSavedTablesAndStayOutOfScans) {
+    FakeTree& a = platform.add_drive('A');
+    platform.add_drive('B');
+    save_previous_run({a.scan()});
+    excluded_folders = {A + "DOCS", B + "missing"};
+    platform.hold(A);
+    IndexService& s = start_service();
+    EXPECT_FALSE(s.exclusions_for(A).empty());
+    std::thread service_thread([&] { s.run_index_service(false); });
+    ASSERT_TRUE(platform.wait_until([&] { return platform.count_locked("scan " + A) == 1; }));
+    EXPECT_TRUE(indexed(A, "A.txt"));
+    EXPECT_FALSE(indexed(A, "docs"));
+    platform.release(A);
+    service_thread.join();
+    EXPECT_TRUE(indexed(A, "A.txt"));
+    EXPECT_FALSE(indexed(A, "docs\\d.txt"));
+    EXPECT_TRUE(indexed(B, "docs\\d.txt"));
 }
 
 TEST(KeepCurrentTables, KeepsCurrentRootsOncePerRootInRootOrder) {

@@ -51,12 +51,13 @@ TEST(ParseWatchOptions, Accepted) {
         WatchOptions expected;
     };
     const std::vector<Case> cases = {
-        {{"watch", "a"}, {"", {"a"}}},
-        {{"watch", "a", "b"}, {"", {"a", "b"}}},
-        {{"watch", "--index", "f.bin", "a"}, {"f.bin", {"a"}}},
-        {{"watch", "a", "--index=f.bin"}, {"f.bin", {"a"}}},
-        {{"watch", "--", "-odd", "a"}, {"", {"-odd", "a"}}},
-        {{"watch", "-", "a"}, {"", {"-", "a"}}},
+        {{"watch", "a"}, {"", {"a"}, {}}},
+        {{"watch", "a", "b"}, {"", {"a", "b"}, {}}},
+        {{"watch", "--index", "f.bin", "a"}, {"f.bin", {"a"}, {}}},
+        {{"watch", "a", "--index=f.bin"}, {"f.bin", {"a"}, {}}},
+        {{"watch", "--", "-odd", "a"}, {"", {"-odd", "a"}, {}}},
+        {{"watch", "-", "a"}, {"", {"-", "a"}, {}}},
+        {{"watch", "--exclude", "a/x", "a", "--exclude=a/y"}, {"", {"a"}, {"a/x", "a/y"}}},
     };
     for (const Case& c : cases) {
         auto parsed = parse_watch_options(c.args);
@@ -75,6 +76,8 @@ TEST(ParseWatchOptions, Refused) {
         {{"watch", "--index", "f.bin"}, "at least one folder"},
         {{"watch", "a", "--index"}, "needs a value"},
         {{"watch", "--index=", "a"}, "invalid value"},
+        {{"watch", "a", "--exclude"}, "option --exclude needs a value"},
+        {{"watch", "--exclude=", "a"}, "invalid value for --exclude"},
         {{"watch", "--limit", "5", "a"}, "unknown option \"--limit\""},
         {{"watch", "--workers=2", "a"}, "unknown option \"--workers\""},
     };
