@@ -83,14 +83,42 @@ bool FolderExclusions::covers(std::string_view relative_path) const {
                        [&](const std::string& path) { return strip_folder(item, path, rest); });
 }
 
+namespace {
+
+// The components of a path, split at "/" and "\", without empty ones.
+std::vector<std::string_view> components(std::string_view path) {
+    std::vector<std::string_view> parts;
+    size_t start = 0;
+    for (size_t i = 0; i <= path.size(); ++i) {
+        if (i < path.size() && path[i] != '/' && path[i] != '\\') continue;
+        if (i > start) parts.push_back(path.substr(start, i - start));
+        start = i + 1;
+    }
+    return parts;
+}
+
+}  // namespace
+
+std::optional<std::string> path_below(std::string_view root, std::string_view full_path) {
+    const std::vector<std::string_view> above = components(root);
+    const std::vector<std::string_view> parts = components(full_path);
+    if (parts.size() < above.size()) return std::nullopt;
+    for (size_t i = 0; i < above.size(); ++i) {
+        if (lower_full(above[i]) != lower_full(parts[i])) return std::nullopt;
+    }
+    std::string relative;
+    for (size_t i = above.size(); i < parts.size(); ++i) {
+        if (!relative.empty()) relative.push_back('\\');
+        relative += parts[i];
+    }
+    return relative;
+}
+
 FolderExclusions exclusions_under(std::string_view root, std::span<const std::string> full_paths) {
-    const std::string folder = comparable(root);
     std::vector<std::string> relative;
     for (const std::string& full : full_paths) {
-        const std::string path = comparable(full);
-        std::string_view rest;
-        // A root given as "/" leaves nothing to compare: every absolute path lies below it.
-        if (strip_folder(path, folder, rest)) relative.emplace_back(rest);
+        if (std::optional<std::string> below = path_below(root, full))
+            relative.push_back(std::move(*below));
     }
     return FolderExclusions(relative);
 }

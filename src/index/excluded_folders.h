@@ -3,6 +3,7 @@
 // keeps for itself (excluded_names.h), which are left out everywhere without being asked.
 #pragma once
 
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -44,5 +45,10 @@ class FolderExclusions {
 // it, relative to it. Separators compare as one ("/" and "\"), letters after full lowercasing;
 // trailing separators do not count.
 FolderExclusions exclusions_under(std::string_view root, std::span<const std::string> full_paths);
+
+// The path of full_path below root, compared as exclusions_under compares, backslash-separated
+// and in full_path's own letter case ("Games\Steam" for D:/Games/Steam/ under D:\); empty for
+// root itself; nothing when full_path is not at or below root.
+std::optional<std::string> path_below(std::string_view root, std::string_view full_path);
 
 }  // namespace norvik

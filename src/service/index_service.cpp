@@ -31,7 +31,10 @@ std::vector<VolumeTable> keep_current_tables(std::vector<VolumeTable> saved,
 }
 
 IndexService::IndexService(Index& index, ServicePlatform platform, ServiceOptions options)
-    : index_(index), platform_(std::move(platform)), options_(options) {
+    : index_(index),
+      platform_(std::move(platform)),
+      options_(options),
+      excluded_folders_(options_.excluded_folders) {
     if (!options_.index_dirty) options_.index_dirty = &norvik::index_dirty;
     index_file_ = options_.index_file.empty() ? index_path() : options_.index_file;
 }
@@ -48,7 +51,50 @@ IndexService::~IndexService() {
 }
 
 FolderExclusions IndexService::exclusions_for(const std::string& root) const {
-    return exclusions_under(root, options_.excluded_folders);
+    std::lock_guard lock(excluded_mutex_);
+    return exclusions_under(root, excluded_folders_);
+}
+
+void IndexService::set_excluded_folders(std::vector<std::string> full_paths) {
+    std::vector<std::string> before;
+    {
+        std::lock_guard lock(excluded_mutex_);
+        before = std::exchange(excluded_folders_, full_paths);
+    }
+    auto missing_from = [](const std::vector<std::string>& paths,
+                           const std::vector<std::string>& others) {
+        std::vector<std::string> missing;
+        for (const std::string& path : paths) {
+            if (std::find(others.begin(), others.end(), path) == others.end())
+                missing.push_back(path);
+        }
+        return missing;
+    };
+    const std::vector<std::string> excluded = missing_from(full_paths, before);
+    const std::vector<std::string> included = missing_from(before, full_paths);
+    std::vector<std::string> roots;
+    {
+        std::shared_lock lock(index_.lock);
+        for (const VolumeTable& table : index_.tables)
+            roots.push_back(table.root);
+    }
+    for (const std::string& root : roots) {
+        std::vector<Change> batch;
+        for (const std::string& path : excluded) {
+            if (std::optional<std::string> relative = path_below(root, path))
+                batch.push_back(Change::removed(*relative));
+        }
+        // Walked with no lock held; what lies in a folder still excluded inside it stays out.
+        const FolderExclusions still = exclusions_for(root);
+        for (const std::string& path : included) {
+            std::optional<std::string> relative = path_below(root, path);
+            if (!relative || !platform_.walk_folder || still.covers(*relative)) continue;
+            if (std::optional<Change> arrived =
+                    platform_.walk_folder(root, *relative, still.below_path(*relative)))
+                batch.push_back(std::move(*arrived));
+        }
+        if (!batch.empty()) apply_watcher_batch(root, std::move(batch));
+    }
 }
 
 void IndexService::notify(IndexChange change) {

@@ -57,6 +57,12 @@ struct ServicePlatform {
     std::function<void()> wait_before_refresh;
     // Tells the window the index changed (the program posts a window message); must not block.
     std::function<void(IndexChange)> notify;
+    // Optional: what a folder included again brings back, read from the disk: the change that
+    // adds it with the walk below it (leaving out `excluded`, relative to it), or nothing when
+    // it is not there. Without it such a folder returns with its root's next rescan.
+    std::function<std::optional<Change>(const std::string& root, const std::string& relative_path,
+                                        const FolderExclusions& excluded)>
+        walk_folder;
     // Optional: told about every watcher batch after it was handled (norvik-cli watch prints it).
     std::function<void(const std::string& root, const std::vector<Change>& batch, BatchOutcome)>
         batch_handled;
@@ -138,6 +144,11 @@ class IndexService {
     bool is_rescanning(const std::string& root) const;
     // The excluded folders below root, relative to it.
     FolderExclusions exclusions_for(const std::string& root) const;
+    // Replaces the excluded folders (full paths) and applies the difference at once, as a
+    // batch of changes per table (held back like a watcher's while the root is rescanned):
+    // folders newly excluded leave the tables with all they hold, folders no longer excluded
+    // are walked back in. Entry indexes stay. Reads the disk with no lock held.
+    void set_excluded_folders(std::vector<std::string> full_paths);
 
   private:
     bool start_detached(std::function<void()> work);
@@ -156,6 +167,10 @@ class IndexService {
 
     mutable std::mutex completed_mutex_;
     std::set<std::string> completed_roots_;
+
+    // The excluded folders' full paths; taken alone, never with another lock.
+    mutable std::mutex excluded_mutex_;
+    std::vector<std::string> excluded_folders_;
 
     // Detached rescan threads still running, for wait_for_rescans and the destructor.
     std::mutex threads_mutex_;

@@ -31,6 +31,14 @@ TEST(ExclusionsUnder, KeepsThePathsBelowTheRoot) {
     }
 }
 
+// A path below a root keeps its own letter case, so that a folder walked back in gets its names.
+TEST(PathBelow, KeepsTheLetterCaseOfThePath) {
+    EXPECT_EQ(path_below("C:\\", "c:/Games//Steam/"), "Games\\Steam");
+    EXPECT_EQ(path_below("/home/ME/", "/home/me"), "");
+    EXPECT_EQ(path_below("D:\\", "C:\\Games"), std::nullopt);
+    EXPECT_EQ(path_below("/home/me/", "/home/mine/x"), std::nullopt);
+}
+
 // What a folder's exclusions say about the items below it, and what they hand down.
 TEST(FolderExclusions, CoverTheFolderAndAllItHolds) {
     const FolderExclusions excluded({"Build", "src\\Gen\\", "a\\b\\c"});

@@ -526,6 +526,44 @@ TEST_F(IndexServiceTest, ExcludedFoldersLeaveTheSavedTablesAndStayOutOfScans) {
     EXPECT_TRUE(indexed(B, "docs\\d.txt"));
 }
 
+// Excluding a folder while the program runs takes it out of its table at once, and including
+// it again walks it back in; the table is patched, not replaced, so entries keep their indexes.
+// During a rescan the change waits for the new table like a watcher's.
+TEST_F(IndexServiceTest, ExclusionsMadeWhileRunningApplyAtOnce) {
+    FakeTree& a = platform.add_drive('A');
+    a.add_folder("docs\\inner");
+    a.add_file("docs\\inner\\i.txt");
+    IndexService& s = start_service();
+    s.run_index_service(false);
+    auto entry_of = [&](std::string_view path) {
+        std::shared_lock lock(index.lock);
+        return index.tables[0].find_path(path);
+    };
+    const std::optional<uint32_t> file = entry_of("A.txt");
+    ASSERT_TRUE(file);
+
+    s.set_excluded_folders({A + "docs", A + "docs/inner"});
+    EXPECT_FALSE(indexed(A, "docs"));
+    EXPECT_EQ(entry_of("A.txt"), file);
+    s.set_excluded_folders({A + "docs/inner"});  // docs comes back, docs\inner stays out
+    EXPECT_TRUE(indexed(A, "docs\\d.txt"));
+    EXPECT_FALSE(indexed(A, "docs\\inner"));
+    s.set_excluded_folders({});
+    EXPECT_TRUE(indexed(A, "docs\\inner\\i.txt"));
+    EXPECT_EQ(entry_of("A.txt"), file);
+    EXPECT_TRUE(s.index_dirty());
+
+    platform.hold(A);
+    ASSERT_TRUE(s.rebuild_all());
+    ASSERT_TRUE(platform.wait_until([&] { return s.is_rescanning(A); }));
+    s.set_excluded_folders({A + "DOCS"});
+    EXPECT_EQ(platform.count("batch " + A + " held back"), 1u);
+    platform.release(A);
+    s.wait_for_rescans();
+    EXPECT_TRUE(indexed(A, "A.txt"));
+    EXPECT_FALSE(indexed(A, "docs"));
+}
+
 TEST(KeepCurrentTables, KeepsCurrentRootsOncePerRootInRootOrder) {
     struct Case {
         const char* what;

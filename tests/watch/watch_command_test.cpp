@@ -166,6 +166,41 @@ TEST(RunWatch, KeepsTheIndexCurrentAndSavesItWhenInterrupted) {
     EXPECT_EQ(saved.tables[1].root, folder.root());
     EXPECT_TRUE(saved.tables[1].find_path("docs\\new.txt"));
 }
+
+// A folder excluded with --exclude stays out while files are made in it: nothing is printed
+// for it and the saved index does not hold it.
+TEST(RunWatch, AnExcludedFolderStaysOutWhileWatched) {
+    testing::TempFolder folder;
+    testing::TempFolder data;
+    folder.file("docs/a.txt", "a");
+    folder.file("build/old.o", "o");
+    std::string index_file = testing::utf8_of(data.path() / "index.bin");
+    CapturingConsole console;
+    bool saw_line = false;
+    int status = run_watch(
+        {"watch", "--index", index_file, "--exclude", folder.root() + "build", folder.root()},
+        console, [&] {
+            for (int i = 0; i < 2000 && console.err_text().find("watching") == std::string::npos;
+                 ++i)
+                std::this_thread::sleep_for(std::chrono::milliseconds(5));
+            folder.file("build/new.o", "12345");
+            folder.file("build/sub/deep.o", "1");
+            // Made after the others: once it is seen, their events were handled too.
+            folder.file("docs/new.txt", "12345");
+            for (int i = 0; i < 2000 && !saw_line; ++i) {
+                saw_line = console.out_text().find("docs\\new.txt") != std::string::npos;
+                std::this_thread::sleep_for(std::chrono::milliseconds(5));
+            }
+        });
+    EXPECT_EQ(status, EXIT_OK) << console.err_text();
+    EXPECT_TRUE(saw_line) << console.out_text();
+    EXPECT_EQ(console.out_text().find("build"), std::string::npos) << console.out_text();
+    LoadResult saved = load_index_file(index_file);
+    ASSERT_EQ(saved.tables.size(), 1u);
+    EXPECT_TRUE(saved.tables[0].find_path("docs\\new.txt"));
+    EXPECT_FALSE(saved.tables[0].find_path("build"));
+    EXPECT_FALSE(saved.tables[0].find_path("build\\new.o"));
+}
 #endif
 
 }  // namespace
