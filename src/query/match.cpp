@@ -333,6 +333,19 @@ struct EntryView {
     }
 };
 
+// The view of entry's name, or nothing when the name runs past the arena (a damaged table).
+[[gnu::always_inline]] inline std::optional<EntryView> view_of(const VolumeTable& table,
+                                                               const Entry& entry,
+                                                               MatchScratch& scratch,
+                                                               ArenaCursor* cursors) {
+    const size_t arena_size = table.names.size();
+    if (size_t{entry.name_offset} + entry.name_len > arena_size) return std::nullopt;
+    const char* arena = table.names.data();
+    return EntryView{entry,      arena,
+                     arena_size, std::string_view(arena + entry.name_offset, entry.name_len),
+                     scratch,    cursors};
+}
+
 // The term's match: nothing, or whether it matched at the start of the name.
 [[gnu::always_inline]] inline std::optional<bool> match_text_term(const TextTerm& term, size_t t,
                                                                   EntryView& view) {
@@ -376,16 +389,11 @@ struct EntryView {
 // Whether the folder entry's name matches one folder segment of a path word.
 bool folder_name_matches(const Term& term, const VolumeTable& table, uint32_t folder,
                          MatchScratch& scratch) {
-    const Entry& entry = table.entries[folder];
-    const size_t arena_size = table.names.size();
-    if (size_t{entry.name_offset} + entry.name_len > arena_size) return false;  // damaged
-    const char* arena = table.names.data();
-    EntryView view{entry,      arena,
-                   arena_size, std::string_view(arena + entry.name_offset, entry.name_len),
-                   scratch,    nullptr};
+    std::optional<EntryView> view = view_of(table, table.entries[folder], scratch, nullptr);
+    if (!view) return false;
     if (const TextTerm* text = std::get_if<TextTerm>(&term))
-        return match_text_term(*text, 0, view).has_value();
-    return match_wildcard_term(std::get<WildcardTerm>(term), 0, view);
+        return match_text_term(*text, 0, *view).has_value();
+    return match_wildcard_term(std::get<WildcardTerm>(term), 0, *view);
 }
 
 // Whether `folder` matches path's first folder segment, its folder the second, and so on.
@@ -450,12 +458,9 @@ enum Outcome : int { MISS = 0, HIT = 1, HIT_AT_START = 2 };
     if (entry.flags & FLAG_REMOVED) return MISS;
     if (query.filter != TAB_ALL && !filter_admits(query.filter, entry)) return MISS;
 
-    const size_t arena_size = table.names.size();
-    if (size_t{entry.name_offset} + entry.name_len > arena_size) return MISS;  // damaged
-    const char* arena = table.names.data();
-    EntryView view{entry,      arena,
-                   arena_size, std::string_view(arena + entry.name_offset, entry.name_len),
-                   scratch,    cursors};
+    std::optional<EntryView> found = view_of(table, entry, scratch, cursors);
+    if (!found) return MISS;
+    EntryView& view = *found;
 
     if (!query.extensions.empty() && !extension_admits(query, entry, view.name, scratch))
         return MISS;

@@ -133,6 +133,21 @@ TEST(RunWatch, NativeBuildSaysItHasNoWatcher) {
     EXPECT_NE(console.err_text().find("Windows build"), std::string::npos);
 }
 #else
+// Waits up to 10 s for the command to say it is watching (the index is built).
+void watching(CapturingConsole& console) {
+    for (int i = 0; i < 2000 && console.err_text().find("watching") == std::string::npos; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+}
+
+// Whether text reaches the printed changes within 10 s.
+bool printed(CapturingConsole& console, const std::string& text) {
+    for (int i = 0; i < 2000; ++i) {
+        if (console.out_text().find(text) != std::string::npos) return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    return false;
+}
+
 TEST(RunWatch, KeepsTheIndexCurrentAndSavesItWhenInterrupted) {
     testing::TempFolder folder;
     testing::TempFolder data;
@@ -147,14 +162,9 @@ TEST(RunWatch, KeepsTheIndexCurrentAndSavesItWhenInterrupted) {
     bool saw_line = false;
     int status = run_watch({"watch", "--index", index_file, folder.root()}, console, [&] {
         // Up to 10 s for the build, then for the change to be printed.
-        for (int i = 0; i < 2000 && console.err_text().find("watching") == std::string::npos; ++i)
-            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        watching(console);
         folder.file("docs/new.txt", "12345");
-        for (int i = 0; i < 2000 && !saw_line; ++i) {
-            saw_line = console.out_text().find("added    " + folder.root() + "docs\\new.txt") !=
-                       std::string::npos;
-            std::this_thread::sleep_for(std::chrono::milliseconds(5));
-        }
+        saw_line = printed(console, "added    " + folder.root() + "docs\\new.txt");
     });
     EXPECT_EQ(status, EXIT_OK) << console.err_text();
     EXPECT_TRUE(saw_line) << console.out_text();
@@ -180,17 +190,12 @@ TEST(RunWatch, AnExcludedFolderStaysOutWhileWatched) {
     int status = run_watch(
         {"watch", "--index", index_file, "--exclude", folder.root() + "build", folder.root()},
         console, [&] {
-            for (int i = 0; i < 2000 && console.err_text().find("watching") == std::string::npos;
-                 ++i)
-                std::this_thread::sleep_for(std::chrono::milliseconds(5));
+            watching(console);
             folder.file("build/new.o", "12345");
             folder.file("build/sub/deep.o", "1");
             // Made after the others: once it is seen, their events were handled too.
             folder.file("docs/new.txt", "12345");
-            for (int i = 0; i < 2000 && !saw_line; ++i) {
-                saw_line = console.out_text().find("docs\\new.txt") != std::string::npos;
-                std::this_thread::sleep_for(std::chrono::milliseconds(5));
-            }
+            saw_line = printed(console, "docs\\new.txt");
         });
     EXPECT_EQ(status, EXIT_OK) << console.err_text();
     EXPECT_TRUE(saw_line) << console.out_text();
