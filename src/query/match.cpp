@@ -1,5 +1,6 @@
 #include "query/match.h"
 
+#include <algorithm>
 #include <array>
 #include <cstring>
 
@@ -513,6 +514,7 @@ template <class MayMatch>
 FolderMemo::FolderMemo(const Query& query, std::span<const VolumeTable> tables) {
     for (const PathWord& path : query.paths)
         levels_ += path.folders.size();
+    levels_ = std::min(levels_, MAX_LEVELS);
     if (levels_ == 0) return;
     for (const VolumeTable& table : tables) {
         sizes_.push_back(table.size());

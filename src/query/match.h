@@ -48,10 +48,15 @@ inline constexpr size_t ARENA_WINDOW = 2048;
 // the same moment both work it out and store the same answer.
 class FolderMemo {
   public:
+    // Segments past this many (a pasted path of thousands) are worked out each time instead:
+    // the answers take a byte per entry and segment, allocated for each search.
+    static constexpr size_t MAX_LEVELS = 8;
+
     FolderMemo(const Query& query, std::span<const VolumeTable> tables);
 
     // The answers for folder segment `level` (the segments of query.paths counted in order) of
-    // the table at `table`, one per entry: UNKNOWN, NO or YES. Null for a table not covered.
+    // the table at `table`, one per entry: UNKNOWN, NO or YES. Null for a table or a level not
+    // covered.
     std::atomic<uint8_t>* answers(size_t table, size_t level) const;
 
     static constexpr uint8_t UNKNOWN = 0;
