@@ -71,7 +71,7 @@ std::variant<WatchOptions, UsageError> parse_watch_options(const std::vector<std
                 options.excluded.push_back(value);
             }
         } else {
-            return UsageError{"unknown option \"" + arg.substr(0, arg.find('=')) + "\" for watch"};
+            return UsageError{"unknown option \"" + std::string(option_name(arg)) + "\" for watch"};
         }
     }
     if (options.roots.empty()) return UsageError{"watch needs at least one folder"};
