@@ -80,7 +80,7 @@ struct ServiceOptions {
     bool keep_other_roots = false;
     // Full paths of the folders kept out of the index: never scanned, their changes never
     // applied, their subtrees dropped from the saved tables as they are loaded.
-    std::vector<std::string> excluded_folders;
+    std::vector<std::string> excluded_folders{};
 };
 
 // The saved tables whose root is one of the current roots (every saved table with
