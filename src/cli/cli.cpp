@@ -73,6 +73,7 @@ int finish_output(Console& console) {
 
 // The tables of the roots, scanned together; nothing when the scan threads cannot be started.
 std::optional<std::vector<VolumeTable>> scan_roots(const std::vector<std::string>& roots,
+                                                   const std::vector<std::string>& excluded,
                                                    const CliOptions& options,
                                                    std::vector<ScanReport>& reports,
                                                    Console& console) {
@@ -92,6 +93,7 @@ std::optional<std::vector<VolumeTable>> scan_roots(const std::vector<std::string
             threads.emplace_back([&, i] {
                 ScanOptions own = scan;
                 own.report = &reports[i];
+                own.excluded = exclusions_under(roots[i], excluded);
                 tables[i] = scan_root(roots[i], own);
                 finished.fetch_add(1);
             });
@@ -145,6 +147,8 @@ std::string scan_shortfalls(const std::vector<VolumeTable>& tables,
 int run_index(const CliOptions& options, Console& console) {
     std::optional<std::vector<std::string>> roots = resolve_roots(options.roots, console);
     if (!roots) return EXIT_FAILED;
+    std::optional<std::vector<std::string>> excluded = resolve_folders(options.excluded, console);
+    if (!excluded) return EXIT_FAILED;
     std::string output = index_file_of(options);
     // Said before the scan, which may take minutes, rather than after it.
     if (IoStatus usable = check_replaceable(output); !usable) {
@@ -155,7 +159,8 @@ int run_index(const CliOptions& options, Console& console) {
 
     auto started = std::chrono::steady_clock::now();
     std::vector<ScanReport> reports;
-    std::optional<std::vector<VolumeTable>> scanned = scan_roots(*roots, options, reports, console);
+    std::optional<std::vector<VolumeTable>> scanned =
+        scan_roots(*roots, *excluded, options, reports, console);
     if (!scanned) return EXIT_FAILED;
     std::string shortfalls = scan_shortfalls(*scanned, reports, options.verbose, console);
 

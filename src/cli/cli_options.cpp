@@ -8,14 +8,16 @@ namespace norvik {
 namespace {
 
 constexpr std::string_view USAGE =
-    "usage: norvik-cli index [--output FILE] [--workers N] [--verbose] FOLDER...\n"
+    "usage: norvik-cli index [--output FILE] [--workers N] [--verbose] [--exclude FOLDER]...\n"
+    "                        FOLDER...\n"
     "       norvik-cli search [--index FILE] [--filter all|folders|documents|pictures|music|"
     "videos|archives]\n"
     "                         [--sort relevance|name|folder|size|date] [--descending] "
     "[--composing]\n"
     "                         [--limit N] [--format paths|tsv|json] [--null] [--] [QUERY...]\n"
     "       norvik-cli stats [--index FILE]\n"
-    "       norvik-cli watch [--index FILE] FOLDER...   (Windows build)\n"
+    "       norvik-cli watch [--index FILE] [--exclude FOLDER]... FOLDER...   (Windows build)\n"
+    "--exclude FOLDER (repeatable): keep that folder and all it holds out of the index.\n"
     "--workers N: scan threads per folder, 1 to 256. --verbose: name each folder that could\n"
     "not be read. QUERY may be left out with a --filter other than all. --null: end each path\n"
     "with a NUL instead of a newline, as find -print0 (paths format only). tsv escapes tab,\n"
@@ -65,7 +67,8 @@ struct Parser {
 bool takes_option(CliCommand command, std::string_view name) {
     switch (command) {
         case CliCommand::Index:
-            return name == "--output" || name == "--workers" || name == "--verbose";
+            return name == "--output" || name == "--workers" || name == "--verbose" ||
+                   name == "--exclude";
         case CliCommand::Search:
             return name == "--index" || name == "--filter" || name == "--sort" ||
                    name == "--descending" || name == "--composing" || name == "--limit" ||
@@ -103,6 +106,9 @@ bool apply_option(Parser& p, std::string_view name, std::optional<std::string> i
     if (name == "--output" || name == "--index") {
         if (value->empty()) return bad(*value);
         o.index_file = *value;
+    } else if (name == "--exclude") {
+        if (value->empty()) return bad(*value);
+        o.excluded.push_back(std::move(*value));
     } else if (name == "--workers") {
         std::optional<unsigned> n = parse_number<unsigned>(*value, 1);
         if (!n || *n > MAX_WORKERS) {

@@ -23,7 +23,8 @@ struct CliOptions {
     // index
     std::vector<std::string> roots;
     std::optional<unsigned> workers;
-    bool verbose = false;  // name every folder that could not be read
+    bool verbose = false;               // name every folder that could not be read
+    std::vector<std::string> excluded;  // --exclude: folders kept out, as given
 
     // search
     std::string query;   // the words joined by single spaces

@@ -70,19 +70,27 @@ std::variant<std::string, RootProblem> resolve_root(const std::string& folder) {
     return root;
 }
 
-std::optional<std::vector<std::string>> resolve_roots(const std::vector<std::string>& folders,
-                                                      Console& console) {
-    std::vector<std::string> roots;
+std::optional<std::vector<std::string>> resolve_folders(const std::vector<std::string>& folders,
+                                                        Console& console) {
+    std::vector<std::string> paths;
     for (const std::string& folder : folders) {
         std::variant<std::string, RootProblem> resolved = resolve_root(folder);
         if (const RootProblem* problem = std::get_if<RootProblem>(&resolved)) {
             console.err("norvik-cli: " + problem_text(folder, *problem) + "\n");
             return std::nullopt;
         }
-        std::string& root = std::get<std::string>(resolved);
-        if (std::find(roots.begin(), roots.end(), root) == roots.end())
-            roots.push_back(std::move(root));
+        std::string& path = std::get<std::string>(resolved);
+        if (std::find(paths.begin(), paths.end(), path) == paths.end())
+            paths.push_back(std::move(path));
     }
+    return paths;
+}
+
+std::optional<std::vector<std::string>> resolve_roots(const std::vector<std::string>& folders,
+                                                      Console& console) {
+    std::optional<std::vector<std::string>> resolved = resolve_folders(folders, console);
+    if (!resolved) return std::nullopt;
+    std::vector<std::string>& roots = *resolved;
     // Two overlapping roots would list every item inside the inner one twice. Of two that lie
     // inside each other (one folder spelled in two letter cases on Windows), the first stays.
     std::vector<std::string> kept;

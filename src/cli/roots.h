@@ -27,4 +27,10 @@ std::variant<std::string, RootProblem> resolve_root(const std::string& folder);
 std::optional<std::vector<std::string>> resolve_roots(const std::vector<std::string>& folders,
                                                       Console& console);
 
+// The folders given, as resolve_root makes them, in order, each once. Nothing, after a one-line
+// message, when one cannot be a root (for --exclude too: a mistyped folder would otherwise
+// quietly exclude nothing).
+std::optional<std::vector<std::string>> resolve_folders(const std::vector<std::string>& folders,
+                                                        Console& console);
+
 }  // namespace norvik

@@ -34,6 +34,11 @@ void open_every_folder(const std::string& root) {
     }
 }
 
+// "--index" of "--index=FILE" or of "--index".
+std::string_view option_name(std::string_view arg) {
+    return arg.substr(0, arg.find('='));
+}
+
 }  // namespace
 
 std::variant<WatchOptions, UsageError> parse_watch_options(const std::vector<std::string>& args) {
@@ -48,18 +53,25 @@ std::variant<WatchOptions, UsageError> parse_watch_options(const std::vector<std
         } else if (arg == "--help" || arg == "-h") {
             options.help = true;
             return options;
-        } else if (arg == "--index" || arg.rfind("--index=", 0) == 0) {
+        } else if (std::string_view name = option_name(arg);
+                   name == "--index" || name == "--exclude") {
             std::string value;
-            if (arg == "--index") {
-                if (i + 1 >= args.size()) return UsageError{"option --index needs a value"};
+            if (arg == name) {
+                if (i + 1 >= args.size())
+                    return UsageError{"option " + std::string(name) + " needs a value"};
                 value = args[++i];
             } else {
-                value = arg.substr(8);
+                value = arg.substr(name.size() + 1);
             }
-            if (value.empty()) return UsageError{"invalid value for --index: \"\""};
-            options.index_file = value;
+            if (value.empty())
+                return UsageError{"invalid value for " + std::string(name) + ": \"\""};
+            if (name == "--index") {
+                options.index_file = value;
+            } else {
+                options.excluded.push_back(value);
+            }
         } else {
-            return UsageError{"unknown option \"" + arg.substr(0, arg.find('=')) + "\" for watch"};
+            return UsageError{"unknown option \"" + std::string(option_name(arg)) + "\" for watch"};
         }
     }
     if (options.roots.empty()) return UsageError{"watch needs at least one folder"};
@@ -114,6 +126,8 @@ int run_watch(const std::vector<std::string>& args, Console& console,
     std::optional<std::vector<std::string>> resolved = resolve_roots(options.roots, console);
     if (!resolved) return EXIT_FAILED;
     const std::vector<std::string>& roots = *resolved;
+    std::optional<std::vector<std::string>> excluded = resolve_folders(options.excluded, console);
+    if (!excluded) return EXIT_FAILED;
     std::string file = options.index_file.empty() ? index_path() : options.index_file;
     if (IoStatus usable = check_replaceable(file); !usable) {
         console.err(std::string(PROGRAM) + "cannot write the index file: " + usable.error() + "\n");
@@ -152,6 +166,7 @@ int run_watch(const std::vector<std::string>& args, Console& console,
     service_options.index_dirty = &dirty;
     // The file may hold other folders (the program's own index, another watch): they stay.
     service_options.keep_other_roots = true;
+    service_options.excluded_folders = std::move(*excluded);
     IndexService service(index, std::move(platform), service_options);
 
     std::thread starter([&] {

@@ -1,7 +1,7 @@
-// norvik-cli watch [--index FILE] ROOT...: loads the index of the given folders (or builds it),
-// keeps it current with the index service and the change watchers, prints every batch of
-// changes as it is handled, one line per change, and saves the index file when interrupted
-// (Ctrl+C). The change watcher exists in the Windows build only.
+// norvik-cli watch [--index FILE] [--exclude FOLDER]... ROOT...: loads the index of the given
+// folders (or builds it), keeps it current with the index service and the change watchers, prints
+// every batch of changes as it is handled, one line per change, and saves the index file when
+// interrupted (Ctrl+C). The change watcher exists in the Windows build only.
 #pragma once
 
 #include <functional>
@@ -20,7 +20,8 @@ namespace norvik {
 struct WatchOptions {
     std::string index_file;  // empty: the program's own index_path()
     std::vector<std::string> roots;
-    bool help = false;  // --help: print the usage and end
+    std::vector<std::string> excluded;  // --exclude: folders kept out, as given
+    bool help = false;                  // --help: print the usage and end
     bool operator==(const WatchOptions&) const = default;
 };
 

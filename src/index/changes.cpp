@@ -164,6 +164,17 @@ void remove_subtree(VolumeTable& table, uint32_t index) {
     }
 }
 
+void drop_excluded(VolumeTable& table, const FolderExclusions& excluded) {
+    for (const std::string& path : excluded.paths()) {
+        if (path.empty()) {  // the root itself: everything below it goes
+            for (uint32_t child : table.children(0))
+                remove_subtree(table, child);
+        } else if (std::optional<uint32_t> at = table.find_path(path)) {
+            remove_subtree(table, *at);
+        }
+    }
+}
+
 void apply_changes(VolumeTable& table, const std::vector<Change>& changes) {
     for (const Change& change : changes) {
         switch (change.type) {

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "index/entry.h"
+#include "index/excluded_folders.h"
 #include "index/excluded_names.h"
 #include "index/volume_table.h"
 #include "index/walked_item.h"
@@ -59,6 +60,11 @@ void add_subtree(VolumeTable& table, std::string_view path, const FileFacts& fac
 
 // Marks the entry and every live descendant removed. Entry 0 is never removed.
 void remove_subtree(VolumeTable& table, uint32_t index);
+
+// Takes every excluded folder (relative to the table's root) and everything under it out of
+// the table, as remove_subtree does: for a table saved before they were excluded, and for a
+// folder excluded while the table lives. Including one again is add_subtree with a new walk.
+void drop_excluded(VolumeTable& table, const FolderExclusions& excluded);
 
 // Applies a batch in order.
 void apply_changes(VolumeTable& table, const std::vector<Change>& changes);

@@ -19,6 +19,7 @@ namespace {
 struct WorkItem {
     uint32_t index;
     NativePath path;
+    FolderExclusions excluded;  // below this folder; empty for nearly every folder
 };
 
 // The shared state of one root's scan. The queue mutex and the table mutex are never held
@@ -67,6 +68,16 @@ std::optional<WorkItem> next_work(Scan& scan) {
     }
 }
 
+// Drops the excluded items from a folder's listing, as if they were not there.
+void leave_out_excluded(std::vector<ListedItem>& listing, const FolderExclusions& excluded) {
+    if (excluded.excludes_everything()) {
+        listing.clear();
+        return;
+    }
+    std::erase_if(listing,
+                  [&](const ListedItem& item) { return excluded.excludes_child(item.name); });
+}
+
 void run_worker(Scan& scan) {
     if (scan.options.background) begin_background_mode();
     std::vector<ListedItem> listing;
@@ -75,6 +86,7 @@ void run_worker(Scan& scan) {
         // A folder that cannot be listed is an entry without children.
         ListStatus status = scan.list(work->path, listing);
         if (status != ListStatus::Listed) listing.clear();
+        if (!work->excluded.empty()) leave_out_excluded(listing, work->excluded);
 
         found.clear();
         {
@@ -94,7 +106,8 @@ void run_worker(Scan& scan) {
                 }
                 ++added;
                 if (is_walkable_folder(item.facts.attributes, item.reparse_tag))
-                    found.push_back({index, join_native(work->path, item.native_name)});
+                    found.push_back({index, join_native(work->path, item.native_name),
+                                     work->excluded.below(item.name)});
             }
             if (added != 0) table.entries[work->index].set_child_span(first, added);
         }
@@ -115,7 +128,7 @@ std::optional<VolumeTable> scan_root(const std::string& root, const ScanOptions&
     static const ListDirectoryFn system_listing = list_directory;
     Scan scan(options, options.list ? options.list : system_listing,
               VolumeTable::with_root(root, options.limits));
-    scan.queue.push_back({0, native_path(root)});
+    scan.queue.push_back({0, native_path(root), options.excluded});
 
     unsigned workers = std::max(options.workers, 1u);
     std::vector<std::thread> threads;
@@ -144,14 +157,16 @@ std::optional<VolumeTable> scan_root(const std::string& root, unsigned workers, 
 }
 
 SubtreeWalk walk_subtree(std::string_view full_path, std::string_view relative_path,
-                         const ListDirectoryFn& list, size_t limit) {
+                         const ListDirectoryFn& list, size_t limit,
+                         const FolderExclusions& excluded) {
     struct Folder {
         NativePath path;
         std::string relative;
+        FolderExclusions excluded;
     };
     SubtreeWalk walk;
     std::vector<WalkedItem>& out = walk.items;
-    std::vector<Folder> stack{{native_path(full_path), std::string(relative_path)}};
+    std::vector<Folder> stack{{native_path(full_path), std::string(relative_path), excluded}};
     std::vector<ListedItem> listing;
     while (!stack.empty()) {
         if (out.size() >= limit) {
@@ -166,6 +181,7 @@ SubtreeWalk walk_subtree(std::string_view full_path, std::string_view relative_p
         // cannot be read does.
         if (status == ListStatus::Unreadable) walk.complete = false;
         if (status != ListStatus::Listed) continue;
+        if (!folder.excluded.empty()) leave_out_excluded(listing, folder.excluded);
         for (ListedItem& item : listing) {
             if (out.size() >= limit) {
                 walk.complete = false;
@@ -175,7 +191,8 @@ SubtreeWalk walk_subtree(std::string_view full_path, std::string_view relative_p
             if (!relative.empty()) relative.push_back('\\');
             relative += item.name;
             if (is_walkable_folder(item.facts.attributes, item.reparse_tag))
-                stack.push_back({join_native(folder.path, item.native_name), relative});
+                stack.push_back({join_native(folder.path, item.native_name), relative,
+                                 folder.excluded.below(item.name)});
             out.push_back({std::move(relative), item.facts});
         }
     }

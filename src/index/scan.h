@@ -11,6 +11,7 @@
 #include <string_view>
 #include <vector>
 
+#include "index/excluded_folders.h"
 #include "index/list_directory.h"
 #include "index/scan_state.h"
 #include "index/volume_table.h"
@@ -39,6 +40,8 @@ struct ScanOptions {
     ListDirectoryFn list;          // empty: list_directory
     ScanReport* report = nullptr;  // filled when the scan returns a table
     TableLimits limits;            // the new table's
+    // Folders below the root that the scan never enters nor lists (exclusions_under the root).
+    FolderExclusions excluded;
 };
 
 // Walks root ("C:\", or an absolute folder path ending in its separator) into a new table whose
@@ -52,9 +55,11 @@ std::optional<VolumeTable> scan_root(const std::string& root, unsigned workers, 
 // (relative_path, then a backslash and the names below it), every folder before the items inside
 // it; links are listed but not entered. Stops once `limit` items are found. Incomplete when it
 // stopped with something left, or a folder in it (the top one included) is there but cannot be
-// listed; a folder that is gone counts as empty.
+// listed; a folder that is gone counts as empty. Excluded folders (relative to the one walked)
+// are neither listed nor entered.
 SubtreeWalk walk_subtree(std::string_view full_path, std::string_view relative_path,
-                         const ListDirectoryFn& list = {}, size_t limit = WALK_LIMIT);
+                         const ListDirectoryFn& list = {}, size_t limit = WALK_LIMIT,
+                         const FolderExclusions& excluded = {});
 
 // Workers per root when `roots` roots start scanning together on `processors` processors:
 // a budget of min(P, 8) (2 for one processor, 4 when the count is unknown) shared out, at least 2.

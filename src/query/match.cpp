@@ -1,5 +1,6 @@
 #include "query/match.h"
 
+#include <algorithm>
 #include <array>
 #include <cstring>
 
@@ -333,6 +334,19 @@ struct EntryView {
     }
 };
 
+// The view of entry's name, or nothing when the name runs past the arena (a damaged table).
+[[gnu::always_inline]] inline std::optional<EntryView> view_of(const VolumeTable& table,
+                                                               const Entry& entry,
+                                                               MatchScratch& scratch,
+                                                               ArenaCursor* cursors) {
+    const size_t arena_size = table.names.size();
+    if (size_t{entry.name_offset} + entry.name_len > arena_size) return std::nullopt;
+    const char* arena = table.names.data();
+    return EntryView{entry,      arena,
+                     arena_size, std::string_view(arena + entry.name_offset, entry.name_len),
+                     scratch,    cursors};
+}
+
 // The term's match: nothing, or whether it matched at the start of the name.
 [[gnu::always_inline]] inline std::optional<bool> match_text_term(const TextTerm& term, size_t t,
                                                                   EntryView& view) {
@@ -373,22 +387,81 @@ struct EntryView {
     return glob_match(term.pattern, view.chars());
 }
 
+// Whether the folder entry's name matches one folder segment of a path word.
+bool folder_name_matches(const Term& term, const VolumeTable& table, uint32_t folder,
+                         MatchScratch& scratch) {
+    std::optional<EntryView> view = view_of(table, table.entries[folder], scratch, nullptr);
+    if (!view) return false;
+    if (const TextTerm* text = std::get_if<TextTerm>(&term))
+        return match_text_term(*text, 0, *view).has_value();
+    return match_wildcard_term(std::get<WildcardTerm>(term), 0, *view);
+}
+
+// Whether `folder` matches path's first folder segment, its folder the second, and so on.
+// `level` numbers the path's first segment among the query's folder segments, for the memo.
+// Walks up without recursion (a pasted path may hold thousands of segments) and stops at the
+// first folder whose answer is known, or whose name does not match: every folder walked so far
+// then shares that answer, since each of them matched its own segment.
+bool folders_match(const PathWord& path, size_t level, const VolumeTable& table,
+                   uint8_t table_position, uint32_t folder, MatchScratch& scratch) {
+    const FolderMemo* memo = scratch.folders;
+    auto answers = [&](size_t segment) {
+        return memo != nullptr ? memo->answers(table_position, level + segment) : nullptr;
+    };
+    std::vector<uint32_t>& walked = scratch.walked;
+    walked.clear();
+    bool matched = true;
+    for (size_t segment = 0; segment < path.folders.size(); ++segment) {
+        if (folder >= table.entries.size()) {  // above the root
+            matched = false;
+            break;
+        }
+        if (std::atomic<uint8_t>* known = answers(segment)) {
+            const uint8_t answer = known[folder].load(std::memory_order_relaxed);
+            if (answer != FolderMemo::UNKNOWN) {
+                matched = answer == FolderMemo::YES;
+                break;
+            }
+        }
+        walked.push_back(folder);
+        if (!folder_name_matches(path.folders[segment], table, folder, scratch)) {
+            matched = false;
+            break;
+        }
+        folder = table.entries[folder].parent;
+    }
+    for (size_t segment = 0; segment < walked.size(); ++segment) {
+        if (std::atomic<uint8_t>* known = answers(segment))
+            known[walked[segment]].store(matched ? FolderMemo::YES : FolderMemo::NO,
+                                         std::memory_order_relaxed);
+    }
+    return matched;
+}
+
+// Whether the item in `folder` lies where every path word of the query says.
+bool paths_match(const Query& query, const VolumeTable& table, uint8_t table_position,
+                 uint32_t folder, MatchScratch& scratch) {
+    size_t level = 0;
+    for (const PathWord& path : query.paths) {
+        if (!folders_match(path, level, table, table_position, folder, scratch)) return false;
+        level += path.folders.size();
+    }
+    return true;
+}
+
 // The outcome of one entry, kept to a plain integer so the hot loop builds no optional.
 enum Outcome : int { MISS = 0, HIT = 1, HIT_AT_START = 2 };
 
 [[gnu::always_inline]] inline Outcome match_one(const Query& query, const VolumeTable& table,
-                                                uint32_t index, MatchScratch& scratch,
-                                                ArenaCursor* cursors) {
+                                                uint8_t table_position, uint32_t index,
+                                                MatchScratch& scratch, ArenaCursor* cursors) {
     const Entry& entry = table.entries[index];
     if (entry.flags & FLAG_REMOVED) return MISS;
     if (query.filter != TAB_ALL && !filter_admits(query.filter, entry)) return MISS;
 
-    const size_t arena_size = table.names.size();
-    if (size_t{entry.name_offset} + entry.name_len > arena_size) return MISS;  // damaged
-    const char* arena = table.names.data();
-    EntryView view{entry,      arena,
-                   arena_size, std::string_view(arena + entry.name_offset, entry.name_len),
-                   scratch,    cursors};
+    std::optional<EntryView> found = view_of(table, entry, scratch, cursors);
+    if (!found) return MISS;
+    EntryView& view = *found;
 
     if (!query.extensions.empty() && !extension_admits(query, entry, view.name, scratch))
         return MISS;
@@ -406,6 +479,9 @@ enum Outcome : int { MISS = 0, HIT = 1, HIT_AT_START = 2 };
         }
         if (t == 0) at_start = term_at_start;
     }
+    // The folders are looked at last: the name's own words reject most entries first.
+    if (!query.paths.empty() && !paths_match(query, table, table_position, entry.parent, scratch))
+        return MISS;
     return at_start ? HIT_AT_START : HIT;
 }
 
@@ -427,12 +503,29 @@ template <class MayMatch>
         if ((entry.flags & tested) != required) continue;
         if (filter != TAB_ALL && !filter_admits(filter, entry)) continue;
         if (!may_match(entry)) continue;
-        if (Outcome outcome = match_one(query, table, i, scratch, cursors); outcome != MISS)
+        if (Outcome outcome = match_one(query, table, table_position, i, scratch, cursors);
+            outcome != MISS)
             hits.push_back(Hit{i, table_position, outcome == HIT_AT_START});
     }
 }
 
 }  // namespace
+
+FolderMemo::FolderMemo(const Query& query, std::span<const VolumeTable> tables) {
+    for (const PathWord& path : query.paths)
+        levels_ += path.folders.size();
+    levels_ = std::min(levels_, MAX_LEVELS);
+    if (levels_ == 0) return;
+    for (const VolumeTable& table : tables) {
+        sizes_.push_back(table.size());
+        tables_.push_back(std::make_unique<std::atomic<uint8_t>[]>(levels_ * table.size()));
+    }
+}
+
+std::atomic<uint8_t>* FolderMemo::answers(size_t table, size_t level) const {
+    if (table >= tables_.size() || level >= levels_) return nullptr;
+    return tables_[table].get() + level * size_t{sizes_[table]};
+}
 
 size_t find_in_name(const char* arena, size_t arena_size, size_t offset, size_t length,
                     std::string_view needle, ArenaCursor* cursor, size_t window) {
@@ -552,7 +645,7 @@ bool glob_match(std::u32string_view pattern, std::u32string_view chars) {
 std::optional<Hit> match_entry(const Query& query, const VolumeTable& table, uint8_t table_position,
                                uint32_t index, MatchScratch& scratch) {
     if (index >= table.entries.size()) return std::nullopt;
-    Outcome outcome = match_one(query, table, index, scratch, nullptr);
+    Outcome outcome = match_one(query, table, table_position, index, scratch, nullptr);
     if (outcome == MISS) return std::nullopt;
     return Hit{index, table_position, outcome == HIT_AT_START};
 }

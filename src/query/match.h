@@ -3,9 +3,12 @@
 // uppercase non-ASCII letters are searched in place with ASCII folding, without decoding.
 #pragma once
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -37,6 +40,35 @@ struct ArenaCursor {
 // the names that follow in the arena.
 inline constexpr size_t ARENA_WINDOW = 2048;
 
+// What one search has learnt about folders, for its path words: for each table, each folder
+// segment of the query's path words and each folder entry, whether that folder and those above
+// it match the segment and the ones after it. A folder is worked out once and then only read,
+// so a path word costs little more than its last segment alone. Shared by every thread of the
+// search (index lock held for reading throughout); two threads that meet an unknown folder at
+// the same moment both work it out and store the same answer.
+class FolderMemo {
+  public:
+    // Segments past this many (a pasted path of thousands) are worked out each time instead:
+    // the answers take a byte per entry and segment, allocated for each search.
+    static constexpr size_t MAX_LEVELS = 8;
+
+    FolderMemo(const Query& query, std::span<const VolumeTable> tables);
+
+    // The answers for folder segment `level` (the segments of query.paths counted in order) of
+    // the table at `table`, one per entry: UNKNOWN, NO or YES. Null for a table or a level not
+    // covered.
+    std::atomic<uint8_t>* answers(size_t table, size_t level) const;
+
+    static constexpr uint8_t UNKNOWN = 0;
+    static constexpr uint8_t NO = 1;
+    static constexpr uint8_t YES = 2;
+
+  private:
+    size_t levels_ = 0;
+    std::vector<uint32_t> sizes_;                                  // entries of each table
+    std::vector<std::unique_ptr<std::atomic<uint8_t>[]>> tables_;  // levels_ x sizes_[t]
+};
+
 // Buffers one search thread reuses for every entry, so that matching allocates nothing per
 // entry once they have grown to the longest name seen. Not shared between threads.
 struct MatchScratch {
@@ -47,6 +79,10 @@ struct MatchScratch {
     std::u32string chars;              // name chars
     std::string lowered;               // full lowercase form of a name
     std::vector<ArenaCursor> cursors;  // match_range's, two per term
+    // The search's folder answers when its query has path words; with none, each folder a path
+    // word reaches is matched anew.
+    const FolderMemo* folders = nullptr;
+    std::vector<uint32_t> walked;  // the folders one path word's check went through
 };
 
 // The entry's match against query, or nothing. Reads only: safe on any number of threads at once

@@ -29,7 +29,8 @@ bool is_white_space(char32_t c) {
 }
 
 bool is_empty(const Query& query) {
-    return query.terms.empty() && query.extensions.empty() && query.filter == 0;
+    return query.terms.empty() && query.paths.empty() && query.extensions.empty() &&
+           query.filter == 0;
 }
 
 JamoPattern jamo_pattern(std::string_view lowered) {
@@ -198,6 +199,51 @@ TextTerm make_text_term(std::string_view word, std::string lowered, bool open_la
     return term;
 }
 
+// The word as names are compared with it: NFC, then fully lowercased.
+std::string lowered_word(std::string_view word) {
+    std::optional<std::string> composed = normalize_nfc(word);
+    return lower_full(composed ? std::string_view(*composed) : word);
+}
+
+// The term of one word, or of one segment of a path word; nothing for "*" alone, which any
+// name matches.
+std::optional<Term> make_term(std::string_view word, std::string lowered, bool open_last) {
+    if (lowered.find_first_of("*?") != std::string::npos) {
+        if (lowered.find_first_not_of('*') == std::string::npos) return std::nullopt;
+        return make_wildcard_term(lowered);
+    }
+    return make_text_term(word, std::move(lowered), open_last);
+}
+
+bool is_separator(char c) {
+    return c == '\\' || c == '/';
+}
+
+// Splits a word holding a separator into its segments. The segments are parsed one by one, each
+// as a word of its own, so the English-layout reading and the open syllable work per segment.
+void add_path_word(std::string_view word, bool open_last, Query& query) {
+    std::vector<std::string_view> folders;
+    size_t start = 0;
+    for (size_t i = 0; i < word.size(); ++i) {
+        if (!is_separator(word[i])) continue;
+        if (i > start) folders.push_back(word.substr(start, i - start));
+        start = i + 1;
+    }
+    const std::string_view last = word.substr(start);
+
+    PathWord path;
+    for (auto folder = folders.rbegin(); folder != folders.rend(); ++folder) {
+        // "*" as a folder stands for any one folder.
+        std::optional<Term> term = make_term(*folder, lowered_word(*folder), false);
+        path.folders.push_back(term ? std::move(*term) : Term{make_wildcard_term("*")});
+    }
+    if (!last.empty()) {
+        if (std::optional<Term> term = make_term(last, lowered_word(last), open_last))
+            query.terms.push_back(std::move(*term));
+    }
+    if (!path.folders.empty()) query.paths.push_back(std::move(path));
+}
+
 }  // namespace
 
 std::shared_ptr<const Query> parse(std::string_view text, bool composing, uint8_t filter) {
@@ -206,17 +252,14 @@ std::shared_ptr<const Query> parse(std::string_view text, bool composing, uint8_
     std::vector<std::string_view> words = split_words(text);
     for (size_t i = 0; i < words.size(); ++i) {
         std::string_view word = words[i];
-        std::optional<std::string> composed = normalize_nfc(word);
-        std::string lowered = lower_full(composed ? std::string_view(*composed) : word);
-
+        const bool open_last = composing && i + 1 == words.size();
+        std::string lowered = lowered_word(word);
         if (lowered.starts_with("ext:")) {
             add_extensions(std::string_view(lowered).substr(4), query->extensions);
-        } else if (lowered.find_first_of("*?") != std::string::npos) {
-            if (lowered.find_first_not_of('*') == std::string::npos) continue;
-            query->terms.emplace_back(make_wildcard_term(lowered));
-        } else {
-            bool open_last = composing && i + 1 == words.size();
-            query->terms.emplace_back(make_text_term(word, std::move(lowered), open_last));
+        } else if (std::any_of(word.begin(), word.end(), is_separator)) {
+            add_path_word(word, open_last, *query);
+        } else if (std::optional<Term> term = make_term(word, std::move(lowered), open_last)) {
+            query->terms.push_back(std::move(*term));
         }
     }
     return query;

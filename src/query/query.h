@@ -65,8 +65,17 @@ struct WildcardTerm {
 
 using Term = std::variant<TextTerm, WildcardTerm>;
 
+// A word holding "\" or "/" names folders above the item: its last segment is an ordinary term
+// of the query (none when empty: then any item matches), and each earlier segment must match a
+// folder's name, each the folder directly above the one before. A root matches by its stored
+// name.
+struct PathWord {
+    std::vector<Term> folders;  // the item's folder first, then that folder's folder, and so on
+};
+
 struct Query {
     std::vector<Term> terms;              // in the order typed; all must match
+    std::vector<PathWord> paths;          // all must match; their last segments are among terms
     std::vector<std::string> extensions;  // lowercase, without dot; any one must match
     uint8_t filter = 0;                   // filter tab 0-6
 };
@@ -76,7 +85,7 @@ struct Query {
 // may still become. Never fails.
 std::shared_ptr<const Query> parse(std::string_view text, bool composing, uint8_t filter);
 
-// No terms, no extensions and filter 0: matches nothing and costs no scan.
+// No terms, no path words, no extensions and filter 0: matches nothing and costs no scan.
 bool is_empty(const Query& query);
 
 // The English reading of a lowered word: its key_spelling (see TextTerm) when the word holds only

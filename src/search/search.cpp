@@ -39,9 +39,11 @@ std::vector<Chunk> build_chunks(std::span<const VolumeTable> tables) {
 std::optional<std::vector<Hit>> search_chunks(const Query& query, std::span<const Chunk> chunks,
                                               std::atomic<size_t>& next_chunk,
                                               const Generation& generation,
-                                              std::span<const VolumeTable> tables) {
+                                              std::span<const VolumeTable> tables,
+                                              const FolderMemo* folders) {
     std::vector<Hit> hits;
     MatchScratch scratch;
+    scratch.folders = folders;
     for (;;) {
         size_t k = next_chunk.fetch_add(1, std::memory_order_relaxed);
         if (k >= chunks.size()) return hits;
@@ -66,6 +68,11 @@ std::optional<std::vector<Hit>> match_all(const Query& query, std::span<const Vo
     const std::vector<Chunk> chunks = build_chunks(tables);
     const size_t n = std::min<size_t>(std::max(threads, 1u), std::max<size_t>(chunks.size(), 1));
     std::atomic<size_t> next_chunk{0};
+    // Path words ask about the same folders from many entries: the answers are shared by the
+    // threads for this search only, as the index may change before the next.
+    std::optional<FolderMemo> folders;
+    if (!query.paths.empty()) folders.emplace(query, tables);
+    const FolderMemo* memo = folders ? &*folders : nullptr;
     std::vector<std::optional<std::vector<Hit>>> found(n);
     // An exception leaving a thread's function ends the whole process, so each thread keeps
     // what it threw (out of memory, with millions of hits) for the caller to rethrow.
@@ -76,7 +83,7 @@ std::optional<std::vector<Hit>> match_all(const Query& query, std::span<const Vo
         try {
             pool.emplace_back([&, i] {
                 try {
-                    found[i] = search_chunks(query, chunks, next_chunk, generation, tables);
+                    found[i] = search_chunks(query, chunks, next_chunk, generation, tables, memo);
                 } catch (...) {
                     thrown[i] = std::current_exception();
                 }
@@ -85,7 +92,7 @@ std::optional<std::vector<Hit>> match_all(const Query& query, std::span<const Vo
             break;  // the threads already running claim the remaining chunks
         }
     }
-    if (pool.empty()) found[0] = search_chunks(query, chunks, next_chunk, generation, tables);
+    if (pool.empty()) found[0] = search_chunks(query, chunks, next_chunk, generation, tables, memo);
     for (std::thread& thread : pool)
         thread.join();
     for (const std::exception_ptr& exception : thrown)

@@ -84,11 +84,13 @@ std::vector<Chunk> build_chunks(std::span<const VolumeTable> tables);
 
 // The body of one search thread: claims chunks with one fetch-and-add on next_chunk until the list
 // runs out, and matches their entries in order. Returns its hits, or nothing when the search was
-// superseded at a chunk boundary.
+// superseded at a chunk boundary. `folders`, when given, holds the search's answers for the
+// query's path words, shared with the other threads of the search.
 std::optional<std::vector<Hit>> search_chunks(const Query& query, std::span<const Chunk> chunks,
                                               std::atomic<size_t>& next_chunk,
                                               const Generation& generation,
-                                              std::span<const VolumeTable> tables);
+                                              std::span<const VolumeTable> tables,
+                                              const FolderMemo* folders = nullptr);
 
 // Search threads for a processor count: 16 from 16 processors up, the count itself from 1 to 15,
 // and 4 when the count reads 0.

@@ -31,7 +31,10 @@ std::vector<VolumeTable> keep_current_tables(std::vector<VolumeTable> saved,
 }
 
 IndexService::IndexService(Index& index, ServicePlatform platform, ServiceOptions options)
-    : index_(index), platform_(std::move(platform)), options_(options) {
+    : index_(index),
+      platform_(std::move(platform)),
+      options_(options),
+      excluded_folders_(options_.excluded_folders) {
     if (!options_.index_dirty) options_.index_dirty = &norvik::index_dirty;
     index_file_ = options_.index_file.empty() ? index_path() : options_.index_file;
 }
@@ -47,6 +50,53 @@ IndexService::~IndexService() {
     platform_.watch_roots = nullptr;
 }
 
+FolderExclusions IndexService::exclusions_for(const std::string& root) const {
+    std::lock_guard lock(excluded_mutex_);
+    return exclusions_under(root, excluded_folders_);
+}
+
+void IndexService::set_excluded_folders(std::vector<std::string> full_paths) {
+    std::vector<std::string> before;
+    {
+        std::lock_guard lock(excluded_mutex_);
+        before = std::exchange(excluded_folders_, full_paths);
+    }
+    auto missing_from = [](const std::vector<std::string>& paths,
+                           const std::vector<std::string>& others) {
+        std::vector<std::string> missing;
+        for (const std::string& path : paths) {
+            if (std::find(others.begin(), others.end(), path) == others.end())
+                missing.push_back(path);
+        }
+        return missing;
+    };
+    const std::vector<std::string> excluded = missing_from(full_paths, before);
+    const std::vector<std::string> included = missing_from(before, full_paths);
+    std::vector<std::string> roots;
+    {
+        std::shared_lock lock(index_.lock);
+        for (const VolumeTable& table : index_.tables)
+            roots.push_back(table.root);
+    }
+    for (const std::string& root : roots) {
+        std::vector<Change> batch;
+        for (const std::string& path : excluded) {
+            if (std::optional<std::string> relative = path_below(root, path))
+                batch.push_back(Change::removed(*relative));
+        }
+        // Walked with no lock held; what lies in a folder still excluded inside it stays out.
+        const FolderExclusions still = exclusions_for(root);
+        for (const std::string& path : included) {
+            std::optional<std::string> relative = path_below(root, path);
+            if (!relative || !platform_.walk_folder || still.covers(*relative)) continue;
+            if (std::optional<Change> arrived =
+                    platform_.walk_folder(root, *relative, still.below_path(*relative)))
+                batch.push_back(std::move(*arrived));
+        }
+        if (!batch.empty()) apply_watcher_batch(root, std::move(batch));
+    }
+}
+
 void IndexService::notify(IndexChange change) {
     if (platform_.notify) platform_.notify(change);
 }
@@ -55,6 +105,9 @@ void IndexService::run_index_service(bool tray) {
     std::vector<std::string> roots = platform_.list_volumes();
     std::vector<VolumeTable> saved = load_index_file(index_file_).tables;
     bool had_saved_tables = !saved.empty();
+    // A file saved before a folder was excluded still holds it.
+    for (VolumeTable& table : saved)
+        drop_excluded(table, exclusions_for(table.root));
 
     std::vector<std::string> kept_roots;  // current roots with a saved table
     {
@@ -177,6 +230,7 @@ void IndexService::scan_and_publish(const std::string& root, unsigned workers, b
     options.items_read = options_.items_read;
     options.exit_requested = options_.exit_requested;
     do {
+        options.excluded = exclusions_for(root);
         std::optional<VolumeTable> table;
         try {
             if (again) {

@@ -57,6 +57,12 @@ struct ServicePlatform {
     std::function<void()> wait_before_refresh;
     // Tells the window the index changed (the program posts a window message); must not block.
     std::function<void(IndexChange)> notify;
+    // Optional: what a folder included again brings back, read from the disk: the change that
+    // adds it with the walk below it (leaving out `excluded`, relative to it), or nothing when
+    // it is not there. Without it such a folder returns with its root's next rescan.
+    std::function<std::optional<Change>(const std::string& root, const std::string& relative_path,
+                                        const FolderExclusions& excluded)>
+        walk_folder;
     // Optional: told about every watcher batch after it was handled (norvik-cli watch prints it).
     std::function<void(const std::string& root, const std::vector<Change>& batch, BatchOutcome)>
         batch_handled;
@@ -72,6 +78,9 @@ struct ServiceOptions {
     // or watched) and are saved again, for a tool that follows some folders of an index file
     // it shares with others (norvik-cli watch). Off: they are dropped, as for drives gone.
     bool keep_other_roots = false;
+    // Full paths of the folders kept out of the index: never scanned, their changes never
+    // applied, their subtrees dropped from the saved tables as they are loaded.
+    std::vector<std::string> excluded_folders{};
 };
 
 // The saved tables whose root is one of the current roots (every saved table with
@@ -137,6 +146,13 @@ class IndexService {
     std::set<std::string> completed_roots() const;
     // True while root has an entry in deferred_changes (a rescan of it is running).
     bool is_rescanning(const std::string& root) const;
+    // The excluded folders below root, relative to it.
+    FolderExclusions exclusions_for(const std::string& root) const;
+    // Replaces the excluded folders (full paths) and applies the difference at once, as a
+    // batch of changes per table (held back like a watcher's while the root is rescanned):
+    // folders newly excluded leave the tables with all they hold, folders no longer excluded
+    // are walked back in. Entry indexes stay. Reads the disk with no lock held.
+    void set_excluded_folders(std::vector<std::string> full_paths);
 
   private:
     // What a request for a root that is being rescanned does.
@@ -164,6 +180,10 @@ class IndexService {
 
     mutable std::mutex completed_mutex_;
     std::set<std::string> completed_roots_;
+
+    // The excluded folders' full paths; taken alone, never with another lock.
+    mutable std::mutex excluded_mutex_;
+    std::vector<std::string> excluded_folders_;
 
     // Detached rescan threads still running, for wait_for_rescans and the destructor.
     std::mutex threads_mutex_;

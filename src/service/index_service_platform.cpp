@@ -32,6 +32,9 @@ class ServiceWatchers {
                 sink.ended = [watched = watched_.get()](const std::string& root) {
                     watched->watcher_ended(root);
                 };
+                sink.excluded = [&service](const std::string& root) {
+                    return service.exclusions_for(root);
+                };
                 system_ = std::make_unique<SystemWatchers>(std::move(sink));
             }
         }
@@ -59,6 +62,16 @@ ServicePlatform system_service_platform(std::function<void(IndexChange)> notify)
     platform.watch_roots = [watchers](IndexService& service,
                                       const std::vector<std::string>& roots) {
         watchers->watch(service, roots);
+    };
+    platform.walk_folder = [](const std::string& root, const std::string& relative,
+                              const FolderExclusions& excluded) -> std::optional<Change> {
+        const std::string full = event_full_path(root, relative);
+        std::optional<FileFacts> facts = read_file_facts(full);
+        if (!facts) return std::nullopt;
+        std::vector<WalkedItem> walked;
+        if (facts->attributes & ATTRIBUTE_DIRECTORY)
+            walked = walk_subtree(full, relative, {}, WALK_LIMIT, excluded).items;
+        return Change::added(relative, facts, std::move(walked));
     };
     platform.wait_before_refresh = wait_refresh_delay;
     platform.notify = std::move(notify);

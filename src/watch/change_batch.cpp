@@ -51,14 +51,21 @@ SubtreeWalk walk_arrived_folder(const std::string& full_path, const std::string&
 }
 
 Batch build_batch(std::string_view root, const std::vector<RawEvent>& events,
-                  const FactReader& read_facts, const SubtreeWalker& walk) {
+                  const FactReader& read_facts, const SubtreeWalker& walk,
+                  const FolderExclusions& excluded) {
     Batch result;
     std::vector<Change>& batch = result.changes;
+    auto left_out = [&](std::string_view path) {
+        return has_excluded_component(path) || excluded.covers(path);
+    };
     auto walk_if_folder = [&](const std::optional<FileFacts>& facts, const std::string& full,
                               const std::string& relative) {
         if (!is_folder(facts)) return std::vector<WalkedItem>{};
         SubtreeWalk found = walk(full, relative);
         if (!found.complete) result.incomplete = true;
+        // An excluded folder inside the one that arrived stays out with all it holds.
+        if (!excluded.empty())
+            std::erase_if(found.items, [&](const WalkedItem& item) { return left_out(item.path); });
         return std::move(found.items);
     };
     // Paths that arrived earlier in this read. A folder made, filled and renamed before the
@@ -81,7 +88,7 @@ Batch build_batch(std::string_view root, const std::vector<RawEvent>& events,
             case ACTION_ADDED:
             case ACTION_RENAMED_NEW_NAME: {
                 // A new name without its old half: the item arrived from outside the root.
-                if (has_excluded_component(event.name)) break;
+                if (left_out(event.name)) break;
                 std::string full = event_full_path(root, event.name);
                 std::optional<FileFacts> facts = read_facts(full);
                 std::vector<WalkedItem> walked = walk_if_folder(facts, full, event.name);
@@ -90,16 +97,15 @@ Batch build_batch(std::string_view root, const std::vector<RawEvent>& events,
                 break;
             }
             case ACTION_REMOVED:
-                if (!has_excluded_component(event.name))
-                    batch.push_back(Change::removed(event.name));
+                if (!left_out(event.name)) batch.push_back(Change::removed(event.name));
                 break;
             case ACTION_MODIFIED:
-                if (!has_excluded_component(event.name))
+                if (!left_out(event.name))
                     batch.push_back(Change::modified(
                         event.name, read_facts(event_full_path(root, event.name))));
                 break;
             case ACTION_RENAMED_OLD_NAME: {
-                bool old_excluded = has_excluded_component(event.name);
+                bool old_excluded = left_out(event.name);
                 bool paired =
                     i + 1 < events.size() && events[i + 1].action == ACTION_RENAMED_NEW_NAME;
                 if (!paired) {
@@ -108,8 +114,14 @@ Batch build_batch(std::string_view root, const std::vector<RawEvent>& events,
                     break;
                 }
                 const std::string& new_name = events[++i].name;
-                bool new_excluded = has_excluded_component(new_name);
+                bool new_excluded = left_out(new_name);
                 if (old_excluded && new_excluded) break;
+                // Into an excluded folder, or becoming one: the item leaves the table. (A rename
+                // would take an item whose new name is an excluded folder's into the table.)
+                if (excluded.covers(new_name)) {
+                    batch.push_back(Change::removed(event.name));
+                    break;
+                }
                 // Into the Recycle Bin: the table only removes the old item, so no file call.
                 std::string full = event_full_path(root, new_name);
                 std::optional<FileFacts> facts;

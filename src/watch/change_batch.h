@@ -13,6 +13,7 @@
 
 #include "index/changes.h"
 #include "index/entry.h"
+#include "index/excluded_folders.h"
 #include "index/list_directory.h"
 #include "index/walked_item.h"
 #include "watch/notify_records.h"
@@ -44,8 +45,11 @@ struct Batch {
 // renamed ones whose old name the table cannot know: excluded (out of the Recycle Bin), or added
 // earlier in the same read (made, filled and renamed into place before the events were read,
 // when the walk of the old name found nothing). A folder renamed in place is not walked.
+// Changes inside the excluded folders (relative to root) are dropped like those inside the
+// Recycle Bin: an item moved out of one arrives with its contents, one moved into one leaves.
 Batch build_batch(std::string_view root, const std::vector<RawEvent>& events,
-                  const FactReader& read_facts, const SubtreeWalker& walk);
+                  const FactReader& read_facts, const SubtreeWalker& walk,
+                  const FolderExclusions& excluded = {});
 
 // The walk of a folder that has just arrived. Whoever made or moved it may still hold it open
 // for a moment, and listing it fails until they let go (under Wine every time a folder is

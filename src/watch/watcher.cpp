@@ -36,7 +36,8 @@ void run_watcher(const std::string& root, const WatcherIo& io, const WatchSink& 
         size_t bytes = std::min(outcome.bytes, buffer.size());
         std::vector<RawEvent> events = parse_notify_records(buffer.first(bytes));
         // Facts and subtree walks happen here, on the watcher thread, with no lock held.
-        Batch batch = build_batch(root, events, io.read_facts, io.walk);
+        const FolderExclusions excluded = sink.excluded ? sink.excluded(root) : FolderExclusions{};
+        Batch batch = build_batch(root, events, io.read_facts, io.walk, excluded);
         if (!batch.changes.empty()) sink.deliver(root, std::move(batch.changes));
         // A folder came whose contents could not be read: what was read is applied, the rescan
         // brings the rest.

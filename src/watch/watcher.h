@@ -53,6 +53,9 @@ struct WatchSink {
     // Optional: the watcher of root stops for good (its read failed). Told before the rescan is
     // asked for, so that the rescan's watch_roots finds the root unwatched and starts a new one.
     std::function<void(const std::string& root)> ended;
+    // Optional: the folders below root whose changes are dropped (asked once per read, so an
+    // exclusion made while watching holds from the next read on).
+    std::function<FolderExclusions(const std::string& root)> excluded;
 };
 
 // The watcher's view of the system. read blocks until changes arrive.

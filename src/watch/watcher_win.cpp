@@ -77,6 +77,11 @@ void watch(WatcherThread& self) {
         std::lock_guard lock(shared.mutex);
         if (!shared.closed.load() && shared.sink.ended) shared.sink.ended(root);
     };
+    sink.excluded = [&](const std::string& root) {
+        std::lock_guard lock(shared.mutex);
+        if (shared.closed.load() || !shared.sink.excluded) return FolderExclusions{};
+        return shared.sink.excluded(root);
+    };
     try {
         run_watcher(
             self.root, io, sink,

@@ -83,6 +83,31 @@ TEST(RemoveSubtree, MarksDescendantsAndCountsEachOnce) {
     EXPECT_EQ(table.live_count, live - 5);
 }
 
+// A folder excluded while the table lives leaves it as a scan that skips it would have, and is
+// walked back in the same when included again; the other entries keep their indexes.
+TEST(DropExcluded, ExcludingAndIncludingAgainMatchFreshScans) {
+    FakeTree tree = sample_tree();
+    VolumeTable table = tree.scan();
+    const uint64_t live = table.live_count;
+    const uint32_t photo = at(table, "pics\\p.jpg");
+    const uint32_t a = at(table, "docs\\a.txt");
+    const FolderExclusions excluded({"DOCS\\sub", "empty", "missing\\folder"});
+    drop_excluded(table, excluded);
+    EXPECT_EQ(snapshot(table), snapshot(tree.scan(2, excluded)));
+    EXPECT_EQ(table.live_count, live - 3);  // sub, c.txt, empty
+    EXPECT_EQ(at(table, "pics\\p.jpg"), photo);
+
+    for (const char* folder : {"docs\\sub", "empty"})
+        add_subtree(table, folder, *tree.facts(folder), tree.walk(folder).items);
+    EXPECT_EQ(snapshot(table), snapshot(tree.scan()));
+    EXPECT_EQ(table.live_count, live);
+    EXPECT_EQ(at(table, "docs\\a.txt"), a);
+
+    drop_excluded(table, FolderExclusions({""}));  // the root itself
+    EXPECT_EQ(table.live_count, 1u);
+    EXPECT_TRUE(snapshot(table).empty());
+}
+
 // Changes that must leave a table exactly as it was.
 TEST(ApplyChanges, NoOpsLeaveTheTableUnchanged) {
     struct Case {

@@ -86,6 +86,10 @@ TEST(CliBinary, IndexSearchStatsAndExitStatuses) {
     EXPECT_EQ(found.out, tree.root() + "문서/보고서.txt\n");
     EXPECT_TRUE(found.err.starts_with("1 found (")) << found.err;
 
+    Result in_folder = cli(scratch, {"search", "--index", index, "문서\\보고서"});
+    EXPECT_EQ(in_folder.status, 0);
+    EXPECT_EQ(in_folder.out, tree.root() + "문서/보고서.txt\n");
+
     Result tsv = cli(scratch, {"search", "--index", index, "--format=tsv", "--", "-flag"});
     EXPECT_EQ(tsv.status, 0);
     EXPECT_TRUE(tsv.out.starts_with(tree.root() + "-flag.txt\tdocument\t1\t")) << tsv.out;

@@ -33,6 +33,10 @@ TEST(ParseCommandLine, ValidCommands) {
         o.verbose = true;
         cases.push_back(
             {{"index", "--verbose", "--output=out.bin", "--workers=3", "C:\\", "/home/me"}, o});
+        o.excluded = {"C:\\Games", "build"};
+        cases.push_back({{"index", "--verbose", "--output=out.bin", "--exclude", "C:\\Games",
+                          "--workers=3", "C:\\", "/home/me", "--exclude=build"},
+                         o});
     }
     {
         CliOptions o = search_for("x");
@@ -124,6 +128,9 @@ TEST(ParseCommandLine, UsageErrors) {
         {{"index", "--workers", "4x", "C:\\"}, "--workers"},
         {{"index", "--index", "f", "C:\\"}, "unknown option \"--index\""},
         {{"index", "--output=", "C:\\"}, "--output"},
+        {{"index", "C:\\", "--exclude"}, "needs a value"},
+        {{"index", "--exclude=", "C:\\"}, "invalid value for --exclude"},
+        {{"search", "--exclude", "C:\\", "x"}, "unknown option \"--exclude\""},
         {{"search"}, "needs a query"},
         {{"search", "--limit", "5"}, "needs a query"},
         {{"search", "--filter", "all"}, "needs a query"},

@@ -119,6 +119,43 @@ TEST_F(CliRun, IndexThenSearchInEveryFormat) {
     EXPECT_EQ(folders, (std::vector<std::string>{at("docs"), at("docs/old"), at("empty folder")}));
 }
 
+// A word with a folder in it finds names directly inside a folder of that name, written with
+// either separator.
+TEST_F(CliRun, PathWordsFindNamesInTheirFolders) {
+    index();
+    struct Case {
+        const char* query;
+        std::vector<std::string> paths;
+    };
+    const Case cases[] = {
+        {"docs\\보고서", {at("docs/보고서.hwp")}},
+        {"docs/ㅂㄱㅅ", {at("docs/보고서.hwp")}},
+        {"docs\\old\\", {at("docs/old/보고서 초안.txt")}},
+        {"pics\\ ext:png", {at("pics/보고.png")}},
+        {"pics\\보고서", {}},
+    };
+    for (const Case& c : cases) {
+        Outcome r = run({"search", "--index", index_file, "--sort", "name", c.query});
+        EXPECT_EQ(r.status, 0) << c.query;
+        EXPECT_EQ(r.lines(), c.paths) << c.query;
+    }
+}
+
+// --exclude keeps a folder and everything in it out of the index (and out of the count); a
+// folder that is not there is refused before anything is scanned.
+TEST_F(CliRun, ExcludedFoldersAreLeftOut) {
+    Outcome r = run({"index", "--output", index_file, "--exclude", at("docs/old"), "--exclude",
+                     at("pics"), root});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_TRUE(r.err.starts_with("5 items under 1 folder indexed into ")) << r.err;
+    Outcome found = run({"search", "--index", index_file, "--sort", "name", "보"});
+    EXPECT_EQ(found.lines(), (std::vector<std::string>{at("docs/보고서.hwp")}));
+
+    Outcome missing = run({"index", "--output", index_file, "--exclude", at("nowhere"), root});
+    EXPECT_EQ(missing.status, EXIT_FAILED);
+    EXPECT_NE(missing.err.find("nowhere"), std::string::npos) << missing.err;
+}
+
 TEST_F(CliRun, QueriesMayStartWithADashAfterTheOptionsEnd) {
     index();
     Outcome r = run({"search", "--index", index_file, "--", "-dash"});

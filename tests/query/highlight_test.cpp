@@ -39,6 +39,8 @@ TEST(HighlightRangesTest, EachWordMarksItsLeftmostMatch) {
         {"ㄷㅌㅊ디 2026", false, "2026 Excel.xlsx", {{0, 4}, {5, 10}}},
         {"ㄱ데ㅐㄳ", false, "ㄱ데ㅐㄳ report.txt", {{0, 4}}},  // the Hangul found as written first
         {"보고서", false, "old qhrhtj.txt", {}},  // whole syllables have no English reading
+        {"문서\\보고서", false, "보고서 초안.hwp", {{0, 3}}},  // the name's part of a path word
+        {"ㅂㄱㅅ\\", false, "보고서.hwp", {}},                 // the folders are not in the name
     };
     for (const HighlightCase& c : cases) {
         SCOPED_TRACE(std::string(c.text) + " / " + c.name);

@@ -291,6 +291,95 @@ TEST(MatchEntryTest, NameRunningPastTheArenaIsRejected) {
     EXPECT_FALSE(match_entry(*query, table, 0, 1, scratch).has_value());
 }
 
+// C:\ holding 문서\{2026\{보고서.hwp, 회의록.hwp}, 보고서 초안.hwp, 사진\여행.jpg},
+// Docs\문서\보고서.txt, 보고서.hwp and archive\2026\report.pdf.
+std::vector<VolumeTable> folder_tree() {
+    VolumeTable table = VolumeTable::with_root("C:\\");
+    const uint32_t documents = add_folder(table, 0, "문서");
+    const uint32_t docs = add_folder(table, 0, "Docs");
+    add_file(table, 0, "보고서.hwp");
+    const uint32_t archive = add_folder(table, 0, "archive");
+    const uint32_t year = add_folder(table, documents, "2026");
+    add_file(table, documents, "보고서 초안.hwp");
+    const uint32_t photos = add_folder(table, documents, "사진");
+    const uint32_t inner = add_folder(table, docs, "문서");
+    const uint32_t old_year = add_folder(table, archive, "2026");
+    add_file(table, year, "보고서.hwp");
+    add_file(table, year, "회의록.hwp");
+    add_file(table, photos, "여행.jpg");
+    add_file(table, inner, "보고서.txt");
+    add_file(table, old_year, "report.pdf");
+    return {std::move(table)};
+}
+
+// The names a query finds, entry by entry without any memo, and over the whole table at once
+// with the search's folder memo: both must give the same.
+TEST(MatchEntryTest, PathWordsMatchConsecutiveFolders) {
+    const std::vector<VolumeTable> tables = folder_tree();
+    const MatchCase cases[] = {
+        {"문서\\보고서", false, 0, {"보고서 초안.hwp", "보고서.txt"}},
+        {"문서/2026/보고서", false, 0, {"보고서.hwp"}},  // consecutive folders only
+        {"ㅁㅅ\\ㅂㄱㅅ", false, 0, {"보고서 초안.hwp", "보고서.txt"}},
+        {"ans\\qhrhtj", false, 0, {"보고서 초안.hwp", "보고서.txt"}},
+        {"ㅁㅅ/2026\\", false, 0, {"보고서.hwp", "회의록.hwp"}},
+        {"문서\\", false, 0, {"2026", "보고서 초안.hwp", "사진", "보고서.txt"}},
+        {"문서\\", false, 1, {"2026", "사진"}},
+        {"사진\\", false, 3, {"여행.jpg"}},
+        {"문서\\ ext:hwp", false, 0, {"보고서 초안.hwp"}},
+        {"c:\\보고서", false, 0, {"보고서.hwp"}},  // the root by its stored name
+        {"C:\\문서\\", false, 0, {"2026", "보고서 초안.hwp", "사진"}},
+        {"c:\\docs\\문서\\보고서", false, 0, {"보고서.txt"}},
+        {"x:\\문서\\보고서", false, 0, {}},
+        {"c:\\x\\c:\\문서\\보고서", false, 0, {}},  // nothing above the root
+        {"docs\\*\\보고서", false, 0, {"보고서.txt"}},
+        {"*\\2026\\report", false, 0, {"report.pdf"}},
+        {"archive\\2026\\*.PDF", false, 0, {"report.pdf"}},
+        {"2026\\ report", false, 0, {"report.pdf"}},
+        {"문서\\ 2026\\", false, 0, {}},
+        // The same folders asked about for two path words get an answer for each.
+        {"2026\\ 문서\\2026\\", false, 0, {"보고서.hwp", "회의록.hwp"}},
+        {"없는\\보고서", false, 0, {}},
+        {"보고서\\", false, 0, {}},
+        {"문서\\보고", true, 0, {"보고서 초안.hwp", "보고서.txt"}},
+    };
+    for (const MatchCase& c : cases) {
+        SCOPED_TRACE(c.text);
+        auto query = parse(c.text, c.composing, c.filter);
+        EXPECT_EQ(names_of(match_all_entries(*query, tables), tables), c.names);
+
+        const FolderMemo memo(*query, tables);
+        MatchScratch scratch;
+        scratch.folders = &memo;
+        std::vector<Hit> hits;
+        match_range(*query, tables[0], 0, 1, tables[0].size(), scratch, hits);
+        match_range(*query, tables[0], 0, 1, tables[0].size(), scratch, hits);  // answers known
+        std::vector<std::string> twice = c.names;
+        twice.insert(twice.end(), c.names.begin(), c.names.end());
+        EXPECT_EQ(names_of(hits, tables), twice);
+    }
+}
+
+// Path-word hits are ordered like any others: by name, and by folder (C:\Docs\문서 before
+// C:\문서).
+TEST(MatchEntryTest, PathWordHitsTakeTheSortOrders) {
+    const std::vector<VolumeTable> tables = folder_tree();
+    struct Case {
+        SortColumn column;
+        bool descending;
+        std::vector<std::string> names;
+    };
+    const Case cases[] = {
+        {SortColumn::Name, false, {"2026", "보고서 초안.hwp", "보고서.txt", "사진"}},
+        {SortColumn::Name, true, {"사진", "보고서.txt", "보고서 초안.hwp", "2026"}},
+        {SortColumn::Folder, false, {"보고서.txt", "2026", "보고서 초안.hwp", "사진"}},
+        {SortColumn::Size, false, {"2026", "사진", "보고서 초안.hwp", "보고서.txt"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(static_cast<int>(c.column));
+        EXPECT_EQ(testing::search_names(tables, "문서\\", 0, c.column, c.descending), c.names);
+    }
+}
+
 TEST(MatchRangeTest, AppendsHitsOfTheRangeInEntryOrder) {
     VolumeTable table = testing::flat_table({"a1", "b", "a2", "a3", "a4"});
     auto query = parse("a", false, 0);

@@ -272,6 +272,75 @@ TEST(ParseTest, EmptyDependsOnTermsExtensionsAndFilter) {
     EXPECT_FALSE(is_empty(*parse("a", false, 0)));
 }
 
+// A term as the path-word cases spell it: a text term by its lowered word, a wildcard term as
+// "glob:" and its pattern.
+std::string spell(const Term& term) {
+    if (const TextTerm* text = std::get_if<TextTerm>(&term)) return text->lowered;
+    std::string out = "glob:";
+    for (char32_t c : std::get<WildcardTerm>(term).pattern)
+        append_utf8(out, c);
+    return out;
+}
+
+std::vector<std::string> spell_all(const std::vector<Term>& terms) {
+    std::vector<std::string> out;
+    for (const Term& term : terms)
+        out.push_back(spell(term));
+    return out;
+}
+
+struct PathCase {
+    const char* text;
+    std::vector<std::string> terms;
+    std::vector<std::vector<std::string>> folders;  // per path word, nearest folder first
+};
+
+TEST(ParseTest, PathWordsSplitIntoFoldersAndAName) {
+    using Words = std::vector<std::string>;
+    const PathCase cases[] = {
+        {"문서\\보고서", {"보고서"}, {{"문서"}}},
+        {"문서/보고서", {"보고서"}, {{"문서"}}},
+        {"문서\\2026/보고서", {"보고서"}, {{"2026", "문서"}}},
+        {"문서\\\\/보고서", {"보고서"}, {{"문서"}}},  // empty segments are dropped
+        {"\\보고서", {"보고서"}, {}},                 // no folder left: an ordinary word
+        {"문서\\", {}, {{"문서"}}},                   // an empty name matches any item
+        {"\\", {}, {}},
+        {"//", {}, {}},
+        {"Docs\\*.HWP", {"glob:*.hwp"}, {{"docs"}}},
+        {"a\\*\\b", {"b"}, {{"glob:*", "a"}}},  // "*" stands for any one folder
+        {"a\\*", {}, {{"a"}}},
+        {"C:\\Users\\Report", {"report"}, {{"users", "c:"}}},
+        {"a\\b c d/e", {"b", "c", "e"}, {{"a"}, {"d"}}},
+        {"ext:pdf 문서\\", {}, {{"문서"}}},
+    };
+    for (const PathCase& c : cases) {
+        SCOPED_TRACE(c.text);
+        auto query = parse(c.text, false, 0);
+        EXPECT_EQ(spell_all(query->terms), c.terms);
+        std::vector<Words> folders;
+        for (const PathWord& path : query->paths)
+            folders.push_back(spell_all(path.folders));
+        EXPECT_EQ(folders, c.folders);
+    }
+    EXPECT_FALSE(is_empty(*parse("문서\\", false, 0)));
+    EXPECT_TRUE(is_empty(*parse("\\ /", false, 0)));
+}
+
+// Each segment is read as a word of its own: the English-layout reading and initials per
+// segment, and only the name of the query's last word is opened while composing.
+TEST(ParseTest, PathSegmentsAreWordsOfTheirOwn) {
+    auto query = parse("ans\\ㅂㄱㅅ", false, 0);
+    const TextTerm& folder = std::get<TextTerm>(query->paths.at(0).folders.at(0));
+    EXPECT_EQ(folder.layout_text, "문");
+    EXPECT_EQ(describe(text_term(*query, 0).pattern), "I7 I0 I9");
+
+    auto composing = parse("한\\한", true, 0);
+    EXPECT_EQ(describe(text_term(*composing, 0).pattern), "O한/하/2");
+    EXPECT_EQ(describe(std::get<TextTerm>(composing->paths.at(0).folders.at(0)).pattern), "L한");
+    auto not_last = parse("a\\한 b", true, 0);
+    EXPECT_EQ(describe(text_term(*not_last, 0).pattern), "L한");
+}
+
 TEST(ParseTest, WhiteSpaceProperty) {
     for (char32_t c : {0x09, 0x0A, 0x0B, 0x0C, 0x0D, 0x20, 0x85, 0xA0, 0x1680, 0x2000, 0x200A,
                        0x2028, 0x2029, 0x202F, 0x205F, 0x3000})

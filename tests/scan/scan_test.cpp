@@ -283,6 +283,56 @@ TEST(ScanRoot, StopsAndDropsTheTableWhenExitIsRequested) {
     EXPECT_EQ(listings, 0);
 }
 
+// a (keep.txt, Build with obj\x.o), b (Games with save.dat, Games2 with y.txt), games.txt
+FakeTree tree_with_build_and_games() {
+    FakeTree tree;
+    tree.add_folder("a");
+    tree.add_file("a\\keep.txt");
+    tree.add_folder("a\\Build");
+    tree.add_folder("a\\Build\\obj");
+    tree.add_file("a\\Build\\obj\\x.o");
+    tree.add_folder("b");
+    tree.add_folder("b\\Games");
+    tree.add_file("b\\Games\\save.dat");
+    tree.add_folder("b\\Games2");
+    tree.add_file("b\\Games2\\y.txt");
+    tree.add_file("games.txt");
+    return tree;
+}
+
+// An excluded folder is neither an entry nor listed, nor is anything inside it; names that only
+// begin like it stay, and so do folders of other roots.
+TEST(ScanRoot, NeverEntersAnExcludedFolder) {
+    FakeTree tree = tree_with_build_and_games();
+    const std::string root = tree.root();
+    const std::vector<std::string> excluded{root + "a/Build", root + "B\\GAMES\\",
+                                            "/elsewhere/b/Games2", "Y:\\b\\Games2"};
+    for (unsigned workers : {1u, 2u}) {
+        FakeTree fresh = tree_with_build_and_games();
+        VolumeTable table = fresh.scan(workers, exclusions_under(root, excluded));
+        EXPECT_EQ(snapshot(table).size(), 6u);  // a, keep.txt, b, Games2, y.txt, games.txt
+        EXPECT_EQ(table.live_count, 7u);
+        EXPECT_FALSE(table.find_path("a\\Build"));
+        EXPECT_FALSE(table.find_path("b\\Games"));
+        EXPECT_TRUE(table.find_path("b\\Games2\\y.txt"));
+        EXPECT_TRUE(table.find_path("games.txt"));
+        expect_contiguous_runs(table);
+        EXPECT_EQ(fresh.listings(), 4);  // root, a, b, b\Games2
+    }
+    // The root itself excluded: nothing below it.
+    VolumeTable nothing = tree.scan(2, exclusions_under(root, std::vector<std::string>{root}));
+    EXPECT_EQ(nothing.size(), 1u);
+}
+
+TEST(WalkSubtree, LeavesExcludedFoldersOut) {
+    FakeTree tree = tree_with_build_and_games();
+    std::vector<std::string> paths;
+    for (const WalkedItem& item : tree.walk("a", FolderExclusions({"build\\obj"})).items)
+        paths.push_back(item.path);
+    EXPECT_THAT(paths, ::testing::UnorderedElementsAre("a\\keep.txt", "a\\Build"));
+    EXPECT_TRUE(tree.walk("a", FolderExclusions({""})).items.empty());
+}
+
 TEST(WalkSubtree, FoldersComeBeforeTheirContents) {
     FakeTree tree;
     tree.add_folder("top");

@@ -114,6 +114,50 @@ TEST(ExecuteSearchTest, ThreadsAgreeWithOnePass) {
     }
 }
 
+// Path words over many chunks: the threads share the search's folder answers and find what
+// matching each entry on its own finds.
+TEST(ExecuteSearchTest, PathWordsAgreeAcrossThreads) {
+    VolumeTable table = VolumeTable::with_root("A:\\");
+    std::vector<uint32_t> folders;
+    for (uint32_t d = 0; d < 200; ++d)
+        folders.push_back(add_folder(table, 0, "d" + std::to_string(d)));
+    for (uint32_t d = 0; d < 200; ++d) {
+        const uint32_t inner = add_folder(table, folders[d], "in" + std::to_string(d % 7));
+        for (uint32_t f = 0; f < 300; ++f)
+            add_file(table, f % 2 ? inner : folders[d], "f" + std::to_string(f), f);
+    }
+    // A chain of folders deeper than the memo's levels: the segments past them are matched
+    // each time, with the same answers.
+    VolumeTable deep = VolumeTable::with_root("B:\\");
+    uint32_t parent = 0;
+    std::string chain;
+    for (int level = 0; level < 12; ++level) {
+        parent = add_folder(deep, parent, "n" + std::to_string(level));
+        chain += "n" + std::to_string(level) + "\\";
+        add_file(deep, parent, "f" + std::to_string(level));
+    }
+    std::vector<VolumeTable> tables;
+    tables.push_back(std::move(table));
+    tables.push_back(std::move(deep));
+    const std::string whole = chain + "f0";  // the last folder holds f11 only
+    const std::string tail = chain.substr(3) + "f11";
+    for (const std::string& text :
+         {std::string("d1\\f2"), std::string("d1\\"), std::string("d1\\in1\\f2"),
+          std::string("in3\\f1 ext:"), std::string("*\\in2/f29"), tail}) {
+        SearchRequest request = request_for(text, SortColumn::DateModified);
+        const std::vector<Hit> expected = expected_hits(tables, request);
+        EXPECT_FALSE(expected.empty()) << text;
+        for (unsigned threads : {1u, 2u, 3u}) {
+            SCOPED_TRACE(text + " / " + std::to_string(threads));
+            auto result = execute_search(tables, parse(request.text, false, 0), request, threads,
+                                         Generation{});
+            ASSERT_TRUE(result.has_value());
+            EXPECT_EQ(result->hits, expected);
+        }
+    }
+    EXPECT_TRUE(expected_hits(tables, request_for(whole)).empty());
+}
+
 // Never more threads than chunks: one table of 40,000 entries has two chunks, so two threads
 // search it whatever the limit; a table of its root alone still gets one thread; an empty query
 // none.

@@ -147,6 +147,18 @@ class FakePlatform {
             notes_.push_back(change);
             changed_.notify_all();
         };
+        platform.walk_folder = [this](const std::string& root, const std::string& relative,
+                                      const FolderExclusions& excluded) -> std::optional<Change> {
+            FakeTree* tree = nullptr;
+            {
+                std::lock_guard lock(mutex_);
+                auto it = drives_.find(root);
+                if (it != drives_.end()) tree = it->second.get();
+            }
+            std::optional<FileFacts> facts = tree ? tree->facts(relative) : std::nullopt;
+            if (!facts) return std::nullopt;
+            return Change::added(relative, facts, tree->walk(relative, excluded).items);
+        };
         platform.batch_handled = [this](const std::string& root, const std::vector<Change>&,
                                         BatchOutcome outcome) {
             static const char* names[] = {"applied", "held back", "no table"};

@@ -40,6 +40,7 @@ class IndexServiceTest : public ::testing::Test {
         options.exit_requested = &exit_requested;
         options.index_dirty = &dirty;
         options.keep_other_roots = keep_other_roots;
+        options.excluded_folders = excluded_folders;
         service = std::make_unique<IndexService>(index, platform.make(), options);
         return *service;
     }
@@ -86,6 +87,7 @@ class IndexServiceTest : public ::testing::Test {
     std::atomic<bool> exit_requested{false};
     std::atomic<bool> dirty{false};
     bool keep_other_roots = false;
+    std::vector<std::string> excluded_folders;
     FakePlatform platform;
     std::unique_ptr<IndexService> service;  // last: goes first, while the rest is whole
 };
@@ -528,6 +530,65 @@ TEST_F(IndexServiceTest, KeepingOtherRootsLeavesTheirTablesInTheSavedFile) {
     EXPECT_EQ(platform.count("scan " + C), 0u);
     EXPECT_EQ(platform.count("watch " + C), 0u);
     EXPECT_EQ(saved_roots(), (std::vector<std::string>{A, C}));
+}
+
+// An excluded folder is gone from a table saved before it was excluded as soon as the table is
+// loaded, and the rescans never bring it back.
+TEST_F(IndexServiceTest, ExcludedFoldersLeaveTheSavedTablesAndStayOutOfScans) {
+    FakeTree& a = platform.add_drive('A');
+    platform.add_drive('B');
+    save_previous_run({a.scan()});
+    excluded_folders = {A + "DOCS", B + "missing"};
+    platform.hold(A);
+    IndexService& s = start_service();
+    EXPECT_FALSE(s.exclusions_for(A).empty());
+    std::thread service_thread([&] { s.run_index_service(false); });
+    ASSERT_TRUE(platform.wait_until([&] { return platform.count_locked("scan " + A) == 1; }));
+    EXPECT_TRUE(indexed(A, "A.txt"));
+    EXPECT_FALSE(indexed(A, "docs"));
+    platform.release(A);
+    service_thread.join();
+    EXPECT_TRUE(indexed(A, "A.txt"));
+    EXPECT_FALSE(indexed(A, "docs\\d.txt"));
+    EXPECT_TRUE(indexed(B, "docs\\d.txt"));
+}
+
+// Excluding a folder while the program runs takes it out of its table at once, and including
+// it again walks it back in; the table is patched, not replaced, so entries keep their indexes.
+// During a rescan the change waits for the new table like a watcher's.
+TEST_F(IndexServiceTest, ExclusionsMadeWhileRunningApplyAtOnce) {
+    FakeTree& a = platform.add_drive('A');
+    a.add_folder("docs\\inner");
+    a.add_file("docs\\inner\\i.txt");
+    IndexService& s = start_service();
+    s.run_index_service(false);
+    auto entry_of = [&](std::string_view path) {
+        std::shared_lock lock(index.lock);
+        return index.tables[0].find_path(path);
+    };
+    const std::optional<uint32_t> file = entry_of("A.txt");
+    ASSERT_TRUE(file);
+
+    s.set_excluded_folders({A + "docs", A + "docs/inner"});
+    EXPECT_FALSE(indexed(A, "docs"));
+    EXPECT_EQ(entry_of("A.txt"), file);
+    s.set_excluded_folders({A + "docs/inner"});  // docs comes back, docs\inner stays out
+    EXPECT_TRUE(indexed(A, "docs\\d.txt"));
+    EXPECT_FALSE(indexed(A, "docs\\inner"));
+    s.set_excluded_folders({});
+    EXPECT_TRUE(indexed(A, "docs\\inner\\i.txt"));
+    EXPECT_EQ(entry_of("A.txt"), file);
+    EXPECT_TRUE(s.index_dirty());
+
+    platform.hold(A);
+    ASSERT_TRUE(s.rebuild_all());
+    ASSERT_TRUE(platform.wait_until([&] { return s.is_rescanning(A); }));
+    s.set_excluded_folders({A + "DOCS"});
+    EXPECT_EQ(platform.count("batch " + A + " held back"), 1u);
+    platform.release(A);
+    s.wait_for_rescans();
+    EXPECT_TRUE(indexed(A, "A.txt"));
+    EXPECT_FALSE(indexed(A, "docs"));
 }
 
 TEST(KeepCurrentTables, KeepsCurrentRootsOncePerRootInRootOrder) {

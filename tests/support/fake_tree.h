@@ -132,9 +132,10 @@ class FakeTree {
         };
     }
 
-    VolumeTable scan(unsigned workers = 2) {
+    VolumeTable scan(unsigned workers = 2, FolderExclusions excluded = {}) {
         ScanOptions options;
         options.workers = workers;
+        options.excluded = std::move(excluded);
         std::atomic<uint64_t> items{0};
         std::atomic<bool> stop{false};
         options.items_read = &items;
@@ -145,8 +146,8 @@ class FakeTree {
         return table ? std::move(*table) : VolumeTable::with_root(root_);
     }
 
-    SubtreeWalk walk(std::string_view relative) {
-        return walk_subtree(full_path(relative), relative, lister());
+    SubtreeWalk walk(std::string_view relative, const FolderExclusions& excluded = {}) {
+        return walk_subtree(full_path(relative), relative, lister(), WALK_LIMIT, excluded);
     }
 
     int listings() const {

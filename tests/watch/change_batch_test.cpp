@@ -321,7 +321,7 @@ class WatchScenario : public ::testing::Test {
     }
 
     // Applies the batch for events, read against the tree as it is now.
-    void report(const std::vector<RawEvent>& events) {
+    void report(const std::vector<RawEvent>& events, const FolderExclusions& excluded = {}) {
         std::string prefix = event_full_path(tree.root(), "");
         FactReader facts = [&](const std::string& full) {
             EXPECT_EQ(full.compare(0, prefix.size(), prefix), 0) << full;
@@ -330,7 +330,7 @@ class WatchScenario : public ::testing::Test {
         SubtreeWalker walk = [&](const std::string&, const std::string& relative) {
             return tree.walk(relative);
         };
-        Batch batch = build_batch(tree.root(), events, facts, walk);
+        Batch batch = build_batch(tree.root(), events, facts, walk, excluded);
         EXPECT_FALSE(batch.incomplete);
         apply_changes(table, batch.changes);
     }
@@ -446,6 +446,40 @@ TEST_F(WatchScenario, CaseOnlyRenameAndRenameOntoASibling) {
     tree.rename("docs\\A.TXT", "docs\\b.txt");  // replaces b.txt
     report({{2, "docs\\b.txt"}, {4, "docs\\A.TXT"}, {5, "docs\\b.txt"}});
     expect_matches_fresh_scan("onto a sibling");
+}
+
+// Changes inside excluded folders never reach the table: what goes in leaves, what comes out
+// arrives with its contents, minus an excluded folder inside it; an item renamed to an excluded
+// folder's name leaves too.
+TEST_F(WatchScenario, ExcludedFoldersStayOutWhateverHappens) {
+    const FolderExclusions excluded({"docs\\sub", "build", "docs\\out\\deep"});
+    drop_excluded(table, excluded);
+    auto expect_matches_scan_without_excluded = [&](const char* step) {
+        EXPECT_EQ(visible(table), visible(tree.scan(2, excluded))) << step;
+    };
+
+    tree.add_file("docs\\sub\\new.txt", 1, 1);
+    tree.modify("docs\\sub\\c.txt", file_facts(99, 99));
+    report({{1, "docs\\sub\\new.txt"}, {3, "docs\\sub\\c.txt"}}, excluded);
+    expect_matches_scan_without_excluded("created and written inside");
+
+    tree.rename("docs\\a.txt", "docs\\sub\\a.txt");
+    report({{4, "docs\\a.txt"}, {5, "docs\\sub\\a.txt"}}, excluded);
+    expect_matches_scan_without_excluded("moved in");
+    EXPECT_FALSE(table.find_path("docs\\a.txt"));
+
+    tree.add_folder("docs\\sub\\deep");
+    tree.add_file("docs\\sub\\deep\\d.txt", 1, 1);
+    tree.rename("docs\\sub", "docs\\out");
+    report({{4, "docs\\sub"}, {5, "docs\\out"}}, excluded);
+    expect_matches_scan_without_excluded("moved out, with an excluded folder inside");
+    EXPECT_TRUE(table.find_path("docs\\out\\a.txt"));
+    EXPECT_FALSE(table.find_path("docs\\out\\deep"));
+
+    tree.rename("pics", "Build");
+    report({{4, "pics"}, {5, "Build"}}, excluded);
+    expect_matches_scan_without_excluded("renamed to an excluded name");
+    EXPECT_FALSE(table.find_path("Build"));
 }
 
 }  // namespace

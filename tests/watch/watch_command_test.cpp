@@ -51,12 +51,13 @@ TEST(ParseWatchOptions, Accepted) {
         WatchOptions expected;
     };
     const std::vector<Case> cases = {
-        {{"watch", "a"}, {"", {"a"}}},
-        {{"watch", "a", "b"}, {"", {"a", "b"}}},
-        {{"watch", "--index", "f.bin", "a"}, {"f.bin", {"a"}}},
-        {{"watch", "a", "--index=f.bin"}, {"f.bin", {"a"}}},
-        {{"watch", "--", "-odd", "a"}, {"", {"-odd", "a"}}},
-        {{"watch", "-", "a"}, {"", {"-", "a"}}},
+        {{"watch", "a"}, {"", {"a"}, {}}},
+        {{"watch", "a", "b"}, {"", {"a", "b"}, {}}},
+        {{"watch", "--index", "f.bin", "a"}, {"f.bin", {"a"}, {}}},
+        {{"watch", "a", "--index=f.bin"}, {"f.bin", {"a"}, {}}},
+        {{"watch", "--", "-odd", "a"}, {"", {"-odd", "a"}, {}}},
+        {{"watch", "-", "a"}, {"", {"-", "a"}, {}}},
+        {{"watch", "--exclude", "a/x", "a", "--exclude=a/y"}, {"", {"a"}, {"a/x", "a/y"}}},
     };
     for (const Case& c : cases) {
         auto parsed = parse_watch_options(c.args);
@@ -75,6 +76,8 @@ TEST(ParseWatchOptions, Refused) {
         {{"watch", "--index", "f.bin"}, "at least one folder"},
         {{"watch", "a", "--index"}, "needs a value"},
         {{"watch", "--index=", "a"}, "invalid value"},
+        {{"watch", "a", "--exclude"}, "option --exclude needs a value"},
+        {{"watch", "--exclude=", "a"}, "invalid value for --exclude"},
         {{"watch", "--limit", "5", "a"}, "unknown option \"--limit\""},
         {{"watch", "--workers=2", "a"}, "unknown option \"--workers\""},
     };
@@ -130,6 +133,21 @@ TEST(RunWatch, NativeBuildSaysItHasNoWatcher) {
     EXPECT_NE(console.err_text().find("Windows build"), std::string::npos);
 }
 #else
+// Waits up to 10 s for the command to say it is watching (the index is built).
+void watching(CapturingConsole& console) {
+    for (int i = 0; i < 2000 && console.err_text().find("watching") == std::string::npos; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+}
+
+// Whether text reaches the printed changes within 10 s.
+bool printed(CapturingConsole& console, const std::string& text) {
+    for (int i = 0; i < 2000; ++i) {
+        if (console.out_text().find(text) != std::string::npos) return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    return false;
+}
+
 TEST(RunWatch, KeepsTheIndexCurrentAndSavesItWhenInterrupted) {
     testing::TempFolder folder;
     testing::TempFolder data;
@@ -144,14 +162,9 @@ TEST(RunWatch, KeepsTheIndexCurrentAndSavesItWhenInterrupted) {
     bool saw_line = false;
     int status = run_watch({"watch", "--index", index_file, folder.root()}, console, [&] {
         // Up to 10 s for the build, then for the change to be printed.
-        for (int i = 0; i < 2000 && console.err_text().find("watching") == std::string::npos; ++i)
-            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        watching(console);
         folder.file("docs/new.txt", "12345");
-        for (int i = 0; i < 2000 && !saw_line; ++i) {
-            saw_line = console.out_text().find("added    " + folder.root() + "docs\\new.txt") !=
-                       std::string::npos;
-            std::this_thread::sleep_for(std::chrono::milliseconds(5));
-        }
+        saw_line = printed(console, "added    " + folder.root() + "docs\\new.txt");
     });
     EXPECT_EQ(status, EXIT_OK) << console.err_text();
     EXPECT_TRUE(saw_line) << console.out_text();
@@ -162,6 +175,36 @@ TEST(RunWatch, KeepsTheIndexCurrentAndSavesItWhenInterrupted) {
     EXPECT_TRUE(saved.tables[0].find_path("kept.txt"));
     EXPECT_EQ(saved.tables[1].root, folder.root());
     EXPECT_TRUE(saved.tables[1].find_path("docs\\new.txt"));
+}
+
+// A folder excluded with --exclude stays out while files are made in it: nothing is printed
+// for it and the saved index does not hold it.
+TEST(RunWatch, AnExcludedFolderStaysOutWhileWatched) {
+    testing::TempFolder folder;
+    testing::TempFolder data;
+    folder.file("docs/a.txt", "a");
+    folder.file("build/old.o", "o");
+    std::string index_file = testing::utf8_of(data.path() / "index.bin");
+    CapturingConsole console;
+    bool saw_line = false;
+    int status = run_watch(
+        {"watch", "--index", index_file, "--exclude", folder.root() + "build", folder.root()},
+        console, [&] {
+            watching(console);
+            folder.file("build/new.o", "12345");
+            folder.file("build/sub/deep.o", "1");
+            // Made after the others: once it is seen, their events were handled too.
+            folder.file("docs/new.txt", "12345");
+            saw_line = printed(console, "docs\\new.txt");
+        });
+    EXPECT_EQ(status, EXIT_OK) << console.err_text();
+    EXPECT_TRUE(saw_line) << console.out_text();
+    EXPECT_EQ(console.out_text().find("build"), std::string::npos) << console.out_text();
+    LoadResult saved = load_index_file(index_file);
+    ASSERT_EQ(saved.tables.size(), 1u);
+    EXPECT_TRUE(saved.tables[0].find_path("docs\\new.txt"));
+    EXPECT_FALSE(saved.tables[0].find_path("build"));
+    EXPECT_FALSE(saved.tables[0].find_path("build\\new.o"));
 }
 #endif
 

@@ -119,6 +119,27 @@ TEST(RunWatcher, AnArrivedFolderThatCannotBeReadIsDeliveredThenRescanned) {
     EXPECT_EQ(system.log, (std::vector<std::string>{"deliver C:\\: locked x", "rescan C:\\"}));
 }
 
+// The sink's exclusions are asked for at every read: one made while watching holds from the
+// next read on.
+TEST(RunWatcher, DropsChangesInsideTheFoldersExcludedAtEachRead) {
+    ScriptedSystem system;
+    system.script = {
+        {ReadStatus::Events, {{1, "build\\a.o"}, {1, "src\\b.c"}}},
+        {ReadStatus::Events, {{1, "build\\c.o"}, {1, "src\\d.c"}}},
+    };
+    system.at_end = ReadStatus::Stopped;
+    WatchSink sink = system.sink();
+    int reads = 0;
+    sink.excluded = [&](const std::string& root) {
+        EXPECT_EQ(root, "C:\\");
+        return ++reads == 1 ? FolderExclusions({"build"}) : FolderExclusions({"src"});
+    };
+    std::vector<std::byte> buffer(4096);
+    run_watcher("C:\\", system.io(), sink, buffer);
+    EXPECT_EQ(system.log,
+              (std::vector<std::string>{"deliver C:\\: src\\b.c", "deliver C:\\: build\\c.o"}));
+}
+
 TEST(RunWatcher, StoppedEndsWithoutARescan) {
     ScriptedSystem system;
     system.script = {{ReadStatus::Events, {{2, "x"}}}};
