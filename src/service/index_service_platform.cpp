@@ -4,6 +4,7 @@
 #include "index/scan.h"
 #include "index/volumes.h"
 #include "service/index_service.h"
+#include "watch/change_batch.h"
 #include "watch/watcher.h"
 
 namespace norvik {
@@ -32,6 +33,10 @@ class ServiceWatchers {
                 sink.ended = [watched = watched_.get()](const std::string& root) {
                     watched->watcher_ended(root);
                 };
+                sink.relist = [&service](const std::string& root,
+                                         std::vector<std::string> folders) {
+                    service.relist_after_settle(root, folders);
+                };
                 system_ = std::make_unique<SystemWatchers>(std::move(sink));
             }
         }
@@ -55,6 +60,13 @@ ServicePlatform system_service_platform(std::function<void(IndexChange)> notify)
         return scan_root(root, options);
     };
     platform.worker_count = [](size_t roots) { return worker_count(roots); };
+    platform.list_folder = [](const std::string& root, const std::string& relative,
+                              std::vector<ListedItem>& out) {
+        return list_directory(native_path(event_full_path(root, relative)), out);
+    };
+    platform.walk_new_folder = [](const std::string& root, const std::string& relative) {
+        return walk_subtree(event_full_path(root, relative), relative);
+    };
     auto watchers = std::make_shared<ServiceWatchers>();
     platform.watch_roots = [watchers](IndexService& service,
                                       const std::vector<std::string>& roots) {

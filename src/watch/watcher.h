@@ -53,6 +53,9 @@ struct WatchSink {
     // Optional: the watcher of root stops for good (its read failed). Told before the rescan is
     // asked for, so that the rescan's watch_roots finds the root unwatched and starts a new one.
     std::function<void(const std::string& root)> ended;
+    // Optional: after a delivered batch, the folders worth listing again once the root has
+    // settled (folders_to_relist); told only when there are some.
+    std::function<void(const std::string& root, std::vector<std::string> folders)> relist;
 };
 
 // The watcher's view of the system. read blocks until changes arrive.

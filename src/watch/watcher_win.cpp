@@ -77,6 +77,12 @@ void watch(WatcherThread& self) {
         std::lock_guard lock(shared.mutex);
         if (!shared.closed.load() && shared.sink.ended) shared.sink.ended(root);
     };
+    if (shared.sink.relist) {
+        sink.relist = [&](const std::string& root, std::vector<std::string> folders) {
+            std::lock_guard lock(shared.mutex);
+            if (!shared.closed.load()) shared.sink.relist(root, std::move(folders));
+        };
+    }
     try {
         run_watcher(
             self.root, io, sink,
