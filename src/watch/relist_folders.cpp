@@ -38,6 +38,9 @@ std::vector<std::string> folders_to_relist(const std::vector<Change>& batch, boo
         folders.emplace(parent_of(change.path));
         if (renamed) folders.emplace(parent_of(change.new_path));
     }
+    // The Recycle Bin's folders are not in the table: listing them would find nothing to compare.
+    std::erase_if(folders,
+                  [](const std::string& folder) { return has_excluded_component(folder); });
     return {folders.begin(), folders.end()};
 }
 
