@@ -171,6 +171,11 @@ class IndexService {
     // The thread of relist_after_settle: waits for root to settle, then lists its folders.
     void settle_and_relist(const std::string& root);
     void relist(const std::string& root, const RelistRequest& request);
+    // Applies one folder's listing changes as a watcher batch would be, unless a watcher batch
+    // came since the listing began (watcher_batches_ was batches_before) or the root is being
+    // rescanned: then nothing is applied and the outcome is HeldBack.
+    BatchOutcome apply_listing_changes(const std::string& root, std::vector<Change> changes,
+                                       uint64_t batches_before);
 
     Index& index_;
     ServicePlatform platform_;
@@ -194,6 +199,8 @@ class IndexService {
     std::condition_variable relist_wake_;
     std::map<std::string, RelistRequest> relists_;
     bool relist_stop_ = false;
+    // Watcher batches taken so far, counted before each takes deferred_changes.
+    std::atomic<uint64_t> watcher_batches_{0};
 
     // Detached rescan threads still running, for wait_for_rescans and the destructor.
     std::mutex threads_mutex_;

@@ -28,6 +28,7 @@ void IndexService::relist_after_settle(const std::string& root,
 }
 
 void IndexService::note_watcher_activity(const std::string& root) {
+    watcher_batches_.fetch_add(1);
     std::lock_guard lock(relist_mutex_);
     if (auto it = relists_.find(root); it != relists_.end())
         it->second.last_activity = std::chrono::steady_clock::now();
@@ -69,11 +70,12 @@ void IndexService::relist(const std::string& root, const RelistRequest& request)
         (void)request_rescan(root);
         return;
     }
-    std::vector<Change> batch;
-    std::vector<size_t> to_walk;
+    bool complete = true;
+    std::vector<std::string> again;  // a watcher batch came between listing and applying
     std::vector<ListedItem> listing;
     for (const std::string& folder : request.folders) {
         if (options_.exit_requested->load()) return;
+        uint64_t batches = watcher_batches_.load();
         // Listed with no lock held; a folder gone or unreadable is left to its parent's listing
         // and to the watcher.
         if (platform_.list_folder(root, folder, listing) != ListStatus::Listed) continue;
@@ -84,21 +86,42 @@ void IndexService::relist(const std::string& root, const RelistRequest& request)
             if (!at) return;
             diff = diff_listing(index_.tables[*at], folder, listing);
         }
-        for (size_t position : diff.to_walk)
-            to_walk.push_back(batch.size() + position);
-        batch.insert(batch.end(), std::make_move_iterator(diff.changes.begin()),
-                     std::make_move_iterator(diff.changes.end()));
+        if (diff.changes.empty()) continue;
+        // Folders the table lacks arrive with their contents, walked with no lock held.
+        for (size_t position : diff.to_walk) {
+            if (!platform_.walk_new_folder) break;
+            SubtreeWalk walk = platform_.walk_new_folder(root, diff.changes[position].path);
+            diff.changes[position].walked = std::move(walk.items);
+            complete = complete && walk.complete;
+        }
+        if (apply_listing_changes(root, std::move(diff.changes), batches) == BatchOutcome::HeldBack)
+            again.push_back(folder);
     }
-    // Folders the table lacks arrive with their contents, walked with no lock held.
-    bool complete = true;
-    for (size_t position : to_walk) {
-        if (!platform_.walk_new_folder) break;
-        SubtreeWalk walk = platform_.walk_new_folder(root, batch[position].path);
-        batch[position].walked = std::move(walk.items);
-        complete = complete && walk.complete;
-    }
-    if (!batch.empty()) apply_watcher_batch(root, std::move(batch));
+    if (!again.empty()) relist_after_settle(root, again);
     if (!complete) (void)request_rescan(root);
+}
+
+BatchOutcome IndexService::apply_listing_changes(const std::string& root,
+                                                 std::vector<Change> changes,
+                                                 uint64_t batches_before) {
+    BatchOutcome outcome = BatchOutcome::NoTable;
+    {
+        std::lock_guard deferred(deferred_mutex_);
+        // A watcher batch applied after the listing may be newer than it: the listing would
+        // undo it. A root being rescanned gets a new table the listing was not compared with.
+        if (watcher_batches_.load() != batches_before || deferred_changes_.contains(root))
+            return BatchOutcome::HeldBack;
+        std::unique_lock write(index_.lock);
+        if (std::optional<size_t> at = index_.find(root)) {
+            apply_changes(index_.tables[*at], changes);
+            options_.index_dirty->store(true);
+            outcome = BatchOutcome::Applied;
+        }
+    }
+    index_generation.fetch_add(1);
+    notify(IndexChange::Debounced);
+    if (platform_.batch_handled) platform_.batch_handled(root, changes, outcome);
+    return outcome;
 }
 
 }  // namespace norvik

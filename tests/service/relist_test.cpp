@@ -131,7 +131,7 @@ class RelistServiceTest : public ::testing::Test {
             platform.change_disk(root, [&](FakeTree& tree) {
                 status = tree.lister()(native_path(tree.full_path(relative)), out);
             });
-            ++listed;
+            if (++listed == 1 && after_first_listing) after_first_listing();
             return status;
         };
         p.walk_new_folder = [this](const std::string& root, const std::string& relative) {
@@ -159,6 +159,7 @@ class RelistServiceTest : public ::testing::Test {
     std::atomic<bool> exit_requested{false};
     std::atomic<bool> dirty{false};
     std::atomic<int> listed{0};
+    std::function<void()> after_first_listing;  // runs on the settle thread
     FakePlatform platform;
     std::unique_ptr<IndexService> service;
 };
@@ -177,7 +178,8 @@ TEST_F(RelistServiceTest, WhatNoOneReportedIsAppliedOnceTheRootSettles) {
     });
     s.relist_after_settle(A, {"docs", ""});
     s.relist_after_settle(A, {"docs"});  // asked again before it settled: listed once
-    ASSERT_TRUE(platform.wait_until([&] { return platform.count_locked("batch " + A) == 1; }));
+    // One batch per folder that differs.
+    ASSERT_TRUE(platform.wait_until([&] { return platform.count_locked("batch " + A) == 2; }));
     s.wait_for_rescans();
     EXPECT_EQ(indexed(), on_disk());
     EXPECT_EQ(listed.load(), 2);
@@ -215,6 +217,23 @@ TEST_F(RelistServiceTest, ARootBeingRescannedIsListedAfterItsNewTable) {
     EXPECT_EQ(listed.load(), 0);
     platform.release(A);
     ASSERT_TRUE(platform.wait_until([&] { return platform.count_locked("batch " + A) == 1; }));
+    s.wait_for_rescans();
+    EXPECT_EQ(indexed(), on_disk());
+}
+
+TEST_F(RelistServiceTest, AWatcherBatchBetweenListingAndApplyingIsNeverUndone) {
+    platform.add_drive('A');
+    IndexService& s = start_service();
+    s.rescan({A}, false);
+    // Made right after the listing, and reported: the listing must not take it out again.
+    after_first_listing = [&] {
+        platform.change_disk(A, [](FakeTree& tree) { tree.add_file("docs\\fresh.txt", 4, 4); });
+        s.apply_watcher_batch(A, {Change::added("docs\\fresh.txt", file_facts(4, 4))});
+    };
+    platform.change_disk(A, [](FakeTree& tree) { tree.add_file("docs\\missed.txt"); });
+    s.relist_after_settle(A, {"docs"});
+    // The first listing is dropped; the folder is listed again once the root settles anew.
+    ASSERT_TRUE(platform.wait_until([&] { return listed.load() == 2; }));
     s.wait_for_rescans();
     EXPECT_EQ(indexed(), on_disk());
 }
