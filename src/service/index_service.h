@@ -61,6 +61,11 @@ struct ServicePlatform {
         list_folder;
     std::function<SubtreeWalk(const std::string& root, const std::string& relative)>
         walk_new_folder;
+    // Optional: told after each second look at root: the folders listed, the changes applied,
+    // and how long it took (norvik-cli watch prints it).
+    std::function<void(const std::string& root, size_t folders, size_t changes,
+                       std::chrono::milliseconds took)>
+        relisted;
     // Starts watching the roots not watched yet; their batches go to service.
     std::function<void(IndexService& service, const std::vector<std::string>& roots)> watch_roots;
     // The 90 seconds a start at logon waits before refreshing the known drives.

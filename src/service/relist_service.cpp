@@ -70,6 +70,9 @@ void IndexService::relist(const std::string& root, const RelistRequest& request)
         (void)request_rescan(root);
         return;
     }
+    auto started = std::chrono::steady_clock::now();
+    size_t listed = 0;
+    size_t applied = 0;
     bool complete = true;
     std::vector<std::string> again;  // a watcher batch came between listing and applying
     std::vector<ListedItem> listing;
@@ -79,6 +82,7 @@ void IndexService::relist(const std::string& root, const RelistRequest& request)
         // Listed with no lock held; a folder gone or unreadable is left to its parent's listing
         // and to the watcher.
         if (platform_.list_folder(root, folder, listing) != ListStatus::Listed) continue;
+        ++listed;
         ListingDiff diff;
         {
             std::shared_lock read(index_.lock);
@@ -94,9 +98,18 @@ void IndexService::relist(const std::string& root, const RelistRequest& request)
             diff.changes[position].walked = std::move(walk.items);
             complete = complete && walk.complete;
         }
-        if (apply_listing_changes(root, std::move(diff.changes), batches) == BatchOutcome::HeldBack)
+        size_t count = diff.changes.size();
+        if (apply_listing_changes(root, std::move(diff.changes), batches) ==
+            BatchOutcome::HeldBack) {
             again.push_back(folder);
+        } else {
+            applied += count;
+        }
     }
+    if (platform_.relisted)
+        platform_.relisted(root, listed, applied,
+                           std::chrono::duration_cast<std::chrono::milliseconds>(
+                               std::chrono::steady_clock::now() - started));
     if (!again.empty()) relist_after_settle(root, again);
     if (!complete) (void)request_rescan(root);
 }

@@ -139,6 +139,11 @@ class RelistServiceTest : public ::testing::Test {
             platform.change_disk(root, [&](FakeTree& tree) { walk = tree.walk(relative); });
             return walk;
         };
+        p.relisted = [this](const std::string&, size_t folders, size_t changes,
+                            std::chrono::milliseconds) {
+            relisted_folders += folders;
+            relisted_changes += changes;
+        };
         service = std::make_unique<IndexService>(index, std::move(p), options);
         return *service;
     }
@@ -159,6 +164,8 @@ class RelistServiceTest : public ::testing::Test {
     std::atomic<bool> exit_requested{false};
     std::atomic<bool> dirty{false};
     std::atomic<int> listed{0};
+    std::atomic<size_t> relisted_folders{0};  // as the service reports them
+    std::atomic<size_t> relisted_changes{0};
     std::function<void()> after_first_listing;  // runs on the settle thread
     FakePlatform platform;
     std::unique_ptr<IndexService> service;
@@ -183,6 +190,8 @@ TEST_F(RelistServiceTest, WhatNoOneReportedIsAppliedOnceTheRootSettles) {
     s.wait_for_rescans();
     EXPECT_EQ(indexed(), on_disk());
     EXPECT_EQ(listed.load(), 2);
+    EXPECT_EQ(relisted_folders.load(), 2u);
+    EXPECT_EQ(relisted_changes.load(), 3u);      // burst added, d.txt removed, late.txt added
     EXPECT_EQ(platform.count("scan " + A), 1u);  // no rescan
 }
 
