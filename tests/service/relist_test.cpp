@@ -73,7 +73,6 @@ TEST(DiffListing, BringsTheTablesFolderToWhatTheDiskHolds) {
          2, 0},
         {"in the root", [](FakeTree& t) { t.add_file("top.txt"); }, "", 1, 0},
         {"a folder the table lacks", [](FakeTree& t) { t.add_folder("other"); }, "other", 0, 0},
-        {"a file named as a folder", [](FakeTree&) {}, "docs\\a.txt", 0, 0},
     };
     for (const Case& c : cases) {
         FakeTree tree;
@@ -84,10 +83,7 @@ TEST(DiffListing, BringsTheTablesFolderToWhatTheDiskHolds) {
         VolumeTable table = tree.scan();
         c.change(tree);
 
-        ListingDiff diff =
-            diff_listing(table, c.folder,
-                         c.folder == std::string("docs\\a.txt") ? std::vector<ListedItem>{}
-                                                                : listing_of(tree, c.folder));
+        ListingDiff diff = diff_listing(table, c.folder, listing_of(tree, c.folder));
         EXPECT_EQ(diff.changes.size(), c.changes) << c.what;
         ASSERT_EQ(diff.to_walk.size(), c.walks) << c.what;
         for (size_t position : diff.to_walk)
@@ -98,19 +94,6 @@ TEST(DiffListing, BringsTheTablesFolderToWhatTheDiskHolds) {
             EXPECT_EQ(contents(table), contents(tree.scan())) << c.what;
         }
     }
-}
-
-TEST(RelistRequest, GathersFoldersOnceUpToTheCapThenOnlyRemembersItWasPassed) {
-    RelistRequest request;
-    request.add({"a", "b"}, 3);
-    request.add({"b", "c"}, 3);
-    EXPECT_EQ(request.folders, (std::set<std::string>{"a", "b", "c"}));
-    EXPECT_FALSE(request.over_cap);
-    request.add({"d"}, 3);
-    EXPECT_TRUE(request.over_cap);
-    EXPECT_TRUE(request.folders.empty());  // past the cap nothing more is kept
-    request.add({"e"}, 3);
-    EXPECT_TRUE(request.folders.empty());
 }
 
 class RelistServiceTest : public ::testing::Test {
