@@ -38,7 +38,7 @@ struct PaintedWindow : CanvasWindow {
             app.results.push_back(Hit{static_cast<uint32_t>(1 + (i % CYCLE) * stride), 0, false});
         const size_t first_row = results / 2 / CYCLE * CYCLE;
         app.selected = static_cast<uint32_t>(first_row + 1);
-        app.scroll = std::min(static_cast<float>(first_row) * metrics(app).row_height,
+        app.scroll = std::min(static_cast<double>(first_row) * metrics(app).row_height,
                               metrics(app).max_scroll);
     }
 };

@@ -159,6 +159,13 @@ int run_watch(const std::vector<std::string>& args, Console& console,
             text += format_change(root, change, outcome) + "\n";
         print(text, false);
     };
+    platform.relisted = [&](const std::string& root, size_t folders, size_t changes,
+                            std::chrono::milliseconds took) {
+        print("listed " + std::to_string(folders) + " folders of " + root +
+                  " again after a burst: " + std::to_string(changes) + " changes in " +
+                  std::to_string(took.count()) + " ms\n",
+              true);
+    };
     ServiceOptions service_options;
     service_options.index_file = file;
     service_options.items_read = &items;

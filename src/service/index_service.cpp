@@ -44,6 +44,11 @@ IndexService::~IndexService() {
         std::lock_guard lock(threads_mutex_);
         closing_ = true;
     }
+    {
+        std::lock_guard lock(relist_mutex_);
+        relist_stop_ = true;
+    }
+    relist_wake_.notify_all();
     wait_for_rescans();
     // The system watchers live in watch_roots and call back into this service: end them first,
     // while everything they use is whole. (They only read the other platform members.)
@@ -299,6 +304,7 @@ bool IndexService::publish_table(const std::string& root, std::optional<VolumeTa
 }
 
 BatchOutcome IndexService::apply_watcher_batch(const std::string& root, std::vector<Change> batch) {
+    note_watcher_activity(root);
     BatchOutcome outcome = BatchOutcome::NoTable;
     std::vector<Change> seen;
     {

@@ -13,6 +13,7 @@
 #pragma once
 
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <cstdint>
 #include <functional>
@@ -27,6 +28,7 @@
 #include "index/index.h"
 #include "index/scan.h"
 #include "index/volume_table.h"
+#include "service/relist.h"
 
 namespace norvik {
 
@@ -51,6 +53,21 @@ struct ServicePlatform {
     std::function<std::optional<VolumeTable>(const std::string& root, const ScanOptions& options)>
         scan_root;
     std::function<unsigned(size_t roots)> worker_count;
+    // Optional, both or neither: a folder of root listed again after a burst (relative path,
+    // "" for the root), and the walk of a folder that listing found missing from the table
+    // (leaving out `excluded`, relative to that folder).
+    // Without them nothing is listed again.
+    std::function<ListStatus(const std::string& root, const std::string& relative,
+                             std::vector<ListedItem>& out)>
+        list_folder;
+    std::function<SubtreeWalk(const std::string& root, const std::string& relative,
+                              const FolderExclusions& excluded)>
+        walk_new_folder;
+    // Optional: told after each second look at root: the folders listed, the changes applied,
+    // and how long it took (norvik-cli watch prints it).
+    std::function<void(const std::string& root, size_t folders, size_t changes,
+                       std::chrono::milliseconds took)>
+        relisted;
     // Starts watching the roots not watched yet; their batches go to service.
     std::function<void(IndexService& service, const std::vector<std::string>& roots)> watch_roots;
     // The 90 seconds a start at logon waits before refreshing the known drives.
@@ -74,6 +91,8 @@ struct ServiceOptions {
     std::atomic<uint64_t>* items_read = &norvik::items_read;
     std::atomic<bool>* exit_requested = &norvik::exit_requested;
     std::atomic<bool>* index_dirty = nullptr;  // nullptr: norvik::index_dirty
+    // How long a root goes without watcher batches before its burst's folders are listed again.
+    std::chrono::milliseconds relist_quiet = RELIST_QUIET;
     // Saved tables of roots that are not current stay in the index as they were (never scanned
     // or watched) and are saved again, for a tool that follows some folders of an index file
     // it shares with others (norvik-cli watch). Off: they are dropped, as for drives gone.
@@ -127,6 +146,12 @@ class IndexService {
     // table in one write-locked step; then index_generation goes up and the window is told.
     BatchOutcome apply_watcher_batch(const std::string& root, std::vector<Change> batch);
 
+    // Folders of root (relative paths) that a watcher wants listed again. Once root has had no
+    // watcher batch for relist_quiet (and is not being rescanned), a detached thread lists them
+    // and applies what differs from the table as a watcher batch; asked for more than
+    // MAX_RELIST_FOLDERS folders before that, it requests a rescan of root instead.
+    void relist_after_settle(const std::string& root, const std::vector<std::string>& folders);
+
     // Blocks until every rescan started by rebuild_all and request_rescan has ended. The
     // threads stay detached; this only counts them (tests, tools).
     void wait_for_rescans();
@@ -164,6 +189,16 @@ class IndexService {
     void scan_and_publish(const std::string& root, unsigned workers, bool background,
                           bool again = false);
     void notify(IndexChange change);
+    // A watcher batch came for root: its settle starts over.
+    void note_watcher_activity(const std::string& root);
+    // The thread of relist_after_settle: waits for root to settle, then lists its folders.
+    void settle_and_relist(const std::string& root);
+    void relist(const std::string& root, const RelistRequest& request);
+    // Applies one folder's listing changes as a watcher batch would be, unless a watcher batch
+    // came since the listing began (watcher_batches_ was batches_before) or the root is being
+    // rescanned: then nothing is applied and the outcome is HeldBack.
+    BatchOutcome apply_listing_changes(const std::string& root, std::vector<Change> changes,
+                                       uint64_t batches_before);
 
     Index& index_;
     ServicePlatform platform_;
@@ -184,6 +219,14 @@ class IndexService {
     // The excluded folders' full paths; taken alone, never with another lock.
     mutable std::mutex excluded_mutex_;
     std::vector<std::string> excluded_folders_;
+    // Roots waiting to settle, each with a thread of settle_and_relist. Taken alone, or before
+    // deferred_changes; relist_stop_ ends the waits (the destructor).
+    std::mutex relist_mutex_;
+    std::condition_variable relist_wake_;
+    std::map<std::string, RelistRequest> relists_;
+    bool relist_stop_ = false;
+    // Watcher batches taken so far, counted before each takes deferred_changes.
+    std::atomic<uint64_t> watcher_batches_{0};
 
     // Detached rescan threads still running, for wait_for_rescans and the destructor.
     std::mutex threads_mutex_;

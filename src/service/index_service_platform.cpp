@@ -4,6 +4,7 @@
 #include "index/scan.h"
 #include "index/volumes.h"
 #include "service/index_service.h"
+#include "watch/change_batch.h"
 #include "watch/watcher.h"
 
 namespace norvik {
@@ -35,6 +36,10 @@ class ServiceWatchers {
                 sink.excluded = [&service](const std::string& root) {
                     return service.exclusions_for(root);
                 };
+                sink.relist = [&service](const std::string& root,
+                                         std::vector<std::string> folders) {
+                    service.relist_after_settle(root, folders);
+                };
                 system_ = std::make_unique<SystemWatchers>(std::move(sink));
             }
         }
@@ -58,6 +63,14 @@ ServicePlatform system_service_platform(std::function<void(IndexChange)> notify)
         return scan_root(root, options);
     };
     platform.worker_count = [](size_t roots) { return worker_count(roots); };
+    platform.list_folder = [](const std::string& root, const std::string& relative,
+                              std::vector<ListedItem>& out) {
+        return list_directory(native_path(event_full_path(root, relative)), out);
+    };
+    platform.walk_new_folder = [](const std::string& root, const std::string& relative,
+                                  const FolderExclusions& excluded) {
+        return walk_subtree(event_full_path(root, relative), relative, {}, WALK_LIMIT, excluded);
+    };
     auto watchers = std::make_shared<ServiceWatchers>();
     platform.watch_roots = [watchers](IndexService& service,
                                       const std::vector<std::string>& roots) {

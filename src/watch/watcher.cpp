@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <utility>
 
+#include "watch/relist_folders.h"
+
 namespace norvik {
 
 ReadOutcome classify_read(bool succeeded, uint32_t bytes, uint32_t error) {
@@ -38,7 +40,12 @@ void run_watcher(const std::string& root, const WatcherIo& io, const WatchSink& 
         // Facts and subtree walks happen here, on the watcher thread, with no lock held.
         const FolderExclusions excluded = sink.excluded ? sink.excluded(root) : FolderExclusions{};
         Batch batch = build_batch(root, events, io.read_facts, io.walk, excluded);
+        std::vector<std::string> relist;
+        if (sink.relist)
+            relist = folders_to_relist(batch.changes,
+                                       is_burst_read(events.size(), bytes, buffer.size()));
         if (!batch.changes.empty()) sink.deliver(root, std::move(batch.changes));
+        if (!relist.empty()) sink.relist(root, std::move(relist));
         // A folder came whose contents could not be read: what was read is applied, the rescan
         // brings the rest.
         if (batch.incomplete) sink.request_rescan(root);

@@ -56,6 +56,9 @@ struct WatchSink {
     // Optional: the folders below root whose changes are dropped (asked once per read, so an
     // exclusion made while watching holds from the next read on).
     std::function<FolderExclusions(const std::string& root)> excluded;
+    // Optional: after a delivered batch, the folders worth listing again once the root has
+    // settled (folders_to_relist); told only when there are some.
+    std::function<void(const std::string& root, std::vector<std::string> folders)> relist;
 };
 
 // The watcher's view of the system. read blocks until changes arrive.

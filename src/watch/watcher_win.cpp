@@ -82,6 +82,12 @@ void watch(WatcherThread& self) {
         if (shared.closed.load() || !shared.sink.excluded) return FolderExclusions{};
         return shared.sink.excluded(root);
     };
+    if (shared.sink.relist) {
+        sink.relist = [&](const std::string& root, std::vector<std::string> folders) {
+            std::lock_guard lock(shared.mutex);
+            if (!shared.closed.load()) shared.sink.relist(root, std::move(folders));
+        };
+    }
     try {
         run_watcher(
             self.root, io, sink,
