@@ -41,8 +41,8 @@ IndexService::IndexService(Index& index, ServicePlatform platform, ServiceOption
 
 IndexService::~IndexService() {
     {
-        std::lock_guard lock(threads_mutex_);
-        closing_ = true;
+        std::lock_guard lock(threads_->mutex);
+        threads_->closing = true;
     }
     {
         std::lock_guard lock(relist_mutex_);
@@ -344,35 +344,36 @@ bool IndexService::request_rescan(const std::string& root) {
 
 bool IndexService::start_detached(std::function<void()> work) {
     {
-        std::lock_guard lock(threads_mutex_);
-        if (closing_) return false;
-        ++running_threads_;
+        std::lock_guard lock(threads_->mutex);
+        if (threads_->closing) return false;
+        ++threads_->running;
     }
-    bool started = start_detached_thread([this, work = std::move(work)]() mutable {
-        try {
-            std::function<void()> task = std::move(work);
-            task();
-        } catch (...) {
-            // Nothing leaves a thread entry; a rescan that failed leaves the old tables.
-        }
-        std::lock_guard lock(threads_mutex_);
-        if (--running_threads_ == 0) threads_done_.notify_all();
-    });
-    if (!started) {
-        std::lock_guard lock(threads_mutex_);
-        if (--running_threads_ == 0) threads_done_.notify_all();
-    }
+    auto finished = [](DetachedThreads& threads) {
+        std::lock_guard lock(threads.mutex);
+        if (--threads.running == 0) threads.done.notify_all();
+    };
+    bool started =
+        start_detached_thread([threads = threads_, finished, work = std::move(work)]() mutable {
+            try {
+                std::function<void()> task = std::move(work);
+                task();
+            } catch (...) {
+                // Nothing leaves a thread entry; a rescan that failed leaves the old tables.
+            }
+            finished(*threads);
+        });
+    if (!started) finished(*threads_);
     return started;
 }
 
 void IndexService::wait_for_rescans() {
-    std::unique_lock lock(threads_mutex_);
-    threads_done_.wait(lock, [this] { return running_threads_ == 0; });
+    std::unique_lock lock(threads_->mutex);
+    threads_->done.wait(lock, [this] { return threads_->running == 0; });
 }
 
 size_t IndexService::rescans_running() {
-    std::lock_guard lock(threads_mutex_);
-    return running_threads_;
+    std::lock_guard lock(threads_->mutex);
+    return threads_->running;
 }
 
 std::set<std::string> IndexService::completed_roots() const {

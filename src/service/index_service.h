@@ -18,6 +18,7 @@
 #include <cstdint>
 #include <functional>
 #include <map>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <set>
@@ -229,10 +230,15 @@ class IndexService {
     std::atomic<uint64_t> watcher_batches_{0};
 
     // Detached rescan threads still running, for wait_for_rescans and the destructor.
-    std::mutex threads_mutex_;
-    std::condition_variable threads_done_;
-    size_t running_threads_ = 0;
-    bool closing_ = false;
+    // Shared with each thread, which still releases the mutex after the waiter in the destructor
+    // has seen the count reach zero and gone on to free the service.
+    struct DetachedThreads {
+        std::mutex mutex;
+        std::condition_variable done;
+        size_t running = 0;
+        bool closing = false;
+    };
+    std::shared_ptr<DetachedThreads> threads_ = std::make_shared<DetachedThreads>();
 };
 
 // The platform's own pieces: list_volumes, scan_root and worker_count of the drive scan, the
