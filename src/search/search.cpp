@@ -3,8 +3,6 @@
 #include <algorithm>
 #include <mutex>
 #include <shared_mutex>
-#include <system_error>
-#include <thread>
 
 #include "platform/processor_count.h"
 
@@ -57,32 +55,20 @@ unsigned search_thread_count(unsigned processors) {
 
 namespace {
 
-// Matches on up to `threads` threads (as many as started are counted in `started`); nothing
-// when superseded.
+// Matches on up to pool.size() threads (those that ran a share are counted in `started`);
+// nothing when superseded.
 std::optional<std::vector<Hit>> match_all(const Query& query, std::span<const VolumeTable> tables,
-                                          unsigned threads, const Generation& generation,
+                                          SearchPool& pool, const Generation& generation,
                                           unsigned& started) {
     const std::vector<Chunk> chunks = build_chunks(tables);
-    const size_t n = std::min<size_t>(std::max(threads, 1u), std::max<size_t>(chunks.size(), 1));
+    const size_t n =
+        std::min<size_t>(std::max(pool.size(), 1u), std::max<size_t>(chunks.size(), 1));
     std::atomic<size_t> next_chunk{0};
     std::vector<std::optional<std::vector<Hit>>> found(n);
-    std::vector<std::thread> pool;
-    pool.reserve(n);
-    for (size_t i = 0; i < n; ++i) {
-        try {
-            pool.emplace_back([&, i] {
-                found[i] = search_chunks(query, chunks, next_chunk, generation, tables);
-            });
-        } catch (const std::system_error&) {
-            break;  // the threads already running claim the remaining chunks
-        }
-    }
-    if (pool.empty()) found[0] = search_chunks(query, chunks, next_chunk, generation, tables);
-    for (std::thread& thread : pool)
-        thread.join();
-
-    const size_t ran = std::max<size_t>(pool.size(), 1);
-    started = static_cast<unsigned>(pool.size());
+    const size_t ran = pool.run(static_cast<unsigned>(n), [&](unsigned i) {
+        found[i] = search_chunks(query, chunks, next_chunk, generation, tables);
+    });
+    started = pool.size() == 0 ? 0 : static_cast<unsigned>(ran);
     size_t total = 0;
     for (size_t i = 0; i < ran; ++i) {
         if (!found[i]) return std::nullopt;
@@ -99,7 +85,7 @@ std::optional<std::vector<Hit>> match_all(const Query& query, std::span<const Vo
 
 std::optional<SearchResult> execute_search(std::span<const VolumeTable> tables,
                                            std::shared_ptr<const Query> query,
-                                           const SearchRequest& request, unsigned threads,
+                                           const SearchRequest& request, SearchPool& pool,
                                            const Generation& generation) {
     const auto start = std::chrono::steady_clock::now();
     SearchResult result;
@@ -112,7 +98,7 @@ std::optional<SearchResult> execute_search(std::span<const VolumeTable> tables,
 
     if (!is_empty(*query)) {
         std::optional<std::vector<Hit>> hits =
-            match_all(*query, tables, threads, generation, result.search_threads);
+            match_all(*query, tables, pool, generation, result.search_threads);
         if (!hits || generation.superseded()) return std::nullopt;
         const auto column = static_cast<SortColumn>(
             request.sort_column < SORT_COLUMN_COUNT ? request.sort_column : 0);
@@ -125,6 +111,18 @@ std::optional<SearchResult> execute_search(std::span<const VolumeTable> tables,
     result.elapsed = Elapsed::from(std::chrono::steady_clock::now() - start);
     result.query = std::move(query);
     return result;
+}
+
+std::optional<SearchResult> execute_search(std::span<const VolumeTable> tables,
+                                           std::shared_ptr<const Query> query,
+                                           const SearchRequest& request, unsigned threads,
+                                           const Generation& generation) {
+    // Never more threads than chunks; an empty query starts none.
+    const size_t chunks = build_chunks(tables).size();
+    SearchPool pool(is_empty(*query) ? 0
+                                     : static_cast<unsigned>(std::min<size_t>(
+                                           std::max(threads, 1u), std::max<size_t>(chunks, 1))));
+    return execute_search(tables, std::move(query), request, pool, generation);
 }
 
 SearchResult run_search(Index& index, const SearchRequest& request, unsigned threads) {

@@ -1,7 +1,7 @@
 // One search over the whole index: the tables split into chunks of CHUNK_ENTRIES entries, matched
-// on up to MAX_SEARCH_THREADS short-lived threads that claim chunks from one atomic counter, then
-// ordered. The search worker (search/worker.h) runs it for the window; run_search runs it to
-// completion for the command-line tool.
+// on up to MAX_SEARCH_THREADS threads (kept in a SearchPool) that claim chunks from one atomic
+// counter, then ordered. The search worker (search/worker.h) runs it for the window; run_search
+// runs it to completion for the command-line tool.
 #pragma once
 
 #include <atomic>
@@ -18,6 +18,7 @@
 #include "query/match.h"
 #include "query/order.h"
 #include "query/query.h"
+#include "search/search_pool.h"
 
 namespace norvik {
 
@@ -92,10 +93,15 @@ std::optional<std::vector<Hit>> search_chunks(const Query& query, std::span<cons
 unsigned search_thread_count(unsigned processors);
 
 // Matches and orders one parsed query over tables (index lock held for reading by the caller) on
-// up to `threads` search threads, none for an empty query. Returns nothing when `generation`
+// the pool's threads, none for an empty query. Returns nothing when `generation`
 // reports the search superseded (checked at chunk boundaries, after the join, while computing
-// folder keys and after sorting). A search thread that cannot be started leaves its share to
-// those that did start, or to the calling thread when none did.
+// folder keys and after sorting). A pool without threads leaves the match to the calling thread.
+std::optional<SearchResult> execute_search(std::span<const VolumeTable> tables,
+                                           std::shared_ptr<const Query> query,
+                                           const SearchRequest& request, SearchPool& pool,
+                                           const Generation& generation);
+// The same on up to `threads` threads started for this search alone (a search thread that
+// cannot be started leaves its share to those that did start, or to the calling thread).
 std::optional<SearchResult> execute_search(std::span<const VolumeTable> tables,
                                            std::shared_ptr<const Query> query,
                                            const SearchRequest& request, unsigned threads,
