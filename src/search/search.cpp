@@ -102,10 +102,12 @@ std::optional<SearchResult> execute_search(std::span<const VolumeTable> tables,
         if (!hits || generation.superseded()) return std::nullopt;
         const auto column = static_cast<SortColumn>(
             request.sort_column < SORT_COLUMN_COUNT ? request.sort_column : 0);
-        if (!sort_hits(*hits, column, request.descending, tables,
-                       [&generation] { return generation.superseded(); }))
+        if (!sort_hits(
+                *hits, column, request.descending, tables,
+                [&generation] { return generation.superseded(); }, ORDERED_ROWS))
             return std::nullopt;
         if (generation.superseded()) return std::nullopt;
+        result.ordered = std::min(hits->size(), ORDERED_ROWS);
         result.hits = std::move(*hits);
     }
     result.elapsed = Elapsed::from(std::chrono::steady_clock::now() - start);
@@ -125,13 +127,26 @@ std::optional<SearchResult> execute_search(std::span<const VolumeTable> tables,
     return execute_search(tables, std::move(query), request, pool, generation);
 }
 
+void order_rest(std::vector<Hit>& hits, size_t& ordered, uint8_t sort_column, bool descending,
+                std::span<const VolumeTable> tables) {
+    if (ordered >= hits.size()) {
+        ordered = hits.size();
+        return;
+    }
+    const auto column = static_cast<SortColumn>(sort_column < SORT_COLUMN_COUNT ? sort_column : 0);
+    sort_hits(std::span(hits).subspan(ordered), column, descending, tables);
+    ordered = hits.size();
+}
+
 SearchResult run_search(Index& index, const SearchRequest& request, unsigned threads) {
     std::shared_ptr<const Query> query = parse(request.text, request.composing, request.filter);
     if (threads == 0) threads = search_thread_count(processor_count());
     std::shared_lock lock(index.lock);
     // Nothing can supersede this search, so a result always comes back.
-    return *execute_search(index.tables, std::move(query), request,
-                           std::min(threads, MAX_SEARCH_THREADS), Generation{});
+    SearchResult result = *execute_search(index.tables, std::move(query), request,
+                                          std::min(threads, MAX_SEARCH_THREADS), Generation{});
+    order_rest(result.hits, result.ordered, result.sort_column, result.descending, index.tables);
+    return result;
 }
 
 }  // namespace norvik

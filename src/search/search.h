@@ -26,6 +26,10 @@ inline constexpr uint32_t CHUNK_ENTRIES = 32768;
 inline constexpr unsigned MAX_SEARCH_THREADS = 16;
 // Hits carry their table's position in one byte; tables past this many are not searched.
 inline constexpr size_t MAX_SEARCH_TABLES = 256;
+// Rows a search puts in order before delivering: a few screens. Past them, the hits follow in no
+// particular order until the view orders the rest (a search of a few letters finds hundreds of
+// thousands of names, and ordering them all costs more than the match).
+inline constexpr size_t ORDERED_ROWS = 1024;
 
 struct SearchRequest {
     std::string text;         // search box text with any IME composition inserted at the caret
@@ -45,7 +49,10 @@ struct Elapsed {
 };
 
 struct SearchResult {
-    std::vector<Hit> hits;  // every match, in final order
+    std::vector<Hit> hits;  // every match; the first `ordered` in final order
+    // hits[0, ordered) are in final order, and before all the rest (which order_rest orders);
+    // every hit when ordered is at least hits.size().
+    size_t ordered = SIZE_MAX;
     std::vector<uint32_t>
         table_ids;    // table_id of each table at search time; Hit::table indexes it
     Elapsed elapsed;  // from the start of the match to the end of the ordering
@@ -107,11 +114,17 @@ std::optional<SearchResult> execute_search(std::span<const VolumeTable> tables,
                                            const SearchRequest& request, unsigned threads,
                                            const Generation& generation);
 
+// Puts hits[ordered, end) in final order after the ordered front (the rows a search left for
+// later) and sets ordered to the number of hits. `tables` are those the hits were found in (index
+// lock held for reading); a hit that no longer names an entry sorts as an empty one.
+void order_rest(std::vector<Hit>& hits, size_t& ordered, uint8_t sort_column, bool descending,
+                std::span<const VolumeTable> tables);
+
 // Runs one search to completion and returns its result, for callers without a window such as
 // norvik-cli: parses request.text (with request.composing and request.filter), takes
 // index.lock for reading for the match and the sort, and orders by request.sort_column and
-// request.descending. Never superseded; the result carries request.generation. `threads` 0 picks
-// the count from the processors.
+// request.descending, every hit in order. Never superseded; the result carries request.generation.
+// `threads` 0 picks the count from the processors.
 SearchResult run_search(Index& index, const SearchRequest& request, unsigned threads = 0);
 
 }  // namespace norvik
