@@ -39,7 +39,7 @@ struct TableLimits {
 };
 
 struct VolumeTable {
-    std::string root;            // "C:\" with its trailing backslash
+    std::string root;  // "C:\" with its trailing backslash
     // Entry 0 is the root folder. Grown without zeroing: every record is written when added.
     std::vector<Entry, UninitializedAllocator<Entry>> entries;
     // Stored names back to back, no separators; grown without zeroing.
