@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "hangul/utf8.h"
 #include "store/index_codec.h"
 #include "store/index_file.h"
 #include "table_generator.h"
@@ -113,6 +114,19 @@ void BM_DecodeIndex(benchmark::State& state) {
     set_counters(state, encoded.size());
 }
 BENCHMARK(BM_DecodeIndex)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// The UTF-8 check of the name arena, a part of every load.
+void BM_ValidateNames(benchmark::State& state) {
+    const VolumeTable& table = million_entries()[0];
+    const std::string_view names(table.names.data(), table.names.size());
+    for (auto _ : state) {
+        bool valid = is_valid_utf8(names);
+        if (!valid) state.SkipWithError("the generated names are not valid UTF-8");
+        benchmark::DoNotOptimize(valid);
+    }
+    set_counters(state, names.size());
+}
+BENCHMARK(BM_ValidateNames)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 }  // namespace
 }  // namespace norvik

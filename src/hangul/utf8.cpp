@@ -2,6 +2,11 @@
 
 #include <cstring>
 
+#if defined(__x86_64__) || defined(__i386__)
+#include <immintrin.h>
+#define NORVIK_UTF8_SIMD 1
+#endif
+
 namespace norvik {
 
 namespace {
@@ -168,7 +173,7 @@ bool ascii_equal_ignoring_case(std::string_view a, std::string_view b) {
     return true;
 }
 
-bool is_valid_utf8(std::string_view text) {
+bool is_valid_utf8_bytewise(std::string_view text) {
     const auto* s = reinterpret_cast<const unsigned char*>(text.data());
     const size_t n = text.size();
     size_t i = 0;
@@ -206,6 +211,114 @@ bool is_valid_utf8(std::string_view text) {
         }
     }
     return true;
+}
+
+#if NORVIK_UTF8_SIMD
+namespace {
+
+// The classes of error that a pair of neighbouring bytes can show, looked up from the high and
+// low nibble of the first and the high nibble of the second; a lead byte's need for a second or
+// third continuation is checked from the bytes two and three back.
+constexpr uint8_t TOO_SHORT = 1 << 0;  // a lead or ASCII byte where a continuation was due
+constexpr uint8_t TOO_LONG = 1 << 1;   // a continuation after ASCII
+constexpr uint8_t OVERLONG_3 = 1 << 2;
+constexpr uint8_t TOO_LARGE = 1 << 3;
+constexpr uint8_t SURROGATE = 1 << 4;
+constexpr uint8_t OVERLONG_2 = 1 << 5;
+constexpr uint8_t TOO_LARGE_1000 = 1 << 6;
+constexpr uint8_t OVERLONG_4 = 1 << 6;
+constexpr uint8_t TWO_CONTS = 1 << 7;  // two continuations in a row: fine only inside a 3/4-byte
+constexpr uint8_t CARRY = TOO_SHORT | TOO_LONG | TWO_CONTS;
+
+#define NORVIK_TABLE(...) _mm_setr_epi8(__VA_ARGS__)
+#define C(x) static_cast<char>(x)
+
+[[gnu::target("ssse3")]] inline __m128i block_errors(__m128i input, __m128i previous) {
+    const __m128i nibble = _mm_set1_epi8(0x0F);
+    const __m128i prev1 = _mm_alignr_epi8(input, previous, 15);
+    const __m128i byte_1_high = _mm_shuffle_epi8(
+        NORVIK_TABLE(C(TOO_LONG), C(TOO_LONG), C(TOO_LONG), C(TOO_LONG), C(TOO_LONG), C(TOO_LONG),
+                     C(TOO_LONG), C(TOO_LONG), C(TWO_CONTS), C(TWO_CONTS), C(TWO_CONTS),
+                     C(TWO_CONTS), C(TOO_SHORT | OVERLONG_2), C(TOO_SHORT),
+                     C(TOO_SHORT | OVERLONG_3 | SURROGATE),
+                     C(TOO_SHORT | TOO_LARGE | TOO_LARGE_1000 | OVERLONG_4)),
+        _mm_and_si128(_mm_srli_epi16(prev1, 4), nibble));
+    const __m128i byte_1_low = _mm_shuffle_epi8(
+        NORVIK_TABLE(C(CARRY | OVERLONG_3 | OVERLONG_2 | OVERLONG_4), C(CARRY | OVERLONG_2),
+                     C(CARRY), C(CARRY), C(CARRY | TOO_LARGE),
+                     C(CARRY | TOO_LARGE | TOO_LARGE_1000), C(CARRY | TOO_LARGE | TOO_LARGE_1000),
+                     C(CARRY | TOO_LARGE | TOO_LARGE_1000), C(CARRY | TOO_LARGE | TOO_LARGE_1000),
+                     C(CARRY | TOO_LARGE | TOO_LARGE_1000), C(CARRY | TOO_LARGE | TOO_LARGE_1000),
+                     C(CARRY | TOO_LARGE | TOO_LARGE_1000), C(CARRY | TOO_LARGE | TOO_LARGE_1000),
+                     C(CARRY | TOO_LARGE | TOO_LARGE_1000 | SURROGATE),
+                     C(CARRY | TOO_LARGE | TOO_LARGE_1000), C(CARRY | TOO_LARGE | TOO_LARGE_1000)),
+        _mm_and_si128(prev1, nibble));
+    const __m128i byte_2_high = _mm_shuffle_epi8(
+        NORVIK_TABLE(
+            C(TOO_SHORT), C(TOO_SHORT), C(TOO_SHORT), C(TOO_SHORT), C(TOO_SHORT), C(TOO_SHORT),
+            C(TOO_SHORT), C(TOO_SHORT),
+            C(TOO_LONG | OVERLONG_2 | TWO_CONTS | OVERLONG_3 | TOO_LARGE_1000 | OVERLONG_4),
+            C(TOO_LONG | OVERLONG_2 | TWO_CONTS | OVERLONG_3 | TOO_LARGE),
+            C(TOO_LONG | OVERLONG_2 | TWO_CONTS | SURROGATE | TOO_LARGE),
+            C(TOO_LONG | OVERLONG_2 | TWO_CONTS | SURROGATE | TOO_LARGE), C(TOO_SHORT),
+            C(TOO_SHORT), C(TOO_SHORT), C(TOO_SHORT)),
+        _mm_and_si128(_mm_srli_epi16(input, 4), nibble));
+    const __m128i special = _mm_and_si128(_mm_and_si128(byte_1_high, byte_1_low), byte_2_high);
+    // Bytes two and three after a three- or four-byte lead must be continuations: exactly where
+    // the table marked TWO_CONTS.
+    const __m128i prev2 = _mm_alignr_epi8(input, previous, 14);
+    const __m128i prev3 = _mm_alignr_epi8(input, previous, 13);
+    const __m128i third = _mm_subs_epu8(prev2, _mm_set1_epi8(C(0xE0 - 0x80)));
+    const __m128i fourth = _mm_subs_epu8(prev3, _mm_set1_epi8(C(0xF0 - 0x80)));
+    const __m128i must_continue =
+        _mm_and_si128(_mm_or_si128(third, fourth), _mm_set1_epi8(C(0x80)));
+    return _mm_xor_si128(must_continue, special);
+}
+
+#undef C
+#undef NORVIK_TABLE
+
+// 16 bytes at a time; runs of ASCII cost one test per block. A block of zeros after the end
+// makes a sequence cut short by the end show as TOO_SHORT.
+[[gnu::target("ssse3")]] bool is_valid_utf8_ssse3(std::string_view text) {
+    const auto* s = reinterpret_cast<const unsigned char*>(text.data());
+    const size_t n = text.size();
+    __m128i previous = _mm_setzero_si128();
+    __m128i errors = _mm_setzero_si128();
+    bool previous_ascii = true;
+    size_t i = 0;
+    auto check = [&](__m128i input) {
+        const bool ascii = _mm_movemask_epi8(input) == 0;
+        if (!(ascii && previous_ascii))
+            errors = _mm_or_si128(errors, block_errors(input, previous));
+        previous = input;
+        previous_ascii = ascii;
+    };
+    for (; i + 16 <= n; i += 16) {
+        check(_mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i)));
+        if ((i & 0xFFF) == 0 &&
+            _mm_movemask_epi8(_mm_cmpeq_epi8(errors, _mm_setzero_si128())) != 0xFFFF)
+            return false;  // a damaged file fails early
+    }
+    alignas(16) unsigned char tail[16] = {};
+    if (i < n) {
+        std::memcpy(tail, s + i, n - i);
+        check(_mm_load_si128(reinterpret_cast<const __m128i*>(tail)));
+        std::memset(tail, 0, sizeof tail);
+    }
+    check(_mm_load_si128(reinterpret_cast<const __m128i*>(tail)));
+    return _mm_movemask_epi8(_mm_cmpeq_epi8(errors, _mm_setzero_si128())) == 0xFFFF;
+}
+
+}  // namespace
+#endif
+
+bool is_valid_utf8(std::string_view text) {
+#if NORVIK_UTF8_SIMD
+    static const bool ssse3 = __builtin_cpu_supports("ssse3");
+    if (ssse3) return is_valid_utf8_ssse3(text);
+#endif
+    return is_valid_utf8_bytewise(text);
 }
 
 }  // namespace norvik

@@ -13,7 +13,11 @@ inline constexpr char32_t REPLACEMENT_CHARACTER = 0xFFFD;
 
 // True for strict UTF-8, the bytes decode_utf8 reads without a replacement: no overlong forms,
 // no surrogates, nothing above U+10FFFF.
+// Checks 16 bytes at a time where the processor allows (SSSE3).
 bool is_valid_utf8(std::string_view text);
+// The same answer one sequence at a time: the fallback, and the reference the fast one is
+// tested against.
+bool is_valid_utf8_bytewise(std::string_view text);
 
 // Decodes the code point starting at text[pos] and advances pos past it. Malformed or
 // truncated sequences (and overlong forms, surrogates, values above U+10FFFF) yield U+FFFD

@@ -22,6 +22,7 @@
 
 #include "index/child_lookup.h"
 #include "index/entry.h"
+#include "index/uninitialized_allocator.h"
 
 namespace norvik {
 
@@ -38,9 +39,11 @@ struct TableLimits {
 };
 
 struct VolumeTable {
-    std::string root;            // "C:\" with its trailing backslash
-    std::vector<Entry> entries;  // entry 0 is the root folder
-    std::vector<char> names;     // stored names back to back, no separators
+    std::string root;  // "C:\" with its trailing backslash
+    // Entry 0 is the root folder. Grown without zeroing: every record is written when added.
+    std::vector<Entry, UninitializedAllocator<Entry>> entries;
+    // Stored names back to back, no separators; grown without zeroing.
+    std::vector<char, UninitializedAllocator<char>> names;
     std::unordered_map<uint32_t, std::string> display_names;  // names as found, when different
     std::unordered_map<uint32_t, std::vector<uint32_t>> late_children;  // added after the scan
     uint64_t live_count = 0;  // entries not removed, root included
@@ -52,7 +55,7 @@ struct VolumeTable {
 
     // Size `entries` (or `names`) for a table being loaded, with one growth step of room beyond,
     // so that the first additions (a watcher batch, under the write lock) do not move everything
-    // the table holds. New records and bytes are zeroed.
+    // the table holds. New records and bytes are left unwritten, for the loader to fill.
     void size_entries_for_load(size_t count);
     void size_names_for_load(size_t bytes);
 

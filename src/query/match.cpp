@@ -26,12 +26,12 @@ constexpr std::array<uint8_t, 256> make_fold_table() {
 }
 constexpr std::array<uint8_t, 256> FOLD = make_fold_table();
 
-inline uint8_t fold(char c) {
+[[gnu::always_inline]] inline uint8_t fold(char c) {
     return FOLD[static_cast<uint8_t>(c)];
 }
 
 // hay's bytes folded against needle's bytes taken as they are.
-inline bool equal_folded(const char* hay, const char* needle, size_t n) {
+[[gnu::always_inline]] inline bool equal_folded(const char* hay, const char* needle, size_t n) {
     for (size_t i = 0; i < n; ++i) {
         if (fold(hay[i]) != static_cast<uint8_t>(needle[i])) return false;
     }
@@ -181,7 +181,9 @@ std::optional<std::pair<size_t, size_t>> find_pattern(const JamoPattern& pattern
     return std::nullopt;
 }
 
-bool filter_admits(uint8_t filter, const Entry& entry) {
+// filter_admits and extension_admits run on every entry of a search: forced inline, since
+// MinGW's g++ otherwise calls them and passes the name through memory.
+[[gnu::always_inline]] inline bool filter_admits(uint8_t filter, const Entry& entry) {
     switch (filter) {
         case TAB_ALL:
             return true;
@@ -202,22 +204,9 @@ bool filter_admits(uint8_t filter, const Entry& entry) {
     }
 }
 
-bool extension_admits(const Query& query, const Entry& entry, std::string_view name,
-                      MatchScratch& scratch) {
-    if (entry.is_dir()) return false;
-    if (!(entry.flags & FLAG_UNICODE_UPPER)) {
-        // The extension keeps its length when lowered, so each wanted one is checked in place:
-        // a dot just before it that is not the first byte. A wanted extension holding a dot can
-        // never follow the last dot of a name, so it is passed over.
-        for (const std::string& wanted : query.extensions) {
-            const size_t length = wanted.size();
-            if (name.size() < length + 2 || name[name.size() - length - 1] != '.') continue;
-            if (equal_folded(name.data() + name.size() - length, wanted.data(), length) &&
-                wanted.find('.') == std::string::npos)
-                return true;
-        }
-        return false;
-    }
+// The extension test of a name with uppercase non-ASCII letters: rare, so kept out of line.
+[[gnu::noinline]] bool extension_admits_unicode(const Query& query, std::string_view name,
+                                                MatchScratch& scratch) {
     size_t dot = name.rfind('.');
     if (dot == std::string_view::npos || dot == 0) return false;
     std::string_view extension = name.substr(dot + 1);
@@ -234,6 +223,24 @@ bool extension_admits(const Query& query, const Entry& entry, std::string_view n
         for (const std::string& wanted : query.extensions) {
             if (wanted == scratch.lowered) return true;
         }
+    }
+    return false;
+}
+
+[[gnu::always_inline]] inline bool extension_admits(const Query& query, const Entry& entry,
+                                                    std::string_view name, MatchScratch& scratch) {
+    if (entry.is_dir()) return false;
+    if (entry.flags & FLAG_UNICODE_UPPER) return extension_admits_unicode(query, name, scratch);
+    // The extension keeps its length when lowered, so each wanted one is checked in place: a dot
+    // just before it that is not the first byte. A wanted extension holding a dot can never
+    // follow the last dot of a name, so it is passed over.
+    const char* end = name.data() + name.size();
+    for (const std::string& wanted : query.extensions) {
+        const size_t length = wanted.size();
+        if (name.size() < length + 2 || end[-static_cast<ptrdiff_t>(length) - 1] != '.') continue;
+        if (equal_folded(end - length, wanted.data(), length) &&
+            wanted.find('.') == std::string::npos)
+            return true;
     }
     return false;
 }

@@ -113,6 +113,20 @@ void radix_sort(std::vector<Keyed>& items) {
     if (source != items.data()) std::copy(source, source + items.size(), items.data());
 }
 
+// Puts the first `head` items of the order `less` at the front, in that order; the rest follow
+// in no particular order. A selection then a sort of the front: linear in the items, where a
+// whole sort is not.
+template <class T, class Less>
+void order_front(std::vector<T>& items, size_t head, Less less) {
+    if (head >= items.size()) {
+        std::sort(items.begin(), items.end(), less);
+        return;
+    }
+    const auto front_end = items.begin() + static_cast<ptrdiff_t>(head);
+    std::nth_element(items.begin(), front_end, items.end(), less);
+    std::sort(items.begin(), front_end, less);
+}
+
 // The last tie-break of every column: table position, then entry index, ascending. (table,
 // entry) is unique, so with it every order is total and the same search lists its rows the same
 // way each time it runs.
@@ -132,8 +146,8 @@ uint64_t column_key(SortColumn column, const Entry& entry, const Hit& hit) {
     }
 }
 
-void sort_by_key(std::vector<Hit>& hits, SortColumn column, bool descending,
-                 std::span<const VolumeTable> tables) {
+void sort_by_key(std::span<Hit> hits, SortColumn column, bool descending,
+                 std::span<const VolumeTable> tables, size_t head) {
     std::vector<Keyed> keyed;
     keyed.reserve(hits.size());
     for (const Hit& hit : hits) {
@@ -142,7 +156,10 @@ void sort_by_key(std::vector<Hit>& hits, SortColumn column, bool descending,
         uint64_t tie = (uint64_t{hit.table} << 33) | (uint64_t{hit.entry} << 1) | hit.at_start;
         keyed.push_back({descending ? ~key : key, tie});
     }
-    radix_sort(keyed);
+    if (head >= keyed.size())
+        radix_sort(keyed);
+    else
+        order_front(keyed, head, std::less<Keyed>());
     for (size_t i = 0; i < hits.size(); ++i) {
         const uint64_t tie = keyed[i].tie;
         hits[i] =
@@ -150,7 +167,8 @@ void sort_by_key(std::vector<Hit>& hits, SortColumn column, bool descending,
     }
 }
 
-void sort_by_name(std::vector<Hit>& hits, bool descending, std::span<const VolumeTable> tables) {
+void sort_by_name(std::span<Hit> hits, bool descending, std::span<const VolumeTable> tables,
+                  size_t head) {
     struct Named {
         NamePrefix prefix;
         std::string_view name;
@@ -164,7 +182,7 @@ void sort_by_name(std::vector<Hit>& hits, bool descending, std::span<const Volum
         std::string_view name = name_of(tables, hit);
         named.push_back({NamePrefix::of(name), name, entry ? entry->mtime : 0, hit});
     }
-    std::sort(named.begin(), named.end(), [descending](const Named& a, const Named& b) {
+    order_front(named, head, [descending](const Named& a, const Named& b) {
         int order = order_names(a.prefix, a.name, b.prefix, b.name);
         if (order != 0) return descending ? order > 0 : order < 0;
         if (a.mtime != b.mtime) return a.mtime > b.mtime;  // newer first in both directions
@@ -174,8 +192,8 @@ void sort_by_name(std::vector<Hit>& hits, bool descending, std::span<const Volum
         hits[i] = named[i].hit;
 }
 
-bool sort_by_folder(std::vector<Hit>& hits, bool descending, std::span<const VolumeTable> tables,
-                    const SupersededTest& superseded) {
+bool sort_by_folder(std::span<Hit> hits, bool descending, std::span<const VolumeTable> tables,
+                    const SupersededTest& superseded, size_t head) {
     // Each distinct parent's path is built once; the keys are then ranked so that the sort
     // itself compares integers, and names only within one folder.
     std::unordered_map<uint64_t, uint32_t> slot_of_parent;
@@ -217,7 +235,7 @@ bool sort_by_folder(std::vector<Hit>& hits, bool descending, std::span<const Vol
         std::string_view name = name_of(tables, hits[i]);
         ranked.push_back({descending ? ~r : r, NamePrefix::of(name), name, hits[i]});
     }
-    std::sort(ranked.begin(), ranked.end(), [](const Ranked& a, const Ranked& b) {
+    order_front(ranked, head, [](const Ranked& a, const Ranked& b) {
         if (a.rank != b.rank) return a.rank < b.rank;
         // ascending in both directions
         int order = order_names(a.prefix, a.name, b.prefix, b.name);
@@ -249,19 +267,19 @@ std::string folder_key(const VolumeTable& table, uint32_t index) {
     return parent_folder_key(table, table.entries[index].parent);
 }
 
-bool sort_hits(std::vector<Hit>& hits, SortColumn column, bool descending,
-               std::span<const VolumeTable> tables, const SupersededTest& superseded) {
+bool sort_hits(std::span<Hit> hits, SortColumn column, bool descending,
+               std::span<const VolumeTable> tables, const SupersededTest& superseded, size_t head) {
     switch (column) {
         case SortColumn::Name:
-            sort_by_name(hits, descending, tables);
+            sort_by_name(hits, descending, tables, head);
             return true;
         case SortColumn::Folder:
-            return sort_by_folder(hits, descending, tables, superseded);
+            return sort_by_folder(hits, descending, tables, superseded, head);
         case SortColumn::Relevance:
-            sort_by_key(hits, column, true, tables);  // always newest first
+            sort_by_key(hits, column, true, tables, head);  // always newest first
             return true;
         default:
-            sort_by_key(hits, column, descending, tables);
+            sort_by_key(hits, column, descending, tables, head);
             return true;
     }
 }

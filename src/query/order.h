@@ -1,6 +1,7 @@
 // The order of search results: relevance, or one of the four columns in either direction.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <span>
@@ -40,7 +41,11 @@ using SupersededTest = std::function<bool()>;
 // are the Index's tables the hits index into (read lock held). Folder computes each distinct
 // parent's key once and asks `superseded` every 4,096 hits while doing so: it returns false, with
 // the hits in no particular order, when that says to give up. Returns true when sorted.
-bool sort_hits(std::vector<Hit>& hits, SortColumn column, bool descending,
-               std::span<const VolumeTable> tables, const SupersededTest& superseded = {});
+// With `head` below the number of hits, only the first `head` rows of that order are placed, in
+// order, at the front; the others follow them in no particular order (sort them later with
+// another call over hits.subspan(head)).
+bool sort_hits(std::span<Hit> hits, SortColumn column, bool descending,
+               std::span<const VolumeTable> tables, const SupersededTest& superseded = {},
+               size_t head = SIZE_MAX);
 
 }  // namespace norvik

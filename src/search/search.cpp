@@ -4,8 +4,6 @@
 #include <exception>
 #include <mutex>
 #include <shared_mutex>
-#include <system_error>
-#include <thread>
 
 #include "platform/processor_count.h"
 
@@ -60,13 +58,14 @@ unsigned search_thread_count(unsigned processors) {
 
 namespace {
 
-// Matches on up to `threads` threads (as many as started are counted in `started`); nothing
-// when superseded.
+// Matches on up to pool.size() threads (those that ran a share are counted in `started`);
+// nothing when superseded.
 std::optional<std::vector<Hit>> match_all(const Query& query, std::span<const VolumeTable> tables,
-                                          unsigned threads, const Generation& generation,
+                                          SearchPool& pool, const Generation& generation,
                                           unsigned& started) {
     const std::vector<Chunk> chunks = build_chunks(tables);
-    const size_t n = std::min<size_t>(std::max(threads, 1u), std::max<size_t>(chunks.size(), 1));
+    const size_t n =
+        std::min<size_t>(std::max(pool.size(), 1u), std::max<size_t>(chunks.size(), 1));
     std::atomic<size_t> next_chunk{0};
     // Path words ask about the same folders from many entries: the answers are shared by the
     // threads for this search only, as the index may change before the next.
@@ -74,32 +73,19 @@ std::optional<std::vector<Hit>> match_all(const Query& query, std::span<const Vo
     if (!query.paths.empty()) folders.emplace(query, tables);
     const FolderMemo* memo = folders ? &*folders : nullptr;
     std::vector<std::optional<std::vector<Hit>>> found(n);
-    // An exception leaving a thread's function ends the whole process, so each thread keeps
+    // An exception leaving a search thread would end the whole process, so each share keeps
     // what it threw (out of memory, with millions of hits) for the caller to rethrow.
     std::vector<std::exception_ptr> thrown(n);
-    std::vector<std::thread> pool;
-    pool.reserve(n);
-    for (size_t i = 0; i < n; ++i) {
+    const size_t ran = pool.run(static_cast<unsigned>(n), [&](unsigned i) {
         try {
-            pool.emplace_back([&, i] {
-                try {
-                    found[i] = search_chunks(query, chunks, next_chunk, generation, tables, memo);
-                } catch (...) {
-                    thrown[i] = std::current_exception();
-                }
-            });
-        } catch (const std::system_error&) {
-            break;  // the threads already running claim the remaining chunks
+            found[i] = search_chunks(query, chunks, next_chunk, generation, tables, memo);
+        } catch (...) {
+            thrown[i] = std::current_exception();
         }
-    }
-    if (pool.empty()) found[0] = search_chunks(query, chunks, next_chunk, generation, tables, memo);
-    for (std::thread& thread : pool)
-        thread.join();
+    });
     for (const std::exception_ptr& exception : thrown)
         if (exception) std::rethrow_exception(exception);
-
-    const size_t ran = std::max<size_t>(pool.size(), 1);
-    started = static_cast<unsigned>(pool.size());
+    started = pool.size() == 0 ? 0 : static_cast<unsigned>(ran);
     size_t total = 0;
     for (size_t i = 0; i < ran; ++i) {
         if (!found[i]) return std::nullopt;
@@ -116,7 +102,7 @@ std::optional<std::vector<Hit>> match_all(const Query& query, std::span<const Vo
 
 std::optional<SearchResult> execute_search(std::span<const VolumeTable> tables,
                                            std::shared_ptr<const Query> query,
-                                           const SearchRequest& request, unsigned threads,
+                                           const SearchRequest& request, SearchPool& pool,
                                            const Generation& generation) {
     const auto start = std::chrono::steady_clock::now();
     SearchResult result;
@@ -129,14 +115,16 @@ std::optional<SearchResult> execute_search(std::span<const VolumeTable> tables,
 
     if (!is_empty(*query)) {
         std::optional<std::vector<Hit>> hits =
-            match_all(*query, tables, threads, generation, result.search_threads);
+            match_all(*query, tables, pool, generation, result.search_threads);
         if (!hits || generation.superseded()) return std::nullopt;
         const auto column = static_cast<SortColumn>(
             request.sort_column < SORT_COLUMN_COUNT ? request.sort_column : 0);
-        if (!sort_hits(*hits, column, request.descending, tables,
-                       [&generation] { return generation.superseded(); }))
+        if (!sort_hits(
+                *hits, column, request.descending, tables,
+                [&generation] { return generation.superseded(); }, ORDERED_ROWS))
             return std::nullopt;
         if (generation.superseded()) return std::nullopt;
+        result.ordered = std::min(hits->size(), ORDERED_ROWS);
         result.hits = std::move(*hits);
     }
     result.elapsed = Elapsed::from(std::chrono::steady_clock::now() - start);
@@ -144,13 +132,38 @@ std::optional<SearchResult> execute_search(std::span<const VolumeTable> tables,
     return result;
 }
 
+std::optional<SearchResult> execute_search(std::span<const VolumeTable> tables,
+                                           std::shared_ptr<const Query> query,
+                                           const SearchRequest& request, unsigned threads,
+                                           const Generation& generation) {
+    // Never more threads than chunks; an empty query starts none.
+    const size_t chunks = build_chunks(tables).size();
+    SearchPool pool(is_empty(*query) ? 0
+                                     : static_cast<unsigned>(std::min<size_t>(
+                                           std::max(threads, 1u), std::max<size_t>(chunks, 1))));
+    return execute_search(tables, std::move(query), request, pool, generation);
+}
+
+void order_rest(std::vector<Hit>& hits, size_t& ordered, uint8_t sort_column, bool descending,
+                std::span<const VolumeTable> tables) {
+    if (ordered >= hits.size()) {
+        ordered = hits.size();
+        return;
+    }
+    const auto column = static_cast<SortColumn>(sort_column < SORT_COLUMN_COUNT ? sort_column : 0);
+    sort_hits(std::span(hits).subspan(ordered), column, descending, tables);
+    ordered = hits.size();
+}
+
 SearchResult run_search(Index& index, const SearchRequest& request, unsigned threads) {
     std::shared_ptr<const Query> query = parse(request.text, request.composing, request.filter);
     if (threads == 0) threads = search_thread_count(processor_count());
     std::shared_lock lock(index.lock);
     // Nothing can supersede this search, so a result always comes back.
-    return *execute_search(index.tables, std::move(query), request,
-                           std::min(threads, MAX_SEARCH_THREADS), Generation{});
+    SearchResult result = *execute_search(index.tables, std::move(query), request,
+                                          std::min(threads, MAX_SEARCH_THREADS), Generation{});
+    order_rest(result.hits, result.ordered, result.sort_column, result.descending, index.tables);
+    return result;
 }
 
 }  // namespace norvik

@@ -1,7 +1,7 @@
 // One search over the whole index: the tables split into chunks of CHUNK_ENTRIES entries, matched
-// on up to MAX_SEARCH_THREADS short-lived threads that claim chunks from one atomic counter, then
-// ordered. The search worker (search/worker.h) runs it for the window; run_search runs it to
-// completion for the command-line tool.
+// on up to MAX_SEARCH_THREADS threads (kept in a SearchPool) that claim chunks from one atomic
+// counter, then ordered. The search worker (search/worker.h) runs it for the window; run_search
+// runs it to completion for the command-line tool.
 #pragma once
 
 #include <atomic>
@@ -18,6 +18,7 @@
 #include "query/match.h"
 #include "query/order.h"
 #include "query/query.h"
+#include "search/search_pool.h"
 
 namespace norvik {
 
@@ -25,6 +26,10 @@ inline constexpr uint32_t CHUNK_ENTRIES = 32768;
 inline constexpr unsigned MAX_SEARCH_THREADS = 16;
 // Hits carry their table's position in one byte; tables past this many are not searched.
 inline constexpr size_t MAX_SEARCH_TABLES = 256;
+// Rows a search puts in order before delivering: a few screens. Past them, the hits follow in no
+// particular order until the view orders the rest (a search of a few letters finds hundreds of
+// thousands of names, and ordering them all costs more than the match).
+inline constexpr size_t ORDERED_ROWS = 1024;
 
 struct SearchRequest {
     std::string text;         // search box text with any IME composition inserted at the caret
@@ -44,7 +49,10 @@ struct Elapsed {
 };
 
 struct SearchResult {
-    std::vector<Hit> hits;  // every match, in final order
+    std::vector<Hit> hits;  // every match; the first `ordered` in final order
+    // hits[0, ordered) are in final order, and before all the rest (which order_rest orders);
+    // every hit when ordered is at least hits.size().
+    size_t ordered = SIZE_MAX;
     std::vector<uint32_t>
         table_ids;    // table_id of each table at search time; Hit::table indexes it
     Elapsed elapsed;  // from the start of the match to the end of the ordering
@@ -97,21 +105,33 @@ std::optional<std::vector<Hit>> search_chunks(const Query& query, std::span<cons
 unsigned search_thread_count(unsigned processors);
 
 // Matches and orders one parsed query over tables (index lock held for reading by the caller) on
-// up to `threads` search threads, none for an empty query. Returns nothing when `generation`
+// the pool's threads, none for an empty query. Returns nothing when `generation`
 // reports the search superseded (checked at chunk boundaries, after the join, while computing
-// folder keys and after sorting). A search thread that cannot be started leaves its share to
-// those that did start, or to the calling thread when none did. Running out of memory on a
-// search thread throws std::bad_alloc here, on the calling thread, as it would have there.
+// folder keys and after sorting). A pool without threads leaves the match to the calling thread.
+// Running out of memory on a search thread throws std::bad_alloc here, on the calling thread, as
+// it would have there.
+std::optional<SearchResult> execute_search(std::span<const VolumeTable> tables,
+                                           std::shared_ptr<const Query> query,
+                                           const SearchRequest& request, SearchPool& pool,
+                                           const Generation& generation);
+// The same on up to `threads` threads started for this search alone (a search thread that
+// cannot be started leaves its share to those that did start, or to the calling thread).
 std::optional<SearchResult> execute_search(std::span<const VolumeTable> tables,
                                            std::shared_ptr<const Query> query,
                                            const SearchRequest& request, unsigned threads,
                                            const Generation& generation);
 
+// Puts hits[ordered, end) in final order after the ordered front (the rows a search left for
+// later) and sets ordered to the number of hits. `tables` are those the hits were found in (index
+// lock held for reading); a hit that no longer names an entry sorts as an empty one.
+void order_rest(std::vector<Hit>& hits, size_t& ordered, uint8_t sort_column, bool descending,
+                std::span<const VolumeTable> tables);
+
 // Runs one search to completion and returns its result, for callers without a window such as
 // norvik-cli: parses request.text (with request.composing and request.filter), takes
 // index.lock for reading for the match and the sort, and orders by request.sort_column and
-// request.descending. Never superseded; the result carries request.generation. `threads` 0 picks
-// the count from the processors.
+// request.descending, every hit in order. Never superseded; the result carries request.generation.
+// `threads` 0 picks the count from the processors.
 SearchResult run_search(Index& index, const SearchRequest& request, unsigned threads = 0);
 
 }  // namespace norvik

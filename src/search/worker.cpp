@@ -41,6 +41,7 @@ SearchWorker::~SearchWorker() {
 
 bool SearchWorker::start() {
     if (thread_.joinable()) return true;
+    if (!pool_) pool_.emplace(threads_);
     try {
         thread_ = std::thread([this] { run(); });
     } catch (const std::system_error&) {
@@ -87,7 +88,7 @@ void SearchWorker::run() {
             // The request lock is released before the index lock is taken, and the index lock
             // before the result lock: the worker never holds two of them.
             std::shared_lock index_lock(index_.lock);
-            result = execute_search(index_.tables, std::move(query), request, threads_, generation);
+            result = execute_search(index_.tables, std::move(query), request, *pool_, generation);
         } catch (const std::exception&) {
             // Out of memory, as millions of hits can make it: this search ends, the index lock
             // and the memory are let go, and the worker stays for the next request. The window

@@ -30,7 +30,8 @@ class SearchWorker {
     SearchWorker(const SearchWorker&) = delete;
     SearchWorker& operator=(const SearchWorker&) = delete;
 
-    // Starts the worker thread. False when it could not be started.
+    // Starts the worker thread and its search threads. False when the worker could not be
+    // started (search threads that cannot be started leave their share to the others).
     [[nodiscard]] bool start();
 
     // query_generation: incremented by the window for every request; a search whose generation
@@ -66,6 +67,7 @@ class SearchWorker {
     std::mutex result_mutex_;  // held only to swap result_ in or out
     std::optional<SearchResult> result_;
 
+    std::optional<SearchPool> pool_;  // the search threads, started with the worker
     std::thread thread_;
 };
 

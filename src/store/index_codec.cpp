@@ -62,7 +62,7 @@ bool get_text(ByteSource& source, std::string& out) {
     return source.read(out.data(), length) && is_valid_utf8(out);
 }
 
-bool is_boundary(const std::vector<char>& names, uint64_t position) {
+bool is_boundary(std::span<const char> names, uint64_t position) {
     return position == 0 || position == names.size() ||
            (static_cast<unsigned char>(names[position]) & 0xC0) != 0x80;
 }

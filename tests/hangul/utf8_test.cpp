@@ -134,6 +134,59 @@ TEST(IsAscii, HighByteAtEveryPositionAcrossBlocks) {
     EXPECT_TRUE(is_ascii(std::string(64, '\x7F')));
 }
 
+// Every kind of sequence, sound and broken, placed at every offset of a text of ASCII around
+// it, so that each straddles the 16-byte blocks of the fast check in every way; the fast check
+// must give the bytewise answer, and the bytewise one the known answer.
+TEST(IsValidUtf8, FastCheckAgreesAtEveryOffset) {
+    struct Case {
+        std::string bytes;
+        bool valid;
+    };
+    const std::vector<Case> cases = {
+        {"a", true},
+        {"\xC3\xA4", true},          // ä
+        {"\xEB\xB3\xB4", true},      // 보
+        {"\xF0\x9F\x98\x80", true},  // U+1F600
+        {"\xEF\xBF\xBF", true},      // U+FFFF
+        {"\xF4\x8F\xBF\xBF", true},  // U+10FFFF
+        {"\xED\x9F\xBF", true},      // U+D7FF, just below the surrogates
+        {"\x80", false},             // a stray continuation
+        {"\xC0\xAF", false},         // overlong two-byte form
+        {"\xC1\xBF", false},
+        {"\xE0\x9F\xBF", false},      // overlong three-byte form
+        {"\xED\xA0\x80", false},      // a surrogate
+        {"\xF0\x8F\xBF\xBF", false},  // overlong four-byte form
+        {"\xF4\x90\x80\x80", false},  // above U+10FFFF
+        {"\xF5\x80\x80\x80", false},
+        {"\xFF", false},
+        {"\xC3", false},  // cut short
+        {"\xEB\xB3", false},
+        {"\xF0\x9F\x98", false},
+        {"\xC3\xA4\xA4", false},  // one continuation too many
+        {"\xEB\xB3\xB4\x80", false},
+        {"\xEB"
+         "a\xB4",
+         false},  // ASCII inside a sequence
+    };
+    for (const Case& c : cases) {
+        for (size_t before = 0; before < 40; ++before) {
+            for (size_t after : {size_t{0}, size_t{1}, size_t{15}, size_t{33}}) {
+                SCOPED_TRACE(testing::Message() << testing::PrintToString(c.bytes) << " after "
+                                                << before << " bytes, " << after << " after");
+                const std::string text =
+                    std::string(before, 'x') + c.bytes + std::string(after, 'y');
+                EXPECT_EQ(is_valid_utf8_bytewise(text), c.valid);
+                EXPECT_EQ(is_valid_utf8(text), c.valid);
+                // Beside a sound multi-byte text, so no block is skipped as ASCII.
+                const std::string mixed = std::string(before / 3, 'x') + "\xEB\xB3\xB4" + c.bytes +
+                                          "\xC3\xA4" + std::string(after, 'y');
+                EXPECT_EQ(is_valid_utf8(mixed), c.valid);
+            }
+        }
+    }
+    EXPECT_TRUE(is_valid_utf8(""));
+}
+
 TEST(CutAtCharBoundary, KeepsWholeCharacters) {
     struct Case {
         std::string text;

@@ -129,6 +129,19 @@ TEST_F(SortHitsTest, EveryColumnBothDirectionsWithTieBreaks) {
             for (const Hit& hit : hits)
                 EXPECT_EQ(hit.at_start,
                           (hit.table == 0 && hit.entry == 4) || (hit.table == 1 && hit.entry == 2));
+            // Only a front put in order: the same first rows, then the rest ordered after them.
+            for (size_t head : {size_t{0}, size_t{1}, size_t{3}, size_t{7}}) {
+                SCOPED_TRACE(head);
+                std::vector<Hit> partial = all_hits();
+                std::shuffle(partial.begin(), partial.end(), random);
+                ASSERT_TRUE(sort_hits(partial, c.column, c.descending, tables_, {}, head));
+                std::vector<std::string> front = spell(partial);
+                front.resize(head);
+                EXPECT_EQ(front, std::vector<std::string>(c.order.begin(), c.order.begin() + head));
+                ASSERT_TRUE(
+                    sort_hits(std::span(partial).subspan(head), c.column, c.descending, tables_));
+                EXPECT_EQ(spell(partial), c.order);
+            }
         }
     }
 }

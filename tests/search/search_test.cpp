@@ -87,7 +87,8 @@ std::vector<Hit> expected_hits(const std::vector<VolumeTable>& tables,
     return hits;
 }
 
-// Several threads over many chunks find what one straightforward pass finds, in the same order.
+// Several threads over many chunks find what one straightforward pass finds, in the same order:
+// the first ORDERED_ROWS at once, every hit once order_rest has ordered the rest.
 TEST(ExecuteSearchTest, ThreadsAgreeWithOnePass) {
     std::vector<VolumeTable> tables;
     tables.push_back(numbered_table("A:\\", 100000));
@@ -103,6 +104,13 @@ TEST(ExecuteSearchTest, ThreadsAgreeWithOnePass) {
             auto result = execute_search(tables, parse(request.text, false, 0), request, threads,
                                          Generation{});
             ASSERT_TRUE(result.has_value());
+            ASSERT_EQ(result->hits.size(), expected.size());
+            ASSERT_EQ(result->ordered, ORDERED_ROWS);
+            EXPECT_TRUE(std::equal(expected.begin(), expected.begin() + ORDERED_ROWS,
+                                   result->hits.begin()));
+            order_rest(result->hits, result->ordered, result->sort_column, result->descending,
+                       tables);
+            EXPECT_EQ(result->ordered, expected.size());
             EXPECT_EQ(result->hits, expected);
             EXPECT_EQ(result->table_ids, (std::vector<uint32_t>{7, 9}));
             EXPECT_EQ(result->sort_column, static_cast<uint8_t>(column));
@@ -152,6 +160,8 @@ TEST(ExecuteSearchTest, PathWordsAgreeAcrossThreads) {
             auto result = execute_search(tables, parse(request.text, false, 0), request, threads,
                                          Generation{});
             ASSERT_TRUE(result.has_value());
+            order_rest(result->hits, result->ordered, result->sort_column, result->descending,
+                       tables);
             EXPECT_EQ(result->hits, expected);
         }
     }

@@ -5,6 +5,7 @@
 #include <limits>
 #include <utility>
 
+#include "app/core/result_order.h"
 #include "hangul/utf8.h"
 
 namespace norvik {
@@ -67,10 +68,12 @@ void rerun_search(App& app, Shell& shell, bool reset) {
 
 void clamp_scroll(App& app) {
     app.scroll = std::clamp(app.scroll, 0.0, metrics(app).max_scroll);
+    order_rows_in_view(app);
 }
 
 void select_row(App& app, Shell& shell, size_t i) {
     if (app.results.empty()) return;
+    order_results_through(app, i);
     const uint32_t row = static_cast<uint32_t>(std::min(i, app.results.size() - 1));
     app.selected = row;
     app.chosen = entry_of_row(app, row);

@@ -108,6 +108,10 @@ struct App {
     float client_height = 0;
 
     Engine engine;
+
+    // Rows of results before this one are in their final order; the rest are ordered when the
+    // list comes near them (result_order.h).
+    size_t results_ordered = SIZE_MAX;
 };
 
 // R(v) of the design: the nearest whole pixel, halves away from zero.

@@ -92,6 +92,7 @@ void accept_search_result(App& app, Shell& shell, SearchResult result) {
     if (selected_hit) kept = find_selected_entry(*selected_hit, selected_table_id, result);
 
     app.results = std::move(result.hits);
+    app.results_ordered = result.ordered;
     app.table_ids = std::move(result.table_ids);
     app.result_query = std::move(result.query);
     app.search_time = result.elapsed;
