@@ -124,6 +124,7 @@ RendererOrError create_renderer(HWND window, uint32_t dpi) {
 
     r->scale_ = static_cast<float>(std::max<uint32_t>(dpi, 96)) / 96.0f;
     if (const HRESULT hr = r->make_fonts(r->scale_, r->fonts_); FAILED(hr)) return failed(hr);
+    r->make_ellipses();
     if (const HRESULT hr = r->create_target(); FAILED(hr)) return failed(hr);
     return RendererOrError{std::move(r), S_OK};
 }
