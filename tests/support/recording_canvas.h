@@ -42,6 +42,9 @@ class RecordingCanvas : public Canvas {
     // by the same keys and in the same room as it does.
     size_t layouts_built = 0;
 
+    // Drops the kept layouts, as the renderer does when its fonts are made anew.
+    void forget_layouts() { kept_.clear(); }
+
     // Pixel advance of one scalar value in font.
     float advance(Font font) const {
         static constexpr float SIZES[FONT_COUNT] = {11.5f, 13, 13, 20, 15, 16};
