@@ -73,8 +73,11 @@ class Renderer final : public Canvas {
     float scale() const { return scale_; }
     // Layouts made and reused since the renderer was created: drawing, measuring and caret
     // positions together.
-    size_t layouts_made() const { return layouts_.misses() + measures_.misses(); }
+    size_t layouts_made() const { return layouts_.misses() + measures_.misses() + unkept_made_; }
     size_t layouts_reused() const { return layouts_.hits() + measures_.hits(); }
+    // False under Wine 8, whose DrawTextLayout draws a layout only the first time: there each
+    // text and glyph is laid out anew for every draw (measurements are still kept).
+    bool keeps_drawn_layouts() const { return keep_drawn_layouts_; }
 
     // One line of text in `font`: no wrapping, trimmed with "…" at a character boundary when
     // wider than max_width (at least 1), aligned as `align`. Nothing when it cannot be made.
@@ -112,8 +115,11 @@ class Renderer final : public Canvas {
     std::array<ComPtr<IDWriteTextFormat>, FONT_COUNT> fonts_;
     ComPtr<ID2D1Bitmap1> target_;
     float scale_ = 1.0f;
+    bool keep_drawn_layouts_ = true;
     std::array<ComPtr<IDWriteInlineObject>, FONT_COUNT> ellipses_;
     LayoutCache<ComPtr<IDWriteTextLayout>> layouts_{LAYOUT_CACHE_CAPACITY};
+    ComPtr<IDWriteTextLayout> fresh_layout_;  // the last one drawn, where none are kept
+    size_t unkept_made_ = 0;
     // Widths (one value) and caret positions, which need their layouts only while measured.
     LayoutCache<std::vector<float>> measures_{LAYOUT_CACHE_CAPACITY};
 };

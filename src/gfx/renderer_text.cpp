@@ -142,6 +142,12 @@ void Renderer::rebuild_fonts(uint32_t dpi) {
 
 template <class Make>
 IDWriteTextLayout* Renderer::kept_layout(LayoutKey key, Make make) {
+    if (!keep_drawn_layouts_) {
+        // Held until the next draw replaces it, so the pointer outlives this call.
+        fresh_layout_ = make();
+        ++unkept_made_;
+        return fresh_layout_.Get();
+    }
     if (ComPtr<IDWriteTextLayout>* kept = layouts_.find(key)) return kept->Get();
     ComPtr<IDWriteTextLayout> layout = make();
     // A failure is not kept: the next frame tries again.
