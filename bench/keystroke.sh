@@ -7,7 +7,7 @@
 #   search              the search is handed to the worker -> the worker posts its answer
 #   wait                the answer posted -> the window takes it
 #   frame               that paint's begin -> end (Present included)
-# Usage: keystroke.sh WINDOWS_BUILD NATIVE_BUILD [ITEMS (1000000)]
+# Usage: [NORVIK_EXE=path] keystroke.sh WINDOWS_BUILD NATIVE_BUILD [ITEMS (1000000)]
 # The tree, the prefix and the index the program saved live in WINDOWS_BUILD/keystroke-ITEMS and
 # are reused by later runs, so only the first run of a size waits for the index to be built.
 set -euo pipefail
@@ -32,7 +32,8 @@ if [ ! -e "$state/prefix.done" ]; then
     touch "$state/prefix.done"
 fi
 mkdir -p "$WINEPREFIX/drive_c/norvik"
-cp "$win_build/src/app/program/Norvik.exe" "$WINEPREFIX/drive_c/norvik/Norvik.exe"
+# NORVIK_EXE measures another build of the program (an older one, to compare) on the same tree.
+cp "${NORVIK_EXE:-$win_build/src/app/program/Norvik.exe}" "$WINEPREFIX/drive_c/norvik/Norvik.exe"
 
 # The trace lives outside C: and D:, or each of its lines would be a change to index.
 trace=$state/trace.txt
@@ -87,7 +88,9 @@ awk '
         return a[int(q * (n - 1)) + 1]
     }
     $2 == "char" { char_at = $1; next }
-    $2 == "query" { keyed[$3] = char_at; queried[$3] = $1; open[$3] = 1; next }
+    # A control key (Ctrl+A, Backspace) also arrives as WM_CHAR but starts no search: its
+    # generation is the one before, already answered.
+    $2 == "query" && !($3 in queried) { keyed[$3] = char_at; queried[$3] = $1; open[$3] = 1; next }
     $2 == "search-done" { done_at = $1; next }
     $2 == "results" && ($3 in queried) && !($3 in taken) {
         taken[$3] = 1
