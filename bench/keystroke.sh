@@ -7,7 +7,7 @@
 #   search              the search is handed to the worker -> the worker posts its answer
 #   wait                the answer posted -> the window takes it
 #   frame               that paint's begin -> end (Present included)
-# Usage: [NORVIK_EXE=path] keystroke.sh WINDOWS_BUILD NATIVE_BUILD [ITEMS (1000000)]
+# Usage: [NORVIK_EXE=path] [AFTER_RESCAN=1] keystroke.sh WINDOWS_BUILD NATIVE_BUILD [ITEMS (1000000)]
 # The tree, the prefix and the index the program saved live in WINDOWS_BUILD/keystroke-ITEMS and
 # are reused by later runs, so only the first run of a size waits for the index to be built.
 set -euo pipefail
@@ -45,6 +45,9 @@ cleanup() {
 }
 trap cleanup EXIT
 setsid wineserver -p </dev/null >/dev/null 2>&1 || true
+# The program's autostart value would start a Norvik of its own (in the tray) when Wine boots.
+wine reg delete 'HKCU\Software\Microsoft\Windows\CurrentVersion\Run' /v Norvik /f \
+    </dev/null >/dev/null 2>&1 || true
 wine wineboot </dev/null >/dev/null 2>&1 || true
 
 traced() { grep -q " $1 " "$trace" 2>/dev/null; }
@@ -61,9 +64,15 @@ wait_for() {  # wait_for SECONDS COMMAND...
 wine 'C:\norvik\Norvik.exe' </dev/null >/dev/null 2>&1 &
 norvik_pid=$!
 window=$(ui_find_window '^Norvik$' 120)
-# The first run of a size builds the index; later ones load it and rescan. Typing starts once
-# no scan runs, so every run measures the same thing.
+# The first run of a size builds the index (typing starts once it is complete); later ones load
+# it and type while the refresh that follows a start rescans the drives, as a user who opens
+# the window at once would. With AFTER_RESCAN=1 typing waits until that refresh is over (the
+# index changes again), to compare a search during a rescan with one without.
 wait_for 3600 traced index-complete || { echo "the index was not built" >&2; exit 1; }
+if [ "${AFTER_RESCAN:-0}" = 1 ]; then
+    rescanned() { [ "$(grep -c ' index-posted ' "$trace")" -ge 2 ]; }
+    wait_for 1800 rescanned || { echo "the rescan did not end" >&2; exit 1; }
+fi
 sleep 2
 
 queries=("report" "2026 report" "qhrhtj" "보고서" "*.hwp" "ext:pdf,hwp")
