@@ -7,7 +7,7 @@
 #   search              the search is handed to the worker -> the worker posts its answer
 #   wait                the answer posted -> the window takes it
 #   frame               that paint's begin -> end (Present included)
-# Usage: [NORVIK_EXE=path] [AFTER_RESCAN=1] keystroke.sh WINDOWS_BUILD NATIVE_BUILD [ITEMS (1000000)]
+# Usage: [NORVIK_EXE=path] [AFTER_RESCAN=1] [RESCAN=1] keystroke.sh WINDOWS_BUILD NATIVE_BUILD [ITEMS (1000000)]
 # The tree, the prefix and the index the program saved live in WINDOWS_BUILD/keystroke-ITEMS and
 # are reused by later runs, so only the first run of a size waits for the index to be built.
 set -euo pipefail
@@ -77,6 +77,12 @@ sleep 2
 
 queries=("report" "2026 report" "qhrhtj" "보고서" "*.hwp" "ext:pdf,hwp")
 for query in "${queries[@]}"; do
+    # RESCAN=1: each query is typed while a rescan of every drive runs (F5, in the background
+    # mode as a refresh is), to compare a search during a rescan with one without.
+    if [ "${RESCAN:-0}" = 1 ]; then
+        ui_key "$window" F5
+        sleep 0.3
+    fi
     for ((i = 0; i < ${#query}; i++)); do
         ui_type "$window" "${query:i:1}"
         sleep 0.2  # a typist's pace: each key's answer has time to be drawn

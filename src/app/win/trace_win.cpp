@@ -13,8 +13,8 @@ namespace {
 FileHandle trace_file;
 LARGE_INTEGER started{};
 LARGE_INTEGER frequency{};
-// Appending writes from two threads can interleave under Wine, which appends by seeking to the
-// end and writing; one writer at a time keeps every line whole.
+// The UI thread and the workers trace at once, and appending writes from two threads came out
+// cut into each other under Wine; one writer at a time keeps every line whole.
 std::mutex trace_mutex;
 
 }  // namespace
