@@ -1,7 +1,8 @@
 // One frame of the results view on the recording canvas, with 10 to 1,000,000 results over a
 // generated 1,000,000-entry table: only the rows on screen are touched, so every size should
 // cost the same once the rows fill the window (10 results leave it partly empty). The counter
-// text_layouts is what a frame asks the renderer to lay out: texts, glyphs and measurements.
+// text_layouts is what a frame asks the renderer to lay out: texts, glyphs and measurements;
+// layouts_built what the renderer, keeping layouts across frames, must make anew.
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
@@ -56,6 +57,51 @@ BENCHMARK(BM_PaintFrame)
     ->Arg(1'000)
     ->Arg(100'000)
     ->Arg(1'000'000)
+    ->Unit(benchmark::kMicrosecond);
+
+// The layouts a frame makes anew once the renderer keeps them, for the three frames a user
+// causes most: a full redraw (the first frame, or after a DPI change: nothing is kept), the
+// selection moved one row back and forth, and the list scrolled down by one row. Counter
+// layouts_built is per frame.
+enum class FrameKind { FullRedraw, SelectionMove, OneRowScroll };
+
+void BM_LayoutsPerFrame(benchmark::State& state) {
+    const auto kind = static_cast<FrameKind>(state.range(0));
+    PaintedWindow window(100'000);
+    App& app = window.app;
+    const float row = metrics(app).row_height;
+    benchmark::DoNotOptimize(paint(app));  // the layouts of the frame before
+    size_t built = 0;
+    size_t frames = 0;
+    bool forward = true;
+    for (auto _ : state) {
+        switch (kind) {
+            case FrameKind::FullRedraw:
+                // As after a DPI change, or the first frame: nothing is kept.
+                window.canvas->forget_layouts();
+                break;
+            case FrameKind::SelectionMove:
+                *app.selected += forward ? 1 : -1;
+                break;
+            case FrameKind::OneRowScroll:
+                // Always on down the list (scrolling back would find the row still kept).
+                app.scroll = app.scroll + row <= metrics(app).max_scroll ? app.scroll + row : 0;
+                break;
+        }
+        forward = !forward;
+        benchmark::DoNotOptimize(paint(app));
+        built += window.canvas->layouts_built;
+        ++frames;
+    }
+    state.counters["layouts_built"] =
+        static_cast<double>(built) / static_cast<double>(std::max<size_t>(frames, 1));
+    state.counters["text_layouts"] = static_cast<double>(window.canvas->text_layouts());
+}
+BENCHMARK(BM_LayoutsPerFrame)
+    ->ArgName("full_selection_scroll")
+    ->Arg(static_cast<int>(FrameKind::FullRedraw))
+    ->Arg(static_cast<int>(FrameKind::SelectionMove))
+    ->Arg(static_cast<int>(FrameKind::OneRowScroll))
     ->Unit(benchmark::kMicrosecond);
 
 }  // namespace

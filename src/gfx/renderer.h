@@ -21,6 +21,7 @@
 #include <vector>
 
 #include "gfx/canvas.h"
+#include "gfx/layout_cache.h"
 
 namespace norvik {
 
@@ -66,10 +67,17 @@ class Renderer final : public Canvas {
     // dropped; the next frame tries the target again.
     void resize(uint32_t width, uint32_t height);
     // WM_DPICHANGED: the six text formats again at dpi / 96; if any cannot be made, the old ones
-    // stay. The device objects are kept.
+    // stay. The device objects are kept; the kept layouts, made with the old formats, go.
     void rebuild_fonts(uint32_t dpi);
     // DPI / 96 at the time the fonts were made.
     float scale() const { return scale_; }
+    // Layouts made and reused since the renderer was created: drawing, measuring and caret
+    // positions together.
+    size_t layouts_made() const { return layouts_.misses() + measures_.misses() + unkept_made_; }
+    size_t layouts_reused() const { return layouts_.hits() + measures_.hits(); }
+    // False under Wine 8, whose DrawTextLayout draws a layout only the first time: there each
+    // text and glyph is laid out anew for every draw (measurements are still kept).
+    bool keeps_drawn_layouts() const { return keep_drawn_layouts_; }
 
     // One line of text in `font`: no wrapping, trimmed with "…" at a character boundary when
     // wider than max_width (at least 1), aligned as `align`. Nothing when it cannot be made.
@@ -86,6 +94,14 @@ class Renderer final : public Canvas {
     // The six formats at `scale`, all or none: out is changed only when every one was made.
     [[nodiscard]] HRESULT make_fonts(float scale,
                                      std::array<ComPtr<IDWriteTextFormat>, FONT_COUNT>& out);
+    // The "…" of each format, made once per font set rather than once per text; a sign that
+    // cannot be made leaves its lines cut without one.
+    void make_ellipses();
+    // caret_positions from a new layout.
+    std::vector<float> measured_caret_positions(std::string_view text, Font font);
+    // The kept layout for key, made by make when missing; null when it cannot be made.
+    template <class Make>
+    IDWriteTextLayout* kept_layout(LayoutKey key, Make make);
     // One unwrapped, untrimmed line of UTF-16 text in `font`, max_width at least 1. Measuring
     // uses it as it is, so that a line longer than its box still reports its true width.
     ComPtr<IDWriteTextLayout> line_layout(std::u16string_view text, float max_width, Font font);
@@ -99,6 +115,13 @@ class Renderer final : public Canvas {
     std::array<ComPtr<IDWriteTextFormat>, FONT_COUNT> fonts_;
     ComPtr<ID2D1Bitmap1> target_;
     float scale_ = 1.0f;
+    bool keep_drawn_layouts_ = true;
+    std::array<ComPtr<IDWriteInlineObject>, FONT_COUNT> ellipses_;
+    LayoutCache<ComPtr<IDWriteTextLayout>> layouts_{LAYOUT_CACHE_CAPACITY};
+    ComPtr<IDWriteTextLayout> fresh_layout_;  // the last one drawn, where none are kept
+    size_t unkept_made_ = 0;
+    // Widths (one value) and caret positions, which need their layouts only while measured.
+    LayoutCache<std::vector<float>> measures_{LAYOUT_CACHE_CAPACITY};
 };
 
 }  // namespace norvik

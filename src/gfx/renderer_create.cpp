@@ -124,6 +124,11 @@ RendererOrError create_renderer(HWND window, uint32_t dpi) {
 
     r->scale_ = static_cast<float>(std::max<uint32_t>(dpi, 96)) / 96.0f;
     if (const HRESULT hr = r->make_fonts(r->scale_, r->fonts_); FAILED(hr)) return failed(hr);
+    r->make_ellipses();
+    // Wine's DrawTextLayout draws nothing for a layout it has drawn before (a relayout forced
+    // through SetMaxWidth hangs it), so there only what is measured is kept.
+    const HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
+    r->keep_drawn_layouts_ = !(ntdll && GetProcAddress(ntdll, "wine_get_version"));
     if (const HRESULT hr = r->create_target(); FAILED(hr)) return failed(hr);
     return RendererOrError{std::move(r), S_OK};
 }

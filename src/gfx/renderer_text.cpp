@@ -1,6 +1,6 @@
 // Text: the six formats, one-line layouts with an ellipsis, drawing text and icon glyphs
-// centred in their rectangles, and measuring. No layout is cached: each call makes and releases
-// its own, and only the formats and brushes live across frames.
+// centred in their rectangles, and measuring. Layouts and measurements are kept by what they
+// were made of (gfx/layout_cache.h), so a frame like the last one lays out almost nothing.
 #include <cmath>
 #include <limits>
 
@@ -124,9 +124,35 @@ HRESULT Renderer::make_fonts(float scale, std::array<ComPtr<IDWriteTextFormat>, 
     return S_OK;
 }
 
+void Renderer::make_ellipses() {
+    for (size_t slot = 0; slot < FONT_COUNT; ++slot) {
+        ellipses_[slot].Reset();
+        dwrite_factory_->CreateEllipsisTrimmingSign(fonts_[slot].Get(), &ellipses_[slot]);
+    }
+}
+
 void Renderer::rebuild_fonts(uint32_t dpi) {
     const float scale = static_cast<float>(std::max<uint32_t>(dpi, 96)) / 96.0f;
-    if (SUCCEEDED(make_fonts(scale, fonts_))) scale_ = scale;
+    if (FAILED(make_fonts(scale, fonts_))) return;
+    scale_ = scale;
+    make_ellipses();
+    layouts_.clear();
+    measures_.clear();
+}
+
+template <class Make>
+IDWriteTextLayout* Renderer::kept_layout(LayoutKey key, Make make) {
+    if (!keep_drawn_layouts_) {
+        // Held until the next draw replaces it, so the pointer outlives this call.
+        fresh_layout_ = make();
+        ++unkept_made_;
+        return fresh_layout_.Get();
+    }
+    if (ComPtr<IDWriteTextLayout>* kept = layouts_.find(key)) return kept->Get();
+    ComPtr<IDWriteTextLayout> layout = make();
+    // A failure is not kept: the next frame tries again.
+    if (!layout) return nullptr;
+    return layouts_.insert(std::move(key), std::move(layout)).Get();
 }
 
 ComPtr<IDWriteTextLayout> Renderer::line_layout(std::u16string_view text, float max_width,
@@ -148,11 +174,9 @@ ComPtr<IDWriteTextLayout> Renderer::text_layout(std::string_view text, float max
     ComPtr<IDWriteTextLayout> layout = line_layout(units, max_width, font);
     if (!layout) return nullptr;
     // Errors below leave a usable layout: at worst the line is cut without the "…".
-    ComPtr<IDWriteInlineObject> ellipsis;
-    IDWriteTextFormat* format = fonts_[static_cast<size_t>(font)].Get();
-    if (SUCCEEDED(dwrite_factory_->CreateEllipsisTrimmingSign(format, &ellipsis))) {
+    if (IDWriteInlineObject* ellipsis = ellipses_[static_cast<size_t>(font)].Get()) {
         const DWRITE_TRIMMING trimming{DWRITE_TRIMMING_GRANULARITY_CHARACTER, 0, 0};
-        layout->SetTrimming(&trimming, ellipsis.Get());
+        layout->SetTrimming(&trimming, ellipsis);
     }
     layout->SetTextAlignment(dwrite_alignment(align));
     return layout;
@@ -160,53 +184,73 @@ ComPtr<IDWriteTextLayout> Renderer::text_layout(std::string_view text, float max
 
 void Renderer::draw_text(std::string_view text, RectF rect, Color color, Font font, Align align,
                          std::span<const TextRange> highlights, Color highlight) {
-    ComPtr<IDWriteTextLayout> layout = text_layout(text, rect.width, font, align);
+    IDWriteTextLayout* layout =
+        kept_layout(text_layout_key(text, rect.width, font, align, highlights), [&] {
+            ComPtr<IDWriteTextLayout> made = text_layout(text, rect.width, font, align);
+            // The runs draw with the highlight brush itself, whose colour is set at each draw.
+            for (const TextRange& range : highlights) {
+                if (!made) break;
+                const DWRITE_TEXT_RANGE run{range.start, range.length};
+                made->SetDrawingEffect(highlight_brush_.Get(), run);
+                made->SetFontWeight(DWRITE_FONT_WEIGHT_BOLD, run);
+            }
+            return made;
+        });
     if (!layout) return;
-    if (!highlights.empty()) {
+    if (!highlights.empty())
         highlight_brush_->SetColor(
             D2D1_COLOR_F{highlight.r, highlight.g, highlight.b, highlight.a});
-        for (const TextRange& range : highlights) {
-            const DWRITE_TEXT_RANGE run{range.start, range.length};
-            layout->SetDrawingEffect(highlight_brush_.Get(), run);
-            layout->SetFontWeight(DWRITE_FONT_WEIGHT_BOLD, run);
-        }
-    }
-    const float top = centred_top(*layout.Get(), rect);
+    const float top = centred_top(*layout, rect);
     paint_brush(color);
     // The clip option keeps the text inside its layout box, which is at least 1 pixel wide;
     // Wine 8 ignores the option. Clipping to the rectangle itself holds on both, and a
     // zero-width cell then shows nothing at all rather than a sliver of its first letter.
     render_target_->PushAxisAlignedClip(D2D1_RECT_F{rect.x, top, rect.right(), top + LAYOUT_HEIGHT},
                                         D2D1_ANTIALIAS_MODE_ALIASED);
-    render_target_->DrawTextLayout(D2D1_POINT_2F{rect.x, top}, layout.Get(), fill_brush_.Get(),
+    render_target_->DrawTextLayout(D2D1_POINT_2F{rect.x, top}, layout, fill_brush_.Get(),
                                    D2D1_DRAW_TEXT_OPTIONS_CLIP);
     render_target_->PopAxisAlignedClip();
 }
 
 void Renderer::draw_glyph(char32_t glyph, RectF rect, Color color, float glyph_scale) {
-    std::u16string units;
-    append_utf16(units, glyph);
-    ComPtr<IDWriteTextLayout> layout = line_layout(units, rect.width, Font::Icon);
+    IDWriteTextLayout* layout = kept_layout(glyph_layout_key(glyph, rect.width, glyph_scale), [&] {
+        std::u16string units;
+        append_utf16(units, glyph);
+        ComPtr<IDWriteTextLayout> made = line_layout(units, rect.width, Font::Icon);
+        if (!made) return made;
+        if (glyph_scale != 1.0f) {
+            made->SetFontSize(glyph_scale * ICON_DIP_SIZE * scale_,
+                              DWRITE_TEXT_RANGE{0, static_cast<UINT32>(units.size())});
+        }
+        made->SetTextAlignment(DWRITE_TEXT_ALIGNMENT_CENTER);
+        return made;
+    });
     if (!layout) return;
-    if (glyph_scale != 1.0f) {
-        layout->SetFontSize(glyph_scale * ICON_DIP_SIZE * scale_,
-                            DWRITE_TEXT_RANGE{0, static_cast<UINT32>(units.size())});
-    }
-    layout->SetTextAlignment(DWRITE_TEXT_ALIGNMENT_CENTER);
-    const float top = centred_top(*layout.Get(), rect);
+    const float top = centred_top(*layout, rect);
     paint_brush(color);
-    render_target_->DrawTextLayout(D2D1_POINT_2F{rect.x, top}, layout.Get(), fill_brush_.Get(),
+    render_target_->DrawTextLayout(D2D1_POINT_2F{rect.x, top}, layout, fill_brush_.Get(),
                                    D2D1_DRAW_TEXT_OPTIONS_NONE);
 }
 
 float Renderer::measure(std::string_view text, Font font) {
+    LayoutKey key = measure_layout_key(LayoutUse::Measure, text, font);
+    if (const std::vector<float>* kept = measures_.find(key)) return kept->front();
     ComPtr<IDWriteTextLayout> layout = line_layout(utf8_to_utf16(text), MEASURE_WIDTH, font);
     DWRITE_TEXT_METRICS metrics{};
     if (!layout || FAILED(layout->GetMetrics(&metrics))) return 0.0f;
+    measures_.insert(std::move(key), {metrics.widthIncludingTrailingWhitespace});
     return metrics.widthIncludingTrailingWhitespace;
 }
 
 std::vector<float> Renderer::caret_positions(std::string_view text, Font font) {
+    LayoutKey key = measure_layout_key(LayoutUse::Carets, text, font);
+    if (const std::vector<float>* kept = measures_.find(key)) return *kept;
+    std::vector<float> xs = measured_caret_positions(text, font);
+    measures_.insert(std::move(key), xs);
+    return xs;
+}
+
+std::vector<float> Renderer::measured_caret_positions(std::string_view text, Font font) {
     // Where each scalar value starts in UTF-16, the units DirectWrite counts in.
     std::u16string units;
     std::vector<UINT32> starts;

@@ -67,7 +67,9 @@ unsigned worker_count_for(unsigned processors, size_t roots);
 unsigned worker_count(size_t roots);
 
 // Moves the calling thread into the system's background mode (lower CPU, disk and memory
-// priority) and back. Failures are ignored: the scan runs either way.
+// priority) and back; where the system refuses that mode (Wine), the thread's priority is lowered
+// to idle (or the lowest granted) and restored instead. Failures are ignored: the scan runs
+// either way.
 void begin_background_mode();
 void end_background_mode();
 

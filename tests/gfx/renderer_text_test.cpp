@@ -132,6 +132,50 @@ TEST_F(RendererTest, AGlyphScaledUpStaysCentred) {
     EXPECT_NEAR(scaled.centre_y(), plain.centre_y(), 1.5);
 }
 
+// A frame like the last reuses its layouts (where the system draws a layout more than once), and
+// every frame draws its texts in its own colours: the highlight's colour is not frozen into a
+// layout that was kept.
+TEST_F(RendererTest, KeptLayoutsAreReusedWithEachFramesColours) {
+    const RectF box{20, 20, 300, 40};
+    const TextRange first_three{0, 3};
+    const auto draw = [&](uint32_t highlight) {
+        return show([&](Renderer& r) {
+            r.draw_text("repository", box, BLACK, Font::Body, Align::Leading, {&first_three, 1},
+                        rgb(highlight));
+            r.draw_glyph(U'\uE721', RectF{340, 20, 40, 40}, BLACK, 1);
+        });
+    };
+    const auto count = [&](const Capture& shown, auto&& wanted) {
+        int n = 0;
+        for (int y = 20; y < 60; ++y) {
+            for (int x = 20; x < 300; ++x)
+                n += wanted(shown.at(x, y));
+        }
+        return n;
+    };
+    const auto reddish = [](uint32_t p) { return ((p >> 16) & 0xFF) > 0xC0 && (p & 0xFF) < 0x90; };
+    const auto bluish = [](uint32_t p) { return (p & 0xFF) > 0xC0 && ((p >> 16) & 0xFF) < 0x90; };
+
+    const Capture red = draw(0xFF0000);
+    const size_t made = renderer_->layouts_made();
+    const Capture blue = draw(0x0000FF);
+    if (renderer_->keeps_drawn_layouts()) {
+        EXPECT_EQ(renderer_->layouts_made(), made);
+        EXPECT_GE(renderer_->layouts_reused(), 2u);
+    } else {
+        EXPECT_EQ(renderer_->layouts_made(), 2 * made);
+    }
+    EXPECT_GT(count(red, reddish), 15);
+    EXPECT_GT(count(blue, bluish), 15);
+    EXPECT_EQ(count(blue, reddish), 0);
+
+    const size_t before_rebuild = renderer_->layouts_made();
+    renderer_->rebuild_fonts(144);  // the kept layouts were made with the old fonts
+    const Capture rebuilt = draw(0x0000FF);
+    EXPECT_EQ(renderer_->layouts_made(), before_rebuild + 2);
+    EXPECT_GT(count(rebuilt, bluish), 15);
+}
+
 TEST_F(RendererTest, FontsFollowTheDpi) {
     const float dips[FONT_COUNT] = {11.5f, 13, 13, 20, 15, 16};
     const std::string sample = "Norvik 보고서 qhrhtj";

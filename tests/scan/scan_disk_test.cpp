@@ -11,7 +11,9 @@
 #include "support/fake_tree.h"
 #include "support/temp_folder.h"
 
-#ifndef _WIN32
+#ifdef _WIN32
+#include <windows.h>
+#else
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -164,6 +166,23 @@ TEST(ScanDisk, LinuxFolderLinksUnderWine) {
     }
     EXPECT_EQ(table->size(), 6u);  // root, target, t.txt, loop, self, link
 }
+
+#ifdef _WIN32
+// A rescan's worker gives way to the user's searches: in the background mode, or, where the
+// system refuses it (Wine), at a priority below normal; and it leaves at the priority it had.
+TEST(ScanDisk, BackgroundWorkerYieldsAndRestoresItsPriority) {
+    const HANDLE thread = GetCurrentThread();
+    const bool granted = SetThreadPriority(thread, THREAD_MODE_BACKGROUND_BEGIN) != FALSE;
+    if (granted) SetThreadPriority(thread, THREAD_MODE_BACKGROUND_END);
+    const int before = GetThreadPriority(thread);
+    begin_background_mode();
+    if (!granted) {
+        EXPECT_LT(GetThreadPriority(thread), THREAD_PRIORITY_NORMAL);
+    }
+    end_background_mode();
+    EXPECT_EQ(GetThreadPriority(thread), before);
+}
+#endif
 
 TEST(ScanDisk, MissingRootGivesTheRootEntryOnly) {
     TempFolder folder;

@@ -6,9 +6,11 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "gfx/canvas.h"
+#include "gfx/layout_cache.h"
 #include "hangul/utf8.h"
 
 namespace norvik::testing {
@@ -36,6 +38,12 @@ class RecordingCanvas : public Canvas {
     std::vector<DrawCall> calls;  // the last frame's calls, begin_frame first
     size_t measures = 0;          // measure and caret_positions calls since the last begin_frame
     bool lose_device = false;     // end_frame reports the device lost
+    // Layouts the renderer would have had to make for the last frame, keeping them across frames
+    // by the same keys and in the same room as it does.
+    size_t layouts_built = 0;
+
+    // Drops the kept layouts, as the renderer does when its fonts are made anew.
+    void forget_layouts() { kept_.clear(); }
 
     // Pixel advance of one scalar value in font.
     float advance(Font font) const {
@@ -71,6 +79,7 @@ class RecordingCanvas : public Canvas {
     void begin_frame(Color clear) override {
         calls.clear();
         measures = 0;
+        layouts_built = 0;
         record(Op::BeginFrame, {}, clear);
     }
     bool end_frame() override {
@@ -85,6 +94,7 @@ class RecordingCanvas : public Canvas {
     void pop_clip() override { record(Op::PopClip, {}, {}); }
     void draw_text(std::string_view text, RectF rect, Color color, Font font, Align align,
                    std::span<const TextRange> highlights, Color highlight) override {
+        lay_out(text_layout_key(text, rect.width, font, align, highlights));
         DrawCall& call = record(Op::Text, rect, color);
         call.text = text;
         call.font = font;
@@ -93,6 +103,7 @@ class RecordingCanvas : public Canvas {
         call.highlight = highlight;
     }
     void draw_glyph(char32_t glyph, RectF rect, Color color, float glyph_scale) override {
+        lay_out(glyph_layout_key(glyph, rect.width, glyph_scale));
         DrawCall& call = record(Op::Glyph, rect, color);
         call.font = Font::Icon;
         call.glyph = glyph;
@@ -100,10 +111,12 @@ class RecordingCanvas : public Canvas {
     }
     float measure(std::string_view text, Font font) override {
         ++measures;
+        lay_out(measure_layout_key(LayoutUse::Measure, text, font));
         return width_of(text, font);
     }
     std::vector<float> caret_positions(std::string_view text, Font font) override {
         ++measures;
+        lay_out(measure_layout_key(LayoutUse::Carets, text, font));
         std::vector<float> positions(count_scalars(text) + 1);
         for (size_t n = 1; n < positions.size(); ++n)
             positions[n] = static_cast<float>(n) * advance(font);
@@ -111,6 +124,11 @@ class RecordingCanvas : public Canvas {
     }
 
   private:
+    void lay_out(LayoutKey key) {
+        if (kept_.find(key)) return;
+        kept_.insert(std::move(key), true);
+        ++layouts_built;
+    }
     static size_t count_scalars(std::string_view text) {
         size_t count = 0;
         for (size_t pos = 0; pos < text.size(); ++count)
@@ -126,6 +144,7 @@ class RecordingCanvas : public Canvas {
     }
 
     float scale_;
+    LayoutCache<bool> kept_{LAYOUT_CACHE_CAPACITY};
 };
 
 }  // namespace norvik::testing

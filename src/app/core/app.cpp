@@ -63,7 +63,11 @@ void rerun_search(App& app, Shell& shell, bool reset) {
     request.composing = !app.composition.empty();
     request.filter = app.filter;
     worker.submit(std::move(request));
-    shell.invalidate();
+    // Not restarted by a later keystroke: the deadline counts from the first key not yet drawn.
+    if (!app.caret_timer_pending) {
+        app.caret_timer_pending = true;
+        shell.set_timer(Timer::Caret, CARET_MS);
+    }
 }
 
 void clamp_scroll(App& app) {

@@ -91,7 +91,8 @@ struct App {
     bool placed = false;
     bool hot_key_ok = false;
     bool refresh_pending = false;
-    uint8_t filter = 0;  // filter tab 0-6
+    bool caret_timer_pending = false;  // Timer::Caret runs; a later search keeps its deadline
+    uint8_t filter = 0;                // filter tab 0-6
     std::optional<Toast> toast;
     // The selected row's entry, captured each time a row is selected.
     std::optional<ChosenEntry> chosen;
@@ -146,7 +147,9 @@ uint64_t whole_milliseconds(Elapsed elapsed);
 std::string display_query(const App& app);
 
 // Hands the displayed query to the search worker with a new generation; `reset` asks the next
-// delivered result to select the first row and scroll to the top. Invalidates the window.
+// delivered result to select the first row and scroll to the top. Asks for no repaint: a frame
+// of the old rows drawn now would delay the answer by a whole frame, so the results bring the
+// edited query to the screen with them, or Timer::Caret does after CARET_MS if they are late.
 void rerun_search(App& app, Shell& shell, bool reset);
 
 // Selects row i (the last row when i is past it), captures its entry as the chosen one, and

@@ -22,10 +22,14 @@ enum class Timer : uint32_t {
     Refresh = 2,  // TIMER_REFRESH, the debounced search after an index change
     Tick = 3,     // TIMER_TICK, every 500 ms
     Update = 4,   // TIMER_UPDATE, every 6 hours
+    Caret = 5,    // TIMER_CARET, once, CARET_MS after a search started with no frame drawn yet
 };
 
 inline constexpr uint32_t TOAST_MS = 2500;
 inline constexpr uint32_t TICK_MS = 500;
+// The longest the typed text and the caret wait for the results they asked for before they are
+// drawn over the old rows.
+inline constexpr uint32_t CARET_MS = 30;
 inline constexpr uint32_t UPDATE_MS = 21'600'000;
 
 }  // namespace norvik

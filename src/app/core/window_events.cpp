@@ -53,6 +53,11 @@ std::optional<uint32_t> refresh_wait_ms(Elapsed last_search,
     return debounce - static_cast<uint32_t>(since.count());
 }
 
+void stop_caret_timer(App& app, Shell& shell) {
+    if (!std::exchange(app.caret_timer_pending, false)) return;
+    shell.kill_timer(Timer::Caret);
+}
+
 void save_index_now(App& app) {
     app.engine.exit_requested->store(true);
     // save_index does nothing when the index is clean, and waits for a save already under way,
@@ -116,6 +121,8 @@ void accept_search_result(App& app, Shell& shell, SearchResult result) {
         if (!app.selected) app.chosen.reset();
         clamp_scroll(app);
     }
+    // This frame draws the query the user sees now, so the fallback frame is not needed.
+    stop_caret_timer(app, shell);
     shell.invalidate();
 }
 
@@ -191,6 +198,11 @@ void on_timer(App& app, Shell& shell, Timer timer) {
                 shell.invalidate();
             return;
         }
+        case Timer::Caret:
+            // The results are late: draw the typed text and the caret over the old rows.
+            stop_caret_timer(app, shell);
+            shell.invalidate();
+            return;
         case Timer::Update:
             return;
     }

@@ -21,8 +21,9 @@ void take_search_result(App& app, Shell& shell);
 // A delivered result: dropped when it answers an older query or another order. Otherwise shown: the
 // first row selected and the list at its top when a reset was asked for, else the selected entry
 // kept (found again by entry, table position and table id) or, when it is gone, the selected row
-// number clamped to the list. A search that could not finish leaves the list as it was and says
-// so in a toast.
+// number clamped to the list. The frame it asks for also draws the edited query, so the caret's
+// deadline is stopped. A search that could not finish leaves the list as it was and says so in a
+// toast.
 void accept_search_result(App& app, Shell& shell, SearchResult result);
 
 // WM_APP_INDEX_CHANGED: while the window is visible and shows the results of a query, search
@@ -35,8 +36,9 @@ void on_index_changed(App& app, Shell& shell, IndexChange change);
 // kept within 2 to 10 seconds, in milliseconds.
 uint32_t refresh_delay_ms(Elapsed last_search);
 
-// WM_TIMER for the window's own timers: the toast's end, the debounced refresh and the tick that
-// repaints while the index is being read. Timer::Update belongs to the updater and is ignored.
+// WM_TIMER for the window's own timers: the toast's end, the debounced refresh, the tick that
+// repaints while the index is being read and the caret's deadline (a repaint when a search's
+// results have not come within CARET_MS). Timer::Update belongs to the updater and is ignored.
 void on_timer(App& app, Shell& shell, Timer timer);
 
 // Shows the window (placed the first time, restored or brought back later), in front and

@@ -132,9 +132,12 @@ bool act(App& app, Shell& shell, const KeyEvent& event) {
 
 bool on_key_down(App& app, Shell& shell, const KeyEvent& event) {
     const std::string before = display_query(app);
+    const uint64_t generation = app.query_generation;
     if (!act(app, shell, event)) return false;
     if (display_query(app) != before) rerun_search(app, shell, true);
-    shell.invalidate();
+    // A key that started a search is drawn with its results (or at the caret's deadline); a
+    // frame of the old rows now would only make them wait.
+    if (app.query_generation == generation) shell.invalidate();
     return true;
 }
 

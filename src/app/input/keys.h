@@ -39,7 +39,8 @@ struct KeyEvent {
     bool alt = false;  // Alt, or the Alt half of AltGr (which Windows reports as Ctrl+Alt)
 };
 
-// Acts on the key and searches again (resetting the selection) if the query changed. Returns
+// Acts on the key and searches again (resetting the selection) if the query changed; repaints
+// only when no search was started (a search's results bring the frame). Returns
 // false for keys the window leaves to DefWindowProcW. Ctrl shortcuts act only while Alt is up,
 // so AltGr+A, C, X and V reach WM_CHAR and type their letters.
 bool on_key_down(App& app, Shell& shell, const KeyEvent& event);

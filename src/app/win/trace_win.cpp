@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <mutex>
 #include <string>
 
 #include "platform/win_handles.h"
@@ -12,6 +13,9 @@ namespace {
 FileHandle trace_file;
 LARGE_INTEGER started{};
 LARGE_INTEGER frequency{};
+// The UI thread and the workers trace at once, and appending writes from two threads came out
+// cut into each other under Wine; one writer at a time keeps every line whole.
+std::mutex trace_mutex;
 
 }  // namespace
 
@@ -38,6 +42,7 @@ void trace_text(std::string_view event, std::string_view text) {
     std::string line = std::to_string(micros);
     line.append(" ").append(event).append(" ").append(text).append("\n");
     DWORD written = 0;
+    const std::lock_guard lock(trace_mutex);
     WriteFile(trace_file.get(), line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
 }
 

@@ -14,7 +14,7 @@ void start_trace();
 // True when events are written.
 bool tracing();
 
-// Any thread may call it: each line is written by one appending WriteFile.
+// Any thread may call it: each line is written whole, by one appending WriteFile at a time.
 void trace_event(std::string_view event, uint64_t value = 0);
 
 // The same with a text in place of the number ("<microseconds> <event> <text>"), for what tests

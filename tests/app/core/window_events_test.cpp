@@ -5,6 +5,8 @@
 #include <chrono>
 #include <filesystem>
 
+#include "app/input/keys.h"
+#include "app/input/typed_char.h"
 #include "app/text/text.h"
 #include "query/query.h"
 #include "store/index_file.h"
@@ -66,6 +68,53 @@ TEST(SearchResultTest, OnlyTheAnswerToTheLatestQueryInTheCurrentOrderIsShown) {
     EXPECT_EQ(f.app.search_time.nanoseconds, 12'000'000u);
     EXPECT_TRUE(f.app.result_query && !is_empty(*f.app.result_query));
     EXPECT_EQ(f.shell.invalidations, 1);
+}
+
+// Typing draws no frame of its own: the frame comes with the answer, or at the caret's deadline
+// when the answer is late; keys that start no search repaint at once.
+TEST(OneFramePerAnswerTest, KeysThatSearchWaitForTheirResultsOrTheCaretDeadline) {
+    struct Case {
+        const char* what;
+        void (*type)(AppFixture&);
+        bool searches;
+    };
+    const Case cases[] = {
+        {"typed letter", [](AppFixture& f) { on_char(f.app, f.shell, u'r'); }, true},
+        {"backspace", [](AppFixture& f) { on_key_down(f.app, f.shell, KeyEvent{VK_KEY_BACK}); },
+         true},
+        {"tab to the next filter",
+         [](AppFixture& f) { on_key_down(f.app, f.shell, KeyEvent{VK_KEY_TAB}); }, true},
+        {"caret left", [](AppFixture& f) { on_key_down(f.app, f.shell, KeyEvent{VK_KEY_LEFT}); },
+         false},
+    };
+    for (const Case& c : cases) {
+        for (const bool late : {false, true}) {
+            AppFixture f;
+            f.app.text = U"repo";
+            f.app.caret = f.app.anchor = 4;
+            c.type(f);
+            if (!c.searches) {
+                EXPECT_EQ(f.shell.invalidations, 1) << c.what;
+                EXPECT_EQ(f.shell.timers.count(Timer::Caret), 0u) << c.what;
+                continue;
+            }
+            EXPECT_EQ(f.shell.invalidations, 0) << c.what;
+            EXPECT_EQ(f.shell.timers[Timer::Caret], CARET_MS) << c.what;
+            if (late) {
+                on_timer(f.app, f.shell, Timer::Caret);
+                EXPECT_EQ(f.shell.invalidations, 1) << c.what;
+            }
+            // An answer to an older query draws nothing and leaves the deadline running.
+            SearchResult stale = result_for(f.app, {Hit{1, 0, false}});
+            --stale.generation;
+            accept_search_result(f.app, f.shell, std::move(stale));
+            EXPECT_EQ(f.shell.timers.count(Timer::Caret), late ? 0u : 1u) << c.what;
+            accept_search_result(f.app, f.shell, result_for(f.app, {Hit{1, 0, false}}));
+            EXPECT_EQ(f.shell.invalidations, late ? 2 : 1) << c.what;
+            EXPECT_EQ(f.shell.timers.count(Timer::Caret), 0u) << c.what;
+            EXPECT_FALSE(f.app.caret_timer_pending) << c.what;
+        }
+    }
 }
 
 TEST(SearchResultTest, SelectionFollowsTheEntryOrKeepsItsRow) {

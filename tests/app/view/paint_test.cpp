@@ -338,6 +338,36 @@ TEST(PaintTest, OnlyTheVisibleRowsAreDrawnWhateverTheCount) {
     EXPECT_EQ(f.canvas->of(Op::FillRoundedRect).back().rect.x, 950);  // the scroll thumb
 }
 
+// What the renderer must lay out anew per frame, counted by the recording canvas with the
+// renderer's own keys: a frame like the last costs nothing, and a one-row scroll one row.
+TEST(PaintTest, LayoutsBuiltPerFrameForASelectionMoveAndAOneRowScroll) {
+    PaintedApp f;
+    std::vector<uint32_t> rows;
+    for (uint32_t i = 0; i < 40; ++i) {
+        rows.push_back(
+            f.index.tables[0].add_entry(USERS, "report " + std::to_string(i) + ".txt",
+                                        FileFacts{1000u + i, MARCH_5_2026 + 86400 * i, 0}, 0));
+    }
+    f.show(U"report", rows);
+    f.app.selected = 0;
+    f.frame();
+    const size_t full = f.canvas->layouts_built;
+    EXPECT_GT(full, 4 * 14u);  // every visible cell and label, the first time
+
+    f.app.selected = 5;
+    f.frame();
+    EXPECT_EQ(f.canvas->layouts_built, 0u) << "selection move";
+
+    f.app.scroll += metrics(f.app).row_height;
+    f.frame();
+    EXPECT_GE(f.canvas->layouts_built, 1u) << "one-row scroll";
+    EXPECT_LE(f.canvas->layouts_built, 4u) << "one-row scroll";  // a row's four cells at most
+
+    f.app.text += U"s";  // a new query: its rows and the typed text are new
+    f.frame();
+    EXPECT_GE(f.canvas->layouts_built, 2u) << "typed";
+}
+
 TEST(PaintTest, FirstBuildIntroAndNothingFound) {
     struct Case {
         const char* what;
