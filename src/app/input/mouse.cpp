@@ -134,7 +134,8 @@ void on_right_button_up(App& app, Shell& shell, Point at) {
     if (target.kind != HitKind::ResultRow) return;
     select_row(app, shell, target.payload);
     app.menu_target = app.chosen;
-    open_context_menu(shell, at);
+    const std::optional<ResultTarget> row = entry_target(app, app.menu_target);
+    open_context_menu(shell, at, row && !row->removed && row->folder);
 }
 
 }  // namespace norvik
