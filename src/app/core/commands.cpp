@@ -54,9 +54,8 @@ void run_context_command(App& app, Shell& shell, uint32_t id) {
             copy_entry(app, shell, target, id == CONTEXT_COPY_NAME);
             break;
         case CONTEXT_EXCLUDE:
-            if (std::optional<ResultTarget> folder = entry_target(app, target);
-                folder && !folder->removed && folder->folder)
-                exclude_folder(app, shell, folder->full_path);
+            if (std::optional<std::string> folder = folder_to_exclude(app, target))
+                exclude_folder(app, shell, *folder);
             break;
         default:
             break;
@@ -108,6 +107,13 @@ MessageBoxRequest about_box() {
                            "A free file name search app, made for Korean") +
                "\n\n" + std::string(vendor::PRODUCT_URL) + "\n" + std::string(vendor::MAKER_NOTICE);
     return box;
+}
+
+std::optional<std::string> folder_to_exclude(const App& app,
+                                             const std::optional<ChosenEntry>& chosen) {
+    const std::optional<ResultTarget> target = entry_target(app, chosen);
+    if (!target || target->removed || !target->folder) return std::nullopt;
+    return excludable_folder(target->full_path);
 }
 
 void on_folder_picked(App& app, Shell& shell, std::string_view path) {

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -15,6 +16,11 @@ void rebuild_file_list(App& app, Shell& shell);
 
 // The About box: the program and its version, what it is, its page and the maker's notice.
 MessageBoxRequest about_box();
+
+// The folder a context menu on `chosen` offers to exclude: a live folder's row other than a
+// drive's root; nothing for any other row.
+std::optional<std::string> folder_to_exclude(const App& app,
+                                             const std::optional<ChosenEntry>& chosen);
 
 // The folder picker's answer: the folder is excluded (stored, then taken out of the index).
 void on_folder_picked(App& app, Shell& shell, std::string_view path);

@@ -64,9 +64,12 @@ int rescale_placement_length(int pixels, uint32_t saved_dpi, uint32_t dpi);
 // The stored excluded folders; none when the value is missing or unreadable.
 std::vector<std::string> excluded_folders_setting(SettingsStore& store);
 
-// `folders` with `path` added (without trailing separators), or nothing when it adds nothing: a
-// folder already there (letter case aside), an empty path or a drive's root, which would take
-// the whole drive out.
+// The path as stored among the excluded folders (without trailing separators), or nothing for
+// an empty path or a drive's root, which would take the whole drive out.
+std::optional<std::string> excludable_folder(std::string_view path);
+
+// `folders` with `path` added, or nothing when it adds nothing: a path excludable_folder
+// refuses, or a folder already there (letter case aside).
 std::optional<std::vector<std::string>> with_excluded_folder(std::vector<std::string> folders,
                                                              std::string_view path);
 

@@ -155,6 +155,7 @@ TEST(MenuCommandsTest, ExcludedFoldersAreStoredAndLeaveTheIndexAtOnce) {
     };
     const Step steps[] = {
         {[&] { context(save); }, {}, {}, {}},  // a file's row excludes nothing
+        {[&] { context(0); }, {}, {}, {}},     // nor a drive's root
         {[&] { context(games); }, {"C:\\Games"}, {"games"}, {}},
         {[&] { picked("D:\\빌드\\"); }, {"C:\\Games", "D:\\빌드"}, {"games"}, {"빌드"}},
         {[&] { picked("c:\\GAMES"); }, {"C:\\Games", "D:\\빌드"}, {"games"}, {"빌드"}},

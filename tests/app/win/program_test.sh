@@ -417,7 +417,7 @@ menus)
         echo "$languages" | sed "s/^\(  103 .*\)\$/\1$2/"
         printf '%s\n' '3 Automatic updates (checked)' '6 Check for updates' \
             '7 More apps from Kastrel' '8 About Norvik' '---' '2 Rebuild the file list' \
-            "4 Start with Windows$3" '5 Quit'
+            'Excluded folders >' '  9 Exclude a folder…' "4 Start with Windows$3" '5 Quit'
     }
     click_settings() {
         xdotool mousemove --window "$window" $((960 - 36)) 36 click 1
