@@ -15,8 +15,8 @@ struct RegistryPaths {
     std::wstring theme = L"Software\\Microsoft\\Windows\\CurrentVersion\\Themes\\Personalize";
 };
 
-// Reads take only the value's own type (REG_DWORD, REG_SZ, REG_BINARY, REG_MULTI_SZ): a value of another
-// type, a missing value and a missing key all read as nothing. Writes create the key.
+// Reads take only the value's own type (REG_DWORD, REG_SZ, REG_BINARY, REG_MULTI_SZ): a value
+// of another type, a missing value and a missing key all read as nothing. Writes create the key.
 class RegistrySettings : public SettingsStore {
   public:
     explicit RegistrySettings(RegistryPaths paths = {}) : paths_(std::move(paths)) {}
