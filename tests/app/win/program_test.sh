@@ -535,7 +535,9 @@ languages)
         right_click_first_row() { xdotool mousemove --window "$window" 200 156 click 3; }
         open_menu context right_click_first_row
         case $language in
-        ko) expected=('1 열기 (default)' '2 폴더 열기' '---' '3 경로 복사' '4 이름 복사') ;;
+        # 보고서's first row is the folder "보고서 2024", which can also be excluded.
+        ko) expected=('1 열기 (default)' '2 폴더 열기' '---' '3 경로 복사' '4 이름 복사' '---'
+            '5 Norvik 에서 제외') ;;
         en) expected=('1 Open (default)' '2 Open folder' '---' '3 Copy path' '4 Copy name') ;;
         ja) expected=('1 開く (default)' '2 フォルダーを開く' '---' '3 パスをコピー' '4 名前をコピー') ;;
         esac
