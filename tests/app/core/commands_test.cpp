@@ -128,7 +128,7 @@ TEST(MenuCommandsTest, WindowQuitUpdatesVendorPageAndAbout) {
     const size_t deferred = f.shell.deferred.size();              // dismissed menus and unknown ids
     for (uint32_t id : {0u, 12u, 99u, 111u, MENU_INCLUDE_FIRST})  // no folder is excluded
         on_menu_command(f.app, f.shell, MenuKind::Settings, id);
-    for (uint32_t id : {0u, 5u, 8u})
+    for (uint32_t id : {0u, 6u, 8u})
         on_menu_command(f.app, f.shell, MenuKind::Context, id);
     EXPECT_EQ(f.shell.deferred.size(), deferred);
     EXPECT_EQ(f.shell.opened_urls.size(), 1u);
