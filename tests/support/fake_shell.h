@@ -16,6 +16,7 @@ class MemorySettings : public SettingsStore {
     std::map<std::string, uint32_t, std::less<>> dwords;
     std::map<std::string, std::string, std::less<>> strings;
     std::map<std::string, std::vector<uint8_t>, std::less<>> binaries;
+    std::map<std::string, std::vector<std::string>, std::less<>> multi_strings;
     std::optional<std::string> run_command;
     std::optional<uint32_t> apps_use_light_theme;
     bool writes_fail = false;
@@ -45,6 +46,15 @@ class MemorySettings : public SettingsStore {
     bool write_binary(std::string_view name, std::span<const uint8_t> value) override {
         if (writes_fail) return false;
         binaries[std::string(name)] = std::vector<uint8_t>(value.begin(), value.end());
+        return true;
+    }
+    std::optional<std::vector<std::string>> read_multi_string(std::string_view name) override {
+        auto it = multi_strings.find(name);
+        return it == multi_strings.end() ? std::nullopt : std::optional(it->second);
+    }
+    bool write_multi_string(std::string_view name, std::span<const std::string> values) override {
+        if (writes_fail) return false;
+        multi_strings[std::string(name)] = std::vector<std::string>(values.begin(), values.end());
         return true;
     }
     std::optional<std::string> read_run_command() override { return run_command; }

@@ -31,7 +31,8 @@ std::optional<ResultTarget> entry_target(const App& app, const std::optional<Cho
     if (table.table_id != chosen->table_id || chosen->entry >= table.size()) return std::nullopt;
     if (!table.is_live(chosen->entry)) return ResultTarget{{}, {}, true};
     return ResultTarget{table.full_path(chosen->entry, false),
-                        std::string(table.stored_name(chosen->entry)), false};
+                        std::string(table.stored_name(chosen->entry)), false,
+                        table.entries[chosen->entry].is_dir()};
 }
 
 std::optional<ResultTarget> selected_target(const App& app) {

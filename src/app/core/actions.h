@@ -19,6 +19,7 @@ struct ResultTarget {
     std::string full_path;
     std::string name;
     bool removed = false;
+    bool folder = false;
 };
 
 // Reads a chosen entry under the index read lock; nothing when there is none or it no longer

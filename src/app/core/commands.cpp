@@ -1,6 +1,8 @@
 #include "app/core/commands.h"
 
+#include <cstddef>
 #include <string>
+#include <vector>
 
 #include "app/core/actions.h"
 #include "app/core/menus.h"
@@ -12,6 +14,31 @@
 namespace norvik {
 
 namespace {
+
+// Stores the new list, then applies it to the index at once. A list that could not be stored is
+// not applied, so the index never disagrees with what the next start reads.
+void store_excluded_folders(App& app, Shell& shell, const std::vector<std::string>& folders) {
+    if (!shell.settings().write_multi_string(SETTING_EXCLUDED_FOLDERS, folders)) return;
+    app.engine.service->set_excluded_folders(folders);
+    shell.invalidate();
+}
+
+void exclude_folder(App& app, Shell& shell, std::string_view path) {
+    if (std::optional<std::vector<std::string>> folders =
+            with_excluded_folder(excluded_folders_setting(shell.settings()), path))
+        store_excluded_folders(app, shell, *folders);
+}
+
+// The Excluded folders submenu's ids; false for any other id.
+bool run_include_command(App& app, Shell& shell, uint32_t id) {
+    if (id < MENU_INCLUDE_FIRST) return false;
+    std::vector<std::string> folders = excluded_folders_setting(shell.settings());
+    const size_t position = id - MENU_INCLUDE_FIRST;
+    if (position >= folders.size()) return false;
+    folders.erase(folders.begin() + static_cast<std::ptrdiff_t>(position));
+    store_excluded_folders(app, shell, folders);
+    return true;
+}
 
 // The entry the menu was opened on, not the selected row: results that arrived while the menu
 // was up may have moved another file under that row number.
@@ -25,6 +52,10 @@ void run_context_command(App& app, Shell& shell, uint32_t id) {
         case CONTEXT_COPY_PATH:
         case CONTEXT_COPY_NAME:
             copy_entry(app, shell, target, id == CONTEXT_COPY_NAME);
+            break;
+        case CONTEXT_EXCLUDE:
+            if (std::optional<std::string> folder = folder_to_exclude(app, target))
+                exclude_folder(app, shell, *folder);
             break;
         default:
             break;
@@ -78,12 +109,23 @@ MessageBoxRequest about_box() {
     return box;
 }
 
+std::optional<std::string> folder_to_exclude(const App& app,
+                                             const std::optional<ChosenEntry>& chosen) {
+    const std::optional<ResultTarget> target = entry_target(app, chosen);
+    if (!target || target->removed || !target->folder) return std::nullopt;
+    return excludable_folder(target->full_path);
+}
+
+void on_folder_picked(App& app, Shell& shell, std::string_view path) {
+    exclude_folder(app, shell, path);
+}
+
 void on_menu_command(App& app, Shell& shell, MenuKind kind, uint32_t id) {
     if (kind == MenuKind::Context) {
         run_context_command(app, shell, id);
         return;
     }
-    if (run_language_command(app, shell, id)) return;
+    if (run_language_command(app, shell, id) || run_include_command(app, shell, id)) return;
     switch (id) {
         case MENU_SHOW:
             show_main_window(app, shell);
@@ -110,6 +152,9 @@ void on_menu_command(App& app, Shell& shell, MenuKind kind, uint32_t id) {
             break;
         case MENU_ABOUT:
             shell.defer(about_box());
+            break;
+        case MENU_EXCLUDE_FOLDER:
+            shell.defer(FolderPickerRequest{});
             break;
         default:
             break;

@@ -2,7 +2,9 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
+#include <string_view>
 
 #include "app/core/app.h"
 #include "app/core/shell.h"
@@ -14,6 +16,14 @@ void rebuild_file_list(App& app, Shell& shell);
 
 // The About box: the program and its version, what it is, its page and the maker's notice.
 MessageBoxRequest about_box();
+
+// The folder a context menu on `chosen` offers to exclude: a live folder's row other than a
+// drive's root; nothing for any other row.
+std::optional<std::string> folder_to_exclude(const App& app,
+                                             const std::optional<ChosenEntry>& chosen);
+
+// The folder picker's answer: the folder is excluded (stored, then taken out of the index).
+void on_folder_picked(App& app, Shell& shell, std::string_view path);
 
 // Runs the command chosen in a menu of `kind` (ids of app/core/menus.h and the Language submenu).
 // 0 (the menu was dismissed) and unknown ids do nothing.

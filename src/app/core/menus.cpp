@@ -64,6 +64,18 @@ MenuItem rebuild_item() {
     return command_item(MENU_REBUILD, choose_text("목록 다시 읽기", "Rebuild the file list"));
 }
 
+// Each excluded folder (choosing one includes it again), then the folder picker.
+MenuItem excluded_folders_submenu(SettingsStore& store) {
+    const std::vector<std::string> folders = excluded_folders_setting(store);
+    std::vector<MenuItem> items;
+    for (size_t i = 0; i < folders.size(); ++i)
+        items.push_back(command_item(MENU_INCLUDE_FIRST + static_cast<uint32_t>(i), folders[i]));
+    if (!items.empty()) items.push_back(separator_item());
+    items.push_back(
+        command_item(MENU_EXCLUDE_FOLDER, choose_text("폴더 제외…", "Exclude a folder…")));
+    return popup_item(choose_text("제외한 폴더", "Excluded folders"), std::move(items));
+}
+
 MenuItem quit_item() {
     return command_item(MENU_QUIT, choose_text("끝내기", "Quit"));
 }
@@ -80,6 +92,7 @@ std::vector<MenuItem> settings_menu(SettingsStore& store) {
         command_item(MENU_ABOUT, choose_text("Norvik 정보", "About Norvik")),
         separator_item(),
         rebuild_item(),
+        excluded_folders_submenu(store),
         auto_start_item(store),
         quit_item(),
     };
@@ -98,14 +111,20 @@ std::vector<MenuItem> tray_menu(SettingsStore& store) {
     };
 }
 
-std::vector<MenuItem> context_menu() {
-    return {
+std::vector<MenuItem> context_menu(bool folder) {
+    std::vector<MenuItem> items = {
         default_item(command_item(CONTEXT_OPEN, choose_text("열기", "Open"))),
         command_item(CONTEXT_OPEN_FOLDER, choose_text("폴더 열기", "Open folder")),
         separator_item(),
         command_item(CONTEXT_COPY_PATH, choose_text("경로 복사", "Copy path")),
         command_item(CONTEXT_COPY_NAME, choose_text("이름 복사", "Copy name")),
     };
+    if (folder) {
+        items.push_back(separator_item());
+        items.push_back(
+            command_item(CONTEXT_EXCLUDE, choose_text("Norvik 에서 제외", "Exclude from Norvik")));
+    }
+    return items;
 }
 
 void open_settings_menu(Shell& shell, Point at) {
@@ -116,8 +135,8 @@ void open_tray_menu(Shell& shell) {
     shell.defer(MenuRequest{MenuKind::Tray, tray_menu(shell.settings()), std::nullopt});
 }
 
-void open_context_menu(Shell& shell, Point at) {
-    shell.defer(MenuRequest{MenuKind::Context, context_menu(), at});
+void open_context_menu(Shell& shell, Point at, bool folder) {
+    shell.defer(MenuRequest{MenuKind::Context, context_menu(folder), at});
 }
 
 }  // namespace norvik

@@ -24,7 +24,12 @@ enum MenuCommand : uint32_t {
     MENU_CHECK_UPDATES = 6,
     MENU_MORE_APPS = 7,
     MENU_ABOUT = 8,
+    MENU_EXCLUDE_FOLDER = 9,  // the folder picker
 };
+
+// The Excluded folders submenu: the stored folder at position i is MENU_INCLUDE_FIRST + i
+// (choosing it includes the folder again).
+inline constexpr uint32_t MENU_INCLUDE_FIRST = 1000;
 
 // Commands of the context menu.
 enum ContextCommand : uint32_t {
@@ -32,6 +37,7 @@ enum ContextCommand : uint32_t {
     CONTEXT_OPEN_FOLDER = 2,
     CONTEXT_COPY_PATH = 3,
     CONTEXT_COPY_NAME = 4,
+    CONTEXT_EXCLUDE = 5,
 };
 
 // The items menus are made of: a command (checked or not), a separator, a submenu, and an item
@@ -43,12 +49,13 @@ MenuItem default_item(MenuItem item);
 
 std::vector<MenuItem> settings_menu(SettingsStore& store);
 std::vector<MenuItem> tray_menu(SettingsStore& store);
-std::vector<MenuItem> context_menu();
+// A folder's row also offers to exclude the folder.
+std::vector<MenuItem> context_menu(bool folder = false);
 
 // Asks the shell to show a menu once the handler has returned: the settings menu at a client
 // point, the tray menu at the cursor, the context menu at a client point.
 void open_settings_menu(Shell& shell, Point at);
 void open_tray_menu(Shell& shell);
-void open_context_menu(Shell& shell, Point at);
+void open_context_menu(Shell& shell, Point at, bool folder = false);
 
 }  // namespace norvik

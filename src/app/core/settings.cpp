@@ -1,6 +1,9 @@
 #include "app/core/settings.h"
 
+#include <algorithm>
 #include <cmath>
+
+#include "index/excluded_folders.h"
 
 namespace norvik {
 
@@ -59,6 +62,30 @@ std::optional<uint32_t> saved_placement_dpi(SettingsStore& store) {
 int rescale_placement_length(int pixels, uint32_t saved_dpi, uint32_t dpi) {
     if (saved_dpi == 0) return pixels;
     return static_cast<int>(std::lround(static_cast<double>(pixels) * dpi / saved_dpi));
+}
+
+std::vector<std::string> excluded_folders_setting(SettingsStore& store) {
+    return store.read_multi_string(SETTING_EXCLUDED_FOLDERS).value_or(std::vector<std::string>{});
+}
+
+std::optional<std::string> excludable_folder(std::string_view path) {
+    while (!path.empty() && (path.back() == '\\' || path.back() == '/'))
+        path.remove_suffix(1);
+    // What is left of a drive's root ("C:") names no folder on it.
+    if (path.find_first_of("\\/") == std::string_view::npos) return std::nullopt;
+    return std::string(path);
+}
+
+std::optional<std::vector<std::string>> with_excluded_folder(std::vector<std::string> folders,
+                                                             std::string_view path) {
+    std::optional<std::string> folder = excludable_folder(path);
+    if (!folder) return std::nullopt;
+    const auto same_folder = [&](const std::string& other) {
+        return path_below(other, *folder) == std::optional<std::string>("");
+    };
+    if (std::any_of(folders.begin(), folders.end(), same_folder)) return std::nullopt;
+    folders.push_back(std::move(*folder));
+    return folders;
 }
 
 bool windows_dark_mode(SettingsStore& store) {

@@ -22,6 +22,8 @@ inline constexpr std::string_view SETTING_LAST_UPDATE_CHECK = "LastUpdateCheck";
 inline constexpr std::string_view SETTING_PLACEMENT = "Placement";
 // The window's DPI when Placement was saved (REG_DWORD), written with it.
 inline constexpr std::string_view SETTING_PLACEMENT_DPI = "PlacementDpi";
+// The folders kept out of the index (REG_MULTI_SZ of full paths).
+inline constexpr std::string_view SETTING_EXCLUDED_FOLDERS = "ExcludedFolders";
 
 // A WINDOWPLACEMENT as GetWindowPlacement returns it.
 inline constexpr size_t PLACEMENT_BYTES = 44;
@@ -58,6 +60,18 @@ std::optional<uint32_t> saved_placement_dpi(SettingsStore& store);
 // A length of the saved placement, in pixels at saved_dpi, for a window now at dpi: the same
 // length in DIPs, so a window keeps its size on screen when the display's scale changed.
 int rescale_placement_length(int pixels, uint32_t saved_dpi, uint32_t dpi);
+
+// The stored excluded folders; none when the value is missing or unreadable.
+std::vector<std::string> excluded_folders_setting(SettingsStore& store);
+
+// The path as stored among the excluded folders (without trailing separators), or nothing for
+// an empty path or a drive's root, which would take the whole drive out.
+std::optional<std::string> excludable_folder(std::string_view path);
+
+// `folders` with `path` added, or nothing when it adds nothing: a path excludable_folder
+// refuses, or a folder already there (letter case aside).
+std::optional<std::vector<std::string>> with_excluded_folder(std::vector<std::string> folders,
+                                                             std::string_view path);
 
 // Windows apps use the dark theme: AppsUseLightTheme reads 0.
 bool windows_dark_mode(SettingsStore& store);

@@ -57,6 +57,11 @@ struct MessageBoxRequest {
     bool yes_no = false;  // Yes/No buttons (the update question); else OK
 };
 
+// The system's folder picker. The chosen folder comes back as on_folder_picked.
+struct FolderPickerRequest {
+    bool operator==(const FolderPickerRequest&) const = default;
+};
+
 // DestroyWindow on the main window: the program ends (Quit, the update hand-off).
 struct DestroyRequest {
     bool operator==(const DestroyRequest&) const = default;
@@ -64,7 +69,7 @@ struct DestroyRequest {
 
 // Work that runs a modal loop or ends the window. A handler never does it while it holds App:
 // the shell performs it after the handler has returned, then reports the outcome as a new event.
-using Deferred = std::variant<MenuRequest, MessageBoxRequest, DestroyRequest>;
+using Deferred = std::variant<MenuRequest, MessageBoxRequest, FolderPickerRequest, DestroyRequest>;
 
 class SettingsStore;
 
@@ -136,6 +141,9 @@ class SettingsStore {
     virtual bool write_dword(std::string_view name, uint32_t value) = 0;
     virtual bool write_string(std::string_view name, std::string_view value) = 0;
     virtual bool write_binary(std::string_view name, std::span<const uint8_t> value) = 0;
+    // REG_MULTI_SZ: its strings in order (an empty value is an empty list).
+    virtual std::optional<std::vector<std::string>> read_multi_string(std::string_view name) = 0;
+    virtual bool write_multi_string(std::string_view name, std::span<const std::string> values) = 0;
 
     // The value Norvik under Software\Microsoft\Windows\CurrentVersion\Run.
     virtual std::optional<std::string> read_run_command() = 0;

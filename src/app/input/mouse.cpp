@@ -4,6 +4,7 @@
 #include <optional>
 
 #include "app/core/actions.h"
+#include "app/core/commands.h"
 #include "app/core/menus.h"
 #include "app/input/edit.h"
 #include "app/view/layout.h"
@@ -134,7 +135,7 @@ void on_right_button_up(App& app, Shell& shell, Point at) {
     if (target.kind != HitKind::ResultRow) return;
     select_row(app, shell, target.payload);
     app.menu_target = app.chosen;
-    open_context_menu(shell, at);
+    open_context_menu(shell, at, folder_to_exclude(app, app.menu_target).has_value());
 }
 
 }  // namespace norvik

@@ -261,6 +261,9 @@ WindowHandlers program_handlers() {
         trace_new_toast(app, toast_before);
     };
     handlers.message_box_answer = on_message_box_answer;
+    handlers.folder_picked = [](App& app, WinShell& shell, const std::string& folder) {
+        on_folder_picked(app, shell, folder);
+    };
     handlers.paint = [](App& app) { return paint(app); };
     return handlers;
 }

@@ -5,6 +5,7 @@
 #include <objbase.h>
 
 #include <atomic>
+#include <utility>
 
 #include "app/core/settings.h"
 #include "app/core/window_events.h"
@@ -134,10 +135,14 @@ int run_norvik(const StartOptions& options) {
         trace_event("search-done");
         post_to_main_window(WM_APP_SEARCH_DONE, 0);
     });
-    auto* service = new IndexService(*index, system_service_platform([](IndexChange change) {
+    // The stored exclusions hold from the service's first load and scan on.
+    ServiceOptions service_options;
+    service_options.excluded_folders = excluded_folders_setting(*settings);
+    ServicePlatform platform = system_service_platform([](IndexChange change) {
         trace_event("index-posted", static_cast<uint64_t>(change));
         post_to_main_window(WM_APP_INDEX_CHANGED, static_cast<WPARAM>(change));
-    }));
+    });
+    auto* service = new IndexService(*index, std::move(platform), std::move(service_options));
     app->engine = Engine{index, worker, service};
     Launcher* launcher = program_launcher().release();
     auto* tray = new TrayIcon(window);

@@ -11,7 +11,7 @@
 
 namespace norvik {
 
-inline constexpr std::array<std::string_view, 64> TRANSLATION_KEYS = {
+inline constexpr std::array<std::string_view, 67> TRANSLATION_KEYS = {
     "All",
     "Folders",
     "Documents",
@@ -77,6 +77,9 @@ inline constexpr std::array<std::string_view, 64> TRANSLATION_KEYS = {
     "The update was refused: the signing certificate has been revoked",
     "The update was refused: the installer is not version {0}",
     "The update was refused: the download folder {0} could not be made private",
+    "Exclude from Norvik",
+    "Excluded folders",
+    "Exclude a folder…",
 };
 
 }  // namespace norvik

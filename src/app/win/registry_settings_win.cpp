@@ -2,6 +2,9 @@
 
 #include <windows.h>
 
+#include <algorithm>
+#include <string_view>
+
 #include "app/win/win_raii.h"
 
 namespace norvik {
@@ -36,15 +39,35 @@ std::optional<std::vector<uint8_t>> get_bytes(const std::wstring& key, const std
     return std::nullopt;
 }
 
-std::optional<std::string> get_string(const std::wstring& key, const std::wstring& name) {
-    std::optional<std::vector<uint8_t>> bytes = get_bytes(key, name, RRF_RT_REG_SZ);
+// The value's UTF-16 units (a trailing odd byte dropped).
+std::optional<std::wstring> get_wide(const std::wstring& key, const std::wstring& name,
+                                     DWORD type_flag) {
+    std::optional<std::vector<uint8_t>> bytes = get_bytes(key, name, type_flag);
     if (!bytes) return std::nullopt;
-    // RegGetValueW ends a REG_SZ with a zero; the text stops at the first one.
     std::wstring text(bytes->size() / sizeof(wchar_t), L'\0');
     std::copy(bytes->begin(), bytes->begin() + text.size() * sizeof(wchar_t),
               reinterpret_cast<uint8_t*>(text.data()));
-    text.resize(std::wstring_view(text.c_str()).size());
-    return from_wide(text);
+    return text;
+}
+
+std::optional<std::string> get_string(const std::wstring& key, const std::wstring& name) {
+    std::optional<std::wstring> text = get_wide(key, name, RRF_RT_REG_SZ);
+    if (!text) return std::nullopt;
+    // RegGetValueW ends a REG_SZ with a zero; the text stops at the first one.
+    return from_wide(std::wstring_view(text->c_str()));
+}
+
+// REG_MULTI_SZ: strings each ended by a zero, the list by one more. An empty string would end
+// the list, so a value written by another program stops there, and empty strings are never
+// written.
+std::vector<std::string> split_multi_string(std::wstring_view units) {
+    std::vector<std::string> strings;
+    while (!units.empty() && units.front() != L'\0') {
+        const size_t end = std::min(units.find(L'\0'), units.size());
+        strings.push_back(from_wide(units.substr(0, end)));
+        units.remove_prefix(std::min(end + 1, units.size()));
+    }
+    return strings;
 }
 
 bool set_value(const std::wstring& key, const std::wstring& name, DWORD type, const void* data,
@@ -84,6 +107,26 @@ bool RegistrySettings::write_string(std::string_view name, std::string_view valu
 
 bool RegistrySettings::write_binary(std::string_view name, std::span<const uint8_t> value) {
     return set_value(paths_.settings, to_wide(name), REG_BINARY, value.data(), value.size());
+}
+
+std::optional<std::vector<std::string>> RegistrySettings::read_multi_string(std::string_view name) {
+    std::optional<std::wstring> units =
+        get_wide(paths_.settings, to_wide(name), RRF_RT_REG_MULTI_SZ);
+    if (!units) return std::nullopt;
+    return split_multi_string(*units);
+}
+
+bool RegistrySettings::write_multi_string(std::string_view name,
+                                          std::span<const std::string> values) {
+    std::wstring units;
+    for (const std::string& value : values) {
+        if (value.empty()) continue;
+        units += to_wide(value);
+        units.push_back(L'\0');
+    }
+    units.push_back(L'\0');
+    return set_value(paths_.settings, to_wide(name), REG_MULTI_SZ, units.c_str(),
+                     units.size() * sizeof(wchar_t));
 }
 
 std::optional<std::string> RegistrySettings::read_run_command() {

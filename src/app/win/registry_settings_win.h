@@ -15,8 +15,8 @@ struct RegistryPaths {
     std::wstring theme = L"Software\\Microsoft\\Windows\\CurrentVersion\\Themes\\Personalize";
 };
 
-// Reads take only the value's own type (REG_DWORD, REG_SZ, REG_BINARY): a value of another
-// type, a missing value and a missing key all read as nothing. Writes create the key.
+// Reads take only the value's own type (REG_DWORD, REG_SZ, REG_BINARY, REG_MULTI_SZ): a value
+// of another type, a missing value and a missing key all read as nothing. Writes create the key.
 class RegistrySettings : public SettingsStore {
   public:
     explicit RegistrySettings(RegistryPaths paths = {}) : paths_(std::move(paths)) {}
@@ -27,6 +27,8 @@ class RegistrySettings : public SettingsStore {
     bool write_dword(std::string_view name, uint32_t value) override;
     bool write_string(std::string_view name, std::string_view value) override;
     bool write_binary(std::string_view name, std::span<const uint8_t> value) override;
+    std::optional<std::vector<std::string>> read_multi_string(std::string_view name) override;
+    bool write_multi_string(std::string_view name, std::span<const std::string> values) override;
 
     std::optional<std::string> read_run_command() override;
     bool write_run_command(std::string_view command) override;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "app/win/folder_picker_win.h"
 #include "app/win/menus_win.h"
 #include "app/win/message_box_win.h"
 #include "app/win/trace_win.h"
@@ -69,6 +70,10 @@ void perform(const Deferred& work) {
         const int answer = show_message_box(shell.window(), *box);
         if (host.handlers.message_box_answer)
             with_app([&](App& app) { host.handlers.message_box_answer(app, shell, *box, answer); });
+    } else if (std::holds_alternative<FolderPickerRequest>(work)) {
+        const std::optional<std::string> folder = pick_folder(shell.window());
+        if (folder && host.handlers.folder_picked)
+            with_app([&](App& app) { host.handlers.folder_picked(app, shell, *folder); });
     } else {
         DestroyWindow(shell.window());
     }

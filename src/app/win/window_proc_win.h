@@ -12,6 +12,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <string>
 #include <vector>
 
 #include "app/core/app.h"
@@ -41,6 +42,8 @@ struct WindowHandlers {
     // A message box was answered (IDOK, IDYES, IDNO).
     std::function<void(App& app, WinShell& shell, const MessageBoxRequest& box, int answer)>
         message_box_answer;
+    // A folder was chosen in the folder picker.
+    std::function<void(App& app, WinShell& shell, const std::string& folder)> folder_picked;
     // Draws one frame on app.renderer; true when the canvas reported its device lost.
     std::function<bool(App& app)> paint;
 };

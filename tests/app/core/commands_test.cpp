@@ -1,6 +1,7 @@
 #include "app/core/commands.h"
 
 #include <atomic>
+#include <functional>
 #include <optional>
 #include <string>
 #include <variant>
@@ -11,6 +12,7 @@
 #include "app/core/menus.h"
 #include "app/core/settings.h"
 #include "app/input/keys.h"
+#include "index/changes.h"
 #include "support/app_fixture.h"
 #include "vendor.h"
 
@@ -123,13 +125,64 @@ TEST(MenuCommandsTest, WindowQuitUpdatesVendorPageAndAbout) {
     EXPECT_FALSE(about->yes_no);
     EXPECT_TRUE(std::holds_alternative<DestroyRequest>(f.shell.deferred[1]));
 
-    const size_t deferred = f.shell.deferred.size();  // dismissed menus and unknown ids
-    for (uint32_t id : {0u, 9u, 99u, 111u})
+    const size_t deferred = f.shell.deferred.size();              // dismissed menus and unknown ids
+    for (uint32_t id : {0u, 12u, 99u, 111u, MENU_INCLUDE_FIRST})  // no folder is excluded
         on_menu_command(f.app, f.shell, MenuKind::Settings, id);
-    for (uint32_t id : {0u, 5u, 8u})
+    for (uint32_t id : {0u, 6u, 8u})
         on_menu_command(f.app, f.shell, MenuKind::Context, id);
     EXPECT_EQ(f.shell.deferred.size(), deferred);
     EXPECT_EQ(f.shell.opened_urls.size(), 1u);
+}
+
+TEST(MenuCommandsTest, ExcludedFoldersAreStoredAndLeaveTheIndexAtOnce) {
+    AppFixture f;
+    VolumeTable table = VolumeTable::with_root("C:\\");
+    const uint32_t games = add_path(table, "Games", {.attributes = ATTRIBUTE_DIRECTORY})->index;
+    const uint32_t save = add_path(table, "Games\\save.dat", {})->index;
+    table.table_id = 4;
+    f.index.tables.push_back(std::move(table));
+    testing::MemorySettings& store = f.shell.memory_settings;
+    auto context = [&](uint32_t entry) {
+        f.app.menu_target = ChosenEntry{0, 4, entry};
+        on_menu_command(f.app, f.shell, MenuKind::Context, CONTEXT_EXCLUDE);
+    };
+    auto picked = [&](const char* path) { on_folder_picked(f.app, f.shell, path); };
+    auto settings = [&](uint32_t id) { on_menu_command(f.app, f.shell, MenuKind::Settings, id); };
+    struct Step {
+        std::function<void()> act;
+        std::vector<std::string> stored;
+        std::vector<std::string> service_c, service_d;  // what the service leaves out, per drive
+    };
+    const Step steps[] = {
+        {[&] { context(save); }, {}, {}, {}},  // a file's row excludes nothing
+        {[&] { context(0); }, {}, {}, {}},     // nor a drive's root
+        {[&] { context(games); }, {"C:\\Games"}, {"games"}, {}},
+        {[&] { picked("D:\\빌드\\"); }, {"C:\\Games", "D:\\빌드"}, {"games"}, {"빌드"}},
+        {[&] { picked("c:\\GAMES"); }, {"C:\\Games", "D:\\빌드"}, {"games"}, {"빌드"}},
+        {[&] { picked("D:\\"); }, {"C:\\Games", "D:\\빌드"}, {"games"}, {"빌드"}},
+        {[&] { settings(MENU_INCLUDE_FIRST); }, {"D:\\빌드"}, {}, {"빌드"}},
+        {[&] { settings(MENU_INCLUDE_FIRST + 1); }, {"D:\\빌드"}, {}, {"빌드"}},  // past the list
+        {[&] {  // a list that cannot be stored is not applied either
+             store.writes_fail = true;
+             picked("C:\\Temp");
+             settings(MENU_INCLUDE_FIRST);
+         },
+         {"D:\\빌드"},
+         {},
+         {"빌드"}},
+    };
+    for (size_t i = 0; i < std::size(steps); ++i) {
+        steps[i].act();
+        EXPECT_EQ(excluded_folders_setting(store), steps[i].stored) << "step " << i;
+        EXPECT_EQ(f.service.exclusions_for("C:\\").paths(), steps[i].service_c) << "step " << i;
+        EXPECT_EQ(f.service.exclusions_for("D:\\").paths(), steps[i].service_d) << "step " << i;
+    }
+    EXPECT_FALSE(f.index.tables[0].is_live(games));  // gone with what it held
+    EXPECT_FALSE(f.index.tables[0].is_live(save));
+
+    settings(MENU_EXCLUDE_FOLDER);  // the picker opens once the handler has returned
+    ASSERT_EQ(f.shell.deferred.size(), 1u);
+    EXPECT_TRUE(std::holds_alternative<FolderPickerRequest>(f.shell.deferred[0]));
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include "app/core/menus.h"
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -58,6 +59,8 @@ std::vector<std::string> settings_lines(uint32_t language, bool auto_update, boo
         "8 About Norvik",
         "---",
         "2 Rebuild the file list",
+        "Excluded folders:",
+        "  9 Exclude a folder…",
         std::string("4 Start with Windows") + (auto_start ? " [x]" : ""),
         "5 Quit",
     };
@@ -84,6 +87,18 @@ TEST(MenusTest, AFreshUserSeesEverythingOnAndFollowsWindows) {
     EXPECT_EQ(describe(context_menu()),
               (std::vector<std::string>{"1 Open *", "2 Open folder", "---", "3 Copy path",
                                         "4 Copy name"}));
+}
+
+TEST(MenusTest, ExcludedFoldersAndAFolderRowsExcludeItem) {
+    testing::MemorySettings store;
+    store.multi_strings["ExcludedFolders"] = {"C:\\Games", "D:\\빌드"};
+    const std::vector<std::string> lines = describe(settings_menu(store));
+    const std::vector<std::string> submenu = {"Excluded folders:", "  1000 C:\\Games",
+                                              "  1001 D:\\빌드", "  ---", "  9 Exclude a folder…"};
+    EXPECT_NE(std::search(lines.begin(), lines.end(), submenu.begin(), submenu.end()), lines.end());
+    EXPECT_EQ(describe(context_menu(true)),
+              (std::vector<std::string>{"1 Open *", "2 Open folder", "---", "3 Copy path",
+                                        "4 Copy name", "---", "5 Exclude from Norvik"}));
 }
 
 TEST(MenusTest, ChecksFollowTheCommandsAtOnce) {

@@ -32,6 +32,31 @@ TEST(SettingsTest, ASwitchIsOffOnlyWhenItReadsZero) {
     EXPECT_EQ(toggle_setting(refusing, SETTING_AUTO_UPDATE), std::nullopt);
 }
 
+TEST(SettingsTest, AnExcludedFolderIsAddedOnceAndNeverADrive) {
+    using Folders = std::vector<std::string>;
+    struct Case {
+        Folders before;
+        const char* path;
+        std::optional<Folders> after;
+    };
+    const Case cases[] = {
+        {{}, "C:\\Games", Folders{"C:\\Games"}},
+        {{}, "D:\\빌드\\", Folders{"D:\\빌드"}},  // trailing separators dropped
+        {{"C:\\Games"}, "C:\\Games\\Steam", Folders{"C:\\Games", "C:\\Games\\Steam"}},
+        {{"C:\\Games"}, "c:\\GAMES\\", std::nullopt},  // already there
+        {{}, "C:\\", std::nullopt},                    // a whole drive
+        {{}, "C:", std::nullopt},
+        {{}, "", std::nullopt},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(with_excluded_folder(c.before, c.path), c.after) << c.path;
+
+    testing::MemorySettings store;  // missing: none
+    EXPECT_TRUE(excluded_folders_setting(store).empty());
+    store.multi_strings["ExcludedFolders"] = {"C:\\Games"};
+    EXPECT_EQ(excluded_folders_setting(store), Folders{"C:\\Games"});
+}
+
 TEST(SettingsTest, AutostartUpkeepAtStartup) {
     const std::string command = "\"C:\\Program Files\\Norvik\\Norvik.exe\" --tray";
     struct Case {

@@ -20,6 +20,9 @@
 #   menus                  the settings, tray and context menus as Windows holds them, for a new
 #                          user and after choices: Start with Windows off and on again (the Run
 #                          value), a language (Language and the restart toast), Copy name
+#   exclude                ExcludedFolders keeps D:\photos out from the start; the settings menu
+#                          lists it and choosing it brings its files back; a folder row's
+#                          "Exclude from Norvik" stores it again and takes its files out
 #   hot-key-taken          another program holds Ctrl+Alt+F: the red notice, and the window
 #                          still opens from the tray icon
 #   languages              Language = ko, en, ja: the context menu in that language, and a
@@ -417,7 +420,7 @@ menus)
         echo "$languages" | sed "s/^\(  103 .*\)\$/\1$2/"
         printf '%s\n' '3 Automatic updates (checked)' '6 Check for updates' \
             '7 More apps from Kastrel' '8 About Norvik' '---' '2 Rebuild the file list' \
-            "4 Start with Windows$3" '5 Quit'
+            'Excluded folders >' '  9 Exclude a folder…' "4 Start with Windows$3" '5 Quit'
     }
     click_settings() {
         xdotool mousemove --window "$window" $((960 - 36)) 36 click 1
@@ -464,6 +467,42 @@ menus)
     wait_for 10 traced_text toast "Name copied" || fail "Copy name showed no toast"
     [ "$(peer print-clipboard)" = "$name" ] || fail "the clipboard does not hold $name"
     ;;
+exclude)
+    wine reg add 'HKCU\Software\Norvik' /v ExcludedFolders /t REG_MULTI_SZ /d 'D:\photos' /f \
+        </dev/null >/dev/null 2>&1
+    start_shown
+    ui_focus "$window"
+    # retype QUERY: a fresh answer to QUERY, typed into a cleared box with the trace started over.
+    retype() {
+        ui_key "$window" ctrl+a BackSpace
+        : >"$trace"
+        type_query "$1"
+    }
+    type_query holiday
+    [ -z "$(rows_for holiday)" ] || fail "a file of an excluded folder was shown"
+    click_settings() { xdotool mousemove --window "$window" $((960 - 36)) 36 click 1; }
+    open_menu settings click_settings
+    diff <(last_menu settings | grep -A3 '^Excluded folders >$') - >&2 <<'EOF2' ||
+Excluded folders >
+  1000 D:\photos
+  ---
+  9 Exclude a folder…
+EOF2
+        fail "the Excluded folders submenu differs (above: < shown, > expected)"
+    choose Up Up Up Right Return  # Excluded folders, D:\photos
+    retype holiday
+    expect_rows holiday 'D:\photos\holiday.jpg'
+
+    retype photos
+    right_click_first_row() { xdotool mousemove --window "$window" 880 156 click 3; }
+    open_menu context right_click_first_row
+    printf '%s\n' '1 Open (default)' '2 Open folder' '---' '3 Copy path' '4 Copy name' '---' \
+        '5 Exclude from Norvik' | expect_menu context
+    choose Up Return  # Exclude from Norvik
+    wait_for 10 norvik_value_is ExcludedFolders 'D:\photos' || fail "ExcludedFolders was not written"
+    retype holiday
+    [ -z "$(rows_for holiday)" ] || fail "the excluded folder's file stayed"
+    ;;
 hot-key-taken)
     peer hold-hot-key 300000 >"$state/held" &
     wait_for 20 grep -q held "$state/held" || fail "the peer could not take Ctrl+Alt+F"
@@ -496,7 +535,9 @@ languages)
         right_click_first_row() { xdotool mousemove --window "$window" 200 156 click 3; }
         open_menu context right_click_first_row
         case $language in
-        ko) expected=('1 열기 (default)' '2 폴더 열기' '---' '3 경로 복사' '4 이름 복사') ;;
+        # 보고서's first row is the folder "보고서 2024", which can also be excluded.
+        ko) expected=('1 열기 (default)' '2 폴더 열기' '---' '3 경로 복사' '4 이름 복사' '---'
+            '5 Norvik 에서 제외') ;;
         en) expected=('1 Open (default)' '2 Open folder' '---' '3 Copy path' '4 Copy name') ;;
         ja) expected=('1 開く (default)' '2 フォルダーを開く' '---' '3 パスをコピー' '4 名前をコピー') ;;
         esac

@@ -1,6 +1,10 @@
 // The registry store on Wine's registry, under a key of the test's own.
 #include "app/win/registry_settings_win.h"
 
+#include <optional>
+#include <string>
+#include <vector>
+
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -69,6 +73,36 @@ TEST_F(RegistrySettingsTest, StringsAreStoredWithTheirZeroAsRegSz) {
     EXPECT_EQ(type, static_cast<DWORD>(REG_SZ));
     EXPECT_EQ(size, 3 * sizeof(wchar_t));
     EXPECT_STREQ(data, L"ko");
+}
+
+TEST_F(RegistrySettingsTest, ExcludedFoldersRoundTripAsRegMultiSz) {
+    using Folders = std::vector<std::string>;
+    RegistrySettings store(paths());
+    const Folders cases[] = {
+        {"C:\\Games", "D:\\빌드\\출력", "\\\\server\\share\\temp"},
+        {"C:\\Games"},
+        {},
+    };
+    for (const Folders& folders : cases) {
+        ASSERT_TRUE(store.write_multi_string("ExcludedFolders", folders));
+        EXPECT_EQ(RegistrySettings(paths()).read_multi_string("ExcludedFolders"), folders);
+        DWORD type = 0;
+        ASSERT_EQ(RegGetValueW(HKEY_CURRENT_USER, paths().settings.c_str(), L"ExcludedFolders",
+                               RRF_RT_ANY, &type, nullptr, nullptr),
+                  ERROR_SUCCESS);
+        EXPECT_EQ(type, static_cast<DWORD>(REG_MULTI_SZ));
+    }
+
+    // Written by another program: an empty string ends the list; no final zero still reads.
+    const wchar_t stray[] = L"C:\\A\0\0C:\\B\0";
+    set_raw(paths().settings, L"ExcludedFolders", REG_MULTI_SZ, stray, sizeof stray);
+    EXPECT_EQ(store.read_multi_string("ExcludedFolders"), Folders{"C:\\A"});
+    const wchar_t unended[] = {L'C', L':', L'\\', L'B'};
+    set_raw(paths().settings, L"ExcludedFolders", REG_MULTI_SZ, unended, sizeof unended);
+    EXPECT_EQ(store.read_multi_string("ExcludedFolders"), Folders{"C:\\B"});
+    const wchar_t text[] = L"C:\\A";
+    set_raw(paths().settings, L"ExcludedFolders", REG_SZ, text, sizeof text);
+    EXPECT_EQ(store.read_multi_string("ExcludedFolders"), std::nullopt);
 }
 
 TEST_F(RegistrySettingsTest, ValuesOfAnotherTypeOrMissingReadAsNothing) {
