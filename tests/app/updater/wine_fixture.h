@@ -60,10 +60,19 @@ class UpdaterWineTest : public ::testing::Test {
         const std::optional<std::wstring> curl = system_folder_file(L"curl.exe");
         ASSERT_TRUE(curl.has_value());
         // Tests run in parallel processes: one may be running the stand-in while another
-        // arrives here, so it is copied only when it is not there yet.
+        // arrives here, so it is copied only when it is not there yet, and never in place: a
+        // copy under a name of this process's own is renamed into place, so no process ever
+        // starts a half-written curl.exe.
         const fs::path standin = module_folder() / "fake_curl.exe";
         if (read_bytes(*curl) == read_bytes(standin)) return;
-        ASSERT_TRUE(CopyFileW(standin.c_str(), curl->c_str(), FALSE));
+        const std::wstring copy = *curl + L"." + std::to_wstring(GetCurrentProcessId()) + L".tmp";
+        ASSERT_TRUE(CopyFileW(standin.c_str(), copy.c_str(), FALSE));
+        const DWORD replace = fs::exists(*curl) ? MOVEFILE_REPLACE_EXISTING : 0;
+        if (!MoveFileExW(copy.c_str(), curl->c_str(), replace)) {
+            // Another process put its copy there first.
+            DeleteFileW(copy.c_str());
+        }
+        ASSERT_EQ(read_bytes(*curl), read_bytes(standin));
     }
 
     void SetUp() override {
