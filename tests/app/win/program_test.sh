@@ -554,6 +554,17 @@ languages)
 follows-disk)
     start_shown
     type_query report
+    # Seen once in eight runs under load: the first file made on D: never reached the index,
+    # most likely made before Wine's watch of D:\Reports was in place (what changes before then
+    # is never reported; see wine-notes). A first file, made again until the list has it, shows
+    # the watch is whole before anything is timed.
+    for attempt in 1 2 3; do
+        lines=$(trace_lines)
+        echo w >"$tree/Reports/report-warm-$attempt.txt"
+        wait_for 10 answer_latency "$lines" "D:\\Reports\\report-warm-$attempt.txt" yes \
+            >/dev/null && break
+        [ "$attempt" -lt 3 ] || fail "the list never followed a file made on D:"
+    done
     follow_change 'D:\Reports\report-new.txt' yes creation \
         sh -c "echo n >'$tree/Reports/report-new.txt'"
     follow_change 'D:\Reports\report-new.txt' no deletion rm "$tree/Reports/report-new.txt"
