@@ -6,17 +6,18 @@
 # (bench/scan_compare.sh) and the watcher's end-to-end delay under Wine (bench/watch_latency.sh).
 # With --keystroke [ITEMS] it only measures typing into Norvik.exe under Wine and Xvfb over a
 # generated tree of ITEMS entries (1,000,000; the index is built once and reused), building the
-# Windows preset's program and the native tree writer first (bench/keystroke.sh).
+# Windows preset's program and the native tree writer first (bench/keystroke.sh). With --startup
+# [ITEMS] it times the start-up over that tree's saved index instead (bench/startup.sh).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 all=0
 if [ "${1:-}" = --all ]; then all=1; shift; fi
-if [ "${1:-}" = --keystroke ]; then
+if [ "${1:-}" = --keystroke ] || [ "${1:-}" = --startup ]; then
   cmake --preset native >/dev/null
   cmake --preset windows >/dev/null
   cmake --build --preset native --target bench_tree_writer -j "${JOBS:-2}"
   cmake --build --preset windows --target Norvik -j "${JOBS:-2}"
-  exec bench/keystroke.sh build/windows build/native "${2:-1000000}"
+  exec "bench/${1#--}.sh" build/windows build/native "${2:-1000000}"
 fi
 
 cmake --preset native >/dev/null

@@ -4,8 +4,9 @@
 
 #include <objbase.h>
 
-#include <atomic>
+#include <mutex>
 #include <utility>
+#include <vector>
 
 #include "app/core/settings.h"
 #include "app/core/window_events.h"
@@ -26,11 +27,37 @@
 namespace norvik {
 namespace {
 
-// The main window, published before the index service starts; the workers post to it.
-std::atomic<HWND> main_window{nullptr};
+// The main window the workers post to. The index service starts loading before the window's
+// state is ready (the drawing device takes longest to create), so posts made before the window
+// is published wait here and are sent, in order, when it is.
+class MainWindowMailbox {
+  public:
+    void post(UINT message, WPARAM wparam) {
+        std::lock_guard lock(mutex_);
+        if (window_)
+            PostMessageW(window_, message, wparam, 0);
+        else
+            waiting_.emplace_back(message, wparam);
+    }
+
+    void publish(HWND window) {
+        std::lock_guard lock(mutex_);
+        window_ = window;
+        for (auto [message, wparam] : waiting_)
+            PostMessageW(window_, message, wparam, 0);
+        waiting_.clear();
+    }
+
+  private:
+    std::mutex mutex_;
+    HWND window_ = nullptr;
+    std::vector<std::pair<UINT, WPARAM>> waiting_;
+};
+
+MainWindowMailbox main_window;
 
 void post_to_main_window(UINT message, WPARAM wparam) {
-    if (HWND window = main_window.load()) PostMessageW(window, message, wparam, 0);
+    main_window.post(message, wparam);
 }
 
 // The updater's threads, each posting its message when its outcome waits in its slot.
@@ -114,20 +141,8 @@ int run_norvik(const StartOptions& options) {
     if (!window) return 1;
     trace_event("window");
 
-    auto app = std::make_unique<App>();
-    app->dark = windows_dark_mode(*settings);
-    apply_dark_title_bar(window, app->dark);
-    app->dpi = window_dpi(window);
-    app->scale = static_cast<float>(app->dpi) / 96.0f;
-    app->hot_key_ok = register_hot_key(window);
-    host.renderers = gfx_renderers();
-    host.handlers = program_handlers();
-    if (host.renderers.create) app->renderer = host.renderers.create(window, app->dpi);
-    RECT client{};
-    GetClientRect(window, &client);
-    app->client_width = static_cast<float>(client.right);
-    app->client_height = static_cast<float>(client.bottom);
-
+    // The index starts loading now, while the drawing device is made: its posts wait in the
+    // mailbox until the window's state is in place.
     auto* index = new Index();
     // The workers' side of the trace: when a result or an index change was ready, before the
     // window gets round to it.
@@ -143,6 +158,26 @@ int run_norvik(const StartOptions& options) {
         post_to_main_window(WM_APP_INDEX_CHANGED, static_cast<WPARAM>(change));
     });
     auto* service = new IndexService(*index, std::move(platform), std::move(service_options));
+    if (!worker->start()) return 1;
+    const bool tray_start = options.tray;
+    if (!start_detached_thread([service, tray_start] { service->run_index_service(tray_start); }))
+        return 1;
+    trace_event("workers");
+
+    auto app = std::make_unique<App>();
+    app->dark = windows_dark_mode(*settings);
+    apply_dark_title_bar(window, app->dark);
+    app->dpi = window_dpi(window);
+    app->scale = static_cast<float>(app->dpi) / 96.0f;
+    app->hot_key_ok = register_hot_key(window);
+    host.renderers = gfx_renderers();
+    host.handlers = program_handlers();
+    if (host.renderers.create) app->renderer = host.renderers.create(window, app->dpi);
+    RECT client{};
+    GetClientRect(window, &client);
+    app->client_width = static_cast<float>(client.right);
+    app->client_height = static_cast<float>(client.bottom);
+
     app->engine = Engine{index, worker, service};
     Launcher* launcher = program_launcher().release();
     auto* tray = new TrayIcon(window);
@@ -152,12 +187,7 @@ int run_norvik(const StartOptions& options) {
     trace_event("app");
 
     tray->add();
-    if (!worker->start()) return 1;
-    main_window.store(window);
-    const bool tray_start = options.tray;
-    if (!start_detached_thread([service, tray_start] { service->run_index_service(tray_start); }))
-        return 1;
-    trace_event("workers");
+    main_window.publish(window);
     keep_autostart_entry(*shell);
     SetTimer(window, static_cast<UINT_PTR>(Timer::Tick), TICK_MS, nullptr);
     SetTimer(window, static_cast<UINT_PTR>(Timer::Update), UPDATE_MS, nullptr);
