@@ -1,6 +1,7 @@
 // The process-wide index: every volume table, sorted by root, behind one reader-writer lock.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <optional>
 #include <shared_mutex>
@@ -21,6 +22,12 @@ class Index {
     // Sorted by root, byte by byte (a prefix sorts first); at most one table per root. Tables
     // enter through replace_or_insert and replace_all, which give them their table_id.
     std::vector<VolumeTable> tables;
+
+    // Searches running now, counted by the search worker without a lock. A scan in the background
+    // steps aside for them between folders (ScanOptions::searches_running): the system's
+    // background mode may not do it (Wine refuses it), and a person typing during a refresh
+    // should be answered as fast as without one.
+    std::atomic<int> searches_running{0};
 
     // Position of the table whose root equals root exactly, or nothing. Lock held.
     std::optional<size_t> find(std::string_view root) const;

@@ -1,6 +1,7 @@
 #include "index/scan.h"
 
 #include <algorithm>
+#include <chrono>
 #include <condition_variable>
 #include <mutex>
 #include <system_error>
@@ -78,11 +79,23 @@ void leave_out_excluded(std::vector<ListedItem>& listing, const FolderExclusions
                   [&](const ListedItem& item) { return excluded.excludes_child(item.name); });
 }
 
+// A scan in the background waits before its next folder while a search runs; a search takes
+// milliseconds, and however many follow each other, the scan goes on after STEP_ASIDE_AT_MOST.
+void step_aside_for_searches(const Scan& scan) {
+    constexpr auto STEP_ASIDE_AT_MOST = std::chrono::milliseconds(500);
+    const auto until = std::chrono::steady_clock::now() + STEP_ASIDE_AT_MOST;
+    while (scan.options.searches_running->load(std::memory_order_relaxed) > 0 &&
+           !scan.options.exit_requested->load(std::memory_order_relaxed) &&
+           std::chrono::steady_clock::now() < until)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+}
+
 void run_worker(Scan& scan) {
     if (scan.options.background) begin_background_mode();
     std::vector<ListedItem> listing;
     std::vector<WorkItem> found;
     while (std::optional<WorkItem> work = next_work(scan)) {
+        if (scan.options.background && scan.options.searches_running) step_aside_for_searches(scan);
         // A folder that cannot be listed is an entry without children.
         ListStatus status = scan.list(work->path, listing);
         if (status != ListStatus::Listed) listing.clear();

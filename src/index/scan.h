@@ -37,6 +37,9 @@ struct ScanOptions {
     // ones unless a caller (a test, a tool) brings its own.
     std::atomic<uint64_t>* items_read = &norvik::items_read;
     const std::atomic<bool>* exit_requested = &norvik::exit_requested;
+    // When set, a scan in the background lists no folder while this is above zero (for at most
+    // half a second in a row): searches running on the index.
+    const std::atomic<int>* searches_running = nullptr;
     ListDirectoryFn list;          // empty: list_directory
     ScanReport* report = nullptr;  // filled when the scan returns a table
     TableLimits limits;            // the new table's

@@ -1,5 +1,6 @@
 #include "search/worker.h"
 
+#include <atomic>
 #include <exception>
 #include <shared_mutex>
 #include <system_error>
@@ -8,6 +9,20 @@
 
 namespace norvik {
 namespace {
+
+// Counted in the index's searches_running while it lasts: a scan in the background waits for it.
+class RunningSearch {
+  public:
+    explicit RunningSearch(std::atomic<int>& running) : running_(running) {
+        running_.fetch_add(1, std::memory_order_relaxed);
+    }
+    ~RunningSearch() { running_.fetch_sub(1, std::memory_order_relaxed); }
+    RunningSearch(const RunningSearch&) = delete;
+    RunningSearch& operator=(const RunningSearch&) = delete;
+
+  private:
+    std::atomic<int>& running_;
+};
 
 // The answer to a search that could not finish: no hits, marked failed.
 SearchResult failed_search(const SearchRequest& request) {
@@ -88,6 +103,7 @@ void SearchWorker::run() {
             // The request lock is released before the index lock is taken, and the index lock
             // before the result lock: the worker never holds two of them.
             std::shared_lock index_lock(index_.lock);
+            const RunningSearch running(index_.searches_running);
             result = execute_search(index_.tables, std::move(query), request, *pool_, generation);
         } catch (const std::exception&) {
             // Out of memory, as millions of hits can make it: this search ends, the index lock

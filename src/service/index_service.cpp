@@ -232,6 +232,7 @@ void IndexService::scan_and_publish(const std::string& root, unsigned workers, b
     ScanOptions options;
     options.workers = workers;
     options.background = background;
+    options.searches_running = &index_.searches_running;
     options.items_read = options_.items_read;
     options.exit_requested = options_.exit_requested;
     do {

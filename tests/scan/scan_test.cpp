@@ -4,8 +4,11 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
 #include <random>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "index/list_directory.h"
@@ -281,6 +284,39 @@ TEST(ScanRoot, StopsAndDropsTheTableWhenExitIsRequested) {
     listings = 0;
     EXPECT_FALSE(scan_root(tree.root(), options));
     EXPECT_EQ(listings, 0);
+}
+
+// A scan in the background lists no folder while a search runs: the search that starts during
+// the fifth listing ends before the sixth begins.
+TEST(ScanRoot, InTheBackgroundWaitsForRunningSearches) {
+    FakeTree tree = random_tree(3, 200);
+    std::atomic<int> searching{0};
+    std::atomic<bool> search_ended{false};
+    std::thread search;
+    int listings = 0;
+    bool listed_during_search = false;
+    ListDirectoryFn inner = tree.lister();
+    ScanOptions options;
+    options.workers = 1;
+    options.background = true;
+    options.searches_running = &searching;
+    options.list = [&](const NativePath& folder, std::vector<ListedItem>& out) {
+        if (++listings == 5) {
+            searching = 1;
+            search = std::thread([&] {
+                std::this_thread::sleep_for(std::chrono::milliseconds(30));
+                search_ended = true;
+                searching = 0;
+            });
+        } else if (listings > 5 && !search_ended) {
+            listed_during_search = true;
+        }
+        return inner(folder, out);
+    };
+    EXPECT_TRUE(scan_root(tree.root(), options));
+    search.join();
+    EXPECT_GT(listings, 5);
+    EXPECT_FALSE(listed_during_search);
 }
 
 // a (keep.txt, Build with obj\x.o), b (Games with save.dat, Games2 with y.txt), games.txt
