@@ -189,7 +189,9 @@ TEST_F(WindowProcTest, TheCursorShowsTheWestEastArrowsOverAColumnBorder) {
         const LRESULT answer = SendMessageW(window, WM_SETCURSOR, reinterpret_cast<WPARAM>(window),
                                             MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
         EXPECT_EQ(GetCursor() == arrows, c.arrows) << c.at.x << ", " << c.at.y;
-        if (c.arrows) EXPECT_EQ(answer, TRUE);
+        if (c.arrows) {
+            EXPECT_EQ(answer, TRUE);
+        }
     }
 }
 
