@@ -43,22 +43,6 @@ TEST(ColumnsTest, ADraggedBorderTradesWidthBetweenItsTwoColumnsOnly) {
     EXPECT_EQ(drag_column_border({50, 50, 136}, 50, 1, 10), (ColumnWidths{50, 50, 136}));
 }
 
-TEST(ColumnsTest, APressBecomesADragPastFourDipsEitherWay) {
-    struct Case {
-        Point to;
-        float s;
-        bool past;
-    };
-    const Case cases[] = {
-        {{104, 120}, 1, false}, {{104.5f, 120}, 1, true},  {{96, 116}, 1, false},
-        {{100, 125}, 1, true},  {{106, 120}, 1.5f, false}, {{107, 120}, 1.5f, true},
-    };
-    for (const Case& c : cases) {
-        EXPECT_EQ(past_drag_threshold(Point{100, 120}, c.to, c.s), c.past)
-            << c.to.x << ", " << c.to.y << " at " << c.s;
-    }
-}
-
 std::vector<uint8_t> stored(uint32_t folder, uint32_t size, uint32_t date) {
     std::vector<uint8_t> bytes;
     for (const uint32_t value : {folder, size, date}) {

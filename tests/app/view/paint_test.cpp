@@ -215,7 +215,6 @@ TEST(PaintTest, AHoveredOrDraggedBorderShowsWhereTheColumnsPart) {
         std::vector<RectF> lines;
     };
     const Case cases[] = {
-        {1, {}, false, {}},
         {1, {HitKind::ColumnHeader, 2}, false, {}},
         {1, {HitKind::ColumnBorder, 1}, false, {RectF{711, 116, 2, 18}}},
         {1.5f, {HitKind::ColumnBorder, 2}, false, {RectF{1195.5f, 174, 3, 27}}},
