@@ -33,9 +33,14 @@ void page_towards(App& app, float y) {
     clamp_scroll(app);
 }
 
-// The border under the pointer follows it; the columns beside it trade width.
+// The border under the pointer follows it; the columns beside it trade width. Back where it
+// started, the widths are the ones from before (not the shown ones, which are whole pixels).
 void drag_border(App& app, float x) {
     const ColumnDrag& drag = app.column_drag;
+    if (x == drag.start_x) {
+        app.column_widths = drag.before;
+        return;
+    }
     app.column_widths = drag_column_border(drag.start, drag.name_start, drag.border,
                                            (x - drag.start_x) / app.scale);
 }
@@ -158,6 +163,8 @@ void on_left_button_down(App& app, Shell& shell, Point at, bool shift) {
 
 void on_left_button_up(App& app, Shell& shell, Point at) {
     app.pointer = at;
+    // The border ends where the button came up, even if the last move before it was not seen.
+    if (app.column_drag.active) drag_border(app, at.x);
     const bool dragged = end_drags(app, shell);
     const std::optional<HeaderPress> press = std::exchange(app.header_press, std::nullopt);
     shell.release_capture();
