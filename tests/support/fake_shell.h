@@ -83,6 +83,7 @@ class FakeShell : public Shell {
     int hides = 0;
     int placement_saves = 0;
     int mouse_leave_requests = 0;
+    std::vector<CursorShape> cursors;  // every shape asked for, in order
     int tray_removals = 0;
     int hot_key_removals = 0;
     std::optional<bool> dark_title_bar;
@@ -121,6 +122,7 @@ class FakeShell : public Shell {
     void set_capture() override { captured = true; }
     void release_capture() override { captured = false; }
     void track_mouse_leave() override { ++mouse_leave_requests; }
+    void set_cursor(CursorShape shape) override { cursors.push_back(shape); }
     void place_ime_window(int x, int y) override { ime_window = std::pair(x, y); }
     void remove_tray_icon() override { ++tray_removals; }
     void unregister_hot_key() override { ++hot_key_removals; }

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "app/core/columns.h"
 #include "app/core/hit_target.h"
 #include "app/core/shell.h"
 #include "gfx/canvas.h"
@@ -113,6 +114,14 @@ struct App {
     // Rows of results before this one are in their final order; the rest are ordered when the
     // list comes near them (result_order.h).
     size_t results_ordered = SIZE_MAX;
+
+    // The columns as the user sized them; nothing: Name and Folder share the room evenly.
+    std::optional<ColumnWidths> column_widths;
+    ColumnDrag column_drag;
+    std::optional<HeaderPress> header_press;
+    // Where the pointer last was in the client area; nothing once it left. The list scrolled by
+    // keys or the wheel finds what is hovered from here.
+    std::optional<Point> pointer;
 };
 
 // R(v) of the design: the nearest whole pixel, halves away from zero.

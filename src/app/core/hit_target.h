@@ -15,6 +15,7 @@ enum class HitKind : uint8_t {
     ResultRow = 5,     // payload: the row index
     ScrollThumb = 6,
     ScrollTrack = 7,
+    ColumnBorder = 8,  // payload: the border, 0 Name|Folder, 1 Folder|Size, 2 Size|Date modified
 };
 
 struct HitTarget {

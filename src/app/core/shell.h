@@ -40,6 +40,10 @@ struct MenuItem {
 
 enum class MenuKind : uint8_t { Settings, Tray, Context };
 
+// A pointer shape the window shows in place of its class's arrow: the west-east arrows over a
+// border between two column headers (IDC_SIZEWE).
+enum class CursorShape : uint8_t { ResizeColumn };
+
 // A popup menu to show. At a client point (settings button, result row), or at the cursor after
 // bringing the window to the front (tray). The chosen command comes back as on_menu_command.
 struct MenuRequest {
@@ -98,6 +102,8 @@ class Shell {
     virtual void release_capture() = 0;
     // TrackMouseEvent(TME_LEAVE): a WM_MOUSELEAVE comes when the mouse leaves the window.
     virtual void track_mouse_leave() = 0;
+    // WM_SETCURSOR: shows `shape` until the pointer moves again.
+    virtual void set_cursor(CursorShape shape) = 0;
     // Moves the IME composition window to client pixel (x, y).
     virtual void place_ime_window(int x, int y) = 0;
     virtual void remove_tray_icon() = 0;

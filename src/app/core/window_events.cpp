@@ -254,6 +254,7 @@ void on_mouse_wheel(App& app, Shell& shell, int delta) {
 
 void on_mouse_leave(App& app, Shell& shell) {
     app.mouse_tracked = false;
+    app.pointer.reset();
     if (app.hover.kind == HitKind::Nothing) return;
     app.hover = HitTarget{};
     shell.invalidate();

@@ -8,6 +8,7 @@
 #include "app/core/window_events.h"
 #include "app/input/clipboard.h"
 #include "app/input/edit.h"
+#include "app/input/mouse.h"
 
 namespace norvik {
 
@@ -134,6 +135,7 @@ bool on_key_down(App& app, Shell& shell, const KeyEvent& event) {
     const std::string before = display_query(app);
     const uint64_t generation = app.query_generation;
     if (!act(app, shell, event)) return false;
+    follow_pointer(app, shell);
     if (display_query(app) != before) rerun_search(app, shell, true);
     // A key that started a search is drawn with its results (or at the caret's deadline); a
     // frame of the old rows now would only make them wait.

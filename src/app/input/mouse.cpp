@@ -2,10 +2,12 @@
 
 #include <algorithm>
 #include <optional>
+#include <utility>
 
 #include "app/core/actions.h"
 #include "app/core/commands.h"
 #include "app/core/menus.h"
+#include "app/core/window_events.h"
 #include "app/input/edit.h"
 #include "app/view/layout.h"
 
@@ -31,12 +33,46 @@ void page_towards(App& app, float y) {
     clamp_scroll(app);
 }
 
-// Ends a text or thumb drag; true when one was under way.
-bool end_drags(App& app) {
-    const bool dragging = app.text_drag || app.thumb_drag.active;
+// The border under the pointer follows it; the columns beside it trade width. Back where it
+// started, the widths are the ones from before (not the shown ones, which are whole pixels).
+void drag_border(App& app, float x) {
+    const ColumnDrag& drag = app.column_drag;
+    if (x == drag.start_x) {
+        app.column_widths = drag.before;
+        return;
+    }
+    app.column_widths = drag_column_border(drag.start, drag.name_start, drag.border,
+                                           (x - drag.start_x) / app.scale);
+}
+
+void start_border_drag(App& app, Shell& shell, uint32_t border, float x) {
+    const ShownColumns shown = shown_columns(app);
+    app.column_drag = ColumnDrag{true, border, x, shown.name, shown.others, app.column_widths};
+    shell.set_capture();
+}
+
+// Ends a text, thumb or border drag; true when one was under way. A border drag that changed
+// the widths stores them.
+bool end_drags(App& app, Shell& shell) {
+    const bool dragging = app.text_drag || app.thumb_drag.active || app.column_drag.active;
+    if (app.column_drag.active && app.column_widths != app.column_drag.before)
+        (void)save_column_widths(shell.settings(), app.column_widths);
     app.text_drag = false;
     app.thumb_drag.active = false;
+    app.column_drag.active = false;
     return dragging;
+}
+
+// A press on a header label that stays put is a click; one that moves is a drag from then on,
+// wherever it ends.
+void press_header(App& app, Shell& shell, uint32_t column, Point at) {
+    app.header_press = HeaderPress{static_cast<SortColumn>(column), at, false};
+    shell.set_capture();
+}
+
+bool header_clicked(const std::optional<HeaderPress>& press, const HitTarget& target) {
+    return press && !press->moved && target.kind == HitKind::ColumnHeader &&
+           static_cast<uint32_t>(press->column) == target.payload;
 }
 
 }  // namespace
@@ -50,26 +86,59 @@ void sort_by_header(App& app, SortColumn column) {
     app.sort_descending = column == SortColumn::Size || column == SortColumn::DateModified;
 }
 
+void follow_pointer(App& app, Shell& shell) {
+    if (!app.pointer || app.text_drag || app.thumb_drag.active || app.column_drag.active) return;
+    const HitTarget hover = hit_test(app, app.pointer->x, app.pointer->y);
+    if (hover == app.hover) return;
+    app.hover = hover;
+    shell.invalidate();
+}
+
 void on_mouse_move(App& app, Shell& shell, Point at) {
     if (!app.mouse_tracked) {
         shell.track_mouse_leave();
         app.mouse_tracked = true;
     }
+    app.pointer = at;
+    if (app.header_press && past_drag_threshold(app.header_press->at, at, app.scale))
+        app.header_press->moved = true;
     if (app.text_drag) {
         move_caret(app, char_at_x(app, at.x), true);
         shell.invalidate();
     } else if (app.thumb_drag.active) {
         drag_thumb(app, at.y);
         shell.invalidate();
-    } else if (const HitTarget hover = hit_test(app, at.x, at.y); hover != app.hover) {
-        app.hover = hover;
+    } else if (app.column_drag.active) {
+        drag_border(app, at.x);
         shell.invalidate();
+    } else {
+        follow_pointer(app, shell);
     }
 }
 
+void on_mouse_wheel_at_pointer(App& app, Shell& shell, int delta) {
+    on_mouse_wheel(app, shell, delta);
+    follow_pointer(app, shell);
+}
+
+bool on_set_cursor(App& app, Shell& shell, Point at) {
+    if (!app.column_drag.active && hit_test(app, at.x, at.y).kind != HitKind::ColumnBorder)
+        return false;
+    shell.set_cursor(CursorShape::ResizeColumn);
+    return true;
+}
+
 void on_left_button_down(App& app, Shell& shell, Point at, bool shift) {
+    app.pointer = at;
+    app.header_press.reset();
     const HitTarget target = hit_test(app, at.x, at.y);
     switch (target.kind) {
+        case HitKind::ColumnBorder:
+            start_border_drag(app, shell, target.payload, at.x);
+            break;
+        case HitKind::ColumnHeader:
+            press_header(app, shell, target.payload, at);
+            return;
         case HitKind::SearchBox:
             move_caret(app, char_at_x(app, at.x), shift);
             app.text_drag = true;
@@ -84,6 +153,7 @@ void on_left_button_down(App& app, Shell& shell, Point at, bool shift) {
             break;
         case HitKind::ScrollTrack:
             page_towards(app, at.y);
+            follow_pointer(app, shell);
             break;
         default:
             return;
@@ -92,12 +162,17 @@ void on_left_button_down(App& app, Shell& shell, Point at, bool shift) {
 }
 
 void on_left_button_up(App& app, Shell& shell, Point at) {
-    const bool dragged = end_drags(app);
+    app.pointer = at;
+    // The border ends where the button came up, even if the last move before it was not seen.
+    if (app.column_drag.active) drag_border(app, at.x);
+    const bool dragged = end_drags(app, shell);
+    const std::optional<HeaderPress> press = std::exchange(app.header_press, std::nullopt);
     shell.release_capture();
     if (!dragged) {
         const HitTarget target = hit_test(app, at.x, at.y);
         switch (target.kind) {
             case HitKind::ColumnHeader:
+                if (!header_clicked(press, target)) break;
                 sort_by_header(app, static_cast<SortColumn>(target.payload));
                 rerun_search(app, shell, true);
                 break;
@@ -116,12 +191,21 @@ void on_left_button_up(App& app, Shell& shell, Point at) {
 }
 
 void on_capture_lost(App& app, Shell& shell) {
-    if (end_drags(app)) shell.invalidate();
+    app.header_press.reset();
+    if (end_drags(app, shell)) shell.invalidate();
 }
 
 void on_left_double_click(App& app, Shell& shell, Point at) {
     const HitTarget target = hit_test(app, at.x, at.y);
-    if (target.kind == HitKind::SearchBox) {
+    if (target.kind == HitKind::ColumnBorder) {
+        // Back to the default split: Name and Folder share the room again.
+        if (app.column_widths) (void)save_column_widths(shell.settings(), std::nullopt);
+        app.column_widths.reset();
+        shell.invalidate();
+    } else if (target.kind == HitKind::ColumnHeader) {
+        // The second click of a double click on a label sorts again, as two clicks would.
+        press_header(app, shell, target.payload, at);
+    } else if (target.kind == HitKind::SearchBox) {
         select_all(app);
         shell.invalidate();
     } else if (target.kind == HitKind::ResultRow) {

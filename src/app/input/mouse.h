@@ -1,6 +1,7 @@
 // The mouse in the main window: hover, the search box's caret and drag selection, the scroll
-// bar's thumb and track, sorting by a column header, the filter tabs, the settings button,
-// double clicks and a row's context menu. Points are client pixels.
+// bar's thumb and track, sorting by a column header, sizing the columns by their borders, the
+// filter tabs, the settings button, double clicks and a row's context menu. Points are client
+// pixels.
 #pragma once
 
 #include "app/core/app.h"
@@ -8,23 +9,41 @@
 
 namespace norvik {
 
-// WM_MOUSEMOVE: asks for the leave notice after the mouse came back, moves the caret during a
-// text drag, the list during a thumb drag, else updates what is hovered.
+// WM_MOUSEMOVE: asks for the leave notice after the mouse came back, remembers the point, moves
+// the caret during a text drag, the list during a thumb drag, a column border during its drag,
+// else updates what is hovered. A press on a header label that moves past the drag threshold
+// will not sort.
 void on_mouse_move(App& app, Shell& shell, Point at);
 
+// After the list moved under a pointer that did not (keys, the wheel, a new result): what is
+// hovered is found again at the pointer's last point. Nothing while a drag runs or once the
+// pointer left the window.
+void follow_pointer(App& app, Shell& shell);
+
+// WM_MOUSEWHEEL: scrolls the list (on_mouse_wheel), and the hover follows the pointer.
+void on_mouse_wheel_at_pointer(App& app, Shell& shell, int delta);
+
+// WM_SETCURSOR in the client area: over a column border, or while one is dragged, shows the
+// west-east arrows and returns true; otherwise false (the class's arrow).
+bool on_set_cursor(App& app, Shell& shell, Point at);
+
 // WM_LBUTTONDOWN: places the caret (extending the selection with Shift) and starts a text drag,
-// selects a row, starts a thumb drag, or pages the list towards a click on the track.
+// selects a row, starts a thumb drag, pages the list towards a click on the track, starts a
+// column border's drag, or presses a header label (the sort waits for the button to come up).
 void on_left_button_down(App& app, Shell& shell, Point at, bool shift);
 
-// WM_LBUTTONUP: ends a drag; otherwise acts on what is under the point: sorts by a header,
-// switches the filter tab, opens the settings menu.
+// WM_LBUTTONUP: ends a drag (a border drag stores the widths it changed); otherwise acts on what
+// is under the point: sorts by a header when it was clicked (pressed and released on the same
+// label without moving past the drag threshold), switches the filter tab, opens the settings
+// menu.
 void on_left_button_up(App& app, Shell& shell, Point at);
 
 // WM_CAPTURECHANGED: another window took the mouse (Alt+Tab, a message box), so a drag ends
-// here as it would on button up.
+// here as it would on button up, and a pressed header label sorts nothing.
 void on_capture_lost(App& app, Shell& shell);
 
-// WM_LBUTTONDBLCLK: selects the whole search text, or opens a row.
+// WM_LBUTTONDBLCLK: selects the whole search text, opens a row, gives the columns back their
+// default widths (on a border), or presses a header label again (so it sorts once more).
 void on_left_double_click(App& app, Shell& shell, Point at);
 
 // WM_RBUTTONUP: on a row, selects it and opens its context menu.

@@ -138,6 +138,7 @@ std::optional<LRESULT> dispatch_message(App& app, WinShell& shell, HWND window, 
         case WM_SIZE:
             on_size(app, shell, LOWORD(lparam), HIWORD(lparam));
             resize_renderer(app, LOWORD(lparam), HIWORD(lparam));
+            follow_pointer(app, shell);
             return 0;
         case WM_SETFOCUS:
         case WM_KILLFOCUS:
@@ -200,8 +201,18 @@ std::optional<LRESULT> dispatch_message(App& app, WinShell& shell, HWND window, 
             on_capture_lost(app, shell);
             return 0;
         case WM_MOUSEWHEEL:
-            on_mouse_wheel(app, shell, GET_WHEEL_DELTA_WPARAM(wparam));
+            on_mouse_wheel_at_pointer(app, shell, GET_WHEEL_DELTA_WPARAM(wparam));
             return 0;
+        case WM_SETCURSOR: {
+            if (LOWORD(lparam) != HTCLIENT || reinterpret_cast<HWND>(wparam) != window)
+                return std::nullopt;
+            POINT at{};
+            if (!GetCursorPos(&at) || !ScreenToClient(window, &at)) return std::nullopt;
+            if (on_set_cursor(app, shell,
+                              Point{static_cast<float>(at.x), static_cast<float>(at.y)}))
+                return TRUE;
+            return std::nullopt;
+        }
         case WM_MOUSELEAVE:
             on_mouse_leave(app, shell);
             return 0;
@@ -216,6 +227,7 @@ std::optional<LRESULT> dispatch_message(App& app, WinShell& shell, HWND window, 
             return 0;
         case WM_APP_SEARCH_DONE:
             take_search_result(app, shell);
+            follow_pointer(app, shell);
             trace_event("results", app.result_generation);
             trace_results(app);
             return 0;

@@ -8,6 +8,7 @@
 #include <utility>
 #include <vector>
 
+#include "app/core/columns.h"
 #include "app/core/settings.h"
 #include "app/core/window_events.h"
 #include "app/program/dispatch_win.h"
@@ -166,6 +167,7 @@ int run_norvik(const StartOptions& options) {
 
     auto app = std::make_unique<App>();
     app->dark = windows_dark_mode(*settings);
+    app->column_widths = saved_column_widths(*settings);
     apply_dark_title_bar(window, app->dark);
     app->dpi = window_dpi(window);
     app->scale = static_cast<float>(app->dpi) / 96.0f;

@@ -53,22 +53,46 @@ std::vector<TabRect> tab_rects(const App& app) {
 std::array<ColumnSpec, 4> column_specs(const App& app) {
     const Metrics m = metrics(app);
     const float s = m.s;
-    const float rest = std::max(100 * s, m.width - 294 * s);
-    const float name_width = round_pixel(rest / 2);
-    const float folder_width = rest - name_width;
+    // Beside the columns: the margins (16 each side), the scroll bar strip (10) and the icon
+    // column (30).
+    const float room = m.width - 72 * s;
+    float name_width = 0;
+    float folder_width = 0;
+    float size_width = 86 * s;
+    float date_width = 136 * s;
+    if (const std::optional<ColumnWidths>& sized = app.column_widths) {
+        folder_width = round_pixel(sized->folder * s);
+        size_width = round_pixel(sized->size * s);
+        date_width = round_pixel(sized->date * s);
+        name_width = std::max(round_pixel(MIN_COLUMN_DIPS * s),
+                              room - folder_width - size_width - date_width);
+    } else {
+        const float rest = std::max(2 * MIN_COLUMN_DIPS * s, room - size_width - date_width);
+        name_width = round_pixel(rest / 2);
+        folder_width = rest - name_width;
+    }
     const float name_x = 46 * s;
     const float folder_x = name_x + name_width;
     const float size_x = folder_x + folder_width;
-    const float date_x = size_x + 86 * s;
+    const float date_x = size_x + size_width;
     return {
         ColumnSpec{choose_text("이름", "Name"), name_x, name_width, SortColumn::Name,
                    Align::Leading},
         ColumnSpec{choose_text("폴더", "Folder"), folder_x, folder_width, SortColumn::Folder,
                    Align::Leading},
-        ColumnSpec{choose_text("크기", "Size"), size_x, 86 * s, SortColumn::Size, Align::Trailing},
-        ColumnSpec{choose_text("수정한 날짜", "Date modified"), date_x, 136 * s,
+        ColumnSpec{choose_text("크기", "Size"), size_x, size_width, SortColumn::Size,
+                   Align::Trailing},
+        ColumnSpec{choose_text("수정한 날짜", "Date modified"), date_x, date_width,
                    SortColumn::DateModified, Align::Leading},
     };
+}
+
+ShownColumns shown_columns(const App& app) {
+    const std::array<ColumnSpec, 4> columns = column_specs(app);
+    const float s = app.scale;
+    return ShownColumns{
+        columns[0].width / s,
+        ColumnWidths{columns[1].width / s, columns[2].width / s, columns[3].width / s}};
 }
 
 std::optional<ScrollBar> scrollbar_geometry(const App& app) {
@@ -141,7 +165,14 @@ HitTarget hit_test(const App& app, float x, float y) {
         if (bar->track.contains(x, y)) return {HitKind::ScrollTrack, 0};
     }
     if (in_range(y, 110 * s, 140 * s)) {
-        for (const ColumnSpec& column : column_specs(app)) {
+        const std::array<ColumnSpec, 4> columns = column_specs(app);
+        // The borders come before the labels: their grips overlap the labels' edges.
+        for (uint32_t border = 0; border < COLUMN_BORDERS; ++border) {
+            const float border_x = columns[border].x + columns[border].width;
+            if (std::fabs(x - border_x) < BORDER_GRIP_DIPS * s)
+                return {HitKind::ColumnBorder, border};
+        }
+        for (const ColumnSpec& column : columns) {
             // The icon column left of Name belongs to Name.
             const float left = column.column == SortColumn::Name ? 16 * s : column.x;
             if (in_range(x, left, column.x + column.width))

@@ -42,10 +42,18 @@ struct ColumnSpec {
     Align align = Align::Leading;
 };
 
-// Name, Folder, Size and Date modified, in that order. Name and Folder share what the window
-// leaves beside the fixed columns, each at least 50 DIPs (the Date column may then run past the
-// right edge of a very narrow window).
+// Name, Folder, Size and Date modified, in that order. Until the user sized them, Name and
+// Folder share what the window leaves beside Size (86 DIPs) and Date modified (136), each at
+// least 50 DIPs; once sized, Folder, Size and Date modified keep their widths and Name takes the
+// rest, at least 50 DIPs. The Date column may then run past the right edge of a narrow window.
 std::array<ColumnSpec, 4> column_specs(const App& app);
+
+// The columns' widths as shown now, in DIPs: where a drag of a border starts from.
+struct ShownColumns {
+    float name = 0;
+    ColumnWidths others;
+};
+ShownColumns shown_columns(const App& app);
 
 // The scroll bar strip at the right of the list: the track and the thumb inside it.
 struct ScrollBar {
@@ -81,7 +89,8 @@ float text_scroll_offset_for(const App& app, float caret_end);
 uint32_t char_at_x(const App& app, float x);
 
 // What lies under client point (x, y), in pixels; the first of search box, settings button,
-// tabs, scroll bar, column header and rows that contains it.
+// tabs, scroll bar, column header (a border between two labels, within 4 DIPs, before the labels)
+// and rows that contains it.
 HitTarget hit_test(const App& app, float x, float y);
 
 // A window rectangle in whole pixels.

@@ -1,8 +1,10 @@
 #include "app/view/paint.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <mutex>
+#include <optional>
 #include <shared_mutex>
 #include <string>
 #include <vector>
@@ -142,10 +144,26 @@ void paint_filter_tabs(const Frame& f) {
     }
 }
 
+// The border under the pointer, or the one being dragged, shows where two columns part.
+void paint_column_border(const Frame& f, const std::array<ColumnSpec, 4>& columns) {
+    std::optional<uint32_t> border;
+    if (f.app.column_drag.active) {
+        border = f.app.column_drag.border;
+    } else if (f.app.hover.kind == HitKind::ColumnBorder) {
+        border = f.app.hover.payload;
+    }
+    if (!border || *border >= COLUMN_BORDERS) return;
+    const float x = round_pixel(columns[*border].x + columns[*border].width);
+    f.canvas.fill_rect(edges(x - f.px(1), f.px(116), x + f.px(1), f.px(134)),
+                       with_alpha(f.p.secondary, 0.6f));
+}
+
 void paint_column_header(const Frame& f) {
     const float list_top = f.m.list_top;
     f.canvas.fill_rect(edges(0, list_top - 1, f.m.width, list_top), f.p.separator);
-    for (const ColumnSpec& column : column_specs(f.app)) {
+    const std::array<ColumnSpec, 4> columns = column_specs(f.app);
+    paint_column_border(f, columns);
+    for (const ColumnSpec& column : columns) {
         const uint32_t id = static_cast<uint32_t>(column.column);
         if (f.hovered(HitKind::ColumnHeader, id)) {
             f.canvas.fill_rect(edges(column.x, f.px(110), column.x + column.width, list_top - 1),

@@ -66,6 +66,14 @@ void WinShell::track_mouse_leave() {
     TrackMouseEvent(&track);
 }
 
+void WinShell::set_cursor(CursorShape shape) {
+    switch (shape) {
+        case CursorShape::ResizeColumn:
+            SetCursor(LoadCursorW(nullptr, IDC_SIZEWE));
+            break;
+    }
+}
+
 void WinShell::place_ime_window(int x, int y) {
     norvik::place_ime_window(window_, x, y);
 }

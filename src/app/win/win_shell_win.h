@@ -40,6 +40,7 @@ class WinShell : public Shell {
     void set_capture() override;
     void release_capture() override;
     void track_mouse_leave() override;
+    void set_cursor(CursorShape shape) override;
     void place_ime_window(int x, int y) override;
     void remove_tray_icon() override;
     void unregister_hot_key() override;

@@ -1,13 +1,17 @@
 #include "app/input/mouse.h"
 
+#include <array>
 #include <optional>
 #include <string>
 #include <utility>
 #include <variant>
+#include <vector>
 
 #include <gtest/gtest.h>
 
 #include "app/core/menus.h"
+#include "app/core/window_events.h"
+#include "app/input/keys.h"
 #include "app/view/layout.h"
 #include "index/changes.h"
 #include "support/canvas_window.h"
@@ -60,6 +64,139 @@ TEST(MouseTest, HeaderClicksSortByTheFirstDirectionOfEachColumn) {
         EXPECT_EQ(request->descending, step.descending);
         EXPECT_EQ(w.worker.query_generation().load(), ++searches);
     }
+}
+
+TEST(MouseTest, OnlyAClickOnOneLabelSorts) {
+    // Borders of a 960-pixel window: 379 (Name|Folder), 712 (Folder|Size), 798 (Size|Date).
+    enum class Between { Nothing, CaptureLost };
+    struct Case {
+        const char* what;
+        Point down;
+        std::vector<Point> moves;
+        Point up;
+        Between between;
+        bool sorts;
+    };
+    const Case cases[] = {
+        {"a click", NAME_HEADER, {}, NAME_HEADER, Between::Nothing, true},
+        {"a jitter within the threshold",
+         NAME_HEADER,
+         {{104, 123}},
+         {103, 121},
+         Between::Nothing,
+         true},
+        {"out and back", NAME_HEADER, {{130, 120}}, NAME_HEADER, Between::Nothing, false},
+        {"down and up on two labels", NAME_HEADER, {}, FOLDER_HEADER, Between::Nothing, false},
+        {"from a border onto a label", {379, 120}, {}, FOLDER_HEADER, Between::Nothing, false},
+        {"a border dragged and back",
+         {712, 120},
+         {{600, 120}},
+         {712, 120},
+         Between::Nothing,
+         false},
+        {"from a row onto a label", {300, 150}, {}, NAME_HEADER, Between::Nothing, false},
+        {"capture taken away", NAME_HEADER, {}, NAME_HEADER, Between::CaptureLost, false},
+    };
+    for (const Case& c : cases) {
+        CanvasWindow w(1, 5);
+        on_left_button_down(w.app, w.shell, c.down, false);
+        for (const Point& move : c.moves)
+            on_mouse_move(w.app, w.shell, move);
+        if (c.between == Between::CaptureLost) on_capture_lost(w.app, w.shell);
+        on_left_button_up(w.app, w.shell, c.up);
+        EXPECT_EQ(w.app.sort_column != SortColumn::Relevance, c.sorts) << c.what;
+        EXPECT_EQ(w.worker.pending_request().has_value(), c.sorts) << c.what;
+        EXPECT_FALSE(w.app.header_press.has_value()) << c.what;
+    }
+
+    // A double click on a label sorts twice (the second press comes as the double click).
+    CanvasWindow w;
+    click(w, SIZE_HEADER);
+    on_left_double_click(w.app, w.shell, SIZE_HEADER);
+    on_left_button_up(w.app, w.shell, SIZE_HEADER);
+    EXPECT_EQ(w.app.sort_column, SortColumn::Size);
+    EXPECT_FALSE(w.app.sort_descending);
+    EXPECT_EQ(w.worker.query_generation().load(), 2u);
+}
+
+TEST(MouseTest, DraggingABorderSizesTheColumnsStoresThemAndADoubleClickResets) {
+    for (const float s : {1.0f, 1.5f}) {
+        CanvasWindow w(s);
+        const Point border{712 * s, 120 * s};  // Folder|Size
+        EXPECT_FALSE(on_set_cursor(w.app, w.shell, Point{700 * s, 120 * s}));
+        on_left_button_down(w.app, w.shell, border, false);
+        EXPECT_TRUE(w.shell.captured);
+        const Point to{(712 - 33) * s, 300 * s};
+        on_mouse_move(w.app, w.shell, to);
+        // The border follows the pointer (to the pixel the rounded widths allow), and the
+        // pointer keeps the west-east arrows wherever it is until the drag ends.
+        EXPECT_NEAR(column_specs(w.app)[2].x, to.x, 1) << s;
+        EXPECT_TRUE(on_set_cursor(w.app, w.shell, Point{10, 10}));
+        EXPECT_EQ(w.shell.cursors, std::vector<CursorShape>{CursorShape::ResizeColumn});
+        EXPECT_TRUE(w.shell.memory_settings.binaries.empty());  // stored when the drag ends
+        if (s == 1) {
+            on_left_button_up(w.app, w.shell, to);
+        } else {
+            on_capture_lost(w.app, w.shell);
+        }
+        EXPECT_FALSE(w.app.column_drag.active);
+        EXPECT_EQ(saved_column_widths(w.shell.settings()), (ColumnWidths{300, 119, 136}));
+        EXPECT_EQ(w.app.sort_column, SortColumn::Relevance);
+
+        // A press on a border that does not move writes nothing; a double click resets.
+        w.shell.memory_settings.binaries.clear();
+        click(w, Point{379 * s, 115 * s});
+        EXPECT_TRUE(w.shell.memory_settings.binaries.empty());
+        on_left_double_click(w.app, w.shell, Point{379 * s, 115 * s});
+        EXPECT_EQ(w.app.column_widths, std::nullopt);
+        EXPECT_EQ(saved_column_widths(w.shell.settings()), std::nullopt);
+        EXPECT_NEAR(column_specs(w.app)[2].x, 712 * s, 1);
+    }
+}
+
+TEST(MouseTest, HoverFollowsThePointerWhenTheListMovesUnderIt) {
+    struct Case {
+        const char* what;
+        void (*scroll)(CanvasWindow&);
+        HitTarget hover;
+    };
+    const Case cases[] = {
+        {"Page Down twice",  // to row 27, its bottom at the list's: scrolled by 426 pixels
+         [](CanvasWindow& w) {
+             on_key_down(w.app, w.shell, KeyEvent{VK_KEY_NEXT});
+             on_key_down(w.app, w.shell, KeyEvent{VK_KEY_NEXT});
+         },
+         {HitKind::ResultRow, 15}},
+        {"Ctrl+End",
+         [](CanvasWindow& w) {
+             on_key_down(w.app, w.shell, KeyEvent{VK_KEY_END, true});
+         },
+         {HitKind::ResultRow, 87}},
+        {"a wheel notch down",
+         [](CanvasWindow& w) { on_mouse_wheel_at_pointer(w.app, w.shell, -120); },
+         {HitKind::ResultRow, 5}},
+        {"a click on the track that brings the thumb under the pointer",
+         [](CanvasWindow& w) {
+             click(w, Point{951, 230});
+         },
+         {HitKind::ScrollThumb, 0}},
+    };
+    for (const Case& c : cases) {
+        CanvasWindow w(1, 100);
+        on_mouse_move(w.app, w.shell, Point{300, 150 + 2 * 32});
+        ASSERT_EQ(w.app.hover, (HitTarget{HitKind::ResultRow, 2})) << c.what;
+        const int repaints = w.shell.invalidations;
+        c.scroll(w);
+        EXPECT_EQ(w.app.hover, c.hover) << c.what;
+        EXPECT_GT(w.shell.invalidations, repaints) << c.what;
+    }
+
+    // Once the pointer left the window, nothing is hovered, however the list moves.
+    CanvasWindow w(1, 100);
+    on_mouse_move(w.app, w.shell, Point{300, 150});
+    on_mouse_leave(w.app, w.shell);
+    on_mouse_wheel_at_pointer(w.app, w.shell, -120);
+    EXPECT_EQ(w.app.hover, HitTarget{});
 }
 
 TEST(MouseTest, TabsAndTheSettingsButton) {

@@ -48,6 +48,38 @@ TEST(LayoutTest, ColumnsAtOneAndOneAndAHalfScaleAndInANarrowWindow) {
     }
 }
 
+TEST(LayoutTest, SizedColumnsKeepTheirDipsAndNameTakesTheRest) {
+    struct Case {
+        float scale, width;
+        ColumnWidths sized;
+        float name_width, folder_width, size_width, date_width;
+    };
+    const Case cases[] = {
+        {1.0f, 960, {200, 100, 150}, 438, 200, 100, 150},
+        {1.5f, 1440, {200, 100, 150}, 657, 300, 150, 225},
+        {1.25f, 1200, {201, 99, 150}, 547, 251, 124, 188},  // each rounded to whole pixels
+        {1.0f, 500, {200, 100, 150}, 50, 200, 100, 150},  // Name at its minimum, Date past the edge
+    };
+    for (const Case& c : cases) {
+        Window w(c.scale, c.width, 640);
+        w.app.column_widths = c.sized;
+        const std::array<ColumnSpec, 4> columns = column_specs(w.app);
+        const float widths[4] = {c.name_width, c.folder_width, c.size_width, c.date_width};
+        float x = 46 * c.scale;
+        for (int i = 0; i < 4; ++i) {
+            EXPECT_FLOAT_EQ(columns[i].x, x) << c.width << " column " << i;
+            EXPECT_FLOAT_EQ(columns[i].width, widths[i]) << c.width << " column " << i;
+            x += widths[i];
+        }
+        const ShownColumns shown = shown_columns(w.app);
+        EXPECT_FLOAT_EQ(shown.name, c.name_width / c.scale);
+        EXPECT_FLOAT_EQ(shown.others.size, c.size_width / c.scale);
+        // The borders' grips move with the columns.
+        const float border = columns[1].x + columns[1].width;
+        EXPECT_EQ(hit_test(w.app, border, 120 * c.scale), (HitTarget{HitKind::ColumnBorder, 1}));
+    }
+}
+
 TEST(LayoutTest, TabsAreAsWideAsTheirLabelsAndNeedARenderer) {
     for (float scale : {1.0f, 1.5f}) {
         Window w(scale, 960 * scale, 640 * scale);
@@ -95,9 +127,14 @@ TEST(LayoutTest, HitTestAtOneAndOneAndAHalfScale) {
         {64, 80, nothing},  // the gap after "All" (45.5 + 6 wide)
         {68, 80, {HitKind::FilterTab, 1}},
         {20, 120, {HitKind::ColumnHeader, 1}},  // the icon column belongs to Name
-        {378, 120, {HitKind::ColumnHeader, 1}},
-        {380, 120, {HitKind::ColumnHeader, 2}},
-        {712, 139, {HitKind::ColumnHeader, 3}},
+        {375, 120, {HitKind::ColumnHeader, 1}},
+        {375.5f, 120, {HitKind::ColumnBorder, 0}},  // within 4 DIPs of the border at 379
+        {382.5f, 120, {HitKind::ColumnBorder, 0}},
+        {384, 120, {HitKind::ColumnHeader, 2}},
+        {712, 139, {HitKind::ColumnBorder, 1}},
+        {716, 139, {HitKind::ColumnHeader, 3}},
+        {798, 125, {HitKind::ColumnBorder, 2}},
+        {379, 150, {HitKind::ResultRow, 0}},  // the grips are in the header only
         {933.5f, 110, {HitKind::ColumnHeader, 4}},
         {935, 120, nothing},
         {100, 140, {HitKind::ResultRow, 0}},

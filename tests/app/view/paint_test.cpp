@@ -200,6 +200,36 @@ TEST(PaintTest, TabsAndTheSortMark) {
         EXPECT_TRUE(glyph.glyph != 0xE70D && glyph.glyph != 0xE70E);
 }
 
+TEST(PaintTest, AHoveredOrDraggedBorderShowsWhereTheColumnsPart) {
+    // The line is a 2-DIP bar down the middle of the header, in P4 at 0.6.
+    auto border_lines = [](const PaintedApp& f) {
+        std::vector<RectF> lines;
+        for (const DrawCall& fill : f.canvas->of(Op::FillRect))
+            if (fill.color == rgb(0x6B7280, 0.6f)) lines.push_back(fill.rect);
+        return lines;
+    };
+    struct Case {
+        float scale;
+        HitTarget hover;
+        bool dragging;
+        std::vector<RectF> lines;
+    };
+    const Case cases[] = {
+        {1, {HitKind::ColumnHeader, 2}, false, {}},
+        {1, {HitKind::ColumnBorder, 1}, false, {RectF{711, 116, 2, 18}}},
+        {1.5f, {HitKind::ColumnBorder, 2}, false, {RectF{1195.5f, 174, 3, 27}}},
+        {1, {HitKind::ResultRow, 0}, true, {RectF{378, 116, 2, 18}}},  // border 0 dragged
+    };
+    for (const Case& c : cases) {
+        PaintedApp f(c.scale);
+        f.app.hover = c.hover;
+        f.app.column_drag.active = c.dragging;
+        f.show(U"", {});
+        f.frame();
+        EXPECT_EQ(border_lines(f), c.lines) << c.scale << " " << c.dragging;
+    }
+}
+
 TEST(PaintTest, RowsWithIconsHighlightsAndCellsAtBothScales) {
     for (float s : {1.0f, 1.5f}) {
         PaintedApp f(s);

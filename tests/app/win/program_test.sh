@@ -27,6 +27,9 @@
 #                          still opens from the tray icon
 #   languages              Language = ko, en, ja: the context menu in that language, and a
 #                          screenshot of each (ko light, en dark, ja light)
+#   columns                the Folder|Size border dragged 100 pixels left: ColumnWidths holds
+#                          Size 186 and Date modified 136; after a restart a double click on the
+#                          border where it was left (so the widths were restored) resets them
 #   follows-disk           a file created, then deleted, then one renamed on D: while "report" is
 #                          shown: each reaches the list soon after the index has it (the time
 #                          from the change's post to the answer that shows it is printed); then
@@ -550,6 +553,29 @@ languages)
         wait_for 10 none_visible || fail "the window stayed"
         : >"$trace"
     done
+    ;;
+columns)
+    start_shown
+    eval "$(xdotool getwindowgeometry --shell "$window")"
+    # The default split puts the Folder|Size border 248 pixels from the right edge (Size 86,
+    # Date modified 136, the scroll bar strip 10 and the margin 16 to its right).
+    border=$((WIDTH - 248))
+    column_widths() { reg_value 'HKCU\Software\Norvik' ColumnWidths; }
+    sized() { column_widths | grep -q 'BA00000088000000$'; }
+    reset() { column_widths >/dev/null && ! sized; }
+    xdotool mousemove --window "$window" "$border" 125 mousedown 1
+    sleep 0.3
+    xdotool mousemove --window "$window" $((border - 50)) 125
+    sleep 0.3
+    xdotool mousemove --window "$window" $((border - 100)) 125 mouseup 1
+    wait_for 10 sized || fail "ColumnWidths does not hold Size 186, Date 136: $(column_widths)"
+    kill "$first_pid"
+    wait_for 20 stopped "$first_pid" || fail "Norvik did not end"
+    wait_for 10 none_visible || fail "the window stayed"
+    : >"$trace"
+    start_shown
+    xdotool mousemove --window "$window" $((border - 100)) 125 click --repeat 2 --delay 80 1
+    wait_for 10 reset || fail "a double click on the restored border did not reset: $(column_widths)"
     ;;
 follows-disk)
     start_shown

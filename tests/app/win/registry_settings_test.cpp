@@ -8,6 +8,8 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include "app/core/columns.h"
+
 namespace norvik {
 namespace {
 
@@ -126,6 +128,30 @@ TEST_F(RegistrySettingsTest, ValuesOfAnotherTypeOrMissingReadAsNothing) {
 
     set_raw(paths().theme, L"AppsUseLightTheme", REG_DWORD, &number, sizeof number);
     EXPECT_EQ(store.read_apps_use_light_theme(), 0u);
+}
+
+TEST_F(RegistrySettingsTest, ColumnWidthsRoundTripAsTwelveBytesAndABadValueIsTheDefault) {
+    RegistrySettings store(paths());
+    EXPECT_EQ(saved_column_widths(store), std::nullopt) << "never sized";
+    ASSERT_TRUE(save_column_widths(store, ColumnWidths{240, 90.6f, 150}));
+
+    RegistrySettings again(paths());
+    EXPECT_EQ(saved_column_widths(again), (ColumnWidths{240, 91, 150}));
+    DWORD type = 0;
+    DWORD size = 0;
+    ASSERT_EQ(RegGetValueW(HKEY_CURRENT_USER, paths().settings.c_str(), L"ColumnWidths", RRF_RT_ANY,
+                           &type, nullptr, &size),
+              ERROR_SUCCESS);
+    EXPECT_EQ(type, static_cast<DWORD>(REG_BINARY));
+    EXPECT_EQ(size, 12u);
+
+    // Back to the default split: an empty value, read as no widths.
+    ASSERT_TRUE(save_column_widths(again, std::nullopt));
+    EXPECT_EQ(saved_column_widths(again), std::nullopt);
+
+    const DWORD number = 240;
+    set_raw(paths().settings, L"ColumnWidths", REG_DWORD, &number, sizeof number);
+    EXPECT_EQ(saved_column_widths(again), std::nullopt) << "another type";
 }
 
 TEST_F(RegistrySettingsTest, RemoveAllTakesTheRunValueAndTheWholeKey) {

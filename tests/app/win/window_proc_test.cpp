@@ -171,6 +171,30 @@ TEST_F(WindowProcTest, ADpiChangeKeepsTheRestoredPlacementAndItsSizeInDips) {
     EXPECT_EQ(settings.read_dword(SETTING_PLACEMENT_DPI), 96u);
 }
 
+TEST_F(WindowProcTest, TheCursorShowsTheWestEastArrowsOverAColumnBorder) {
+    install_app();
+    window_host().handlers = program_handlers();
+    // A 400-pixel window: Name and Folder are 53 wide each, their border at x 99.
+    SendMessageW(window, WM_SIZE, SIZE_RESTORED, MAKELPARAM(400, 300));
+    const HCURSOR arrows = LoadCursorW(nullptr, IDC_SIZEWE);
+    struct Case {
+        POINT at;
+        bool arrows;
+    };
+    for (const Case& c : {Case{{99, 120}, true}, Case{{70, 120}, false}, Case{{99, 200}, false}}) {
+        POINT screen = c.at;
+        ASSERT_TRUE(ClientToScreen(window, &screen));
+        ASSERT_TRUE(SetCursorPos(screen.x, screen.y));
+        SetCursor(LoadCursorW(nullptr, IDC_ARROW));
+        const LRESULT answer = SendMessageW(window, WM_SETCURSOR, reinterpret_cast<WPARAM>(window),
+                                            MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+        EXPECT_EQ(GetCursor() == arrows, c.arrows) << c.at.x << ", " << c.at.y;
+        if (c.arrows) {
+            EXPECT_EQ(answer, TRUE);
+        }
+    }
+}
+
 TEST_F(WindowProcTest, AMenuRunsWithAppFreeAndQuitFromItEndsTheWindow) {
     install_app();
     bool app_free_in_menu = false;
