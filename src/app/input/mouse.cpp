@@ -61,13 +61,17 @@ void on_mouse_move(App& app, Shell& shell, Point at) {
     } else if (app.thumb_drag.active) {
         drag_thumb(app, at.y);
         shell.invalidate();
-    } else if (const HitTarget hover = hit_test(app, at.x, at.y); hover != app.hover) {
-        app.hover = hover;
-        shell.invalidate();
+    } else {
+        if (const HitTarget hover = hit_test(app, at.x, at.y); hover != app.hover) {
+            app.hover = hover;
+            shell.invalidate();
+        }
+        rest_pointer(app, shell, at.x, at.y);
     }
 }
 
 void on_left_button_down(App& app, Shell& shell, Point at, bool shift) {
+    hide_tooltip(app, shell);
     const HitTarget target = hit_test(app, at.x, at.y);
     switch (target.kind) {
         case HitKind::SearchBox:
