@@ -146,6 +146,40 @@ Elided elide_path(std::string_view path, float room, float max_advance,
     return whole(path, false);
 }
 
+std::vector<std::string> wrap_lines(std::string_view text, float room, size_t max_lines,
+                                    const MeasureText& measure) {
+    const std::vector<size_t> at = scalar_offsets(text);
+    const size_t n = at.size() - 1;
+    std::vector<std::string> lines;
+    size_t start = 0;
+    while (start < n && lines.size() + 1 < max_lines) {
+        const auto piece = [&](size_t end) { return text.substr(at[start], at[end] - at[start]); };
+        if (fits_in(measure(piece(n)), room)) break;
+        size_t low = start + 1;  // a line holds one character even when it is too wide
+        size_t high = n - 1;
+        while (low < high) {
+            const size_t mid = low + (high - low + 1) / 2;
+            if (fits_in(measure(piece(mid)), room)) {
+                low = mid;
+            } else {
+                high = mid - 1;
+            }
+        }
+        size_t end = low;
+        for (size_t i = low; i > start + (low - start) / 2; --i) {
+            const char c = text[at[i - 1]];
+            if (c == ' ' || c == '\\' || c == '_' || c == '-') {
+                end = i;
+                break;
+            }
+        }
+        lines.emplace_back(piece(end));
+        start = end;
+    }
+    if (start < n || lines.empty()) lines.emplace_back(text.substr(at[start]));
+    return lines;
+}
+
 std::vector<TextRange> elided_ranges(std::string_view original, const Elided& elided,
                                      std::span<const TextRange> ranges) {
     if (!elided.cut()) return {ranges.begin(), ranges.end()};

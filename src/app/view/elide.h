@@ -51,6 +51,13 @@ Elided elide_name(std::string_view name, float room, float max_advance, const Me
 // least one; then the root alone before them; whole again when not even that fits.
 Elided elide_path(std::string_view path, float room, float max_advance, const MeasureText& measure);
 
+// text broken into lines that each fit room pixels, for a tooltip that shows it whole: each line
+// the longest run that fits (found by halving), ended after its last space, backslash, '_' or '-'
+// when one lies in the run's second half, and at least one character. At most max_lines lines;
+// the last then keeps the rest, for the canvas to trim.
+std::vector<std::string> wrap_lines(std::string_view text, float room, size_t max_lines,
+                                    const MeasureText& measure);
+
 // Highlighted runs of the original (UTF-16 positions) moved onto its elided text: the parts in
 // the cut-out middle are dropped, those after it shift left.
 std::vector<TextRange> elided_ranges(std::string_view original, const Elided& elided,

@@ -281,23 +281,35 @@ std::optional<CutCell> paint_rows(const Frame& f) {
     return cut;
 }
 
-// The whole text of a shortened cell, in a box of the palette's colours just below the pointer
-// (above it when the status line is near), kept inside the window.
+// The whole text of a shortened cell, in a box of the palette's colours just below the cell
+// (above it when the status line is near), kept inside the window; a text wider than the window
+// goes on as many lines as it needs.
 void paint_tooltip(const Frame& f, const CutCell& cut) {
+    constexpr size_t MOST_LINES = 8;
+    const float margin = f.px(8);
     const float pad = f.px(8);
-    const float height = f.px(26);
-    const float most = std::max(f.m.width - 2 * pad, 0.0f);
-    const float text_width = std::ceil(f.canvas.measure(cut.text, Font::Small)) + f.px(2);
-    const float width = std::min(text_width + 2 * pad, most);
-    const float x =
-        std::clamp(f.app.pointer.x - f.px(12), pad, std::max(pad, f.m.width - pad - width));
+    const float line_height = f.px(18);
+    const float room = std::max(f.m.width - 2 * margin - 2 * pad, 0.0f);
+    const auto measure = [&f](std::string_view text) {
+        return f.canvas.measure(text, Font::Small);
+    };
+    const std::vector<std::string> lines = wrap_lines(cut.text, room, MOST_LINES, measure);
+    float widest = 0;
+    for (const std::string& line : lines)
+        widest = std::max(widest, std::ceil(measure(line)) + f.px(2));
+    const float width = std::min(widest, room) + 2 * pad;
+    const float height = static_cast<float>(lines.size()) * line_height + f.px(8);
+    const float x = std::clamp(f.app.pointer.x - f.px(12), margin,
+                               std::max(margin, f.m.width - margin - width));
     float y = cut.cell.bottom() + f.px(2);
-    if (y + height > f.m.status_top) y = cut.cell.y - height - f.px(2);
-    const RectF box{x, y, width, height};
-    f.canvas.fill_rounded_rect(box, f.px(5), f.p.separator);
+    if (y + height > f.m.status_top) y = std::max(0.0f, cut.cell.y - height - f.px(2));
+    f.canvas.fill_rounded_rect(RectF{x, y, width, height}, f.px(5), f.p.separator);
     f.canvas.fill_rounded_rect(RectF{x + 1, y + 1, width - 2, height - 2}, f.px(4), f.p.box);
-    f.canvas.draw_text(cut.text, RectF{x + pad, y, width - 2 * pad, height}, f.p.text, Font::Small,
-                       Align::Leading);
+    for (size_t i = 0; i < lines.size(); ++i) {
+        const RectF line{x + pad, y + f.px(4) + static_cast<float>(i) * line_height,
+                         width - 2 * pad, line_height};
+        f.canvas.draw_text(lines[i], line, f.p.text, Font::Small, Align::Leading);
+    }
 }
 
 void paint_message_line(const Frame& f, float y, const std::string& text, Font font, Color color) {

@@ -102,6 +102,44 @@ TEST(ElideTest, ATextThatSurelyFitsIsNotMeasured) {
     EXPECT_EQ(ruler.asked, 1u);
 }
 
+TEST(ElideTest, AWholeTextIsWrappedIntoLinesThatFit) {
+    struct Case {
+        const char* what;
+        std::string text;
+        float room;
+        size_t most;
+        std::vector<std::string> lines;
+    };
+    const Case cases[] = {
+        {"one line", "short name.txt", 200, 8, {"short name.txt"}},
+        {"broken after a space",
+         "quarterly planning notes.txt",
+         151,
+         8,
+         {"quarterly ", "planning ", "notes.txt"}},
+        {"broken after a backslash",
+         "D:\\projects\\2026\\final",
+         121,
+         8,
+         {"D:\\projects\\", "2026\\final"}},
+        {"no break in the second half: cut where it fills",
+         "abcdefghijklmnopqrstuvwxyz",
+         101,
+         8,
+         {"abcdefghij", "klmnopqrst", "uvwxyz"}},
+        {"at most two lines: the last keeps the rest",
+         "abcdefghijklmnopqrstuvwxyz",
+         101,
+         2,
+         {"abcdefghij", "klmnopqrstuvwxyz"}},
+        {"too narrow for one character: one a line", "abc", 5, 8, {"a", "b", "c"}},
+    };
+    for (const Case& c : cases) {
+        Ruler ruler;
+        EXPECT_EQ(wrap_lines(c.text, c.room, c.most, ruler.measure()), c.lines) << c.what;
+    }
+}
+
 TEST(ElideTest, HighlightsFollowTheTextAroundTheCut) {
     // "ab😀cdefgh.txt" cut to "ab😀c…gh.txt": head 5 units, the cut "def" 3 units.
     const std::string name = "ab😀cdefgh.txt";

@@ -530,7 +530,8 @@ hot-key-taken)
     wait_for 10 one_visible || fail "a click on the tray icon did not show the window"
     ;;
 reading)
-    # Newest first: the deep file is the first row for "report", the long name the second.
+    # Rows for "report", newest first: the folder Reports, the deep file, "report, final.hwp",
+    # the long name, report-q1.pdf.
     deep="$tree/깊은폴더1"
     for level in 2 3 4 5 6 7 8 9 10; do deep+="/level$level"; done
     mkdir -p "$deep"
@@ -553,19 +554,20 @@ reading)
         picture() { sleep 1.5 && ui_capture "$window" "$state/reading-$language-$1.png"; }
         xdotool mousemove --window "$window" $(at 700 450)  # away from the rows
         picture rows
-        xdotool mousemove --window "$window" $(at 200 188)  # the long name (second row)
+        xdotool mousemove --window "$window" $(at 200 252)  # the long name (fourth row)
         picture tooltip-name
-        xdotool mousemove --window "$window" $(at 450 156)  # the deep folder (first row)
+        xdotool mousemove --window "$window" $(at 450 188)  # the deep folder (second row)
         picture tooltip-folder
         xdotool mousemove --window "$window" $(at 700 450)
         ui_key "$window" ctrl+c
-        sleep 0.3 && ui_capture "$window" "$state/reading-$language-toast.png"
+        sleep 1 && ui_capture "$window" "$state/reading-$language-toast.png"
         ui_key "$window" Tab Tab Tab Tab  # Music: nothing for "report"
         picture empty-tab
         ui_key "$window" shift+Tab shift+Tab shift+Tab shift+Tab
-        xdotool windowsize "$window" 200 200  # the window keeps its smallest size
+        # The smallest window: 560 x 360 less Wine's frame (8 x 30), the client area captured.
+        xdotool windowsize "$window" $(at 552 330)
         picture minimum
-        xdotool mousemove --window "$window" $(at 150 188)
+        xdotool mousemove --window "$window" $(at 150 252)
         picture minimum-tooltip
         kill "$first_pid"
         wait_for 20 stopped "$first_pid" || fail "Norvik did not end"
