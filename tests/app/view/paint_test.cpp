@@ -553,6 +553,10 @@ TEST(PaintTest, LongNamesKeepTheirExtensionAndDeepFoldersTheirEnd) {
         EXPECT_EQ(path.font, Font::Small) << s;
         f.text("C:\\Users");  // short: whole
         f.text("Report.docx");
+        // A few candidates measured by halving, not one per length; none again the next frame.
+        EXPECT_LE(f.canvas->measures, 30u) << s;
+        f.frame();
+        EXPECT_EQ(f.canvas->layouts_built, 0u) << s;
     }
 }
 
