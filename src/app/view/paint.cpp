@@ -298,7 +298,7 @@ void paint_tooltip(const Frame& f, const CutCell& cut) {
     for (const std::string& line : lines)
         widest = std::max(widest, std::ceil(measure(line)) + f.px(2));
     const float width = std::min(widest, room) + 2 * pad;
-    const float height = static_cast<float>(lines.size()) * line_height + f.px(8);
+    const float height = static_cast<float>(lines.size()) * line_height + f.px(12);
     const float x = std::clamp(f.app.pointer.x - f.px(12), margin,
                                std::max(margin, f.m.width - margin - width));
     float y = cut.cell.bottom() + f.px(2);
@@ -306,7 +306,7 @@ void paint_tooltip(const Frame& f, const CutCell& cut) {
     f.canvas.fill_rounded_rect(RectF{x, y, width, height}, f.px(5), f.p.separator);
     f.canvas.fill_rounded_rect(RectF{x + 1, y + 1, width - 2, height - 2}, f.px(4), f.p.box);
     for (size_t i = 0; i < lines.size(); ++i) {
-        const RectF line{x + pad, y + f.px(4) + static_cast<float>(i) * line_height,
+        const RectF line{x + pad, y + f.px(6) + static_cast<float>(i) * line_height,
                          width - 2 * pad, line_height};
         f.canvas.draw_text(lines[i], line, f.p.text, Font::Small, Align::Leading);
     }
