@@ -126,6 +126,16 @@ std::optional<SearchResult> execute_search(std::span<const VolumeTable> tables,
         if (generation.superseded()) return std::nullopt;
         result.ordered = std::min(hits->size(), ORDERED_ROWS);
         result.hits = std::move(*hits);
+        if (result.hits.empty() && query->filter != 0) {
+            const std::shared_ptr<const Query> all = parse(request.text, request.composing, 0);
+            if (!is_empty(*all)) {
+                unsigned threads = 0;
+                std::optional<std::vector<Hit>> everywhere =
+                    match_all(*all, tables, pool, generation, threads);
+                if (!everywhere || generation.superseded()) return std::nullopt;
+                result.unfiltered_count = everywhere->size();
+            }
+        }
     }
     result.elapsed = Elapsed::from(std::chrono::steady_clock::now() - start);
     result.query = std::move(query);

@@ -64,6 +64,9 @@ struct SearchResult {
     // The search could not finish (it ran out of memory, as millions of hits can make it): no
     // hits, and the window says so instead of showing them.
     bool failed = false;
+    // When a filter tab's search found nothing: what the same words find in All, so the window
+    // can say where the results are. Counted only then.
+    std::optional<size_t> unfiltered_count;
 };
 
 // At most CHUNK_ENTRIES entries [begin, end) of the table at position `table`.

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -282,6 +283,35 @@ TEST(RunSearchTest, FoldersNewestFirst) {
     SearchResult text = run_search(index, request_for("NOTES"));
     ASSERT_EQ(text.hits.size(), 1u);
     EXPECT_TRUE(text.hits[0].at_start);
+}
+
+// A filter tab that finds nothing learns what the same words find in All; a tab that finds
+// something, All itself and a tab with no words count nothing more.
+TEST(RunSearchTest, AnEmptyFilterTabCountsWhatAllFinds) {
+    Index index;
+    VolumeTable c = VolumeTable::with_root("C:\\");
+    const uint32_t users = add_folder(c, 0, "Users", 100);
+    add_file(c, users, "report.pdf", 200);
+    add_file(c, users, "report.docx", 300);
+    add_file(c, users, "holiday.jpg", 400);
+    index.replace_or_insert(std::move(c));
+    struct Case {
+        const char* text;
+        uint8_t filter;
+        size_t hits;
+        std::optional<size_t> unfiltered;
+    };
+    const Case cases[] = {
+        {"report", TAB_PICTURES, 0, 2},   {"report", TAB_DOCUMENTS, 2, std::nullopt},
+        {"zzz", TAB_PICTURES, 0, 0},      {"zzz", TAB_ALL, 0, std::nullopt},
+        {"", TAB_MUSIC, 0, std::nullopt}, {"ext:pdf", TAB_PICTURES, 0, 1},
+    };
+    for (const Case& c : cases) {
+        const SearchResult result =
+            run_search(index, request_for(c.text, SortColumn::Relevance, false, c.filter), 2);
+        EXPECT_EQ(result.hits.size(), c.hits) << c.text << " " << int(c.filter);
+        EXPECT_EQ(result.unfiltered_count, c.unfiltered) << c.text << " " << int(c.filter);
+    }
 }
 
 TEST(ElapsedTest, SecondsAndNanoseconds) {

@@ -52,6 +52,7 @@ std::string display_query(const App& app) {
 
 void rerun_search(App& app, Shell& shell, bool reset) {
     SearchWorker& worker = *app.engine.search;
+    hide_tooltip(app, shell);
     app.query_generation = worker.next_generation();
     app.reset_selection = app.reset_selection || reset;
     app.index_generation_at_search = app.engine.service->index_generation.load();
@@ -77,6 +78,7 @@ void clamp_scroll(App& app) {
 
 void select_row(App& app, Shell& shell, size_t i) {
     if (app.results.empty()) return;
+    hide_tooltip(app, shell);
     order_results_through(app, i);
     const uint32_t row = static_cast<uint32_t>(std::min(i, app.results.size() - 1));
     app.selected = row;
@@ -98,6 +100,21 @@ std::optional<ChosenEntry> entry_of_row(const App& app, size_t row) {
     const Hit& hit = app.results[row];
     if (hit.table >= app.table_ids.size()) return std::nullopt;
     return ChosenEntry{hit.table, app.table_ids[hit.table], hit.entry};
+}
+
+void rest_pointer(App& app, Shell& shell, float x, float y) {
+    if (x == app.rest.x && y == app.rest.y) return;
+    hide_tooltip(app, shell);
+    app.rest.x = x;
+    app.rest.y = y;
+    if (app.hover.kind == HitKind::ResultRow) shell.set_timer(Timer::Tooltip, TOOLTIP_MS);
+}
+
+void hide_tooltip(App& app, Shell& shell) {
+    shell.kill_timer(Timer::Tooltip);
+    if (!app.rest.tooltip) return;
+    app.rest.tooltip = false;
+    shell.invalidate();
 }
 
 void set_toast(App& app, Shell& shell, std::string text) {

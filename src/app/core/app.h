@@ -61,6 +61,14 @@ struct Toast {
     Clock::time_point set_at;
 };
 
+// Where the pointer last moved to over the window (client pixels), and whether the tooltip of
+// the cell there is up: it comes after the pointer rests TOOLTIP_MS on a row.
+struct PointerRest {
+    float x = 0;
+    float y = 0;
+    bool tooltip = false;
+};
+
 struct App {
     std::optional<uint32_t> selected;  // selected result row
     std::u32string text;               // the search box text, one scalar value per element
@@ -95,6 +103,9 @@ struct App {
     bool caret_timer_pending = false;  // Timer::Caret runs; a later search keeps its deadline
     uint8_t filter = 0;                // filter tab 0-6
     std::optional<Toast> toast;
+    PointerRest rest;  // for the tooltip; pointer (below) is for what is hovered
+    // What the shown words find in All when the filter tab found nothing (counted only then).
+    std::optional<size_t> unfiltered_count;
     // The selected row's entry, captured each time a row is selected.
     std::optional<ChosenEntry> chosen;
     // The entry of the row whose context menu is open: the menu's command acts on it even if a
@@ -171,6 +182,13 @@ std::optional<ChosenEntry> entry_of_row(const App& app, size_t row);
 
 // Keeps scroll within [0, maximum scroll].
 void clamp_scroll(App& app);
+
+// The pointer moved to (x, y): a tooltip that was up goes, and one is due after TOOLTIP_MS when
+// the pointer stays on a result row. A notice of no move (Windows repeats them) changes nothing.
+void rest_pointer(App& app, Shell& shell, float x, float y);
+
+// Takes the tooltip down, and the one due: the list moved or changed, a key or a click came.
+void hide_tooltip(App& app, Shell& shell);
 
 // Shows text as a toast for 2.5 seconds.
 void set_toast(App& app, Shell& shell, std::string text);

@@ -23,6 +23,7 @@ enum class Timer : uint32_t {
     Tick = 3,     // TIMER_TICK, every 500 ms
     Update = 4,   // TIMER_UPDATE, every 6 hours
     Caret = 5,    // TIMER_CARET, once, CARET_MS after a search started with no frame drawn yet
+    Tooltip = 7,  // TIMER_TOOLTIP, once, TOOLTIP_MS after the pointer came to rest on a row
 };
 
 inline constexpr uint32_t TOAST_MS = 2500;
@@ -30,6 +31,8 @@ inline constexpr uint32_t TICK_MS = 500;
 // The longest the typed text and the caret wait for the results they asked for before they are
 // drawn over the old rows.
 inline constexpr uint32_t CARET_MS = 30;
+// How long the pointer rests on a cut-short name or folder before the whole text shows.
+inline constexpr uint32_t TOOLTIP_MS = 500;
 inline constexpr uint32_t UPDATE_MS = 21'600'000;
 
 }  // namespace norvik

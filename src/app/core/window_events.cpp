@@ -96,7 +96,9 @@ void accept_search_result(App& app, Shell& shell, SearchResult result) {
     std::optional<uint32_t> kept;
     if (selected_hit) kept = find_selected_entry(*selected_hit, selected_table_id, result);
 
+    hide_tooltip(app, shell);
     app.results = std::move(result.hits);
+    app.unfiltered_count = result.unfiltered_count;
     app.results_ordered = result.ordered;
     app.table_ids = std::move(result.table_ids);
     app.result_query = std::move(result.query);
@@ -203,6 +205,13 @@ void on_timer(App& app, Shell& shell, Timer timer) {
             stop_caret_timer(app, shell);
             shell.invalidate();
             return;
+        case Timer::Tooltip:
+            shell.kill_timer(Timer::Tooltip);
+            // Drawn only over a cell whose text is cut short; the painter knows which.
+            if (app.hover.kind != HitKind::ResultRow || app.rest.tooltip) return;
+            app.rest.tooltip = true;
+            shell.invalidate();
+            return;
         case Timer::Update:
             return;
     }
@@ -248,6 +257,7 @@ void on_mouse_wheel(App& app, Shell& shell, int delta) {
     const float rows = 3.0f * static_cast<float>(delta) / -120.0f;
     const double scroll = std::clamp(app.scroll + m.row_height * rows, 0.0, m.max_scroll);
     if (scroll == app.scroll) return;
+    hide_tooltip(app, shell);
     app.scroll = scroll;
     shell.invalidate();
 }
@@ -255,6 +265,7 @@ void on_mouse_wheel(App& app, Shell& shell, int delta) {
 void on_mouse_leave(App& app, Shell& shell) {
     app.mouse_tracked = false;
     app.pointer.reset();
+    hide_tooltip(app, shell);
     if (app.hover.kind == HitKind::Nothing) return;
     app.hover = HitTarget{};
     shell.invalidate();

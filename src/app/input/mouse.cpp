@@ -113,6 +113,7 @@ void on_mouse_move(App& app, Shell& shell, Point at) {
         shell.invalidate();
     } else {
         follow_pointer(app, shell);
+        rest_pointer(app, shell, at.x, at.y);
     }
 }
 
@@ -131,6 +132,7 @@ bool on_set_cursor(App& app, Shell& shell, Point at) {
 void on_left_button_down(App& app, Shell& shell, Point at, bool shift) {
     app.pointer = at;
     app.header_press.reset();
+    hide_tooltip(app, shell);
     const HitTarget target = hit_test(app, at.x, at.y);
     switch (target.kind) {
         case HitKind::ColumnBorder:

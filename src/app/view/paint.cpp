@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "app/text/text.h"
+#include "app/view/elide.h"
 #include "app/view/format_date.h"
 #include "app/view/layout.h"
 #include "kinds/kinds.h"
@@ -182,8 +183,27 @@ void paint_column_header(const Frame& f) {
     }
 }
 
-void paint_row(const Frame& f, const std::array<ColumnSpec, 4>& columns, const VolumeTable& table,
-               uint32_t row, uint32_t index) {
+// The whole text of a cell shown shortened, and where the cell lies: a tooltip shows it.
+struct CutCell {
+    std::string text;
+    RectF cell;
+};
+
+// Draws a name or folder cell shortened in its middle to its room; the cell's whole text when
+// it is shortened and the pointer rests on it with the tooltip due.
+std::optional<CutCell> paint_long_text(const Frame& f, std::string_view text, const Elided& shown,
+                                       RectF cell, Color color, Font font,
+                                       std::span<const TextRange> highlights, Color highlight) {
+    const std::vector<TextRange> moved = elided_ranges(text, shown, highlights);
+    f.canvas.draw_text(shown.text, cell, color, font, Align::Leading, moved, highlight);
+    if (!shown.shortened || !f.app.rest.tooltip ||
+        !cell.contains(f.app.rest.x, f.app.rest.y))
+        return std::nullopt;
+    return CutCell{std::string(text), cell};
+}
+
+std::optional<CutCell> paint_row(const Frame& f, const std::array<ColumnSpec, 4>& columns,
+                                 const VolumeTable& table, uint32_t row, uint32_t index) {
     const App& app = f.app;
     const Entry& entry = table.entries[index];
     const float height = f.m.row_height;
@@ -215,14 +235,25 @@ void paint_row(const Frame& f, const std::array<ColumnSpec, 4>& columns, const V
     }
     const bool dimmed = entry.flags & (FLAG_HIDDEN | FLAG_SYSTEM);
     const Color secondary = fade(f.p.secondary);
-    f.canvas.draw_text(name, RectF{f.px(50), y, columns[0].width - f.px(10), height},
-                       fade(dimmed ? f.p.secondary : f.p.text), Font::Body, Align::Leading,
-                       highlights, fade(f.p.accent));
+    const auto measure_in = [&f](Font font) {
+        return [&f, font](std::string_view text) { return f.canvas.measure(text, font); };
+    };
+    const RectF name_cell{f.px(50), y, columns[0].width - f.px(10), height};
+    std::optional<CutCell> cut = paint_long_text(
+        f, name,
+        elide_name(name, name_cell.width, widest_advance(Font::Body, f.s), measure_in(Font::Body)),
+        name_cell, fade(dimmed ? f.p.secondary : f.p.text), Font::Body, highlights,
+        fade(f.p.accent));
 
     if (entry.parent != NO_PARENT) {
-        f.canvas.draw_text(table.full_path(entry.parent, true),
-                           RectF{columns[1].x + f.px(6), y, columns[1].width - f.px(12), height},
-                           secondary, Font::Small, Align::Leading);
+        const std::string folder = table.full_path(entry.parent, true);
+        const RectF folder_cell{columns[1].x + f.px(6), y, columns[1].width - f.px(12), height};
+        std::optional<CutCell> folder_cut =
+            paint_long_text(f, folder,
+                            elide_path(folder, folder_cell.width, widest_advance(Font::Small, f.s),
+                                       measure_in(Font::Small)),
+                            folder_cell, secondary, Font::Small, {}, {});
+        if (folder_cut) cut = std::move(folder_cut);
     }
     if (!entry.is_dir()) {
         f.canvas.draw_text(format_size(entry.size), RectF{columns[2].x, y, f.px(80), height},
@@ -233,11 +264,14 @@ void paint_row(const Frame& f, const std::array<ColumnSpec, 4>& columns, const V
         f.canvas.draw_text(date, RectF{columns[3].x + f.px(6), y, f.px(130), height}, secondary,
                            Font::Small, Align::Leading);
     }
+    return cut;
 }
 
-void paint_rows(const Frame& f) {
+// The rows in view; the whole text of the shortened cell under a resting pointer, if any.
+std::optional<CutCell> paint_rows(const Frame& f) {
     const App& app = f.app;
     const float top = f.m.list_top;
+    std::optional<CutCell> cut;
     f.canvas.push_clip(edges(0, top, f.m.width, top + f.m.list_height));
     const std::array<ColumnSpec, 4> columns = column_specs(app);
     const Index& index = *app.engine.index;
@@ -254,16 +288,60 @@ void paint_rows(const Frame& f) {
             const Hit& hit = app.results[row];
             // A row whose table was rebuilt or moved since the search stays blank: its entry
             // number may now name another file.
-            if (const VolumeTable* table = resolve_hit(index, app.table_ids, hit))
-                paint_row(f, columns, *table, row, hit.entry);
+            if (const VolumeTable* table = resolve_hit(index, app.table_ids, hit)) {
+                if (std::optional<CutCell> row_cut = paint_row(f, columns, *table, row, hit.entry))
+                    cut = std::move(row_cut);
+            }
         }
     }
     f.canvas.pop_clip();
+    return cut;
+}
+
+// The whole text of a shortened cell, in a box of the palette's colours just below the cell
+// (above it when the status line is near), kept inside the window; a text wider than the window
+// goes on as many lines as it needs.
+void paint_tooltip(const Frame& f, const CutCell& cut) {
+    constexpr size_t MOST_LINES = 8;
+    const float margin = f.px(8);
+    const float pad = f.px(8);
+    const float line_height = f.px(18);
+    const float room = std::max(f.m.width - 2 * margin - 2 * pad, 0.0f);
+    const auto measure = [&f](std::string_view text) {
+        return f.canvas.measure(text, Font::Small);
+    };
+    const std::vector<std::string> lines = wrap_lines(cut.text, room, MOST_LINES, measure);
+    float widest = 0;
+    for (const std::string& line : lines)
+        widest = std::max(widest, std::ceil(measure(line)) + f.px(2));
+    const float width = std::min(widest, room) + 2 * pad;
+    const float height = static_cast<float>(lines.size()) * line_height + f.px(12);
+    const float x = std::clamp(f.app.rest.x - f.px(12), margin,
+                               std::max(margin, f.m.width - margin - width));
+    float y = cut.cell.bottom() + f.px(2);
+    if (y + height > f.m.status_top) y = std::max(0.0f, cut.cell.y - height - f.px(2));
+    f.canvas.fill_rounded_rect(RectF{x, y, width, height}, f.px(5), f.p.separator);
+    f.canvas.fill_rounded_rect(RectF{x + 1, y + 1, width - 2, height - 2}, f.px(4), f.p.box);
+    for (size_t i = 0; i < lines.size(); ++i) {
+        const RectF line{x + pad, y + f.px(6) + static_cast<float>(i) * line_height,
+                         width - 2 * pad, line_height};
+        f.canvas.draw_text(lines[i], line, f.p.text, Font::Small, Align::Leading);
+    }
 }
 
 void paint_message_line(const Frame& f, float y, const std::string& text, Font font, Color color) {
     f.canvas.draw_text(text, RectF{f.px(20), y, f.m.width - f.px(40), f.px(30)}, color, font,
                        Align::Center);
+}
+
+// "Nothing found", or on a filter tab whose words find something in All, where they are.
+std::string nothing_found_text(const App& app) {
+    const uint8_t filter = app.result_query ? app.result_query->filter : 0;
+    if (filter == 0 || !app.unfiltered_count || *app.unfiltered_count == 0)
+        return choose_text("찾은 것이 없습니다", "Nothing found");
+    return fill_placeholders(
+        choose_text("{0}에는 없습니다 · {2}에 {1}개", "Nothing in {0} · {1} in {2}"),
+        {filter_tab_label(filter), format_count(*app.unfiltered_count), filter_tab_label(0)});
 }
 
 void paint_empty_state(const Frame& f) {
@@ -300,9 +378,8 @@ void paint_empty_state(const Frame& f) {
                         "Extensions: *.hwp   ext:pdf,hwp     Several words: 2026 report"),
             Font::Body, f.p.secondary);
     } else if (app.results.empty() && app.result_generation == app.query_generation) {
-        paint_message_line(f, top + std::max(f.px(10), a - f.px(15)),
-                           choose_text("찾은 것이 없습니다", "Nothing found"), Font::BodyBold,
-                           f.p.secondary);
+        paint_message_line(f, top + std::max(f.px(10), a - f.px(15)), nothing_found_text(app),
+                           Font::BodyBold, f.p.secondary);
     }
 }
 
@@ -342,36 +419,57 @@ std::string status_text(const App& app, uint64_t items_read) {
     return text;
 }
 
+// The longest start of hint (whole parts between separators, down to none) that fits beside the
+// counts: at a narrow window the hint shortens, then goes, and never runs over them.
+std::string fitting_hint(Canvas& canvas, std::string_view hint, float room) {
+    std::string_view shown = hint;
+    while (!shown.empty() && !fits_in(canvas.measure(shown, Font::Small), room)) {
+        const size_t last = shown.rfind(STATUS_SEPARATOR);
+        shown = last == std::string_view::npos ? std::string_view{} : shown.substr(0, last);
+    }
+    return std::string(shown);
+}
+
 void paint_status_line(const Frame& f) {
     const float top = f.m.status_top;
     const float width = f.m.width;
     f.canvas.fill_rect(edges(0, top, width, f.m.height), f.p.status);
     f.canvas.fill_rect(edges(0, top, width, top + 1), f.p.separator);
-    f.canvas.draw_text(status_text(f.app, f.items_read),
-                       RectF{f.px(16), top, 0.6f * width, f.m.status_height}, f.p.secondary,
-                       Font::Small, Align::Leading);
-    const RectF right{0.4f * width, top, 0.6f * width - f.px(16), f.m.status_height};
-    if (!f.app.hot_key_ok) {
-        f.canvas.draw_text(
-            choose_text("Ctrl+Alt+F 를 다른 프로그램이 쓰고 있어 단축키를 쓸 수 없습니다",
-                        "Ctrl+Alt+F is taken by another app, so the shortcut is off"),
-            right, HOT_KEY_NOTICE, Font::Small, Align::Trailing);
-    } else {
-        f.canvas.draw_text(
-            choose_text("Ctrl+Alt+F 로 언제든 열기  ·  Enter 열기  ·  Ctrl+Enter 폴더",
-                        "Ctrl+Alt+F opens Norvik anytime  ·  Enter open  ·  Ctrl+Enter folder"),
-            right, f.p.secondary, Font::Small, Align::Trailing);
-    }
+    const std::string status = status_text(f.app, f.items_read);
+    const float inner = width - f.px(32);
+    const float room = inner - f.canvas.measure(status, Font::Small) - f.px(24);
+    const std::string hint =
+        f.app.hot_key_ok
+            ? choose_text("Ctrl+Alt+F 로 언제든 열기  ·  Enter 열기  ·  Ctrl+Enter 폴더",
+                          "Ctrl+Alt+F opens Norvik anytime  ·  Enter open  ·  Ctrl+Enter folder")
+            : choose_text("Ctrl+Alt+F 를 다른 프로그램이 쓰고 있어 단축키를 쓸 수 없습니다",
+                          "Ctrl+Alt+F is taken by another app, so the shortcut is off");
+    const std::string shown = fitting_hint(f.canvas, hint, room);
+    const float hint_width = shown.empty() ? 0 : f.canvas.measure(shown, Font::Small) + 1;
+    const float gap = shown.empty() ? 0 : f.px(24);
+    f.canvas.draw_text(
+        status,
+        RectF{f.px(16), top, std::max(0.6f * width, inner - hint_width - gap), f.m.status_height},
+        f.p.secondary, Font::Small, Align::Leading);
+    if (shown.empty()) return;
+    const float right = width - f.px(16);
+    const float x = std::min(0.4f * width, right - hint_width);
+    f.canvas.draw_text(shown, RectF{x, top, right - x, f.m.status_height},
+                       f.app.hot_key_ok ? f.p.secondary : HOT_KEY_NOTICE, Font::Small,
+                       Align::Trailing);
 }
 
 void paint_toast(const Frame& f) {
     if (!f.app.toast) return;
     const std::string& text = f.app.toast->text;
-    const float w = f.canvas.measure(text, Font::Body);
+    // Whole pixels up: a box cut to the measured fraction can lose the text's last letters to
+    // the ellipsis.
+    const float w = std::ceil(f.canvas.measure(text, Font::Body));
     const float b = std::min(w + f.px(32), f.m.width - f.px(32));
     const RectF box{round_pixel((f.m.width - b) / 2), f.m.status_top - f.px(52), b, f.px(38)};
     f.canvas.fill_rounded_rect(box, f.px(8), TOAST_BACKGROUND);
-    f.canvas.draw_text(text, RectF{box.x + f.px(16), box.y, b - f.px(32), f.px(38)}, WHITE,
+    // Centred in more room than the text needs, with the same margins to the eye.
+    f.canvas.draw_text(text, RectF{box.x + f.px(12), box.y, b - f.px(24), f.px(38)}, WHITE,
                        Font::Body, Align::Center);
 }
 
@@ -395,11 +493,12 @@ bool paint(const App& app) {
     paint_settings_button(f);
     paint_filter_tabs(f);
     paint_column_header(f);
-    paint_rows(f);
+    const std::optional<CutCell> cut = paint_rows(f);
     paint_empty_state(f);
     paint_scroll_bar(f);
     paint_status_line(f);
     paint_toast(f);
+    if (cut) paint_tooltip(f, *cut);
     return f.canvas.end_frame();
 }
 

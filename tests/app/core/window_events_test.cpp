@@ -68,6 +68,14 @@ TEST(SearchResultTest, OnlyTheAnswerToTheLatestQueryInTheCurrentOrderIsShown) {
     EXPECT_EQ(f.app.search_time.nanoseconds, 12'000'000u);
     EXPECT_TRUE(f.app.result_query && !is_empty(*f.app.result_query));
     EXPECT_EQ(f.shell.invalidations, 1);
+
+    // What All would find travels with an empty filtered answer, and goes with the next answer.
+    SearchResult empty_tab = result_for(f.app, {});
+    empty_tab.unfiltered_count = 12;
+    accept_search_result(f.app, f.shell, std::move(empty_tab));
+    EXPECT_EQ(f.app.unfiltered_count, 12u);
+    accept_search_result(f.app, f.shell, result_for(f.app, {Hit{99, 0, false}}));
+    EXPECT_EQ(f.app.unfiltered_count, std::nullopt);
 }
 
 // Typing draws no frame of its own: the frame comes with the answer, or at the caret's deadline

@@ -322,6 +322,58 @@ TEST(MouseTest, HoverRequestsTheLeaveNoticeOnceAndRepaintsOnChange) {
     EXPECT_EQ(w.shell.mouse_leave_requests, 2);
 }
 
+// The tooltip is due after the pointer rests TOOLTIP_MS on a row, and whatever moves the
+// pointer, the list or the query takes it down again.
+TEST(MouseTest, TheTooltipComesAfterARestOnARowAndGoesOnAnyChange) {
+    struct Case {
+        const char* what;
+        void (*change)(CanvasWindow&);
+    };
+    const Case cases[] = {
+        {"pointer moved",
+         [](CanvasWindow& w) {
+             on_mouse_move(w.app, w.shell, Point{305, 150});
+         }},
+        {"pointer left", [](CanvasWindow& w) { on_mouse_leave(w.app, w.shell); }},
+        {"wheel", [](CanvasWindow& w) { on_mouse_wheel(w.app, w.shell, -120); }},
+        {"typed", [](CanvasWindow& w) { rerun_search(w.app, w.shell, true); }},
+        {"click",
+         [](CanvasWindow& w) {
+             on_left_button_down(w.app, w.shell, Point{300, 150}, false);
+         }},
+        {"keyboard selection", [](CanvasWindow& w) { select_row(w.app, w.shell, 4); }},
+    };
+    for (const Case& c : cases) {
+        CanvasWindow w(1, 40);
+        on_mouse_move(w.app, w.shell, Point{300, 150});
+        EXPECT_EQ(w.shell.timers.at(Timer::Tooltip), TOOLTIP_MS) << c.what;
+        EXPECT_FALSE(w.app.rest.tooltip) << c.what;
+        on_timer(w.app, w.shell, Timer::Tooltip);
+        EXPECT_TRUE(w.app.rest.tooltip) << c.what;
+        EXPECT_FALSE(w.shell.timers.contains(Timer::Tooltip)) << c.what;
+
+        const int repaints = w.shell.invalidations;
+        c.change(w);
+        EXPECT_FALSE(w.app.rest.tooltip) << c.what;
+        EXPECT_GT(w.shell.invalidations, repaints) << c.what;
+        if (c.change != cases[0].change) {
+            EXPECT_FALSE(w.shell.timers.contains(Timer::Tooltip)) << c.what;
+        }
+    }
+
+    // A repeated notice without a move changes nothing; off the rows nothing is due.
+    CanvasWindow w(1, 40);
+    on_mouse_move(w.app, w.shell, Point{300, 150});
+    on_timer(w.app, w.shell, Timer::Tooltip);
+    on_mouse_move(w.app, w.shell, Point{300, 150});
+    EXPECT_TRUE(w.app.rest.tooltip);
+    on_mouse_move(w.app, w.shell, Point{300, 30});  // the search box
+    EXPECT_FALSE(w.app.rest.tooltip);
+    EXPECT_FALSE(w.shell.timers.contains(Timer::Tooltip));
+    on_timer(w.app, w.shell, Timer::Tooltip);  // a late tick off the rows
+    EXPECT_FALSE(w.app.rest.tooltip);
+}
+
 TEST(MouseTest, DoubleClicksAndTheRowContextMenu) {
     CanvasWindow w(1, 5);
     w.app.text = U"보고서";

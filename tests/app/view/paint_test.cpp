@@ -2,8 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
+#include <cmath>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -509,9 +512,229 @@ TEST(PaintTest, ToastIsCentredAboveTheStatusLine) {
     EXPECT_EQ(box.radius, 8);
     EXPECT_EQ(box.color, rgb(0x111214, 0.92f));
     const DrawCall& text = f.text("Copied");
-    EXPECT_EQ(text.rect, (RectF{461, 558, 39, 38}));
+    EXPECT_EQ(text.rect, (RectF{457, 558, 47, 38}));  // centred with room to spare
     EXPECT_EQ(text.color, rgb(0xFFFFFF));
     EXPECT_EQ(f.canvas->calls[f.canvas->calls.size() - 2].text, "Copied");  // drawn last
+}
+
+// Toasts of every length: the text whole with room to spare, the box within the window.
+TEST(PaintTest, AToastIsAsWideAsItsTextWithinTheWindow) {
+    const std::string long_text(200, 'x');
+    struct Case {
+        const char* what;
+        float scale;
+        std::string text;
+    };
+    const Case cases[] = {
+        {"Korean", 1, "경로를 복사했습니다"},
+        {"Korean at 150 %", 1.5f, "경로를 복사했습니다"},
+        {"wider than the window", 1, long_text},
+    };
+    for (const Case& c : cases) {
+        PaintedApp f(c.scale);
+        f.app.toast = Toast{c.text, {}};
+        f.frame();
+        const float width = 960 * c.scale;
+        const float text_width = f.canvas->width_of(c.text, Font::Body);
+        const DrawCall box = f.canvas->of(Op::FillRoundedRect).back();
+        const DrawCall& text = f.text(c.text);
+        EXPECT_GE(box.rect.x, 16 * c.scale) << c.what;
+        EXPECT_LE(box.rect.right(), width - 16 * c.scale + 0.5f) << c.what;
+        EXPECT_FLOAT_EQ(box.rect.width,
+                        std::min(std::ceil(text_width) + 32 * c.scale, width - 32 * c.scale))
+            << c.what;
+        if (text_width + 32 * c.scale < width - 32 * c.scale) {
+            EXPECT_GE(text.rect.width, text_width + 2) << c.what;  // never trimmed
+        }
+        EXPECT_GE(text.rect.x, box.rect.x) << c.what;
+        EXPECT_LE(text.rect.right(), box.rect.right()) << c.what;
+    }
+}
+
+TEST(PaintTest, LongNamesKeepTheirExtensionAndDeepFoldersTheirEnd) {
+    for (float s : {1.0f, 1.5f}) {
+        PaintedApp f(s);
+        VolumeTable& table = f.index.tables[0];
+        uint32_t folder =
+            table.add_entry(ROOT, "깊은폴더1", FileFacts{0, 0, ATTRIBUTE_DIRECTORY}, 0);
+        for (int level = 2; level <= 10; ++level) {
+            folder = table.add_entry(folder, "level" + std::to_string(level),
+                                     FileFacts{0, 0, ATTRIBUTE_DIRECTORY}, 0);
+        }
+        const std::string name = "report " + std::string(214, 'r') + " final name.pdf";  // 230
+        const uint32_t deep = table.add_entry(folder, name, FileFacts{1, MARCH_5_2026, 0}, 0);
+        f.show(U"report", {deep, REPORT});
+        f.frame();
+
+        const float name_room = (s == 1 ? 333 : 500) - 10 * s;
+        const std::vector<DrawCall> names = f.canvas->of(Op::Text);
+        const auto shown = std::find_if(names.begin(), names.end(), [](const DrawCall& call) {
+            return call.text.ends_with("… name.pdf");
+        });
+        ASSERT_NE(shown, names.end()) << s;
+        EXPECT_TRUE(shown->text.starts_with("report rrr")) << s;
+        const float used = f.canvas->width_of(shown->text, Font::Body);
+        EXPECT_LE(used, name_room - 1) << s;                                  // never trimmed again
+        EXPECT_GT(used, name_room - 1 - f.canvas->advance(Font::Body)) << s;  // and no room wasted
+        EXPECT_EQ(shown->highlights, (std::vector<TextRange>{{0, 6}})) << s;  // "report" still lit
+
+        const DrawCall& path =
+            f.text("C:\\깊은폴더1\\…\\level5\\level6\\level7\\level8\\level9\\level10");
+        EXPECT_EQ(path.font, Font::Small) << s;
+        f.text("C:\\Users");  // short: whole
+        f.text("Report.docx");
+        // A few candidates measured by halving, not one per length; none again the next frame.
+        EXPECT_LE(f.canvas->measures, 30u) << s;
+        f.frame();
+        EXPECT_EQ(f.canvas->layouts_built, 0u) << s;
+    }
+}
+
+TEST(PaintTest, ATooltipShowsTheWholeTextOfAShortenedCellUnderTheRestingPointer) {
+    const std::string name = std::string(223, 'n') + "_v2.docx";  // 231 characters
+    std::string folder = "C:";
+    for (int level = 1; level <= 8; ++level)
+        folder += "\\folder-0" + std::to_string(level);  // 82 characters
+    struct Case {
+        const char* what;
+        float scale;
+        float x;  // DIPs; the rows are at 140 and 172
+        float y;
+        bool due;           // the timer fired
+        std::string whole;  // the tooltip's text; none when empty
+    };
+    const Case cases[] = {
+        {"over a cut name", 1, 100, 150, true, name},
+        {"over a cut name at 150 %", 1.5f, 100, 150, true, name},
+        {"over a cut folder", 1, 500, 150, true, folder},
+        {"over a whole name", 1, 100, 182, true, ""},
+        {"over the size", 1, 750, 150, true, ""},
+        {"not yet due", 1, 100, 150, false, ""},
+    };
+    for (const Case& c : cases) {
+        PaintedApp f(c.scale);
+        VolumeTable& table = f.index.tables[0];
+        uint32_t parent = ROOT;
+        for (int level = 1; level <= 8; ++level) {
+            parent = table.add_entry(parent, "folder-0" + std::to_string(level),
+                                     FileFacts{0, 0, ATTRIBUTE_DIRECTORY}, 0);
+        }
+        const uint32_t entry = table.add_entry(parent, name, FileFacts{1, MARCH_5_2026, 0}, 0);
+        f.show(U"", {entry, REPORT});
+        f.app.rest = PointerRest{c.x * c.scale, c.y * c.scale, c.due};
+        f.app.hover = hit_test(f.app, f.app.rest.x, f.app.rest.y);
+        f.frame();
+
+        // The tooltip: a border, its fill and its lines, the last calls of the frame.
+        const std::vector<DrawCall>& calls = f.canvas->calls;
+        size_t last_box = 0;
+        for (size_t k = 0; k < calls.size(); ++k)
+            if (calls[k].op == Op::FillRoundedRect) last_box = k;
+        std::vector<DrawCall> lines;
+        for (size_t k = last_box + 1; k < calls.size(); ++k)
+            if (calls[k].op == Op::Text) lines.push_back(calls[k]);
+        if (c.whole.empty()) {  // the status line's texts come last
+            EXPECT_EQ(f.canvas->of(Op::Text).back().rect.y, metrics(f.app).status_top) << c.what;
+            continue;
+        }
+        ASSERT_GE(last_box, 1u) << c.what;
+        const DrawCall& fill = calls[last_box];
+        const DrawCall& border = calls[last_box - 1];
+        EXPECT_EQ(fill.color, rgb(0xFFFFFF)) << c.what;
+        EXPECT_EQ(border.color, rgb(0xE3E6EA)) << c.what;
+        EXPECT_GE(border.rect.x, 0) << c.what;
+        EXPECT_LE(border.rect.right(), 960 * c.scale) << c.what;
+        EXPECT_GE(border.rect.y, 172 * c.scale) << c.what;  // below the row
+        EXPECT_LE(border.rect.bottom(), metrics(f.app).status_top) << c.what;
+        std::string whole;
+        for (const DrawCall& line : lines) {
+            whole += line.text;
+            EXPECT_EQ(line.color, rgb(0x16181D)) << c.what;
+            EXPECT_LT(f.canvas->width_of(line.text, Font::Small), line.rect.width) << c.what;
+            EXPECT_GE(line.rect.x, border.rect.x) << c.what;
+            EXPECT_LE(line.rect.right(), border.rect.right()) << c.what;
+            EXPECT_LE(line.rect.bottom(), border.rect.bottom()) << c.what;
+        }
+        EXPECT_EQ(whole, c.whole) << c.what;  // whole, on as many lines as it needs
+        EXPECT_EQ(lines.size(), c.whole == name ? 2u : 1u) << c.what;
+    }
+}
+
+TEST(PaintTest, AnEmptyTabSaysWhereTheResultsAre) {
+    struct Case {
+        const char* what;
+        uint8_t filter;
+        std::optional<size_t> unfiltered;
+        const char* message;
+    };
+    const Case cases[] = {
+        {"found in All", 3, 12, "Nothing in Pictures · 12 in All"},
+        {"thousands", 2, 12345, "Nothing in Documents · 12,345 in All"},
+        {"nowhere", 3, 0, "Nothing found"},
+        {"not counted", 3, std::nullopt, "Nothing found"},
+        {"All itself", 0, std::nullopt, "Nothing found"},
+    };
+    for (const Case& c : cases) {
+        PaintedApp f;
+        f.app.filter = c.filter;
+        f.show(U"zzz", {});
+        f.app.unfiltered_count = c.unfiltered;
+        f.frame();
+        EXPECT_EQ(f.text(c.message).font, Font::BodyBold) << c.what;
+    }
+}
+
+// At the smallest window, at 100 % and 150 %: the counts are never clipped and the hint on the
+// right shortens, then goes, rather than running over them.
+TEST(PaintTest, TheStatusLineNeverOverlapsAtTheMinimumSize) {
+    struct Case {
+        const char* what;
+        float scale;
+        float width;  // DIPs
+        bool scanning;
+        bool hot_key_ok;
+        const char* hint;  // empty: none
+    };
+    const Case cases[] = {
+        {"wide", 1, 960, false, true,
+         "Ctrl+Alt+F opens Norvik anytime  ·  Enter open  ·  Ctrl+Enter folder"},
+        {"minimum", 1, 560, false, true, "Ctrl+Alt+F opens Norvik anytime  ·  Enter open"},
+        {"minimum at 150 %", 1.5f, 560, false, true,
+         "Ctrl+Alt+F opens Norvik anytime  ·  Enter open"},
+        {"minimum while reading", 1, 560, true, true, "Ctrl+Alt+F opens Norvik anytime"},
+        {"minimum while reading at 150 %", 1.5f, 560, true, true,
+         "Ctrl+Alt+F opens Norvik anytime"},
+        {"the hot-key notice does not fit", 1, 560, true, false, ""},
+        {"the hot-key notice fits", 1, 960, true, false,
+         "Ctrl+Alt+F is taken by another app, so the shortcut is off"},
+    };
+    for (const Case& c : cases) {
+        PaintedApp f(c.scale);
+        f.app.client_width = c.width * c.scale;
+        f.app.client_height = 360 * c.scale;
+        f.app.hot_key_ok = c.hot_key_ok;
+        f.service.scans_in_progress = c.scanning ? 1 : 0;
+        f.items_read = 12000;
+        f.show(U"rep", {REPORT, BOGOSEO, HIDDEN, EMOJI, USERS});
+        f.frame();
+        const float top = metrics(f.app).status_top;
+        std::vector<DrawCall> line;
+        for (const DrawCall& call : f.canvas->of(Op::Text))
+            if (call.rect.y == top) line.push_back(call);
+        ASSERT_EQ(line.size(), *c.hint ? 2u : 1u) << c.what;
+        const DrawCall& counts = line[0];
+        const float counts_end = counts.rect.x + f.canvas->width_of(counts.text, Font::Small);
+        EXPECT_TRUE(counts.text.starts_with("5 found (12 ms)")) << c.what;
+        EXPECT_LT(counts_end, counts.rect.right()) << c.what;  // whole
+        if (!*c.hint) continue;
+        const DrawCall& hint = line[1];
+        EXPECT_EQ(hint.text, c.hint) << c.what;
+        EXPECT_EQ(hint.align, Align::Trailing) << c.what;
+        const float hint_start = hint.rect.right() - f.canvas->width_of(hint.text, Font::Small);
+        EXPECT_GE(hint_start, hint.rect.x) << c.what;  // whole
+        EXPECT_GE(hint_start - counts_end, 24 * c.scale - 1) << c.what;
+        EXPECT_EQ(hint.rect.right(), (c.width - 16) * c.scale) << c.what;
+    }
 }
 
 TEST(PaintTest, DarkPalette) {

@@ -30,6 +30,11 @@
 #   columns                the Folder|Size border dragged 100 pixels left: ColumnWidths holds
 #                          Size 186 and Date modified 136; after a restart a double click on the
 #                          border where it was left (so the widths were restored) resets them
+#   reading                long names and deep folders (a 230-character name, a 10-level path),
+#                          in English light at 100 % and Korean dark at 150 %: screenshots of
+#                          the rows, the tooltip over a cut name and over a cut folder, an empty
+#                          tab that says what All finds, a toast and the smallest window
+#                          (reading-<look>-<state>.png in BUILD/wine-program, to be looked at)
 #   follows-disk           a file created, then deleted, then one renamed on D: while "report" is
 #                          shown: each reaches the list soon after the index has it (the time
 #                          from the change's post to the answer that shows it is printed); then
@@ -526,6 +531,54 @@ hot-key-taken)
     tray=$(ui_find_window '^Wine System Tray$' 10) || fail "no tray icon"
     xdotool mousemove --window "$tray" 8 8 click 1
     wait_for 10 one_visible || fail "a click on the tray icon did not show the window"
+    ;;
+reading)
+    # Rows for "report", newest first: the folder Reports, the deep file, "report, final.hwp",
+    # the long name, report-q1.pdf.
+    deep="$tree/깊은폴더1"
+    for level in 2 3 4 5 6 7 8 9 10; do deep+="/level$level"; done
+    mkdir -p "$deep"
+    long="report"
+    while [ ${#long} -lt 215 ]; do long+=" of the quarterly planning"; done
+    long="${long:0:215} final name.pdf"
+    echo e >"$tree/Reports/$long"
+    touch -d '1 hour ago' "$tree/Reports/$long"
+    echo f >"$deep/report deep.txt"
+    for look in en:1:96 ko:0:144; do
+        IFS=: read -r language theme dpi <<<"$look"
+        wine reg add 'HKCU\Software\Norvik' /v Language /t REG_SZ /d "$language" /f \
+            </dev/null >/dev/null 2>&1
+        wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f \
+            </dev/null >/dev/null 2>&1
+        set_theme "$theme"
+        start_shown
+        type_query report
+        at() { echo $(($1 * dpi / 96)) $(($2 * dpi / 96)); }  # DIPs to pixels
+        picture() { sleep 1.5 && ui_capture "$window" "$state/reading-$language-$1.png"; }
+        xdotool mousemove --window "$window" $(at 700 450)  # away from the rows
+        picture rows
+        xdotool mousemove --window "$window" $(at 200 252)  # the long name (fourth row)
+        picture tooltip-name
+        xdotool mousemove --window "$window" $(at 450 188)  # the deep folder (second row)
+        picture tooltip-folder
+        xdotool mousemove --window "$window" $(at 700 450)
+        ui_key "$window" ctrl+c
+        sleep 1 && ui_capture "$window" "$state/reading-$language-toast.png"
+        ui_key "$window" Tab Tab Tab Tab  # Music: nothing for "report"
+        picture empty-tab
+        ui_key "$window" shift+Tab shift+Tab shift+Tab shift+Tab
+        # The smallest window: 560 x 360 less Wine's frame (8 x 30), the client area captured.
+        xdotool windowsize "$window" $(at 552 330)
+        picture minimum
+        xdotool mousemove --window "$window" $(at 150 252)
+        picture minimum-tooltip
+        kill "$first_pid"
+        wait_for 20 stopped "$first_pid" || fail "Norvik did not end"
+        wait_for 10 none_visible || fail "the window stayed"
+        : >"$trace"
+    done
+    wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 96 /f \
+        </dev/null >/dev/null 2>&1
     ;;
 languages)
     for look in ko:1:보고서 en:0:report ja:1:report; do
