@@ -24,19 +24,14 @@ struct Node {
     uint8_t table;
     bool holds_hits = false;
     bool has_children = false;
+    bool drive = false;  // a bare drive ("C:") at the top: its own key is its root folder "c:\"
 };
 
 // One place in a group of siblings' order: the folder's own key, or the keys of everything
 // below it (its key followed by '\' and more).
 struct Item {
-    std::string key;
-    bool below;
     uint32_t node;
-
-    bool operator<(const Item& other) const {
-        if (key != other.key) return key < other.key;
-        return below < other.below;  // a key sorts before the longer keys it begins
-    }
+    bool below;
 };
 
 class TreeRanker {
@@ -72,6 +67,12 @@ class TreeRanker {
 
     Node& node(uint32_t n) { return nodes_[n]; }
 
+    // Asks for the records node_for will read first for `folder`.
+    void prefetch(uint8_t t, uint32_t folder) const {
+        __builtin_prefetch(&tables_[t].entries[folder]);
+        if (!node_of_[t].empty()) __builtin_prefetch(&node_of_[t][folder]);
+    }
+
     // Ranks every node that holds hits, and the empty key when `empty_key` says hits have it.
     // False when a name holds '\' (its key could fall inside a sibling's run of keys).
     bool rank(bool empty_key) {
@@ -89,15 +90,18 @@ class TreeRanker {
             else
                 children_[fill[nodes_[n].parent]++] = n;
         }
-        labels_.resize(nodes_.size());
+        label_end_.resize(nodes_.size());
         for (uint32_t n = 0; n < nodes_.size(); ++n) {
-            std::string_view name = tables_[nodes_[n].table].stored_name(nodes_[n].entry);
+            Node& node = nodes_[n];
+            std::string_view name = tables_[node.table].stored_name(node.entry);
             if (name.find('\\') != std::string_view::npos) return false;
-            labels_[n] = lower_full(name);
+            node.drive = node.parent == NO_NODE && name.size() == 2 && name[1] == ':';
+            append_lower_full(labels_, name);
+            label_end_[n] = labels_.size();
         }
         rank_of_node_.assign(nodes_.size(), 0);
         std::vector<Item> items;
-        if (empty_key) items.push_back(Item{std::string(), false, EMPTY_KEY});
+        if (empty_key) items.push_back(Item{EMPTY_KEY, false});
         for (uint32_t n : tops_)
             add_items(n, items);
         order_group(items);
@@ -110,24 +114,47 @@ class TreeRanker {
 
   private:
     void add_items(uint32_t n, std::vector<Item>& items) const {
-        const Node& node = nodes_[n];
-        std::string key = labels_[n];
-        // A bare drive as the top of a path is written as its root folder ("c:\"), and the
-        // paths below it go on from there.
-        std::string_view name = tables_[node.table].stored_name(node.entry);
-        const bool drive = node.parent == NO_NODE && name.size() == 2 && name[1] == ':';
-        if (node.holds_hits) items.push_back(Item{drive ? key + '\\' : key, false, n});
-        if (node.has_children) items.push_back(Item{std::move(key) + '\\', true, n});
+        if (nodes_[n].holds_hits) items.push_back(Item{n, false});
+        if (nodes_[n].has_children) items.push_back(Item{n, true});
+    }
+
+    std::string_view label(uint32_t n) const {
+        if (n == EMPTY_KEY) return {};
+        const size_t begin = n == 0 ? 0 : label_end_[n - 1];
+        return std::string_view(labels_).substr(begin, label_end_[n] - begin);
+    }
+
+    // Compares the keys of two items as strings: the label, then '\' for the folders below it
+    // (and for a drive's own key), then the end, which sorts first.
+    int compare(const Item& a, const Item& b) const {
+        const std::string_view x = label(a.node);
+        const std::string_view y = label(b.node);
+        const size_t common = std::min(x.size(), y.size());
+        if (int order = x.substr(0, common).compare(y.substr(0, common)); order != 0) return order;
+        const bool x_slash = a.below || (a.node != EMPTY_KEY && nodes_[a.node].drive);
+        const bool y_slash = b.below || (b.node != EMPTY_KEY && nodes_[b.node].drive);
+        auto at = [](std::string_view text, bool slash, size_t i) -> int {
+            if (i < text.size()) return static_cast<unsigned char>(text[i]);
+            return i == text.size() && slash ? '\\' : -1;
+        };
+        for (size_t i = common;; ++i) {
+            const int p = at(x, x_slash, i);
+            const int q = at(y, y_slash, i);
+            if (p != q) return p < q ? -1 : 1;
+            if (p == -1) break;
+        }
+        // A key sorts before the longer keys it begins.
+        return static_cast<int>(a.below) - static_cast<int>(b.below);
     }
 
     // Puts a group's items in order and numbers its folders; the items that stand for the
     // folders below equal keys are ordered together, as one group.
     void order_group(std::vector<Item>& items) {
-        std::sort(items.begin(), items.end());
+        std::sort(items.begin(), items.end(),
+                  [this](const Item& a, const Item& b) { return compare(a, b) < 0; });
         for (size_t i = 0; i < items.size();) {
             size_t j = i + 1;
-            while (j < items.size() && items[j].key == items[i].key &&
-                   items[j].below == items[i].below)
+            while (j < items.size() && compare(items[i], items[j]) == 0)
                 ++j;
             if (!items[i].below) {
                 for (size_t k = i; k < j; ++k) {
@@ -157,7 +184,8 @@ class TreeRanker {
     std::vector<uint32_t> child_start_;
     std::vector<uint32_t> children_;
     std::vector<uint32_t> tops_;
-    std::vector<std::string> labels_;  // each node's name, lowercased
+    std::string labels_;             // each node's name lowercased, back to back
+    std::vector<size_t> label_end_;  // where each node's label ends in labels_
     std::vector<uint32_t> rank_of_node_;
     uint32_t empty_rank_ = 0;
     uint32_t next_rank_ = 0;
@@ -167,12 +195,19 @@ class TreeRanker {
 
 FolderRanking rank_folders(std::span<const Hit> hits, std::span<const VolumeTable> tables,
                            const SupersededTest& superseded, std::vector<uint32_t>& rank_of_hit) {
-    TreeRanker ranker(tables);
+    // Each hit's parent first, then its folder's node: the entries lie far apart in a large
+    // table, so each pass asks for the records it needs a few hits ahead.
+    constexpr size_t AHEAD = 8;
     std::vector<uint32_t> node_of_hit(hits.size());
     bool empty_key = false;
     for (size_t i = 0; i < hits.size(); ++i) {
         if (i % SUPERSEDED_CHECK_INTERVAL == 0 && superseded && superseded())
             return FolderRanking::Superseded;
+        if (i + AHEAD < hits.size()) {
+            const Hit& ahead = hits[i + AHEAD];
+            if (ahead.table < tables.size() && ahead.entry < tables[ahead.table].entries.size())
+                __builtin_prefetch(&tables[ahead.table].entries[ahead.entry]);
+        }
         const Hit& hit = hits[i];
         const VolumeTable* table = hit.table < tables.size() ? &tables[hit.table] : nullptr;
         const uint32_t parent = table != nullptr && hit.entry < table->entries.size()
@@ -181,12 +216,29 @@ FolderRanking rank_folders(std::span<const Hit> hits, std::span<const VolumeTabl
         if (table == nullptr || parent >= table->entries.size()) {
             node_of_hit[i] = EMPTY_KEY;
             empty_key = true;
-            continue;
+        } else {
+            node_of_hit[i] = parent;
         }
-        const uint32_t node = ranker.node_for(hit.table, parent);
-        if (node == NO_NODE) return FolderRanking::Unsuitable;
-        ranker.node(node).holds_hits = true;
-        node_of_hit[i] = node;
+    }
+
+    TreeRanker ranker(tables);
+    uint32_t last_parent = NO_PARENT;
+    uint8_t last_table = 0;
+    uint32_t last_node = NO_NODE;
+    for (size_t i = 0; i < hits.size(); ++i) {
+        if (i + AHEAD < hits.size() && node_of_hit[i + AHEAD] != EMPTY_KEY)
+            ranker.prefetch(hits[i + AHEAD].table, node_of_hit[i + AHEAD]);
+        const uint32_t parent = node_of_hit[i];
+        if (parent == EMPTY_KEY) continue;
+        // Hits come mostly in entry order, and the items of a folder lie together.
+        if (parent != last_parent || hits[i].table != last_table) {
+            last_node = ranker.node_for(hits[i].table, parent);
+            if (last_node == NO_NODE) return FolderRanking::Unsuitable;
+            ranker.node(last_node).holds_hits = true;
+            last_parent = parent;
+            last_table = hits[i].table;
+        }
+        node_of_hit[i] = last_node;
     }
     if (!ranker.rank(empty_key)) return FolderRanking::Unsuitable;
     rank_of_hit.resize(hits.size());
