@@ -6,6 +6,7 @@
 
 #include "hangul/unicode_case.h"
 #include "hangul/utf8.h"
+#include "query/folder_rank.h"
 
 namespace norvik {
 
@@ -192,13 +193,13 @@ void sort_by_name(std::span<Hit> hits, bool descending, std::span<const VolumeTa
         hits[i] = named[i].hit;
 }
 
-bool sort_by_folder(std::span<Hit> hits, bool descending, std::span<const VolumeTable> tables,
-                    const SupersededTest& superseded, size_t head) {
-    // Each distinct parent's path is built once; the keys are then ranked so that the sort
-    // itself compares integers, and names only within one folder.
+// Ranks each hit's folder key among the distinct keys of all hits (equal keys share a rank) by
+// building each distinct parent's key once and sorting the keys; false when superseded.
+bool rank_folder_keys(std::span<const Hit> hits, std::span<const VolumeTable> tables,
+                      const SupersededTest& superseded, std::vector<uint32_t>& rank_of_hit) {
     std::unordered_map<uint64_t, uint32_t> slot_of_parent;
     std::vector<std::string> keys;
-    std::vector<uint32_t> slot_of_hit(hits.size());
+    rank_of_hit.resize(hits.size());
     for (size_t i = 0; i < hits.size(); ++i) {
         if (i % SUPERSEDED_CHECK_INTERVAL == 0 && superseded && superseded()) return false;
         const Hit& hit = hits[i];
@@ -207,7 +208,7 @@ bool sort_by_folder(std::span<Hit> hits, bool descending, std::span<const Volume
         uint64_t id = (uint64_t{hit.table} << 32) | parent;
         auto [it, added] = slot_of_parent.try_emplace(id, static_cast<uint32_t>(keys.size()));
         if (added) keys.push_back(entry ? parent_folder_key(tables[hit.table], parent) : "");
-        slot_of_hit[i] = it->second;
+        rank_of_hit[i] = it->second;
     }
 
     std::vector<uint32_t> by_key(keys.size());
@@ -221,29 +222,67 @@ bool sort_by_folder(std::span<Hit> hits, bool descending, std::span<const Volume
         if (i > 0 && keys[by_key[i]] != keys[by_key[i - 1]]) ++current;
         rank[by_key[i]] = current;
     }
+    for (uint32_t& r : rank_of_hit)
+        r = rank[r];
+    return true;
+}
 
-    struct Ranked {
-        uint32_t rank;
+// Past this many table entries per hit, the hits' folders are ranked from their built keys;
+// below it, on the folder tree (which costs a slot per entry of each table searched).
+constexpr size_t ENTRIES_PER_HIT_FOR_KEYS = 64;
+
+bool sort_by_folder(std::span<Hit> hits, bool descending, std::span<const VolumeTable> tables,
+                    const SupersededTest& superseded, size_t head) {
+    size_t entries = 0;
+    for (const VolumeTable& table : tables)
+        entries += table.entries.size();
+    std::vector<uint32_t> rank_of_hit;
+    FolderRanking ranking = FolderRanking::Unsuitable;
+    if (hits.size() * ENTRIES_PER_HIT_FOR_KEYS >= entries)
+        ranking = rank_folders(hits, tables, superseded, rank_of_hit);
+    if (ranking == FolderRanking::Superseded) return false;
+    if (ranking == FolderRanking::Unsuitable &&
+        !rank_folder_keys(hits, tables, superseded, rank_of_hit))
+        return false;
+
+    // The hits by folder in one counting pass; then names order each folder's hits, only as far
+    // as the first `head` rows reach. Names ascend in both directions.
+    uint32_t ranks = 0;
+    for (uint32_t r : rank_of_hit)
+        ranks = std::max(ranks, r + 1);
+    std::vector<size_t> start(size_t{ranks} + 1, 0);
+    auto bucket = [&](uint32_t r) { return descending ? ranks - 1 - r : r; };
+    for (uint32_t r : rank_of_hit)
+        ++start[bucket(r) + 1];
+    for (size_t b = 0; b < ranks; ++b)
+        start[b + 1] += start[b];
+    std::vector<Hit> by_folder(hits.size());
+    std::vector<size_t> fill(start.begin(), start.end() - 1);
+    for (size_t i = 0; i < hits.size(); ++i)
+        by_folder[fill[bucket(rank_of_hit[i])]++] = hits[i];
+
+    struct Named {
         NamePrefix prefix;
         std::string_view name;
         Hit hit;
     };
-    std::vector<Ranked> ranked;
-    ranked.reserve(hits.size());
-    for (size_t i = 0; i < hits.size(); ++i) {
-        uint32_t r = rank[slot_of_hit[i]];
-        std::string_view name = name_of(tables, hits[i]);
-        ranked.push_back({descending ? ~r : r, NamePrefix::of(name), name, hits[i]});
+    std::vector<Named> named;
+    for (size_t b = 0; b < ranks && start[b] < std::min(head, hits.size()); ++b) {
+        if (start[b + 1] - start[b] < 2) continue;
+        named.clear();
+        for (size_t i = start[b]; i < start[b + 1]; ++i) {
+            std::string_view name = name_of(tables, by_folder[i]);
+            named.push_back({NamePrefix::of(name), name, by_folder[i]});
+        }
+        order_front(named, head - start[b], [](const Named& a, const Named& c) {
+            int order = order_names(a.prefix, a.name, c.prefix, c.name);
+            if (order != 0) return order < 0;
+            return earlier_position(a.hit, c.hit);
+        });
+        for (size_t i = 0; i < named.size(); ++i)
+            by_folder[start[b] + i] = named[i].hit;
     }
-    order_front(ranked, head, [](const Ranked& a, const Ranked& b) {
-        if (a.rank != b.rank) return a.rank < b.rank;
-        // ascending in both directions
-        int order = order_names(a.prefix, a.name, b.prefix, b.name);
-        if (order != 0) return order < 0;
-        return earlier_position(a.hit, b.hit);
-    });
-    for (size_t i = 0; i < hits.size(); ++i)
-        hits[i] = ranked[i].hit;
+    std::copy(by_folder.begin(), by_folder.end(), hits.begin());
     return true;
 }
 
