@@ -196,8 +196,7 @@ std::optional<CutCell> paint_long_text(const Frame& f, std::string_view text, co
                                        std::span<const TextRange> highlights, Color highlight) {
     const std::vector<TextRange> moved = elided_ranges(text, shown, highlights);
     f.canvas.draw_text(shown.text, cell, color, font, Align::Leading, moved, highlight);
-    if (!shown.shortened || !f.app.rest.tooltip ||
-        !cell.contains(f.app.rest.x, f.app.rest.y))
+    if (!shown.shortened || !f.app.rest.tooltip || !cell.contains(f.app.rest.x, f.app.rest.y))
         return std::nullopt;
     return CutCell{std::string(text), cell};
 }
@@ -316,8 +315,8 @@ void paint_tooltip(const Frame& f, const CutCell& cut) {
         widest = std::max(widest, std::ceil(measure(line)) + f.px(2));
     const float width = std::min(widest, room) + 2 * pad;
     const float height = static_cast<float>(lines.size()) * line_height + f.px(12);
-    const float x = std::clamp(f.app.rest.x - f.px(12), margin,
-                               std::max(margin, f.m.width - margin - width));
+    const float x =
+        std::clamp(f.app.rest.x - f.px(12), margin, std::max(margin, f.m.width - margin - width));
     float y = cut.cell.bottom() + f.px(2);
     if (y + height > f.m.status_top) y = std::max(0.0f, cut.cell.y - height - f.px(2));
     f.canvas.fill_rounded_rect(RectF{x, y, width, height}, f.px(5), f.p.separator);
