@@ -23,6 +23,9 @@ enum class Timer : uint32_t {
     Tick = 3,     // TIMER_TICK, every 500 ms
     Update = 4,   // TIMER_UPDATE, every 6 hours
     Caret = 5,    // TIMER_CARET, once, CARET_MS after a search started with no frame drawn yet
+    // The program's own, handled before the core sees timers: the canvas made again a second
+    // after a failure. Listed here so that no timer of the core's takes its id.
+    RendererRetry = 6,
     Tooltip = 7,  // TIMER_TOOLTIP, once, TOOLTIP_MS after the pointer came to rest on a row
 };
 

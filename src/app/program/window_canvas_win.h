@@ -20,6 +20,6 @@ void resize_renderer(App& app, uint32_t width, uint32_t height);
 void rebuild_renderer_fonts(App& app, uint32_t dpi);
 
 // The timer that tries to create the canvas again after a failure.
-inline constexpr UINT_PTR TIMER_RENDERER_RETRY = 5;
+inline constexpr UINT_PTR TIMER_RENDERER_RETRY = static_cast<UINT_PTR>(Timer::RendererRetry);
 
 }  // namespace norvik
