@@ -213,6 +213,7 @@ void on_timer(App& app, Shell& shell, Timer timer) {
             shell.invalidate();
             return;
         case Timer::Update:
+        case Timer::RendererRetry:  // the program handles these before the core
             return;
     }
 }
