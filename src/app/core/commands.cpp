@@ -67,7 +67,7 @@ void run_context_command(App& app, Shell& shell, uint32_t id) {
 void choose_language_setting(App& app, Shell& shell, std::string_view code) {
     if (!shell.settings().write_string(SETTING_LANGUAGE, code)) return;
     set_toast(app, shell,
-              choose_text("Norvik 를 다시 시작하면 바뀝니다",
+              choose_text("Norvik을 다시 시작하면 바뀝니다",
                           "Takes effect the next time Norvik starts"));
 }
 

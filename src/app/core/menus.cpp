@@ -88,7 +88,7 @@ std::vector<MenuItem> settings_menu(SettingsStore& store) {
         auto_update_item(store),
         command_item(MENU_CHECK_UPDATES, choose_text("업데이트 확인", "Check for updates")),
         command_item(MENU_MORE_APPS,
-                     choose_text("Kastrel 의 다른 프로그램", "More apps from Kastrel")),
+                     choose_text("Kastrel의 다른 프로그램", "More apps from Kastrel")),
         command_item(MENU_ABOUT, choose_text("Norvik 정보", "About Norvik")),
         separator_item(),
         rebuild_item(),
@@ -122,7 +122,7 @@ std::vector<MenuItem> context_menu(bool folder) {
     if (folder) {
         items.push_back(separator_item());
         items.push_back(
-            command_item(CONTEXT_EXCLUDE, choose_text("Norvik 에서 제외", "Exclude from Norvik")));
+            command_item(CONTEXT_EXCLUDE, choose_text("Norvik에서 제외", "Exclude from Norvik")));
     }
     return items;
 }

@@ -251,7 +251,7 @@ void paint_empty_state(const Frame& f) {
     if (!service.index_ready.load()) {
         const float y = top + std::max(f.px(10), a - f.px(30));
         paint_message_line(f, y,
-                           choose_text("처음 한 번, 이 PC 의 파일 목록을 만들고 있습니다",
+                           choose_text("처음 한 번, 이 PC의 파일 목록을 만들고 있습니다",
                                        "Building the file list for this PC (first time only)"),
                            Font::Title, f.p.text);
         paint_message_line(f, y + f.px(30),
@@ -330,12 +330,12 @@ void paint_status_line(const Frame& f) {
     const RectF right{0.4f * width, top, 0.6f * width - f.px(16), f.m.status_height};
     if (!f.app.hot_key_ok) {
         f.canvas.draw_text(
-            choose_text("Ctrl+Alt+F 를 다른 프로그램이 쓰고 있어 단축키를 쓸 수 없습니다",
+            choose_text("Ctrl+Alt+F를 다른 프로그램이 쓰고 있어 단축키를 쓸 수 없습니다",
                         "Ctrl+Alt+F is taken by another app, so the shortcut is off"),
             right, f.p.notice, Font::Small, Align::Trailing);
     } else {
         f.canvas.draw_text(
-            choose_text("Ctrl+Alt+F 로 언제든 열기  ·  Enter 열기  ·  Ctrl+Enter 폴더",
+            choose_text("Ctrl+Alt+F로 언제든 열기  ·  Enter 열기  ·  Ctrl+Enter 폴더",
                         "Ctrl+Alt+F opens Norvik anytime  ·  Enter open  ·  Ctrl+Enter folder"),
             right, f.p.secondary, Font::Small, Align::Trailing);
     }

@@ -537,7 +537,7 @@ languages)
         case $language in
         # 보고서's first row is the folder "보고서 2024", which can also be excluded.
         ko) expected=('1 열기 (default)' '2 폴더 열기' '---' '3 경로 복사' '4 이름 복사' '---'
-            '5 Norvik 에서 제외') ;;
+            '5 Norvik에서 제외') ;;
         en) expected=('1 Open (default)' '2 Open folder' '---' '3 Copy path' '4 Copy name') ;;
         ja) expected=('1 開く (default)' '2 フォルダーを開く' '---' '3 パスをコピー' '4 名前をコピー') ;;
         esac
