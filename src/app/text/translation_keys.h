@@ -11,7 +11,7 @@
 
 namespace norvik {
 
-inline constexpr std::array<std::string_view, 67> TRANSLATION_KEYS = {
+inline constexpr std::array<std::string_view, 73> TRANSLATION_KEYS = {
     "All",
     "Folders",
     "Documents",
@@ -80,6 +80,12 @@ inline constexpr std::array<std::string_view, 67> TRANSLATION_KEYS = {
     "Exclude from Norvik",
     "Excluded folders",
     "Exclude a folder…",
+    "Open with…",
+    "Properties",
+    "No app is set to open {0} files",
+    "No app is set to open this file",
+    "Could not open it: access denied",
+    "Could not open it (error {0})",
 };
 
 }  // namespace norvik
