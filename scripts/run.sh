@@ -72,6 +72,9 @@ scripts/wine-prefix.sh "$prefix" --drive-d "$folder" --without-z
 install -D -m 755 "build/windows/$program" "$prefix/drive_c/Program Files/Norvik/Norvik.exe"
 
 export WINEPREFIX=$prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+# Wine starts a program in the current folder, which must be on one of its drives: the prefix
+# has no Z:, so from here it would say it "could not open working directory". C: is the prefix.
+cd "$prefix/drive_c"
 # The server and the desktop started apart from this script's output, so nothing holds it open.
 setsid wineserver -p </dev/null >/dev/null 2>&1 || true
 stop_wine() { wineserver -k </dev/null >/dev/null 2>&1 || true; }
@@ -104,9 +107,11 @@ if [ -z "$screenshot" ]; then
     exit 0
 fi
 
-. tests/ui_support/ui.sh
+. "$root/tests/ui_support/ui.sh"
 wine "$exe" </dev/null >/dev/null 2>&1 &
 running=$!
+# Ended with the server when the script exits: no job report ("Killed") for it.
+disown "$running"
 window=$(ui_find_window '^Norvik$' 120)
 # Ready once the program says its index is whole, every scan done (a first build can take
 # minutes).
