@@ -208,18 +208,20 @@ type_query() {
     fail "no results for \"$1\""
 }
 
-# count_in WID X Y W H RRGGBB: how many pixels of the window's rectangle have that colour now.
+# count_in WID X Y W H RRGGBB [FUZZ%]: how many pixels of the window's rectangle have that colour
+# now (within FUZZ, default 10 %).
 count_in() {
     ui_capture "$1" "$shot"
-    ui_count_colour "$shot" "$2" "$3" "$4" "$5" "$6"
+    ui_count_colour "$shot" "$2" "$3" "$4" "$5" "$6" "${7:-10}"
 }
 # all_in WID X Y W H RRGGBB: every pixel of the rectangle has the colour (a frame or two late).
 all_in() { [ "$(count_in "$@")" = $(($4 * $5)) ]; }
 none_in() { [ "$(count_in "$@")" = 0 ]; }
 
-# Row R (from 0) is tinted as the selected row in the light palette, between its columns.
-row_tinted() { all_in "$window" 600 $((145 + 32 * $1)) 140 4 E6DEF5; }
-row_plain() { none_in "$window" 600 $((145 + 32 * $1)) 140 4 E6DEF5; }
+# Row R (from 0) is tinted as the selected row in the light palette, between its columns. The
+# tint is a light one, within 10 % of the plain background: told apart at 3 %.
+row_tinted() { all_in "$window" 600 $((145 + 32 * $1)) 140 4 E6DEF5 3; }
+row_plain() { none_in "$window" 600 $((145 + 32 * $1)) 140 4 E6DEF5 3; }
 
 # save_screen FILE: the window and any menu it opened, cut from the whole screen.
 save_screen() {
