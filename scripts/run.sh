@@ -80,6 +80,15 @@ setsid wineserver -p </dev/null >/dev/null 2>&1 || true
 stop_wine() { wineserver -k </dev/null >/dev/null 2>&1 || true; }
 trap stop_wine EXIT
 trap 'exit 130' INT TERM
+# With no window manager (the private Xvfb), Wine would wait 2 s for one each time a window of
+# its goes away (Quit, the tray icon): its windows are left unmanaged there. Set before Wine boots,
+# for the tray's own process.
+x11='HKCU\Software\Wine\X11 Driver'
+if [ "${NORVIK_RUN_DISPLAY:-}" = 1 ]; then
+    wine reg add "$x11" /v Managed /t REG_SZ /d N /f </dev/null >/dev/null 2>&1
+else
+    wine reg delete "$x11" /v Managed /f </dev/null >/dev/null 2>&1 || true
+fi
 # The Run value a last run wrote would start a Norvik of its own when Wine boots (as Windows does
 # at logon), and this one would hand over to it: it goes first.
 wine reg delete 'HKCU\Software\Microsoft\Windows\CurrentVersion\Run' /v Norvik /f \
