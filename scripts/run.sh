@@ -80,11 +80,12 @@ setsid wineserver -p </dev/null >/dev/null 2>&1 || true
 stop_wine() { wineserver -k </dev/null >/dev/null 2>&1 || true; }
 trap stop_wine EXIT
 trap 'exit 130' INT TERM
-# With no window manager (the private Xvfb), Wine would wait 2 s for one each time a window of
-# its goes away (Quit, the tray icon): its windows are left unmanaged there. Set before Wine boots,
-# for the tray's own process.
+# With no window manager (a bare Xvfb such as the private one), Wine waits 2 s for one each time
+# a window of its goes away: Quit took 4 s (the window, then the tray icon's). Its windows are
+# left unmanaged there, set before Wine boots so that the tray's own process has it too. Not for
+# --screenshot, which needs no Quit: unmanaged, Wine draws a title bar of its own into the window.
 x11='HKCU\Software\Wine\X11 Driver'
-if [ "${NORVIK_RUN_DISPLAY:-}" = 1 ]; then
+if [ -z "$screenshot" ] && ! xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; then
     wine reg add "$x11" /v Managed /t REG_SZ /d N /f </dev/null >/dev/null 2>&1
 else
     wine reg delete "$x11" /v Managed /f </dev/null >/dev/null 2>&1 || true

@@ -25,8 +25,8 @@
 #                          "Exclude from Norvik" stores it again and takes its files out
 #   hot-key-taken          another program holds Ctrl+Alt+F: the red notice, and the window
 #                          still opens from the tray icon
-#   languages              Language = ko, en, ja: the context menu in that language, and a
-#                          screenshot of each (ko light, en dark, ja light)
+#   languages              Language = ko, en, ja: the context menu in that language, and
+#                          screenshots of each with and without it (ko light, en dark, ja light)
 #   follows-disk           a file created, then deleted, then one renamed on D: while "report" is
 #                          shown: each reaches the list soon after the index has it (the time
 #                          from the change's post to the answer that shows it is printed); then
@@ -534,7 +534,8 @@ languages)
         set_theme "$theme"
         start_shown
         type_query "$query"
-        right_click_first_row() { xdotool mousemove --window "$window" 200 156 click 3; }
+        # Near the right edge, where the menu is drawn under Wine (wine-notes).
+        right_click_first_row() { xdotool mousemove --window "$window" 880 156 click 3; }
         open_menu context right_click_first_row
         case $language in
         # 보고서's first row is the folder "보고서 2024", which can also be excluded.
@@ -546,6 +547,8 @@ languages)
             '3 パスをコピー' '4 名前をコピー' '---' '7 プロパティ') ;;
         esac
         printf '%s\n' "${expected[@]}" | expect_menu context
+        sleep 1  # the menu's window is drawn a moment after it is built
+        save_screen "$state/context-menu-$language.png"
         choose Escape
         sleep 0.5
         ui_capture "$window" "$state/window-$language.png"
