@@ -82,13 +82,23 @@ trap stop_wine EXIT
 trap 'exit 130' INT TERM
 # With no window manager (a bare Xvfb such as the private one), Wine waits 2 s for one each time
 # a window of its goes away: Quit took 4 s (the window, then the tray icon's). Its windows are
-# left unmanaged there, set before Wine boots so that the tray's own process has it too. Not for
-# --screenshot, which needs no Quit: unmanaged, Wine draws a title bar of its own into the window.
+# left unmanaged there. Not for --screenshot, which needs no Quit: unmanaged, Wine draws a title
+# bar of its own into the window. The tray's process reads the value when it starts: a change
+# starts Wine anew.
 x11='HKCU\Software\Wine\X11 Driver'
+managed=
 if [ -z "$screenshot" ] && ! xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; then
-    wine reg add "$x11" /v Managed /t REG_SZ /d N /f </dev/null >/dev/null 2>&1
-else
-    wine reg delete "$x11" /v Managed /f </dev/null >/dev/null 2>&1 || true
+    managed=N
+fi
+if [ "$(wine reg query "$x11" /v Managed </dev/null 2>/dev/null | tr -d '\r' |
+    awk '$1 == "Managed" { print $3 }')" != "$managed" ]; then
+    if [ -n "$managed" ]; then
+        wine reg add "$x11" /v Managed /t REG_SZ /d "$managed" /f </dev/null >/dev/null 2>&1
+    else
+        wine reg delete "$x11" /v Managed /f </dev/null >/dev/null 2>&1 || true
+    fi
+    wineserver -k </dev/null >/dev/null 2>&1 || true
+    setsid wineserver -p </dev/null >/dev/null 2>&1 || true
 fi
 # The Run value a last run wrote would start a Norvik of its own when Wine boots (as Windows does
 # at logon), and this one would hand over to it: it goes first.
