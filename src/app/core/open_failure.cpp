@@ -23,7 +23,32 @@ std::string extension_of(std::string_view path) {
     return extension;
 }
 
+namespace {
+
+bool is_program(std::string_view extension) {
+    for (std::string_view program : {".exe", ".com", ".bat", ".cmd", ".scr", ".pif"})
+        if (extension == program) return true;
+    return false;
+}
+
+std::string no_program_text(std::string_view path) {
+    const std::string extension = extension_of(path);
+    if (extension.empty()) {
+        return choose_text("이 파일을 열 프로그램이 지정되어 있지 않습니다",
+                           "No app is set to open this file");
+    }
+    return fill_placeholders(choose_text("{0} 파일을 열 프로그램이 지정되어 있지 않습니다",
+                                         "No app is set to open {0} files"),
+                             {extension});
+}
+
+}  // namespace
+
 std::optional<std::string> open_failure_text(uint32_t error, std::string_view path) {
+    // A shell with no program for a document runs the document itself, which is no program
+    // (Wine's answer where Windows says ERROR_NO_ASSOCIATION).
+    if (error == SHELL_BAD_EXE_FORMAT && !is_program(extension_of(path)))
+        error = SHELL_NO_ASSOCIATION;
     switch (error) {
         case SHELL_OK:
         case SHELL_CANCELLED:
@@ -35,16 +60,8 @@ std::optional<std::string> open_failure_text(uint32_t error, std::string_view pa
         case SHELL_ACCESS_DENIED:
             return choose_text("열 수 없습니다: 접근 권한이 없습니다",
                                "Could not open it: access denied");
-        case SHELL_NO_ASSOCIATION: {
-            const std::string extension = extension_of(path);
-            if (extension.empty()) {
-                return choose_text("이 파일을 열 프로그램이 지정되어 있지 않습니다",
-                                   "No app is set to open this file");
-            }
-            return fill_placeholders(choose_text("{0} 파일을 열 프로그램이 지정되어 있지 않습니다",
-                                                 "No app is set to open {0} files"),
-                                     {extension});
-        }
+        case SHELL_NO_ASSOCIATION:
+            return no_program_text(path);
         default:
             return fill_placeholders(
                 choose_text("열 수 없습니다 (오류 {0})", "Could not open it (error {0})"),

@@ -40,7 +40,9 @@ TEST(OpenFailureTest, EachErrorInWords) {
         {SHELL_ACCESS_DENIED, "C:\\a.md", "Could not open it: access denied"},
         {SHELL_FILE_NOT_FOUND, "C:\\a.md", "Not found. It was deleted or moved."},
         {SHELL_PATH_NOT_FOUND, "C:\\a.md", "Not found. It was deleted or moved."},
-        {193, "C:\\a.exe", "Could not open it (error 193)"},
+        {SHELL_BAD_EXE_FORMAT, "C:\\Notes\\readme.md", "No app is set to open .md files"},
+        {SHELL_BAD_EXE_FORMAT, "C:\\Tools\\old.EXE", "Could not open it (error 193)"},
+        {87, "C:\\a.md", "Could not open it (error 87)"},
     };
     for (const Case& c : cases)
         EXPECT_EQ(open_failure_text(c.error, c.path), c.text) << c.error;
