@@ -72,11 +72,34 @@ scripts/wine-prefix.sh "$prefix" --drive-d "$folder" --without-z
 install -D -m 755 "build/windows/$program" "$prefix/drive_c/Program Files/Norvik/Norvik.exe"
 
 export WINEPREFIX=$prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+# Wine starts a program in the current folder, which must be on one of its drives: the prefix
+# has no Z:, so from here it would say it "could not open working directory". C: is the prefix.
+cd "$prefix/drive_c"
 # The server and the desktop started apart from this script's output, so nothing holds it open.
 setsid wineserver -p </dev/null >/dev/null 2>&1 || true
 stop_wine() { wineserver -k </dev/null >/dev/null 2>&1 || true; }
 trap stop_wine EXIT
 trap 'exit 130' INT TERM
+# With no window manager (a bare Xvfb such as the private one), Wine waits 2 s for one each time
+# a window of its goes away: Quit took 4 s (the window, then the tray icon's). Its windows are
+# left unmanaged there. Not for --screenshot, which needs no Quit: unmanaged, Wine draws a title
+# bar of its own into the window. The tray's process reads the value when it starts: a change
+# starts Wine anew.
+x11='HKCU\Software\Wine\X11 Driver'
+managed=
+if [ -z "$screenshot" ] && ! xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; then
+    managed=N
+fi
+if [ "$(wine reg query "$x11" /v Managed </dev/null 2>/dev/null | tr -d '\r' |
+    awk '$1 == "Managed" { print $3 }')" != "$managed" ]; then
+    if [ -n "$managed" ]; then
+        wine reg add "$x11" /v Managed /t REG_SZ /d "$managed" /f </dev/null >/dev/null 2>&1
+    else
+        wine reg delete "$x11" /v Managed /f </dev/null >/dev/null 2>&1 || true
+    fi
+    wineserver -k </dev/null >/dev/null 2>&1 || true
+    setsid wineserver -p </dev/null >/dev/null 2>&1 || true
+fi
 # The Run value a last run wrote would start a Norvik of its own when Wine boots (as Windows does
 # at logon), and this one would hand over to it: it goes first.
 wine reg delete 'HKCU\Software\Microsoft\Windows\CurrentVersion\Run' /v Norvik /f \
@@ -104,9 +127,11 @@ if [ -z "$screenshot" ]; then
     exit 0
 fi
 
-. tests/ui_support/ui.sh
+. "$root/tests/ui_support/ui.sh"
 wine "$exe" </dev/null >/dev/null 2>&1 &
 running=$!
+# Ended with the server when the script exits: no job report ("Killed") for it.
+disown "$running"
 window=$(ui_find_window '^Norvik$' 120)
 # Ready once the program says its index is whole, every scan done (a first build can take
 # minutes).

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Makes a Wine prefix ready for Norvik's window, or completes an existing one. Safe to repeat.
-#   - "Segoe UI" drawn with NanumGothic (Latin and Hangul; Wine has no Segoe UI);
+#   - "Segoe UI" drawn with NanumGothic (Latin and Hangul; Wine has no Segoe UI), and so are the
+#     fonts of menus, message boxes and dialogs (Tahoma, MS Shell Dlg), which have no Hangul;
 #   - "Segoe MDL2 Assets", the icon font, as a stand-in built from Debian's Material icons by
 #     tools/make_icon_font.py (Wine has none: icons would be empty boxes). Test and run fixture
 #     only, never shipped;
@@ -71,6 +72,10 @@ REGEDIT4
 
 [HKEY_CURRENT_USER\\Software\\Wine\\Fonts\\Replacements]
 "Segoe UI"="NanumGothic"
+"Tahoma"="NanumGothic"
+"MS Shell Dlg"="NanumGothic"
+"MS Shell Dlg 2"="NanumGothic"
+"Microsoft Sans Serif"="NanumGothic"
 
 [HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows NT\\CurrentVersion\\Fonts]
 $registered

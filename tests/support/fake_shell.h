@@ -5,6 +5,7 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "app/core/shell.h"
@@ -92,7 +93,9 @@ class FakeShell : public Shell {
     std::optional<std::u16string> clipboard;  // what the clipboard holds
     bool clipboard_fails = false;
     std::vector<std::string> existing_paths;
-    std::vector<std::string> opened_paths;
+    std::vector<std::string> opened_paths;                       // ShellVerb::Open
+    std::vector<std::pair<ShellVerb, std::string>> shell_verbs;  // every verb, in order
+    uint32_t open_error = 0;                                     // what open_path answers
     std::vector<std::string> explorer_arguments;
     std::vector<std::string> opened_urls;
     std::optional<std::string> executable = std::string("C:\\Program Files\\Norvik\\Norvik.exe");
@@ -142,7 +145,11 @@ class FakeShell : public Shell {
             if (existing == path) return true;
         return false;
     }
-    void open_path(const std::string& path) override { opened_paths.push_back(path); }
+    uint32_t open_path(const std::string& path, ShellVerb verb) override {
+        if (verb == ShellVerb::Open) opened_paths.push_back(path);
+        shell_verbs.emplace_back(verb, path);
+        return open_error;
+    }
     void start_explorer(const std::string& argument) override {
         explorer_arguments.push_back(argument);
     }

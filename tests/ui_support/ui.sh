@@ -95,12 +95,13 @@ ui_pixel() {
     convert "$1" -alpha off -depth 8 -format "%[hex:p{$2,$3}]" info:- | cut -c1-6
 }
 
-# ui_count_colour FILE.png X Y WIDTH HEIGHT RRGGBB: prints how many pixels of that rectangle are
-# within 10 % of the colour (antialiased text has few pixels of its exact colour).
+# ui_count_colour FILE.png X Y WIDTH HEIGHT RRGGBB [FUZZ]: prints how many pixels of that rectangle
+# are within FUZZ % (default 10) of the colour (antialiased text has few pixels of its exact
+# colour).
 ui_count_colour() {
-    local file=$1 x=$2 y=$3 w=$4 h=$5 colour=$6 differ
+    local file=$1 x=$2 y=$3 w=$4 h=$5 colour=$6 fuzz=${7:-10} differ
     differ=$(convert "$file" -alpha off -crop "${w}x${h}+${x}+${y}" +repage png:- |
-        compare -metric AE -fuzz 10% png:- -size "${w}x${h}" "xc:#$colour" null: 2>&1) || true
+        compare -metric AE -fuzz "$fuzz%" png:- -size "${w}x${h}" "xc:#$colour" null: 2>&1) || true
     echo $((w * h - ${differ%% *}))
 }
 

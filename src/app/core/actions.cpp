@@ -3,6 +3,7 @@
 #include <mutex>
 #include <shared_mutex>
 
+#include "app/core/open_failure.h"
 #include "app/text/text.h"
 #include "hangul/utf8.h"
 
@@ -11,9 +12,25 @@ namespace norvik {
 namespace {
 
 void show_not_found(App& app, Shell& shell) {
-    set_toast(app, shell,
-              choose_text("찾을 수 없습니다. 지워졌거나 옮겨졌습니다.",
-                          "Not found. It was deleted or moved."));
+    set_toast(app, shell, not_found_text());
+}
+
+// The chosen entry's target when it is still on disk; the not-found toast when it is not.
+std::optional<ResultTarget> existing_target(App& app, Shell& shell,
+                                            const std::optional<ChosenEntry>& chosen) {
+    std::optional<ResultTarget> target = entry_target(app, chosen);
+    if (!target) return std::nullopt;
+    if (target->removed || !shell.path_exists(target->full_path)) {
+        show_not_found(app, shell);
+        return std::nullopt;
+    }
+    return target;
+}
+
+// The shell's answer for path, said in a toast when it refused.
+void say_shell_failure(App& app, Shell& shell, uint32_t error, const std::string& path) {
+    if (std::optional<std::string> text = open_failure_text(error, path))
+        set_toast(app, shell, std::move(*text));
 }
 
 }  // namespace
@@ -45,17 +62,18 @@ std::string explorer_select_argument(const std::string& path) {
 }
 
 void open_entry(App& app, Shell& shell, const std::optional<ChosenEntry>& chosen, bool in_folder) {
-    std::optional<ResultTarget> target = entry_target(app, chosen);
-    if (!target) return;
-    if (target->removed || !shell.path_exists(target->full_path)) {
-        show_not_found(app, shell);
+    if (!in_folder) {
+        hand_entry_to_shell(app, shell, chosen, ShellVerb::Open);
         return;
     }
-    if (in_folder) {
+    if (std::optional<ResultTarget> target = existing_target(app, shell, chosen))
         shell.start_explorer(explorer_select_argument(target->full_path));
-    } else {
-        shell.open_path(target->full_path);
-    }
+}
+
+void hand_entry_to_shell(App& app, Shell& shell, const std::optional<ChosenEntry>& chosen,
+                         ShellVerb verb) {
+    if (std::optional<ResultTarget> target = existing_target(app, shell, chosen))
+        say_shell_failure(app, shell, shell.open_path(target->full_path, verb), target->full_path);
 }
 
 void copy_entry(App& app, Shell& shell, const std::optional<ChosenEntry>& chosen, bool name_only) {
@@ -80,6 +98,10 @@ void open_result(App& app, Shell& shell, bool in_folder) {
 
 void copy_result(App& app, Shell& shell, bool name_only) {
     if (app.selected) copy_entry(app, shell, app.chosen, name_only);
+}
+
+void hand_result_to_shell(App& app, Shell& shell, ShellVerb verb) {
+    if (app.selected) hand_entry_to_shell(app, shell, app.chosen, verb);
 }
 
 }  // namespace norvik

@@ -36,6 +36,11 @@ std::string explorer_select_argument(const std::string& path);
 // checking that it still exists; the not-found toast when it does not.
 void open_entry(App& app, Shell& shell, const std::optional<ChosenEntry>& chosen, bool in_folder);
 
+// Hands the chosen entry to the shell for verb after checking that it still exists; the
+// not-found toast when it does not, and a toast in words when the shell refused it.
+void hand_entry_to_shell(App& app, Shell& shell, const std::optional<ChosenEntry>& chosen,
+                         ShellVerb verb);
+
 // Copies the chosen entry's full path (or, with `name_only`, its name) to the clipboard, with a
 // toast when the clipboard took it.
 void copy_entry(App& app, Shell& shell, const std::optional<ChosenEntry>& chosen, bool name_only);
@@ -43,5 +48,7 @@ void copy_entry(App& app, Shell& shell, const std::optional<ChosenEntry>& chosen
 // open_entry and copy_entry of the selected row's chosen entry (Enter, Ctrl+C, double click).
 void open_result(App& app, Shell& shell, bool in_folder);
 void copy_result(App& app, Shell& shell, bool name_only);
+// hand_entry_to_shell of the selected row's chosen entry (Alt+Enter: Properties).
+void hand_result_to_shell(App& app, Shell& shell, ShellVerb verb);
 
 }  // namespace norvik

@@ -57,6 +57,12 @@ void run_context_command(App& app, Shell& shell, uint32_t id) {
             if (std::optional<std::string> folder = folder_to_exclude(app, target))
                 exclude_folder(app, shell, *folder);
             break;
+        case CONTEXT_OPEN_WITH:
+            hand_entry_to_shell(app, shell, target, ShellVerb::OpenWith);
+            break;
+        case CONTEXT_PROPERTIES:
+            hand_entry_to_shell(app, shell, target, ShellVerb::Properties);
+            break;
         default:
             break;
     }
@@ -66,9 +72,9 @@ void run_context_command(App& app, Shell& shell, uint32_t id) {
 // says; a setting that could not be written says nothing.
 void choose_language_setting(App& app, Shell& shell, std::string_view code) {
     if (!shell.settings().write_string(SETTING_LANGUAGE, code)) return;
-    set_toast(app, shell,
-              choose_text("Norvik 를 다시 시작하면 바뀝니다",
-                          "Takes effect the next time Norvik starts"));
+    set_toast(
+        app, shell,
+        choose_text("Norvik을 다시 시작하면 바뀝니다", "Takes effect the next time Norvik starts"));
 }
 
 // The Language submenu's ids; false for any other id.
@@ -114,6 +120,16 @@ std::optional<std::string> folder_to_exclude(const App& app,
     const std::optional<ResultTarget> target = entry_target(app, chosen);
     if (!target || target->removed || !target->folder) return std::nullopt;
     return excludable_folder(target->full_path);
+}
+
+void open_row_menu(App& app, Shell& shell, Point at) {
+    if (!app.selected) return;
+    app.menu_target = app.chosen;
+    const std::optional<ResultTarget> target = entry_target(app, app.menu_target);
+    RowMenu row;
+    row.open_with = !target || !target->folder;
+    row.exclude = folder_to_exclude(app, app.menu_target).has_value();
+    open_context_menu(shell, at, row);
 }
 
 void on_folder_picked(App& app, Shell& shell, std::string_view path) {

@@ -22,6 +22,11 @@ MessageBoxRequest about_box();
 std::optional<std::string> folder_to_exclude(const App& app,
                                              const std::optional<ChosenEntry>& chosen);
 
+// The context menu of the selected row at client point `at` (a right click on the row, Shift+F10,
+// the Menu key): its commands will act on the row's entry even if the list changes meanwhile.
+// Nothing without a selection.
+void open_row_menu(App& app, Shell& shell, Point at);
+
 // The folder picker's answer: the folder is excluded (stored, then taken out of the index).
 void on_folder_picked(App& app, Shell& shell, std::string_view path);
 

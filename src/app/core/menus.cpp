@@ -88,7 +88,7 @@ std::vector<MenuItem> settings_menu(SettingsStore& store) {
         auto_update_item(store),
         command_item(MENU_CHECK_UPDATES, choose_text("업데이트 확인", "Check for updates")),
         command_item(MENU_MORE_APPS,
-                     choose_text("Kastrel 의 다른 프로그램", "More apps from Kastrel")),
+                     choose_text("Kastrel의 다른 프로그램", "More apps from Kastrel")),
         command_item(MENU_ABOUT, choose_text("Norvik 정보", "About Norvik")),
         separator_item(),
         rebuild_item(),
@@ -111,19 +111,24 @@ std::vector<MenuItem> tray_menu(SettingsStore& store) {
     };
 }
 
-std::vector<MenuItem> context_menu(bool folder) {
+std::vector<MenuItem> context_menu(RowMenu row) {
     std::vector<MenuItem> items = {
-        default_item(command_item(CONTEXT_OPEN, choose_text("열기", "Open"))),
-        command_item(CONTEXT_OPEN_FOLDER, choose_text("폴더 열기", "Open folder")),
-        separator_item(),
-        command_item(CONTEXT_COPY_PATH, choose_text("경로 복사", "Copy path")),
-        command_item(CONTEXT_COPY_NAME, choose_text("이름 복사", "Copy name")),
-    };
-    if (folder) {
+        default_item(command_item(CONTEXT_OPEN, choose_text("열기", "Open")))};
+    if (row.open_with)
+        items.push_back(
+            command_item(CONTEXT_OPEN_WITH, choose_text("연결 프로그램…", "Open with…")));
+    items.push_back(command_item(CONTEXT_OPEN_FOLDER, choose_text("폴더 열기", "Open folder")));
+    items.push_back(separator_item());
+    items.push_back(command_item(CONTEXT_COPY_PATH, choose_text("경로 복사", "Copy path")));
+    items.push_back(command_item(CONTEXT_COPY_NAME, choose_text("이름 복사", "Copy name")));
+    if (row.exclude) {
         items.push_back(separator_item());
         items.push_back(
-            command_item(CONTEXT_EXCLUDE, choose_text("Norvik 에서 제외", "Exclude from Norvik")));
+            command_item(CONTEXT_EXCLUDE, choose_text("Norvik에서 제외", "Exclude from Norvik")));
     }
+    // Last, as in Explorer's menus.
+    items.push_back(separator_item());
+    items.push_back(command_item(CONTEXT_PROPERTIES, choose_text("속성", "Properties")));
     return items;
 }
 
@@ -135,8 +140,8 @@ void open_tray_menu(Shell& shell) {
     shell.defer(MenuRequest{MenuKind::Tray, tray_menu(shell.settings()), std::nullopt});
 }
 
-void open_context_menu(Shell& shell, Point at, bool folder) {
-    shell.defer(MenuRequest{MenuKind::Context, context_menu(folder), at});
+void open_context_menu(Shell& shell, Point at, RowMenu row) {
+    shell.defer(MenuRequest{MenuKind::Context, context_menu(row), at});
 }
 
 }  // namespace norvik

@@ -38,6 +38,15 @@ enum ContextCommand : uint32_t {
     CONTEXT_COPY_PATH = 3,
     CONTEXT_COPY_NAME = 4,
     CONTEXT_EXCLUDE = 5,
+    CONTEXT_OPEN_WITH = 6,
+    CONTEXT_PROPERTIES = 7,
+};
+
+// What a row's context menu offers besides what every row has (open, open folder, copy path and
+// name, properties).
+struct RowMenu {
+    bool open_with = true;  // a file: the system's "Open with" chooser
+    bool exclude = false;   // a folder that may be excluded (folder_to_exclude)
 };
 
 // The items menus are made of: a command (checked or not), a separator, a submenu, and an item
@@ -49,13 +58,12 @@ MenuItem default_item(MenuItem item);
 
 std::vector<MenuItem> settings_menu(SettingsStore& store);
 std::vector<MenuItem> tray_menu(SettingsStore& store);
-// A folder's row also offers to exclude the folder.
-std::vector<MenuItem> context_menu(bool folder = false);
+std::vector<MenuItem> context_menu(RowMenu row = {});
 
 // Asks the shell to show a menu once the handler has returned: the settings menu at a client
 // point, the tray menu at the cursor, the context menu at a client point.
 void open_settings_menu(Shell& shell, Point at);
 void open_tray_menu(Shell& shell);
-void open_context_menu(Shell& shell, Point at, bool folder = false);
+void open_context_menu(Shell& shell, Point at, RowMenu row = {});
 
 }  // namespace norvik

@@ -44,6 +44,10 @@ enum class MenuKind : uint8_t { Settings, Tray, Context };
 // border between two column headers (IDC_SIZEWE).
 enum class CursorShape : uint8_t { ResizeColumn };
 
+// What a result is handed to the shell for: its program, the system's "Open with" chooser, or
+// its properties dialog.
+enum class ShellVerb : uint8_t { Open, OpenWith, Properties };
+
 // A popup menu to show. At a client point (settings button, result row), or at the cursor after
 // bringing the window to the front (tray). The chosen command comes back as on_menu_command.
 struct MenuRequest {
@@ -117,7 +121,9 @@ class Shell {
 
     // The file system and the shell. Paths are UTF-8.
     virtual bool path_exists(const std::string& path) = 0;
-    virtual void open_path(const std::string& path) = 0;
+    // Hands path to the shell for verb: 0 when the shell took it, else the Windows error code
+    // (app/core/open_failure.h puts it in words).
+    [[nodiscard]] virtual uint32_t open_path(const std::string& path, ShellVerb verb) = 0;
     // Starts explorer.exe (by its full path in the Windows folder) with `argument` as its
     // command-line argument, passed exactly as given.
     virtual void start_explorer(const std::string& argument) = 0;

@@ -78,6 +78,18 @@ bool run_shortcut(App& app, Shell& shell, uint32_t key) {
     }
 }
 
+// The selected row's menu from the keyboard opens at the start of the row's name, below it, as
+// Explorer's does; a row scrolled out of the list gets it at the list's nearer edge.
+void open_selected_row_menu(App& app, Shell& shell) {
+    if (!app.selected) return;
+    const Metrics m = metrics(app);
+    const double below =
+        m.list_top + (static_cast<double>(*app.selected) + 1) * m.row_height - app.scroll;
+    const double y = std::clamp(below, static_cast<double>(m.list_top),
+                                static_cast<double>(m.list_top + m.list_height));
+    open_row_menu(app, shell, Point{50 * m.s, static_cast<float>(y)});
+}
+
 // Acts on one key; false when the key is not the window's.
 bool act(App& app, Shell& shell, const KeyEvent& event) {
     if (event.ctrl && !event.alt && run_shortcut(app, shell, event.key)) return true;
@@ -94,7 +106,18 @@ bool act(App& app, Shell& shell, const KeyEvent& event) {
             rerun_search(app, shell, true);
             return true;
         case VK_KEY_RETURN:
-            open_result(app, shell, event.ctrl);
+            if (event.alt) {
+                hand_result_to_shell(app, shell, ShellVerb::Properties);
+            } else {
+                open_result(app, shell, event.ctrl);
+            }
+            return true;
+        case VK_KEY_F10:
+            if (!event.shift) return false;  // F10 alone stays the system's
+            open_selected_row_menu(app, shell);
+            return true;
+        case VK_KEY_APPS:
+            open_selected_row_menu(app, shell);
             return true;
         case VK_KEY_ESCAPE:
             hide_main_window(app, shell);

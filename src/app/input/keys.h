@@ -28,7 +28,9 @@ enum VirtualKey : uint32_t {
     VK_KEY_C = 0x43,
     VK_KEY_V = 0x56,
     VK_KEY_X = 0x58,
+    VK_KEY_APPS = 0x5D,  // the Menu key
     VK_KEY_F5 = 0x74,
+    VK_KEY_F10 = 0x79,
 };
 
 // A key press with the modifier states read when the message arrived.

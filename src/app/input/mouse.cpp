@@ -220,8 +220,7 @@ void on_right_button_up(App& app, Shell& shell, Point at) {
     const HitTarget target = hit_test(app, at.x, at.y);
     if (target.kind != HitKind::ResultRow) return;
     select_row(app, shell, target.payload);
-    app.menu_target = app.chosen;
-    open_context_menu(shell, at, folder_to_exclude(app, app.menu_target).has_value());
+    open_row_menu(app, shell, at);
 }
 
 }  // namespace norvik

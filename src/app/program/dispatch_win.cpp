@@ -163,6 +163,11 @@ std::optional<LRESULT> dispatch_message(App& app, WinShell& shell, HWND window, 
             if (on_key_down(app, shell, key)) return 0;
             return std::nullopt;
         }
+        case WM_SYSCHAR:
+            // Alt+Enter was Properties at its WM_SYSKEYDOWN; its character would only make
+            // DefWindowProcW look for a menu mnemonic and beep.
+            if (wparam == L'\r') return 0;
+            return std::nullopt;
         case WM_CHAR:
             // Two events: when the key arrived (with its unit), and the generation of the search
             // it started (the paint that first shows that generation ends the keystroke's way).

@@ -13,6 +13,7 @@
 #include "app/core/window_events.h"
 #include "app/program/dispatch_win.h"
 #include "app/program/gfx_renderers_win.h"
+#include "app/program/window_canvas_win.h"
 #include "app/text/text.h"
 #include "app/updater/update_handlers.h"
 #include "app/updater/win/private_folder_win.h"
@@ -168,6 +169,7 @@ int run_norvik(const StartOptions& options) {
     auto app = std::make_unique<App>();
     app->dark = windows_dark_mode(*settings);
     app->column_widths = saved_column_widths(*settings);
+    set_window_background(app->dark);
     apply_dark_title_bar(window, app->dark);
     app->dpi = window_dpi(window);
     app->scale = static_cast<float>(app->dpi) / 96.0f;

@@ -1,6 +1,9 @@
 #include "app/program/window_canvas_win.h"
 
 #include <algorithm>
+#include <cmath>
+
+#include "app/view/paint.h"
 
 #include "app/win/trace_win.h"
 #include "app/win/window_proc_win.h"
@@ -33,16 +36,27 @@ bool ensure_renderer(App& app, HWND window, bool now) {
 void paint_window(App& app, HWND window) {
     // Validated before drawing, so that a rebuild's request for a new frame is not wiped.
     ValidateRect(window, nullptr);
+    WindowHost& host = window_host();
+    set_window_background(app.dark);
+    // The first frame waits for Direct2D's start and the fonts: the window is the background's
+    // colour meanwhile, and while no canvas can be made.
+    if (!host.frame_shown) fill_client(window, nullptr, host.background);
     if (!ensure_renderer(app, window, false)) return;
     trace_event("paint-begin", app.result_generation);
-    const WindowHandlers& handlers = window_host().handlers;
-    const bool lost = handlers.paint && handlers.paint(app);
+    const bool lost = host.handlers.paint && host.handlers.paint(app);
     trace_event("paint-end", app.result_generation);
+    host.frame_shown = !lost;
     if (!lost) return;
     // The old swap chain holds the window: it goes before the new one is made.
     app.renderer.reset();
     (void)ensure_renderer(app, window, true);
     InvalidateRect(window, nullptr, FALSE);
+}
+
+void set_window_background(bool dark) {
+    const Color background = palette(dark).background;
+    const auto byte = [](float channel) { return static_cast<BYTE>(std::lround(channel * 255)); };
+    window_host().background = RGB(byte(background.r), byte(background.g), byte(background.b));
 }
 
 void resize_renderer(App& app, uint32_t width, uint32_t height) {

@@ -15,6 +15,10 @@ namespace norvik {
 // Paints a frame (WM_PAINT), making the canvas first when there is none (at most once a second
 // after a failure) and replacing it when the frame reports the device lost.
 void paint_window(App& app, HWND window);
+
+// The colour the window shows until its canvas's first frame: the palette's background.
+void set_window_background(bool dark);
+
 // The canvas follows the client size (WM_SIZE) and the DPI (WM_DPICHANGED).
 void resize_renderer(App& app, uint32_t width, uint32_t height);
 void rebuild_renderer_fonts(App& app, uint32_t dpi);

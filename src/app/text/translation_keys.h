@@ -11,7 +11,7 @@
 
 namespace norvik {
 
-inline constexpr std::array<std::string_view, 68> TRANSLATION_KEYS = {
+inline constexpr std::array<std::string_view, 74> TRANSLATION_KEYS = {
     "All",
     "Folders",
     "Documents",
@@ -81,6 +81,12 @@ inline constexpr std::array<std::string_view, 68> TRANSLATION_KEYS = {
     "Excluded folders",
     "Exclude a folder…",
     "Nothing in {0} · {1} in {2}",
+    "Open with…",
+    "Properties",
+    "No app is set to open {0} files",
+    "No app is set to open this file",
+    "Could not open it: access denied",
+    "Could not open it (error {0})",
 };
 
 }  // namespace norvik

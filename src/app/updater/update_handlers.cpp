@@ -18,7 +18,7 @@ std::string update_question_text(const UpdateInfo& offer) {
     text += ' ';
     text += offer.version;
     text += "\n(";
-    text += choose_text("지금", "current");
+    text += choose_text("현재", "current");
     text += ' ';
     text += vendor::PROGRAM_VERSION;
     text += ")\n\n";

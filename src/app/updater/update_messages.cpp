@@ -56,18 +56,18 @@ UpdateFailed server_unverified() {
 
 UpdateFailed unusable_manifest() {
     return failed(choose_text(
-        "업데이트 서버가 Norvik 가 쓸 수 없는 응답을 보냈습니다. 나중에 다시 시도하세요.",
+        "업데이트 서버가 Norvik이 쓸 수 없는 응답을 보냈습니다. 나중에 다시 시도하세요.",
         "The update server sent an answer Norvik cannot use. Try again later."));
 }
 
 UpdateFailed curl_missing() {
     return failed(
-        choose_text("업데이트에는 Windows 시스템 폴더의 curl.exe 가 필요한데, 없습니다",
+        choose_text("업데이트에 필요한 curl.exe가 Windows 시스템 폴더에 없습니다",
                     "Updates need curl.exe in the Windows system folder, and it is missing"));
 }
 
 UpdateFailed not_signed_by(std::string_view publisher) {
-    return refused(choose_text("업데이트를 거부했습니다: {0} 의 서명이 아닙니다",
+    return refused(choose_text("업데이트를 거부했습니다: {0}의 서명이 아닙니다",
                                "The update was refused: not signed by {0}"),
                    publisher);
 }
@@ -93,8 +93,8 @@ UpdateFailed wrong_installer_version(std::string_view offered) {
 
 UpdateFailed folder_not_private(std::string_view folder) {
     return refused(
-        choose_text("업데이트를 거부했습니다: 다운로드 폴더 {0} 를 혼자 쓰는 폴더로 만들지 "
-                    "못했습니다",
+        choose_text("업데이트를 거부했습니다: 다운로드 폴더를 혼자 쓰는 폴더로 만들지 못했습니다: "
+                    "{0}",
                     "The update was refused: the download folder {0} could not be made private"),
         folder);
 }

@@ -23,8 +23,6 @@ namespace {
 
 constexpr Color WHITE = rgb(0xFFFFFF);
 constexpr Color TOAST_BACKGROUND = rgb(0x111214, 0.92f);
-constexpr Color HOT_KEY_NOTICE = rgb(0xDC2626);
-constexpr Color FOLDER_ICON = rgb(0xE0A100);
 
 constexpr char32_t GLYPH_SEARCH = 0xE721;
 constexpr char32_t GLYPH_SETTINGS = 0xE700;
@@ -41,15 +39,12 @@ struct KindIcon {
 };
 
 // By Kind (0 Picture ... 7 Other); anything past Other is drawn as Other.
-constexpr KindIcon KIND_ICONS[] = {
-    {0xEB9F, rgb(0x3B82F6)}, {0xE714, rgb(0x8B5CF6)}, {0xE8D6, rgb(0xEC4899)},
-    {0xE8A5, rgb(0x10B981)}, {0xE7B8, rgb(0xF59E0B)}, {0xECAA, rgb(0xEF4444)},
-    {0xE81C, rgb(0x94A3B8)}, {0xE7C3, rgb(0x14B8A6)},
-};
+constexpr char32_t KIND_GLYPHS[] = {0xEB9F, 0xE714, 0xE8D6, 0xE8A5, 0xE7B8, 0xECAA, 0xE81C, 0xE7C3};
 
-KindIcon icon_of(const Entry& entry) {
-    if (entry.is_dir()) return {GLYPH_FOLDER, FOLDER_ICON};
-    return KIND_ICONS[std::min<size_t>(entry.kind, std::size(KIND_ICONS) - 1)];
+KindIcon icon_of(const Entry& entry, const Palette& p) {
+    if (entry.is_dir()) return {GLYPH_FOLDER, p.folder_icon};
+    const size_t kind = std::min<size_t>(entry.kind, std::size(KIND_GLYPHS) - 1);
+    return {KIND_GLYPHS[kind], p.kind_icons[kind]};
 }
 
 // What every step of a frame draws with.
@@ -89,8 +84,8 @@ void paint_search_text(const Frame& f) {
     if (display.empty()) {
         f.canvas.draw_text(
             choose_text("파일·폴더 이름 검색 (초성·영타도 됩니다)", "Search file and folder names"),
-            RectF{f.px(60), f.px(14), f.m.text_width, f.px(44)}, with_alpha(f.p.secondary, 0.8f),
-            Font::Input, Align::Leading);
+            RectF{f.px(60), f.px(14), f.m.text_width, f.px(44)}, f.p.secondary, Font::Input,
+            Align::Leading);
     }
     // Every caret position from one layout: a pasted huge query must not cost one per position.
     std::vector<float> carets{0};
@@ -140,8 +135,8 @@ void paint_filter_tabs(const Frame& f) {
             with_alpha(f.p.secondary, f.hovered(HitKind::FilterTab, tab.filter) ? 0.20f : 0.10f);
         if (current) fill = f.p.accent;
         f.canvas.fill_rounded_rect(tab.rect, tab.rect.height / 2, fill);
-        f.canvas.draw_text(filter_tab_label(tab.filter), tab.rect, current ? WHITE : f.p.text,
-                           Font::Body, Align::Center);
+        f.canvas.draw_text(filter_tab_label(tab.filter), tab.rect,
+                           current ? f.p.on_accent : f.p.text, Font::Body, Align::Center);
     }
 }
 
@@ -217,12 +212,12 @@ std::optional<CutCell> paint_row(const Frame& f, const std::array<ColumnSpec, 4>
 
     const RectF band = edges(f.px(6), y, f.m.width - f.px(16), y + height);
     if (app.selected == row) {
-        f.canvas.fill_rounded_rect(band, f.px(6), with_alpha(f.p.accent, app.dark ? 0.30f : 0.16f));
+        f.canvas.fill_rounded_rect(band, f.px(6), f.p.selection);
     } else if (f.hovered(HitKind::ResultRow, row)) {
         f.canvas.fill_rounded_rect(band, f.px(6), with_alpha(f.p.secondary, 0.09f));
     }
 
-    const KindIcon icon = icon_of(entry);
+    const KindIcon icon = icon_of(entry, f.p);
     f.canvas.draw_glyph(icon.glyph, RectF{f.px(16), y, f.px(30), height}, fade(icon.color), 1);
 
     const std::string_view name = table.stored_name(index);
@@ -351,7 +346,7 @@ void paint_empty_state(const Frame& f) {
     if (!service.index_ready.load()) {
         const float y = top + std::max(f.px(10), a - f.px(30));
         paint_message_line(f, y,
-                           choose_text("처음 한 번, 이 PC 의 파일 목록을 만들고 있습니다",
+                           choose_text("처음 한 번, 이 PC의 파일 목록을 만들고 있습니다",
                                        "Building the file list for this PC (first time only)"),
                            Font::Title, f.p.text);
         paint_message_line(f, y + f.px(30),
@@ -439,9 +434,9 @@ void paint_status_line(const Frame& f) {
     const float room = inner - f.canvas.measure(status, Font::Small) - f.px(24);
     const std::string hint =
         f.app.hot_key_ok
-            ? choose_text("Ctrl+Alt+F 로 언제든 열기  ·  Enter 열기  ·  Ctrl+Enter 폴더",
+            ? choose_text("Ctrl+Alt+F로 언제든 열기  ·  Enter 열기  ·  Ctrl+Enter 폴더",
                           "Ctrl+Alt+F opens Norvik anytime  ·  Enter open  ·  Ctrl+Enter folder")
-            : choose_text("Ctrl+Alt+F 를 다른 프로그램이 쓰고 있어 단축키를 쓸 수 없습니다",
+            : choose_text("Ctrl+Alt+F를 다른 프로그램이 쓰고 있어 단축키를 쓸 수 없습니다",
                           "Ctrl+Alt+F is taken by another app, so the shortcut is off");
     const std::string shown = fitting_hint(f.canvas, hint, room);
     const float hint_width = shown.empty() ? 0 : f.canvas.measure(shown, Font::Small) + 1;
@@ -454,7 +449,7 @@ void paint_status_line(const Frame& f) {
     const float right = width - f.px(16);
     const float x = std::min(0.4f * width, right - hint_width);
     f.canvas.draw_text(shown, RectF{x, top, right - x, f.m.status_height},
-                       f.app.hot_key_ok ? f.p.secondary : HOT_KEY_NOTICE, Font::Small,
+                       f.app.hot_key_ok ? f.p.secondary : f.p.notice, Font::Small,
                        Align::Trailing);
 }
 
@@ -475,10 +470,39 @@ void paint_toast(const Frame& f) {
 }  // namespace
 
 const Palette& palette(bool dark) {
-    static const Palette LIGHT{rgb(0xF6F7F9), rgb(0xFFFFFF), rgb(0xFFFFFF), rgb(0x16181D),
-                               rgb(0x6B7280), rgb(0xE3E6EA), rgb(0x7C3AED)};
-    static const Palette DARK{rgb(0x17181B), rgb(0x222327), rgb(0x1F2125), rgb(0xECEDEF),
-                              rgb(0x9CA0A8), rgb(0x33353B), rgb(0xA78BFA)};
+    // The light theme's icons are a shade deeper than the dark one's: the lighter shades fade
+    // into the light background and the selection band.
+    static const Palette LIGHT{
+        .background = rgb(0xF6F7F9),
+        .status = rgb(0xFFFFFF),
+        .box = rgb(0xFFFFFF),
+        .text = rgb(0x16181D),
+        .secondary = rgb(0x596070),
+        .separator = rgb(0xE3E6EA),
+        .accent = rgb(0x6D28D9),
+        .on_accent = rgb(0xFFFFFF),
+        .selection = rgb(0x6D28D9, 0.12f),
+        .notice = rgb(0xDC2626),
+        .folder_icon = rgb(0xA37500),
+        .kind_icons = {rgb(0x2563EB), rgb(0x7C3AED), rgb(0xDB2777), rgb(0x0C8F64), rgb(0xB45309),
+                       rgb(0xDC2626), rgb(0x64748B), rgb(0x0F766E)},
+    };
+    // White on the light violet accent would read poorly, so the current tab's text is dark.
+    static const Palette DARK{
+        .background = rgb(0x17181B),
+        .status = rgb(0x222327),
+        .box = rgb(0x1F2125),
+        .text = rgb(0xECEDEF),
+        .secondary = rgb(0xA0A4AC),
+        .separator = rgb(0x33353B),
+        .accent = rgb(0xA78BFA),
+        .on_accent = rgb(0x17181B),
+        .selection = rgb(0xA78BFA, 0.20f),
+        .notice = rgb(0xF87171),
+        .folder_icon = rgb(0xE0A100),
+        .kind_icons = {rgb(0x3B82F6), rgb(0x9466F7), rgb(0xEC4899), rgb(0x10B981), rgb(0xF59E0B),
+                       rgb(0xEF4444), rgb(0x94A3B8), rgb(0x14B8A6)},
+    };
     return dark ? DARK : LIGHT;
 }
 

@@ -3,12 +3,15 @@
 // (app/view/layout.h). Nothing here changes App.
 #pragma once
 
+#include <array>
+
 #include "app/core/app.h"
 #include "gfx/canvas.h"
 
 namespace norvik {
 
-// The seven colours of a theme.
+// The colours of a theme. Every text stays at 4.5:1 or more against what it is drawn on (the
+// selection band and hover tints included), icons and the accent bar at 3:1 or more.
 struct Palette {
     Color background;  // the frame's clear colour
     Color status;      // status line background
@@ -17,6 +20,11 @@ struct Palette {
     Color secondary;   // secondary text, icons, hover tints
     Color separator;   // separator lines
     Color accent;
+    Color on_accent;                  // text on an accent fill (the current filter tab)
+    Color selection;                  // the selected row's band, translucent over the background
+    Color notice;                     // the hot key warning in the status line
+    Color folder_icon;                // a folder's icon
+    std::array<Color, 8> kind_icons;  // a file's icon, by Kind (Picture ... Other)
 };
 
 const Palette& palette(bool dark);

@@ -2,8 +2,11 @@
 // processes. A seam, so tests capture what would have been started.
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <string>
+
+#include "app/core/shell.h"
 
 namespace norvik {
 
@@ -12,6 +15,10 @@ class Launcher {
     virtual ~Launcher() = default;
     // ShellExecuteW(verb "open", SW_SHOWNORMAL) on a file, folder or web address.
     virtual void shell_open(const std::wstring& target) = 0;
+    // A result handed to the shell: Open and Properties through ShellExecuteExW with its own
+    // error reports turned off, Open with through the system's chooser. 0 when the shell took
+    // it, else the Windows error code.
+    virtual uint32_t shell_verb(const std::wstring& path, ShellVerb verb) = 0;
     // CreateProcessW(application, command_line) without waiting; false when it did not start.
     virtual bool start_process(const std::wstring& application,
                                const std::wstring& command_line) = 0;
@@ -21,12 +28,14 @@ class Launcher {
 class SystemLauncher : public Launcher {
   public:
     void shell_open(const std::wstring& target) override;
+    uint32_t shell_verb(const std::wstring& path, ShellVerb verb) override;
     bool start_process(const std::wstring& application, const std::wstring& command_line) override;
 };
 
 // The program's launcher: the real thing, unless the environment variable NORVIK_TEST_NO_LAUNCH
-// is set, when what would be started is written to the trace instead ("open TARGET", "start
-// COMMAND LINE"), so tests under Wine see exactly what the shell would have been given.
+// is set, when what would be started is written to the trace instead ("open TARGET", "open-with
+// PATH", "properties PATH", "start COMMAND LINE"), so tests under Wine see exactly what the shell
+// would have been given.
 std::unique_ptr<Launcher> program_launcher();
 
 // explorer.exe in the Windows folder, by its full path (a bare name would also find one planted

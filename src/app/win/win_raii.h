@@ -17,6 +17,7 @@ namespace norvik {
 using RegKey = UniqueHandle<HKEY, RegCloseKey>;
 using MenuHandle = UniqueHandle<HMENU, DestroyMenu>;
 using IconHandle = UniqueHandle<HICON, DestroyIcon>;
+using BrushHandle = UniqueHandle<HBRUSH, DeleteObject>;
 // A global memory block still ours: freed unless release() handed it to the clipboard.
 using GlobalMemory = UniqueHandle<HGLOBAL, GlobalFree>;
 

@@ -101,8 +101,8 @@ bool WinShell::path_exists(const std::string& path) {
                                 GetFileExInfoStandard, &data) != FALSE;
 }
 
-void WinShell::open_path(const std::string& path) {
-    launcher_.shell_open(to_wide(path));
+uint32_t WinShell::open_path(const std::string& path, ShellVerb verb) {
+    return launcher_.shell_verb(to_wide(path), verb);
 }
 
 void WinShell::start_explorer(const std::string& argument) {

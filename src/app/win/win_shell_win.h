@@ -49,7 +49,7 @@ class WinShell : public Shell {
     std::optional<std::u16string> clipboard_text() override;
 
     bool path_exists(const std::string& path) override;
-    void open_path(const std::string& path) override;
+    uint32_t open_path(const std::string& path, ShellVerb verb) override;
     void start_explorer(const std::string& argument) override;
     void open_url(const std::string& url) override;
     std::optional<std::string> executable_path() override;

@@ -6,6 +6,7 @@
 #include "app/win/menus_win.h"
 #include "app/win/message_box_win.h"
 #include "app/win/trace_win.h"
+#include "app/win/win_raii.h"
 
 namespace norvik {
 namespace {
@@ -113,6 +114,21 @@ WindowHost& window_host() {
     return host;
 }
 
+void fill_client(HWND window, HDC dc, COLORREF colour) {
+    RECT client{};
+    if (!GetClientRect(window, &client)) return;
+    const BrushHandle brush(CreateSolidBrush(colour));
+    if (!brush) return;
+    if (dc) {
+        FillRect(dc, &client, brush.get());
+        return;
+    }
+    if (HDC own = GetDC(window)) {
+        FillRect(own, &client, brush.get());
+        ReleaseDC(window, own);
+    }
+}
+
 void with_app(const std::function<void(App&)>& work) {
     if (!host.app || host.lent) return;
     lend(work);
@@ -123,6 +139,9 @@ LRESULT CALLBACK main_window_proc(HWND window, UINT message, WPARAM wparam, LPAR
     // Answers that need no App, so they hold before it exists and while it is lent.
     switch (message) {
         case WM_ERASEBKGND:
+            // Once a canvas draws the window, an erase would only flicker under its frames.
+            if (!host.frame_shown)
+                fill_client(window, reinterpret_cast<HDC>(wparam), host.background);
             return 1;
         case WM_QUERYENDSESSION:
             return TRUE;

@@ -71,7 +71,14 @@ struct WindowHost {
     bool repaint_held = false;  // a WM_PAINT came while App was lent
     // When creating a canvas last failed (GetTickCount64), to try again at most once a second.
     std::optional<uint64_t> renderer_failed_at;
+    // Until a canvas has shown its first frame, the window is filled with the palette's
+    // background by GDI (fill_client), so it never shows black or white while Direct2D starts.
+    bool frame_shown = false;
+    COLORREF background = RGB(0xF6, 0xF7, 0xF9);
 };
+
+// Fills the window's client area on dc (or, with no dc, on the window's own) with colour.
+void fill_client(HWND window, HDC dc, COLORREF colour);
 
 // This thread's host.
 WindowHost& window_host();

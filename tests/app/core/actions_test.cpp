@@ -1,12 +1,17 @@
 #include "app/core/actions.h"
 
 #include <functional>
+#include <optional>
 #include <string>
+#include <utility>
+#include <variant>
+#include <vector>
 
 #include <gtest/gtest.h>
 
 #include "app/core/commands.h"
 #include "app/core/menus.h"
+#include "app/core/open_failure.h"
 #include "app/core/window_events.h"
 #include "app/input/keys.h"
 #include "app/input/mouse.h"
@@ -191,6 +196,76 @@ TEST(ResultActionsTest, DoubleClickAndTheContextMenuReachTheActions) {
     EXPECT_EQ(f.shell.clipboard, u"My Docs, 2026");
     on_menu_command(f.app, f.shell, MenuKind::Context, CONTEXT_COPY_PATH);
     EXPECT_EQ(f.shell.clipboard, utf8_to_utf16(FOLDER));
+}
+
+TEST(ResultActionsTest, OpenWithPropertiesAndTheRowMenuFromTheKeyboard) {
+    using Verbs = std::vector<std::pair<ShellVerb, std::string>>;
+    ResultsFixture f;  // the report's row (1) is selected; rows from y 140, 32 pixels each
+    EXPECT_TRUE(on_key_down(f.app, f.shell, KeyEvent{VK_KEY_RETURN, false, false, true}));
+    EXPECT_EQ(f.shell.shell_verbs, (Verbs{{ShellVerb::Properties, REPORT}}));
+
+    // Shift+F10 and the Menu key open the row's menu below the start of its name; F10 alone is
+    // the system's.
+    EXPECT_FALSE(on_key_down(f.app, f.shell, KeyEvent{VK_KEY_F10, false, false, false}));
+    EXPECT_TRUE(f.shell.deferred.empty());
+    for (const KeyEvent& event :
+         {KeyEvent{VK_KEY_F10, false, true, false}, KeyEvent{VK_KEY_APPS, false, false, false}}) {
+        f.shell.deferred.clear();
+        EXPECT_TRUE(on_key_down(f.app, f.shell, event));
+        ASSERT_EQ(f.shell.deferred.size(), 1u);
+        const auto& menu = std::get<MenuRequest>(f.shell.deferred[0]);
+        EXPECT_EQ(menu.kind, MenuKind::Context);
+        EXPECT_EQ(menu.at_client, (Point{50, 140 + 2 * 32}));
+        EXPECT_EQ(menu.items, context_menu());
+    }
+    on_menu_command(f.app, f.shell, MenuKind::Context, CONTEXT_OPEN_WITH);
+    on_menu_command(f.app, f.shell, MenuKind::Context, CONTEXT_PROPERTIES);
+    EXPECT_EQ(f.shell.shell_verbs, (Verbs{{ShellVerb::Properties, REPORT},
+                                          {ShellVerb::OpenWith, REPORT},
+                                          {ShellVerb::Properties, REPORT}}));
+    EXPECT_FALSE(f.app.toast.has_value());
+
+    // A row scrolled above the list gets its menu at the list's top; no selection, no menu.
+    f.app.scroll = 200;
+    f.shell.deferred.clear();
+    on_key_down(f.app, f.shell, KeyEvent{VK_KEY_APPS, false, false, false});
+    EXPECT_EQ(std::get<MenuRequest>(f.shell.deferred.at(0)).at_client, (Point{50, 140}));
+    f.app.selected.reset();
+    f.shell.deferred.clear();
+    on_key_down(f.app, f.shell, KeyEvent{VK_KEY_APPS, false, false, false});
+    on_key_down(f.app, f.shell, KeyEvent{VK_KEY_RETURN, false, false, true});
+    EXPECT_TRUE(f.shell.deferred.empty());
+    EXPECT_EQ(f.shell.shell_verbs.size(), 3u);
+}
+
+// The shell's refusal is said in words; a prompt the user closed, or a file gone, is not a
+// refusal of the verb.
+TEST(ResultActionsTest, ARefusedOpenIsSaidInAToast) {
+    struct Case {
+        ShellVerb verb;
+        uint32_t error;
+        std::optional<std::string> toast;
+    };
+    const Case cases[] = {
+        {ShellVerb::Open, SHELL_NO_ASSOCIATION, "No app is set to open .hwp files"},
+        {ShellVerb::Open, SHELL_ACCESS_DENIED, "Could not open it: access denied"},
+        {ShellVerb::Properties, 1157, "Could not open it (error 1157)"},
+        {ShellVerb::OpenWith, SHELL_CANCELLED, std::nullopt},
+        {ShellVerb::Open, SHELL_OK, std::nullopt},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.error);
+        ResultsFixture f;
+        f.shell.open_error = c.error;
+        hand_result_to_shell(f.app, f.shell, c.verb);
+        ASSERT_EQ(f.shell.shell_verbs.size(), 1u);
+        EXPECT_EQ(f.app.toast ? std::optional(f.app.toast->text) : std::nullopt, c.toast);
+    }
+    ResultsFixture gone;  // checked before the shell is asked
+    gone.shell.existing_paths.clear();
+    hand_result_to_shell(gone.app, gone.shell, ShellVerb::Properties);
+    EXPECT_TRUE(gone.shell.shell_verbs.empty());
+    EXPECT_EQ(gone.app.toast->text, "Not found. It was deleted or moved.");
 }
 
 }  // namespace

@@ -85,8 +85,8 @@ TEST(MenusTest, AFreshUserSeesEverythingOnAndFollowsWindows) {
     EXPECT_EQ(describe(settings_menu(store)), settings_lines(100, true, true));
     EXPECT_EQ(describe(tray_menu(store)), tray_lines(100, true, true));
     EXPECT_EQ(describe(context_menu()),
-              (std::vector<std::string>{"1 Open *", "2 Open folder", "---", "3 Copy path",
-                                        "4 Copy name"}));
+              (std::vector<std::string>{"1 Open *", "6 Open with…", "2 Open folder", "---",
+                                        "3 Copy path", "4 Copy name", "---", "7 Properties"}));
 }
 
 TEST(MenusTest, ExcludedFoldersAndAFolderRowsExcludeItem) {
@@ -96,9 +96,10 @@ TEST(MenusTest, ExcludedFoldersAndAFolderRowsExcludeItem) {
     const std::vector<std::string> submenu = {"Excluded folders:", "  1000 C:\\Games",
                                               "  1001 D:\\빌드", "  ---", "  9 Exclude a folder…"};
     EXPECT_NE(std::search(lines.begin(), lines.end(), submenu.begin(), submenu.end()), lines.end());
-    EXPECT_EQ(describe(context_menu(true)),
-              (std::vector<std::string>{"1 Open *", "2 Open folder", "---", "3 Copy path",
-                                        "4 Copy name", "---", "5 Exclude from Norvik"}));
+    EXPECT_EQ(
+        describe(context_menu(RowMenu{.open_with = false, .exclude = true})),
+        (std::vector<std::string>{"1 Open *", "2 Open folder", "---", "3 Copy path", "4 Copy name",
+                                  "---", "5 Exclude from Norvik", "---", "7 Properties"}));
 }
 
 TEST(MenusTest, ChecksFollowTheCommandsAtOnce) {

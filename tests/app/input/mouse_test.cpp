@@ -396,7 +396,8 @@ TEST(MouseTest, DoubleClicksAndTheRowContextMenu) {
     EXPECT_EQ(menu->at_client, (Point{300, 150 + 4 * 32}));
     EXPECT_EQ(menu->items, context_menu());
 
-    // A folder's row also offers to exclude it; a drive's root does not.
+    // A folder's row also offers to exclude it; a drive's root does not. Neither offers the
+    // "Open with" chooser, which is for files.
     VolumeTable table = VolumeTable::with_root("C:\\");
     const uint32_t folder = add_path(table, "Games", {.attributes = ATTRIBUTE_DIRECTORY})->index;
     table.table_id = 4;
@@ -404,11 +405,13 @@ TEST(MouseTest, DoubleClicksAndTheRowContextMenu) {
     w.app.table_ids = {4};
     w.app.results[0] = Hit{0, 0, false};
     w.app.results[1] = Hit{folder, 0, false};
-    for (const auto& [row, offered] : {std::pair{0, false}, std::pair{1, true}}) {
+    for (const auto& [row, exclude] : {std::pair{0, false}, std::pair{1, true}}) {
         w.shell.deferred.clear();
         on_right_button_up(w.app, w.shell, Point{300, 150.0f + static_cast<float>(row) * 32});
         ASSERT_EQ(w.shell.deferred.size(), 1u);
-        EXPECT_EQ(std::get<MenuRequest>(w.shell.deferred[0]).items, context_menu(offered)) << row;
+        EXPECT_EQ(std::get<MenuRequest>(w.shell.deferred[0]).items,
+                  context_menu(RowMenu{.open_with = false, .exclude = exclude}))
+            << row;
     }
 }
 

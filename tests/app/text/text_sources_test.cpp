@@ -99,6 +99,60 @@ TEST(ChosenTextsTest, EveryTextTheProgramChoosesIsTranslated) {
     if (checked == 0) GTEST_SKIP() << "no literal choose_text call in src yet";
 }
 
+// Every Korean text the program chooses, from the sources under src.
+std::vector<std::string> korean_texts_in_sources() {
+    std::vector<std::string> texts;
+    for (const auto& entry :
+         fs::recursive_directory_iterator(fs::path(NORVIK_SOURCE_DIR) / "src")) {
+        const fs::path& path = entry.path();
+        if (path.extension() != ".cpp" && path.extension() != ".h") continue;
+        for (ChosenText& text : chosen_texts(read_file(path)))
+            texts.push_back(std::move(text.korean));
+    }
+    return texts;
+}
+
+bool ends_word(std::string_view text, size_t at) {
+    return at == text.size() || std::isspace(static_cast<unsigned char>(text[at])) ||
+           std::ispunct(static_cast<unsigned char>(text[at]));
+}
+
+// A particle after a Latin word or a number is written against it ("Ctrl+Alt+F로", "PC의"), and
+// after a name it takes the form the name's last sound asks for: Norvik and Kastrel end in a
+// consonant ("Norvik을", never "Norvik를").
+TEST(ChosenTextsTest, KoreanParticlesJoinTheWordBeforeInTheFormItsSoundAsks) {
+    static const std::string_view PARTICLES[] = {"을", "를",   "이", "가",   "은", "는", "의",
+                                                 "로", "으로", "에", "에서", "와", "과", "도"};
+    struct Name {
+        std::string_view word;
+        std::vector<std::string_view> wrong;  // forms for a word ending in a vowel
+    };
+    const Name names[] = {{"Norvik", {"를", "가", "는", "와", "로"}},
+                          {"Kastrel", {"를", "가", "는", "와"}}};
+    const std::vector<std::string> texts = korean_texts_in_sources();
+    ASSERT_FALSE(texts.empty());
+    for (const std::string& text : texts) {
+        for (std::string_view particle : PARTICLES) {
+            const std::string spaced = " " + std::string(particle);
+            for (size_t at = text.find(spaced); at != std::string::npos;
+                 at = text.find(spaced, at + 1)) {
+                const unsigned char before = at > 0 ? text[at - 1] : ' ';
+                const bool after_latin = std::isalnum(before) || before == '}' || before == ')';
+                EXPECT_FALSE(after_latin && ends_word(text, at + spaced.size()))
+                    << "a space before \"" << particle << "\" in \"" << text << "\"";
+            }
+        }
+        for (const Name& name : names) {
+            for (std::string_view particle : name.wrong) {
+                const std::string joined = std::string(name.word) + std::string(particle);
+                const size_t at = text.find(joined);
+                EXPECT_FALSE(at != std::string::npos && ends_word(text, at + joined.size()))
+                    << "\"" << joined << "\" in \"" << text << "\"";
+            }
+        }
+    }
+}
+
 // The vendor's pages come from the build setting, so a packager's address reaches every table.
 TEST(TranslationSourcesTest, TablesTakeTheVendorAddressFromTheBuild) {
     for (const LanguageInfo& info : LANGUAGES) {

@@ -117,9 +117,9 @@ TEST(PaintTest, SearchBoxAccentBarCaretSelectionAndComposition) {
     const std::vector<DrawCall> rounded = f.canvas->of(Op::FillRoundedRect);
     ASSERT_GE(rounded.size(), 2u);
     EXPECT_EQ(rounded[1].rect, edges(16, 56, 898, 58));  // the accent bar under the box
-    EXPECT_EQ(rounded[1].color, rgb(0x7C3AED));
-    EXPECT_TRUE(has_fill(edges(60, 24, 82.5f, 48), rgb(0x7C3AED, 0.28f)));  // selection
-    EXPECT_TRUE(has_fill(edges(82.5f, 25, 84, 47), rgb(0x7C3AED)));         // caret
+    EXPECT_EQ(rounded[1].color, rgb(0x6D28D9));
+    EXPECT_TRUE(has_fill(edges(60, 24, 82.5f, 48), rgb(0x6D28D9, 0.28f)));  // selection
+    EXPECT_TRUE(has_fill(edges(82.5f, 25, 84, 47), rgb(0x6D28D9)));         // caret
     EXPECT_EQ(f.text("rep").rect, (RectF{60, 14, 22.5f + 40, 44}));
     EXPECT_EQ(f.canvas->find_text("Search file and folder names"), nullptr);
 
@@ -140,7 +140,7 @@ TEST(PaintTest, SearchBoxAccentBarCaretSelectionAndComposition) {
     f.app.composition.clear();
     f.show(U"", {});
     f.frame();
-    EXPECT_EQ(f.text("Search file and folder names").color, rgb(0x6B7280, 0.8f));
+    EXPECT_EQ(f.text("Search file and folder names").color, rgb(0x596070));
 }
 
 TEST(PaintTest, ALongQueryIsShiftedSoTheCaretStaysInside) {
@@ -168,9 +168,9 @@ TEST(PaintTest, TabsAndTheSortMark) {
             if (fill.rect == label.rect) return fill.color;
         return Color{};
     };
-    EXPECT_EQ(fill_under(documents), rgb(0x7C3AED));                  // the current tab
-    EXPECT_EQ(fill_under(f.text("Pictures")), rgb(0x6B7280, 0.20f));  // hovered
-    EXPECT_EQ(fill_under(f.text("All")), rgb(0x6B7280, 0.10f));
+    EXPECT_EQ(fill_under(documents), rgb(0x6D28D9));                  // the current tab
+    EXPECT_EQ(fill_under(f.text("Pictures")), rgb(0x596070, 0.20f));  // hovered
+    EXPECT_EQ(fill_under(f.text("All")), rgb(0x596070, 0.10f));
     EXPECT_EQ(f.text("Size").font, Font::BodyBold);
     EXPECT_EQ(f.text("Name").font, Font::Small);
 
@@ -204,11 +204,11 @@ TEST(PaintTest, TabsAndTheSortMark) {
 }
 
 TEST(PaintTest, AHoveredOrDraggedBorderShowsWhereTheColumnsPart) {
-    // The line is a 2-DIP bar down the middle of the header, in P4 at 0.6.
+    // The line is a 2-DIP bar down the middle of the header, in the secondary text colour at 0.6.
     auto border_lines = [](const PaintedApp& f) {
         std::vector<RectF> lines;
         for (const DrawCall& fill : f.canvas->of(Op::FillRect))
-            if (fill.color == rgb(0x6B7280, 0.6f)) lines.push_back(fill.rect);
+            if (fill.color == rgb(0x596070, 0.6f)) lines.push_back(fill.rect);
         return lines;
     };
     struct Case {
@@ -250,11 +250,11 @@ TEST(PaintTest, RowsWithIconsHighlightsAndCellsAtBothScales) {
         EXPECT_EQ(report.rect, (RectF{50 * s, top, name_width - 10 * s, row}));
         EXPECT_EQ(report.color, rgb(0x16181D));
         EXPECT_EQ(report.highlights, (std::vector<TextRange>{{0, 3}}));
-        EXPECT_EQ(report.highlight, rgb(0x7C3AED));
+        EXPECT_EQ(report.highlight, rgb(0x6D28D9));
         EXPECT_EQ(f.text("보고서.hwp").highlights, (std::vector<TextRange>{{0, 2}}));
         // The emoji takes two UTF-16 units before the match.
         EXPECT_EQ(f.text("😀report.txt").highlights, (std::vector<TextRange>{{2, 3}}));
-        EXPECT_EQ(f.text("hidden.txt").color, rgb(0x6B7280));  // hidden: dimmed
+        EXPECT_EQ(f.text("hidden.txt").color, rgb(0x596070));  // hidden: dimmed
 
         const DrawCall& folder = f.text("C:\\Users");
         EXPECT_EQ(folder.rect, (RectF{folder_x + 6 * s, top, folder_width - 12 * s, row}));
@@ -271,17 +271,17 @@ TEST(PaintTest, RowsWithIconsHighlightsAndCellsAtBothScales) {
             return DrawCall{};
         };
         EXPECT_EQ(icon_at(top).glyph, 0xE8A5u);  // a document
-        EXPECT_EQ(icon_at(top).color, rgb(0x10B981));
+        EXPECT_EQ(icon_at(top).color, rgb(0x0C8F64));
         EXPECT_EQ(icon_at(top + 4 * row).glyph, 0xE8B7u);  // a folder
-        EXPECT_EQ(icon_at(top + 4 * row).color, rgb(0xE0A100));
+        EXPECT_EQ(icon_at(top + 4 * row).color, rgb(0xA37500));
         EXPECT_EQ(f.count_texts("5 B") + f.count_texts("0 B"), 1u);  // folders have no size
 
         ASSERT_EQ(f.row_bands(top + row).size(), 1u);  // selected
         EXPECT_EQ(f.row_bands(top + row)[0].rect,
                   edges(6 * s, top + row, 960 * s - 16 * s, top + 2 * row));
-        EXPECT_EQ(f.row_bands(top + row)[0].color, rgb(0x7C3AED, 0.16f));
+        EXPECT_EQ(f.row_bands(top + row)[0].color, rgb(0x6D28D9, 0.12f));
         ASSERT_EQ(f.row_bands(top).size(), 1u);  // hovered
-        EXPECT_EQ(f.row_bands(top)[0].color, rgb(0x6B7280, 0.09f));
+        EXPECT_EQ(f.row_bands(top)[0].color, rgb(0x596070, 0.09f));
 
         EXPECT_NE(f.canvas->find_text("5 found (12 ms)  ·  6 indexed"), nullptr);
         EXPECT_EQ(f.canvas->find_text("Nothing found"), nullptr);
@@ -321,11 +321,11 @@ TEST(PaintTest, ARowWhoseEntryWasRemovedSinceIsDrawnFadedUntilTheRefresh) {
     f.frame();
     const DrawCall& removed = f.text("Report.docx");
     EXPECT_EQ(removed.color, rgb(0x16181D, 0.4f));
-    EXPECT_EQ(removed.highlight, rgb(0x7C3AED, 0.4f));
-    EXPECT_EQ(f.text("1.00 KB").color, rgb(0x6B7280, 0.4f));
+    EXPECT_EQ(removed.highlight, rgb(0x6D28D9, 0.4f));
+    EXPECT_EQ(f.text("1.00 KB").color, rgb(0x596070, 0.4f));
     const DrawCall& live = f.text("😀report.txt");
     EXPECT_EQ(live.color, rgb(0x16181D));
-    EXPECT_EQ(live.highlight, rgb(0x7C3AED));
+    EXPECT_EQ(live.highlight, rgb(0x6D28D9));
 }
 
 // Five million rows scrolled to the end: the centre of every painted row hit-tests to that row,
@@ -744,7 +744,7 @@ TEST(PaintTest, DarkPalette) {
     f.app.selected = 0;
     f.frame();
     EXPECT_EQ(f.canvas->calls.front().color, rgb(0x17181B));
-    EXPECT_EQ(f.row_bands(140)[0].color, rgb(0xA78BFA, 0.30f));
+    EXPECT_EQ(f.row_bands(140)[0].color, rgb(0xA78BFA, 0.20f));
     EXPECT_EQ(f.text("Report.docx").color, rgb(0xECEDEF));
     EXPECT_EQ(f.text("Report.docx").highlight, rgb(0xA78BFA));
     const std::vector<DrawCall> fills = f.canvas->of(Op::FillRect);

@@ -25,8 +25,8 @@
 #                          "Exclude from Norvik" stores it again and takes its files out
 #   hot-key-taken          another program holds Ctrl+Alt+F: the red notice, and the window
 #                          still opens from the tray icon
-#   languages              Language = ko, en, ja: the context menu in that language, and a
-#                          screenshot of each (ko light, en dark, ja light)
+#   languages              Language = ko, en, ja: the context menu in that language, and
+#                          screenshots of each with and without it (ko light, en dark, ja light)
 #   columns                the Folder|Size border dragged 100 pixels left: ColumnWidths holds
 #                          Size 186 and Date modified 136; after a restart a double click on the
 #                          border where it was left (so the widths were restored) resets them
@@ -216,18 +216,20 @@ type_query() {
     fail "no results for \"$1\""
 }
 
-# count_in WID X Y W H RRGGBB: how many pixels of the window's rectangle have that colour now.
+# count_in WID X Y W H RRGGBB [FUZZ%]: how many pixels of the window's rectangle have that colour
+# now (within FUZZ, default 10 %).
 count_in() {
     ui_capture "$1" "$shot"
-    ui_count_colour "$shot" "$2" "$3" "$4" "$5" "$6"
+    ui_count_colour "$shot" "$2" "$3" "$4" "$5" "$6" "${7:-10}"
 }
 # all_in WID X Y W H RRGGBB: every pixel of the rectangle has the colour (a frame or two late).
 all_in() { [ "$(count_in "$@")" = $(($4 * $5)) ]; }
 none_in() { [ "$(count_in "$@")" = 0 ]; }
 
-# Row R (from 0) is tinted as the selected row in the light palette, between its columns.
-row_tinted() { all_in "$window" 600 $((145 + 32 * $1)) 140 4 E2D9F7; }
-row_plain() { none_in "$window" 600 $((145 + 32 * $1)) 140 4 E2D9F7; }
+# Row R (from 0) is tinted as the selected row in the light palette, between its columns. The
+# tint is a light one, within 10 % of the plain background: told apart at 3 %.
+row_tinted() { all_in "$window" 600 $((145 + 32 * $1)) 140 4 E6DEF5 3; }
+row_plain() { none_in "$window" 600 $((145 + 32 * $1)) 140 4 E6DEF5 3; }
 
 # save_screen FILE: the window and any menu it opened, cut from the whole screen.
 save_screen() {
@@ -312,10 +314,10 @@ storm_searches() {
 
 case $case_name in
 look-light)
-    check_look report 7C3AED FFFFFF E2D9F7
+    check_look report 6D28D9 FFFFFF E6DEF5
     ;;
 look-dark)
-    check_look qhrhtj A78BFA 222327 423A5E
+    check_look qhrhtj A78BFA 222327 342F48
     ;;
 hand-off)
     start_norvik
@@ -410,10 +412,10 @@ keys)
     ui_key "$window" Return
     wait_for 10 traced_text open "$second" || fail "Enter on the second row did not open $second"
     # The current tab is filled with the accent: All (from x 16), then Folders (from about 66).
-    all_in "$window" 24 70 16 4 7C3AED || fail "All is not the current tab"
+    all_in "$window" 24 70 16 4 6D28D9 || fail "All is not the current tab"
     ui_key "$window" Tab
-    wait_for 10 all_in "$window" 80 70 16 4 7C3AED || fail "Tab did not make Folders current"
-    none_in "$window" 24 70 16 4 7C3AED || fail "All kept the accent"
+    wait_for 10 all_in "$window" 80 70 16 4 6D28D9 || fail "Tab did not make Folders current"
+    none_in "$window" 24 70 16 4 6D28D9 || fail "All kept the accent"
     ui_key "$window" Escape
     wait_for 10 none_visible || fail "Esc did not hide the window"
     ;;
@@ -467,11 +469,11 @@ menus)
     # Near the right edge: a menu wholly inside the window stays black under Wine (wine-notes).
     right_click_first_row() { xdotool mousemove --window "$window" 880 156 click 3; }
     open_menu context right_click_first_row
-    printf '%s\n' '1 Open (default)' '2 Open folder' '---' '3 Copy path' '4 Copy name' |
-        expect_menu context
+    printf '%s\n' '1 Open (default)' '6 Open with…' '2 Open folder' '---' '3 Copy path' \
+        '4 Copy name' '---' '7 Properties' | expect_menu context
     sleep 1  # the menu's window is drawn a moment after it is built
     save_screen "$state/context-menu.png"
-    choose Up Return  # Copy name
+    choose Up Up Return  # Copy name
     wait_for 10 traced_text toast "Name copied" || fail "Copy name showed no toast"
     [ "$(peer print-clipboard)" = "$name" ] || fail "the clipboard does not hold $name"
     ;;
@@ -505,8 +507,8 @@ EOF2
     right_click_first_row() { xdotool mousemove --window "$window" 880 156 click 3; }
     open_menu context right_click_first_row
     printf '%s\n' '1 Open (default)' '2 Open folder' '---' '3 Copy path' '4 Copy name' '---' \
-        '5 Exclude from Norvik' | expect_menu context
-    choose Up Return  # Exclude from Norvik
+        '5 Exclude from Norvik' '---' '7 Properties' | expect_menu context
+    choose Up Up Return  # Exclude from Norvik
     wait_for 10 norvik_value_is ExcludedFolders 'D:\photos' || fail "ExcludedFolders was not written"
     retype holiday
     [ -z "$(rows_for holiday)" ] || fail "the excluded folder's file stayed"
@@ -588,16 +590,21 @@ languages)
         set_theme "$theme"
         start_shown
         type_query "$query"
-        right_click_first_row() { xdotool mousemove --window "$window" 200 156 click 3; }
+        # Near the right edge, where the menu is drawn under Wine (wine-notes).
+        right_click_first_row() { xdotool mousemove --window "$window" 880 156 click 3; }
         open_menu context right_click_first_row
         case $language in
         # 보고서's first row is the folder "보고서 2024", which can also be excluded.
         ko) expected=('1 열기 (default)' '2 폴더 열기' '---' '3 경로 복사' '4 이름 복사' '---'
-            '5 Norvik 에서 제외') ;;
-        en) expected=('1 Open (default)' '2 Open folder' '---' '3 Copy path' '4 Copy name') ;;
-        ja) expected=('1 開く (default)' '2 フォルダーを開く' '---' '3 パスをコピー' '4 名前をコピー') ;;
+            '5 Norvik에서 제외' '---' '7 속성') ;;
+        en) expected=('1 Open (default)' '6 Open with…' '2 Open folder' '---' '3 Copy path'
+            '4 Copy name' '---' '7 Properties') ;;
+        ja) expected=('1 開く (default)' '6 プログラムから開く…' '2 フォルダーを開く' '---'
+            '3 パスをコピー' '4 名前をコピー' '---' '7 プロパティ') ;;
         esac
         printf '%s\n' "${expected[@]}" | expect_menu context
+        sleep 1  # the menu's window is drawn a moment after it is built
+        save_screen "$state/context-menu-$language.png"
         choose Escape
         sleep 0.5
         ui_capture "$window" "$state/window-$language.png"

@@ -33,6 +33,7 @@ class TestWindow {
 class NullLauncher : public Launcher {
   public:
     void shell_open(const std::wstring&) override {}
+    uint32_t shell_verb(const std::wstring&, ShellVerb) override { return 0; }
     bool start_process(const std::wstring&, const std::wstring&) override { return false; }
 };
 
