@@ -38,7 +38,7 @@ struct MenuItem {
     bool operator==(const MenuItem&) const = default;
 };
 
-enum class MenuKind : uint8_t { Settings, Tray, Context };
+enum class MenuKind : uint8_t { Settings, Tray, Context, Header };
 
 // A popup menu to show. At a client point (settings button, result row), or at the cursor after
 // bringing the window to the front (tray). The chosen command comes back as on_menu_command.

@@ -11,7 +11,7 @@
 
 namespace norvik {
 
-inline constexpr std::array<std::string_view, 67> TRANSLATION_KEYS = {
+inline constexpr std::array<std::string_view, 68> TRANSLATION_KEYS = {
     "All",
     "Folders",
     "Documents",
@@ -80,6 +80,7 @@ inline constexpr std::array<std::string_view, 67> TRANSLATION_KEYS = {
     "Exclude from Norvik",
     "Excluded folders",
     "Exclude a folder…",
+    "Best match",
 };
 
 }  // namespace norvik
