@@ -379,16 +379,9 @@ TEST(SearchOrderTest, ExactNamesComeFirst) {
         EXPECT_EQ(search_names(tables, text),
                   (V{"Report", "report.pdf", "report", "reports.pdf", "annual report.pdf"}));
     }
-    EXPECT_EQ(search_names(tables, "report ext:pdf"),
-              (V{"report.pdf", "reports.pdf", "annual report.pdf"}));
-    // No exact tier: a wildcard, or extensions alone.
+    // A wildcard names no item: newest first, as before.
     EXPECT_EQ(search_names(tables, "report*"),
               (V{"reports.pdf", "Report", "report.pdf", "report"}));
-    EXPECT_EQ(search_names(tables, "ext:pdf"),
-              (V{"reports.pdf", "annual report.pdf", "report.pdf"}));
-    // The other columns do not look at it.
-    EXPECT_EQ(search_names(tables, "report", 0, SortColumn::DateModified, true),
-              (V{"reports.pdf", "annual report.pdf", "Report", "report.pdf", "report"}));
 }
 
 }  // namespace
