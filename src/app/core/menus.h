@@ -1,7 +1,7 @@
 // The window's popup menus as MenuItem models: the settings menu behind the gear button, the
 // tray icon's menu, a result row's context menu and the column header's menu of orders. Checks are
-// read from the settings each time a menu opens, so a choice shows at once. The chosen command
-// comes back through on_menu_command (app/core/commands.h).
+// read from the settings (the order from App) each time a menu opens, so a choice shows at once.
+// The chosen command comes back through on_menu_command (app/core/commands.h).
 #pragma once
 
 #include <cstdint>

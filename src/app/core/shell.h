@@ -40,8 +40,9 @@ struct MenuItem {
 
 enum class MenuKind : uint8_t { Settings, Tray, Context, Header };
 
-// A popup menu to show. At a client point (settings button, result row), or at the cursor after
-// bringing the window to the front (tray). The chosen command comes back as on_menu_command.
+// A popup menu to show. At a client point (settings button, result row, column header), or at
+// the cursor after bringing the window to the front (tray). The chosen command comes back as
+// on_menu_command.
 struct MenuRequest {
     MenuKind kind = MenuKind::Settings;
     std::vector<MenuItem> items;
