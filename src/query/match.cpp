@@ -331,13 +331,24 @@ struct EntryView {
     [[gnu::always_inline]] size_t find_lowered(std::string_view needle, size_t term, size_t which) {
         // Non-ASCII characters of the name are already lowercase: fold ASCII in place.
         if (!(entry.flags & FLAG_UNICODE_UPPER)) return find(needle, term, which);
-        std::string& lowered = scratch.lowered;
+        const std::string_view lowered = lowered_name();
+        return find_folded(lowered.data(), lowered.size(), lowered.size(), needle);
+    }
+
+    // The name as plain words are compared with it: as stored when only its ASCII letters may
+    // be uppercase (compare with A-Z folded), else its full lowercase form.
+    std::string_view comparable_name() {
+        return (entry.flags & FLAG_UNICODE_UPPER) ? lowered_name() : name;
+    }
+
+  private:
+    std::string_view lowered_name() {
         if (!lowered_ready) {
-            lowered.clear();
-            append_lower_full(lowered, name);
+            scratch.lowered.clear();
+            append_lower_full(scratch.lowered, name);
             lowered_ready = true;
         }
-        return find_folded(lowered.data(), lowered.size(), lowered.size(), needle);
+        return scratch.lowered;
     }
 };
 
@@ -456,8 +467,37 @@ bool paths_match(const Query& query, const VolumeTable& table, uint8_t table_pos
     return true;
 }
 
+// Whether `name` (lowercase but for its ASCII letters) reads as `text` (lowercase): A-Z folded,
+// and final sigma read as sigma, since a word lowered on its own may end in final sigma where the
+// same letters inside a name do not.
+bool reads_as(std::string_view name, std::string_view text) {
+    if (name.size() != text.size()) return false;  // sigma and final sigma are both two bytes
+    if (equal_folded(name.data(), text.data(), text.size())) return true;
+    size_t i = 0;
+    size_t j = 0;
+    while (i < name.size() && j < text.size()) {
+        if (read_name_char(name, i) != pattern_char(decode_utf8(text, j))) return false;
+    }
+    return i == name.size() && j == text.size();
+}
+
+// Whether the entry's whole name, or a file's name without its extension (the text before the
+// last dot), is the query's exact_name. Asked only of hits whose first word is at the start, so
+// most names fail on their length.
+bool names_exactly(const Query& query, EntryView& view) {
+    const std::string_view text = query.exact_name;
+    const std::string_view name = view.comparable_name();
+    if (name.size() == text.size()) return reads_as(name, text);
+    if (name.size() <= text.size() || name[text.size()] != '.' || view.entry.is_dir()) return false;
+    return name.rfind('.') == text.size() && reads_as(name.substr(0, text.size()), text);
+}
+
 // The outcome of one entry, kept to a plain integer so the hot loop builds no optional.
-enum Outcome : int { MISS = 0, HIT = 1, HIT_AT_START = 2 };
+enum Outcome : int { MISS = 0, HIT = 1, HIT_AT_START = 2, HIT_EXACT = 3 };
+
+inline Hit hit_of(Outcome outcome, uint32_t index, uint8_t table_position) {
+    return Hit{index, table_position, outcome >= HIT_AT_START, outcome == HIT_EXACT};
+}
 
 [[gnu::always_inline]] inline Outcome match_one(const Query& query, const VolumeTable& table,
                                                 uint8_t table_position, uint32_t index,
@@ -489,7 +529,10 @@ enum Outcome : int { MISS = 0, HIT = 1, HIT_AT_START = 2 };
     // The folders are looked at last: the name's own words reject most entries first.
     if (!query.paths.empty() && !paths_match(query, table, table_position, entry.parent, scratch))
         return MISS;
-    return at_start ? HIT_AT_START : HIT;
+    if (!at_start) return HIT;
+    // A name that is the words themselves begins with the first of them: the rest never pay.
+    if (!query.exact_name.empty() && names_exactly(query, view)) return HIT_EXACT;
+    return HIT_AT_START;
 }
 
 // match_range's loop over entries [begin, end), compiled once for each way of telling, before
@@ -512,7 +555,7 @@ template <class MayMatch>
         if (!may_match(entry)) continue;
         if (Outcome outcome = match_one(query, table, table_position, i, scratch, cursors);
             outcome != MISS)
-            hits.push_back(Hit{i, table_position, outcome == HIT_AT_START});
+            hits.push_back(hit_of(outcome, i, table_position));
     }
 }
 
@@ -654,7 +697,7 @@ std::optional<Hit> match_entry(const Query& query, const VolumeTable& table, uin
     if (index >= table.entries.size()) return std::nullopt;
     Outcome outcome = match_one(query, table, table_position, index, scratch, nullptr);
     if (outcome == MISS) return std::nullopt;
-    return Hit{index, table_position, outcome == HIT_AT_START};
+    return hit_of(outcome, index, table_position);
 }
 
 void match_range(const Query& query, const VolumeTable& table, uint8_t table_position,

@@ -65,8 +65,8 @@ std::string parent_folder_key(const VolumeTable& table, uint32_t parent) {
 }
 
 // Relevance, Size and Date modified: one 64-bit key per hit, ties by (table, entry) ascending.
-// The tie word carries the hit itself: table, entry and at_start in its lowest bit, which never
-// decides since (table, entry) is unique.
+// The tie word carries the hit itself: table, entry, then exact and at_start in its two lowest
+// bits, which never decide since (table, entry) is unique.
 struct Keyed {
     uint64_t key;
     uint64_t tie;
@@ -142,8 +142,12 @@ uint64_t column_key(SortColumn column, const Entry& entry, const Hit& hit) {
             return entry.size == UINT64_MAX ? UINT64_MAX : entry.size + 1;
         case SortColumn::DateModified:
             return entry.mtime;
-        default:
-            return (uint64_t{hit.at_start} << 32) | entry.mtime;
+        default: {
+            // Exact names, then names starting with the first word, then the rest; newest first
+            // within each.
+            const uint64_t tier = hit.exact ? 2 : hit.at_start ? 1 : 0;
+            return (tier << 32) | entry.mtime;
+        }
     }
 }
 
@@ -154,7 +158,8 @@ void sort_by_key(std::span<Hit> hits, SortColumn column, bool descending,
     for (const Hit& hit : hits) {
         const Entry* entry = entry_of(tables, hit);
         uint64_t key = entry ? column_key(column, *entry, hit) : 0;
-        uint64_t tie = (uint64_t{hit.table} << 33) | (uint64_t{hit.entry} << 1) | hit.at_start;
+        uint64_t tie = (uint64_t{hit.table} << 34) | (uint64_t{hit.entry} << 2) |
+                       (uint64_t{hit.exact} << 1) | hit.at_start;
         keyed.push_back({descending ? ~key : key, tie});
     }
     if (head >= keyed.size())
@@ -163,8 +168,8 @@ void sort_by_key(std::span<Hit> hits, SortColumn column, bool descending,
         order_front(keyed, head, std::less<Keyed>());
     for (size_t i = 0; i < hits.size(); ++i) {
         const uint64_t tie = keyed[i].tie;
-        hits[i] =
-            Hit{static_cast<uint32_t>(tie >> 1), static_cast<uint8_t>(tie >> 33), (tie & 1) != 0};
+        hits[i] = Hit{static_cast<uint32_t>(tie >> 2), static_cast<uint8_t>(tie >> 34),
+                      (tie & 1) != 0, (tie & 2) != 0};
     }
 }
 

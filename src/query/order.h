@@ -15,7 +15,8 @@
 namespace norvik {
 
 enum class SortColumn : uint8_t {
-    Relevance = 0,  // first word at the start of the name first, then newest; direction ignored
+    Relevance = 0,  // exact names, then the first word at the start of the name, then the rest;
+                    // newest first within each; direction ignored
     Name = 1,
     Folder = 2,
     Size = 3,
@@ -34,13 +35,13 @@ std::string folder_key(const VolumeTable& table, uint32_t index);
 // True when the search has been superseded and its work should be dropped.
 using SupersededTest = std::function<bool()>;
 
-// Orders all hits in place for the column and direction. Relevance sorts by (at_start, mtime)
-// newest first; Name by name_order, newer first on ties; Folder by folder_key, then name_order
-// ascending; Size (folders 0, files size + 1) and Date modified by their key. Every column breaks
-// its remaining ties by table position then entry index, ascending, so the order is total. `tables`
-// are the Index's tables the hits index into (read lock held). Folder computes each distinct
-// parent's key once and asks `superseded` every 4,096 hits while doing so: it returns false, with
-// the hits in no particular order, when that says to give up. Returns true when sorted.
+// Orders all hits in place for the column and direction. Relevance sorts by (exact, at_start,
+// mtime) newest first; Name by name_order, newer first on ties; Folder by folder_key, then
+// name_order ascending; Size (folders 0, files size + 1) and Date modified by their key. Every
+// column breaks its remaining ties by table position then entry index, ascending, so the order is
+// total. `tables` are the Index's tables the hits index into (read lock held). Folder computes each
+// distinct parent's key once and asks `superseded` every 4,096 hits while doing so: it returns
+// false, with the hits in no particular order, when that says to give up. Returns true when sorted.
 // With `head` below the number of hits, only the first `head` rows of that order are placed, in
 // order, at the front; the others follow them in no particular order (sort them later with
 // another call over hits.subspan(head)).

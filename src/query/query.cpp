@@ -244,19 +244,38 @@ void add_path_word(std::string_view word, bool open_last, Query& query) {
     if (!path.folders.empty()) query.paths.push_back(std::move(path));
 }
 
+// Adds a word's name part (a path word's last segment) to Query::exact_name, which a wildcard
+// in it empties for good (`spelled` turns false).
+void add_to_exact_name(std::string_view lowered, std::string& exact, bool& spelled) {
+    const size_t separator = lowered.find_last_of("\\/");
+    if (separator != std::string_view::npos) lowered.remove_prefix(separator + 1);
+    if (lowered.empty() || !spelled) return;
+    if (lowered.find_first_of("*?") != std::string_view::npos) {
+        spelled = false;
+        exact.clear();
+        return;
+    }
+    if (!exact.empty()) exact += ' ';
+    exact += lowered;
+}
+
 }  // namespace
 
 std::shared_ptr<const Query> parse(std::string_view text, bool composing, uint8_t filter) {
     auto query = std::make_shared<Query>();
     query->filter = filter;
     std::vector<std::string_view> words = split_words(text);
+    bool spelled = true;  // no wildcard in a name part so far
     for (size_t i = 0; i < words.size(); ++i) {
         std::string_view word = words[i];
         const bool open_last = composing && i + 1 == words.size();
         std::string lowered = lowered_word(word);
         if (lowered.starts_with("ext:")) {
             add_extensions(std::string_view(lowered).substr(4), query->extensions);
-        } else if (std::any_of(word.begin(), word.end(), is_separator)) {
+            continue;
+        }
+        add_to_exact_name(lowered, query->exact_name, spelled);
+        if (std::any_of(word.begin(), word.end(), is_separator)) {
             add_path_word(word, open_last, *query);
         } else if (std::optional<Term> term = make_term(word, std::move(lowered), open_last)) {
             query->terms.push_back(std::move(*term));

@@ -78,6 +78,11 @@ struct Query {
     std::vector<PathWord> paths;          // all must match; their last segments are among terms
     std::vector<std::string> extensions;  // lowercase, without dot; any one must match
     uint8_t filter = 0;                   // filter tab 0-6
+    // The words an item's whole name would be, lowered as the words are and joined by one space:
+    // a name equal to it, or to it followed by an extension, ranks first. Empty when the words
+    // cannot spell a whole name: none typed (ext: alone, a path ending in a separator), or a
+    // wildcard among them ("*.hwp" says what a name looks like, not what it is).
+    std::string exact_name;
 };
 
 // Builds the query for the search box text. `composing` is true while the input method holds an

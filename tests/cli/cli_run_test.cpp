@@ -1,6 +1,7 @@
 // The commands run in-process on a tree made by the test (natively, and under Wine on Z:).
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -154,6 +155,22 @@ TEST_F(CliRun, ExcludedFoldersAreLeftOut) {
     Outcome missing = run({"index", "--output", index_file, "--exclude", at("nowhere"), root});
     EXPECT_EQ(missing.status, EXIT_FAILED);
     EXPECT_NE(missing.err.find("nowhere"), std::string::npos) << missing.err;
+}
+
+// The command line lists best matches as the window does: the item named exactly as typed
+// first, above a newer name that only begins with the word; a wildcard names no item exactly.
+TEST_F(CliRun, ExactNamesComeFirst) {
+    const auto now = std::filesystem::file_time_type::clock::now();
+    std::filesystem::last_write_time(tree.path() / testing::u8path("docs/보고서.hwp"),
+                                     now - std::chrono::hours(48));
+    std::filesystem::last_write_time(tree.path() / testing::u8path("docs/old/보고서 초안.txt"),
+                                     now);
+    index();
+    const std::vector<std::string> exact_first = {at("docs/보고서.hwp"),
+                                                  at("docs/old/보고서 초안.txt")};
+    EXPECT_EQ(run({"search", "--index", index_file, "보고서"}).lines(), exact_first);
+    EXPECT_EQ(run({"search", "--index", index_file, "보고서*"}).lines(),
+              std::vector<std::string>(exact_first.rbegin(), exact_first.rend()));
 }
 
 TEST_F(CliRun, QueriesMayStartWithADashAfterTheOptionsEnd) {

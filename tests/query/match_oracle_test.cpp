@@ -181,6 +181,34 @@ std::optional<bool> oracle_match(const Query& query, const OracleName& o) {
     return at_start;
 }
 
+// Text as whole names are compared: fully lowercased, final sigma read as sigma.
+std::u32string oracle_spelling(std::string_view lowered) {
+    std::u32string chars = decode(lowered);
+    std::replace(chars.begin(), chars.end(), char32_t{0x03C2}, char32_t{0x03C3});
+    return chars;
+}
+
+// Whether the name, or a file's name before its last dot, is the query's words joined by one
+// space: every word but ext: ones, none with a wildcard. Worked out from the typed text (words
+// split at spaces) with no regard to how the words matched.
+bool oracle_exact(std::string_view text, const OracleName& o) {
+    std::string words;
+    for (size_t start = 0; start <= text.size();) {
+        size_t end = std::min(text.find(' ', start), text.size());
+        std::string word = lower_full(text.substr(start, end - start));
+        start = end + 1;
+        if (word.empty() || word.starts_with("ext:")) continue;
+        if (word.find_first_of("*?") != std::string::npos) return false;
+        words += (words.empty() ? "" : " ") + word;
+    }
+    if (words.empty()) return false;
+    const std::u32string wanted = oracle_spelling(words);
+    const std::u32string name = oracle_spelling(o.lowered);
+    const size_t dot = name.rfind(U'.');
+    return name == wanted ||
+           (!o.is_dir && dot != std::u32string::npos && name.substr(0, dot) == wanted);
+}
+
 const std::vector<std::string> FRAGMENTS = {
     "report", "Report",   "REPORT", "annual", "2026",   "a",       "b",      "abc",   "ABC",
     "file10", "qhrhtj",   "data",   "x",      "보고서", "보기",    "까",     "한국",  "하나",
@@ -235,14 +263,28 @@ class OracleTest : public ::testing::Test {
     }
 
     std::string random_word(const std::vector<std::string>& names) {
-        switch (random_() % 4) {
+        switch (random_() % 5) {
             case 0:
                 return pick(FRAGMENTS);
             case 1:
                 return pick(SPECIAL_WORDS);
+            case 2:
+                return whole_name(pick(names));
             default:
                 return random_piece(pick(names));
         }
+    }
+
+    // A name as someone types it to find exactly that item: whole, or without its extension,
+    // maybe in another case.
+    std::string whole_name(std::string name) {
+        if (random_() % 2 == 0 && name.rfind('.') != std::string::npos && name.rfind('.') > 0)
+            name.erase(name.rfind('.'));
+        if (random_() % 3 == 0)
+            std::transform(name.begin(), name.end(), name.begin(), [](char c) {
+                return static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+            });
+        return name;
     }
 
     std::mt19937 random_{20260107};
@@ -275,6 +317,7 @@ TEST_F(OracleTest, MatcherAgreesWithOracleOnGeneratedNamesAndQueries) {
 
     int queries_with_hits = 0;
     size_t total_hits = 0;
+    ptrdiff_t exact_hits = 0;
     const int query_count = 400;
     for (int q = 0; q < query_count; ++q) {
         std::string text;
@@ -290,7 +333,7 @@ TEST_F(OracleTest, MatcherAgreesWithOracleOnGeneratedNamesAndQueries) {
         std::vector<Hit> expected;
         for (uint32_t i = 1; i < tables[0].size(); ++i) {
             if (auto at_start = oracle_match(*query, oracle_names[i]))
-                expected.push_back(Hit{i, 0, *at_start});
+                expected.push_back(Hit{i, 0, *at_start, oracle_exact(text, oracle_names[i])});
         }
         std::vector<Hit> actual = testing::match_all_entries(*query, tables);
         ASSERT_EQ(actual.size(), expected.size());
@@ -313,10 +356,13 @@ TEST_F(OracleTest, MatcherAgreesWithOracleOnGeneratedNamesAndQueries) {
         }
         queries_with_hits += !expected.empty();
         total_hits += expected.size();
+        exact_hits += std::count_if(expected.begin(), expected.end(),
+                                    [](const Hit& hit) { return hit.exact; });
     }
     // The generated queries must exercise matching, not only rejection.
     EXPECT_GT(queries_with_hits, query_count / 2);
     EXPECT_GT(total_hits, 10000u);
+    EXPECT_GT(exact_hits, 100) << "whole names typed must find their items";
 }
 
 // Names placed at the very end of the arena leave no room to read ahead: the block search must
@@ -338,6 +384,7 @@ TEST_F(OracleTest, NamesAtTheEndOfTheArena) {
         ASSERT_EQ(hit.has_value(), expected.has_value());
         if (hit) {
             EXPECT_EQ(hit->at_start, *expected);
+            EXPECT_EQ(hit->exact, oracle_exact(word, o));
         }
     }
 }

@@ -272,6 +272,49 @@ TEST(MatchEntryTest, AtStartIsTheFirstTermAtTheBeginning) {
     }
 }
 
+struct ExactCase {
+    const char* text;
+    const char* name;
+    bool folder;
+    bool exact;
+};
+
+TEST(MatchEntryTest, ExactIsTheWholeNameOrAFilesNameWithoutItsExtension) {
+    const ExactCase cases[] = {
+        {"report", "report", false, true},
+        {"report", "report.pdf", false, true},
+        {"REPORT", "Report.PDF", false, true},
+        {"report", "reports.pdf", false, false},
+        {"report", "report 2026.pdf", false, false},
+        {"report", "report.tar.gz", false, false},  // its name without extension is report.tar
+        {"report.tar", "report.tar.gz", false, true},
+        {"보고서 최종", "보고서 최종.hwp", false, true},
+        {"보고서 최종", "보고서_최종_진짜최종.hwp", false, false},
+        {"보고서 최종", "보고서  최종.hwp", false, false},
+        {"ärger", "ÄRGER.txt", false, true},    // a name with uppercase non-ASCII letters
+        {"ΣΟΦΙΑΣ", "ΣΟΦΙΑΣ.txt", false, true},  // final sigma typed, sigma in the name
+        {".gitignore", ".gitignore", false, true},
+        {"report", "report", true, true},
+        {"report", "report.old", true, false},  // a folder's name has no extension
+        {"report.old", "report.old", true, true},
+        {"ㅂㄱㅅ", "보고서.hwp", false, false},  // initials find it, but do not spell it
+        {"qhrhtj", "보고서.hwp", false, false},
+    };
+    for (const ExactCase& c : cases) {
+        SCOPED_TRACE(std::string(c.text) + " / " + c.name);
+        VolumeTable table = VolumeTable::with_root("C:\\");
+        const uint32_t docs = testing::add_folder(table, 0, "docs");
+        const uint32_t index = c.folder ? testing::add_folder(table, docs, c.name)
+                                        : testing::add_file(table, docs, c.name);
+        auto query = parse(c.text, false, 0);
+        MatchScratch scratch;
+        auto hit = match_entry(*query, table, 0, index, scratch);
+        ASSERT_TRUE(hit.has_value());
+        EXPECT_EQ(hit->exact, c.exact);
+        EXPECT_TRUE(hit->at_start || !c.exact);  // an exact name begins with the first word
+    }
+}
+
 TEST(MatchEntryTest, RemovedEntriesAndBadIndexesNeverMatch) {
     VolumeTable table = testing::flat_table({"report", "report"});
     table.entries[1].flags |= FLAG_REMOVED;

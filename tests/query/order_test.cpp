@@ -6,6 +6,7 @@
 #include <functional>
 #include <random>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "query/test_tables.h"
@@ -76,11 +77,17 @@ class SortHitsTest : public ::testing::Test {
     std::vector<Hit> all_hits() const {
         std::vector<Hit> hits;
         for (uint32_t i = 1; i <= 6; ++i)
-            hits.push_back({i, 0, i == 4});
+            hits.push_back({i, 0, i == 4 || i == 1, i == 1});
         for (uint32_t i = 1; i <= 2; ++i)
             hits.push_back({i, 1, i == 2});
         return hits;
     }
+
+    // The hit's flags as all_hits gave them.
+    static bool at_start(const Hit& hit) {
+        return hit.table == 0 ? hit.entry == 4 || hit.entry == 1 : hit.entry == 2;
+    }
+    static bool exact(const Hit& hit) { return hit.table == 0 && hit.entry == 1; }
 
     // "table:entry" of each hit, in order.
     static std::vector<std::string> spell(const std::vector<Hit>& hits) {
@@ -101,9 +108,10 @@ struct SortCase {
 
 TEST_F(SortHitsTest, EveryColumnBothDirectionsWithTieBreaks) {
     const SortCase cases[] = {
-        // Relevance: at_start first, newest first, then table and entry; direction ignored.
-        {SortColumn::Relevance, false, {"1:2", "0:4", "0:5", "0:6", "0:3", "1:1", "0:2", "0:1"}},
-        {SortColumn::Relevance, true, {"1:2", "0:4", "0:5", "0:6", "0:3", "1:1", "0:2", "0:1"}},
+        // Relevance: the exact name (however old), then at_start, newest first within each,
+        // then table and entry; direction ignored.
+        {SortColumn::Relevance, false, {"0:1", "1:2", "0:4", "0:5", "0:6", "0:3", "1:1", "0:2"}},
+        {SortColumn::Relevance, true, {"0:1", "1:2", "0:4", "0:5", "0:6", "0:3", "1:1", "0:2"}},
         // Name: equal names newer first in both directions.
         {SortColumn::Name, false, {"1:1", "0:4", "0:3", "1:2", "0:2", "0:6", "0:1", "0:5"}},
         {SortColumn::Name, true, {"0:5", "0:1", "0:6", "0:3", "1:2", "0:2", "1:1", "0:4"}},
@@ -125,10 +133,11 @@ TEST_F(SortHitsTest, EveryColumnBothDirectionsWithTieBreaks) {
             std::shuffle(hits.begin(), hits.end(), random);
             ASSERT_TRUE(sort_hits(hits, c.column, c.descending, tables_));
             EXPECT_EQ(spell(hits), c.order);
-            // The hits come back whole: at_start travels with its entry.
-            for (const Hit& hit : hits)
-                EXPECT_EQ(hit.at_start,
-                          (hit.table == 0 && hit.entry == 4) || (hit.table == 1 && hit.entry == 2));
+            // The hits come back whole: at_start and exact travel with their entry.
+            for (const Hit& hit : hits) {
+                EXPECT_EQ(hit.at_start, at_start(hit));
+                EXPECT_EQ(hit.exact, exact(hit));
+            }
             // Only a front put in order: the same first rows, then the rest ordered after them.
             for (size_t head : {size_t{0}, size_t{1}, size_t{3}, size_t{7}}) {
                 SCOPED_TRACE(head);
@@ -196,7 +205,10 @@ TEST(SortHitsLargeTest, AgreesWithTheDefinitionOfEachColumn) {
                 uint64_t size = random() % 5 == 0 ? UINT64_MAX - random() % 2 : random() % 100;
                 entry = add_file(table, parent, name, mtime, size);
             }
-            if (random() % 3 != 0) hits.push_back({entry, t, random() % 4 == 0});
+            if (random() % 3 != 0) {
+                const bool at_start = random() % 4 == 0;
+                hits.push_back({entry, t, at_start, at_start && random() % 3 == 0});
+            }
         }
         tables.push_back(std::move(table));
     }
@@ -221,9 +233,10 @@ TEST(SortHitsLargeTest, AgreesWithTheDefinitionOfEachColumn) {
             switch (static_cast<SortColumn>(column)) {
                 case SortColumn::Relevance:
                     less = [&](const Hit& a, const Hit& b) {
-                        uint64_t ka = (uint64_t{a.at_start} << 32) | entry(a).mtime;
-                        uint64_t kb = (uint64_t{b.at_start} << 32) | entry(b).mtime;
-                        return ka != kb ? ka > kb : position(a) < position(b);
+                        auto key = [&](const Hit& h) {
+                            return std::tuple(h.exact, h.at_start, entry(h).mtime);
+                        };
+                        return key(a) != key(b) ? key(a) > key(b) : position(a) < position(b);
                     };
                     break;
                 case SortColumn::Size:
@@ -338,6 +351,37 @@ TEST(SearchOrderTest, DefaultOrderAndFilters) {
     EXPECT_EQ(
         search_names(tables, "o", 0, SortColumn::Folder, true),
         (V{"dog.JPG", "notes.txt", "old.png", "annual_report.pdf", "report.docx", "REPORT.TXT"}));
+}
+
+// The order people look for first: names that are the words typed, however old, above the
+// newer names that only begin with them. Queries that cannot spell a name keep the order by
+// first word and age alone.
+TEST(SearchOrderTest, ExactNamesComeFirst) {
+    VolumeTable table = VolumeTable::with_root("C:\\");
+    const uint32_t docs = add_folder(table, 0, "docs", 10);
+    add_file(table, docs, "보고서_최종_진짜최종.hwp", 900);
+    add_file(table, docs, "보고서 최종.hwp", 100);
+    add_file(table, docs, "보고서 최종본.hwp", 800);
+    add_file(table, docs, "reports.pdf", 700);
+    add_file(table, docs, "annual report.pdf", 600);
+    add_file(table, docs, "report.pdf", 200);
+    add_file(table, docs, "Report", 300);
+    add_folder(table, docs, "report", 150);
+    std::vector<VolumeTable> tables;
+    tables.push_back(std::move(table));
+
+    using testing::search_names;
+    using V = std::vector<std::string>;
+    EXPECT_EQ(search_names(tables, "보고서 최종"),
+              (V{"보고서 최종.hwp", "보고서_최종_진짜최종.hwp", "보고서 최종본.hwp"}));
+    for (const char* text : {"REPORT", "docs\\report"}) {
+        SCOPED_TRACE(text);
+        EXPECT_EQ(search_names(tables, text),
+                  (V{"Report", "report.pdf", "report", "reports.pdf", "annual report.pdf"}));
+    }
+    // A wildcard names no item: newest first, as before.
+    EXPECT_EQ(search_names(tables, "report*"),
+              (V{"reports.pdf", "Report", "report.pdf", "report"}));
 }
 
 }  // namespace

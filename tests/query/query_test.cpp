@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "hangul/utf8.h"
@@ -233,6 +234,29 @@ TEST(ParseTest, WordsOfStarsOnlyAreIgnored) {
         auto query = parse(text, false, 0);
         EXPECT_TRUE(query->terms.empty());
         EXPECT_TRUE(is_empty(*query));
+    }
+}
+
+TEST(ParseTest, ExactNameIsTheNameWordsJoinedByOneSpace) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"보고서 최종", "보고서 최종"},
+        {"  Report \t 2026\u3000 ", "report 2026"},
+        {"ÄRGER", "ärger"},
+        {"e\u0301t\u00c9", "\u00e9t\u00e9"},  // NFC, then lowercase
+        {"report ext:pdf", "report"},         // ext: names no part of a name
+        {"ext:pdf,hwp", ""},
+        {"Docs\\Report", "report"},  // a path word's name is its last segment
+        {"*\\report", "report"},     // a wildcard folder says nothing of the name
+        {"documents\\", ""},
+        {"*.hwp", ""},  // a wildcard says what a name looks like, not what it is
+        {"report *", ""},
+        {"rep?rt 2026", ""},
+        {"2026 docs/*.pdf", ""},
+        {"", ""},
+    };
+    for (const auto& [text, exact] : cases) {
+        SCOPED_TRACE(text);
+        EXPECT_EQ(parse(text, false, 0)->exact_name, exact);
     }
 }
 

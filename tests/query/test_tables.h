@@ -14,9 +14,11 @@
 
 namespace norvik {
 
-// gtest prints hits as "table:entry" (with "^" when at_start) in failure messages.
+// gtest prints hits as "table:entry" (with "^" when at_start, "=" when exact) in failure
+// messages.
 inline void PrintTo(const Hit& hit, std::ostream* out) {
-    *out << int{hit.table} << ':' << hit.entry << (hit.at_start ? "^" : "");
+    *out << int{hit.table} << ':' << hit.entry << (hit.at_start ? "^" : "")
+         << (hit.exact ? "=" : "");
 }
 
 }  // namespace norvik

@@ -205,8 +205,9 @@ TEST(ExecuteSearchTest, EntryZeroIsNeverAHit) {
         SearchRequest request = request_for(text);
         auto result = execute_search(tables, parse(text, false, 0), request, 2, Generation{});
         ASSERT_TRUE(result.has_value());
-        const bool text_term = text[0] == 'r' && text[1] == 'e';  // wildcards never at_start
-        EXPECT_EQ(result->hits, (std::vector<Hit>{{1, 0, text_term}}));
+        // Wildcards are never at_start, nor exact; "report" names report.txt exactly.
+        const bool text_term = text[0] == 'r' && text[1] == 'e';
+        EXPECT_EQ(result->hits, (std::vector<Hit>{{1, 0, text_term, text_term}}));
     }
     SearchRequest folders = request_for("", SortColumn::Relevance, false, TAB_FOLDERS);
     auto result = execute_search(tables, parse("", false, TAB_FOLDERS), folders, 2, Generation{});

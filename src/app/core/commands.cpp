@@ -136,9 +136,26 @@ void on_folder_picked(App& app, Shell& shell, std::string_view path) {
     exclude_folder(app, shell, path);
 }
 
+bool starts_descending(SortColumn column) {
+    return column == SortColumn::Size || column == SortColumn::DateModified;
+}
+
+void sort_results_by(App& app, Shell& shell, SortColumn column) {
+    if (app.sort_column == column) return;
+    app.sort_column = column;
+    app.sort_descending = starts_descending(column);
+    rerun_search(app, shell, true);
+    shell.invalidate();  // the header shows the new order at once
+}
+
 void on_menu_command(App& app, Shell& shell, MenuKind kind, uint32_t id) {
     if (kind == MenuKind::Context) {
         run_context_command(app, shell, id);
+        return;
+    }
+    if (kind == MenuKind::Header) {
+        if (id >= HEADER_BEST_MATCH && id <= HEADER_DATE_MODIFIED)
+            sort_results_by(app, shell, static_cast<SortColumn>(id - 1));
         return;
     }
     if (run_language_command(app, shell, id) || run_include_command(app, shell, id)) return;

@@ -30,6 +30,14 @@ void open_row_menu(App& app, Shell& shell, Point at);
 // The folder picker's answer: the folder is excluded (stored, then taken out of the index).
 void on_folder_picked(App& app, Shell& shell, std::string_view path);
 
+// The direction an order starts in when chosen: newest and largest first for Date modified and
+// Size, A to Z for Name and Folder (Best match has one direction only).
+bool starts_descending(SortColumn column);
+
+// Lists the results in `column`'s order, starting in its own direction, and searches again; the
+// order already shown stays as it is.
+void sort_results_by(App& app, Shell& shell, SortColumn column);
+
 // Runs the command chosen in a menu of `kind` (ids of app/core/menus.h and the Language submenu).
 // 0 (the menu was dismissed) and unknown ids do nothing.
 void on_menu_command(App& app, Shell& shell, MenuKind kind, uint32_t id);

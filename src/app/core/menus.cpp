@@ -132,6 +132,20 @@ std::vector<MenuItem> context_menu(RowMenu row) {
     return items;
 }
 
+std::vector<MenuItem> header_menu(SortColumn current) {
+    auto order_item = [current](SortColumn column, std::string text) {
+        return command_item(static_cast<uint32_t>(column) + 1, std::move(text), column == current);
+    };
+    return {
+        order_item(SortColumn::Relevance, choose_text("가장 일치하는 항목", "Best match")),
+        separator_item(),
+        order_item(SortColumn::Name, choose_text("이름", "Name")),
+        order_item(SortColumn::Folder, choose_text("폴더", "Folder")),
+        order_item(SortColumn::Size, choose_text("크기", "Size")),
+        order_item(SortColumn::DateModified, choose_text("수정한 날짜", "Date modified")),
+    };
+}
+
 void open_settings_menu(Shell& shell, Point at) {
     shell.defer(MenuRequest{MenuKind::Settings, settings_menu(shell.settings()), at});
 }
@@ -142,6 +156,10 @@ void open_tray_menu(Shell& shell) {
 
 void open_context_menu(Shell& shell, Point at, RowMenu row) {
     shell.defer(MenuRequest{MenuKind::Context, context_menu(row), at});
+}
+
+void open_header_menu(Shell& shell, Point at, SortColumn current) {
+    shell.defer(MenuRequest{MenuKind::Header, header_menu(current), at});
 }
 
 }  // namespace norvik

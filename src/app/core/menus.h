@@ -1,7 +1,7 @@
-// The window's three popup menus as MenuItem models: the settings menu behind the gear button,
-// the tray icon's menu and a result row's context menu. Checks are read from the settings each
-// time a menu opens, so a choice shows at once. The chosen command comes back through
-// on_menu_command (app/core/commands.h).
+// The window's popup menus as MenuItem models: the settings menu behind the gear button, the
+// tray icon's menu, a result row's context menu and the column header's menu of orders. Checks are
+// read from the settings (the order from App) each time a menu opens, so a choice shows at once.
+// The chosen command comes back through on_menu_command (app/core/commands.h).
 #pragma once
 
 #include <cstdint>
@@ -49,6 +49,16 @@ struct RowMenu {
     bool exclude = false;   // a folder that may be excluded (folder_to_exclude)
 };
 
+// Commands of the column header's menu: the order to list results in, each the SortColumn's
+// value + 1 (0 is a dismissed menu).
+enum HeaderCommand : uint32_t {
+    HEADER_BEST_MATCH = 1,
+    HEADER_NAME = 2,
+    HEADER_FOLDER = 3,
+    HEADER_SIZE = 4,
+    HEADER_DATE_MODIFIED = 5,
+};
+
 // The items menus are made of: a command (checked or not), a separator, a submenu, and an item
 // drawn bold as the menu's default.
 MenuItem command_item(uint32_t id, std::string text, bool checked = false);
@@ -59,11 +69,14 @@ MenuItem default_item(MenuItem item);
 std::vector<MenuItem> settings_menu(SettingsStore& store);
 std::vector<MenuItem> tray_menu(SettingsStore& store);
 std::vector<MenuItem> context_menu(RowMenu row = {});
+// Best match (the relevance order), then the four columns; the `current` order is checked.
+std::vector<MenuItem> header_menu(SortColumn current);
 
 // Asks the shell to show a menu once the handler has returned: the settings menu at a client
-// point, the tray menu at the cursor, the context menu at a client point.
+// point, the tray menu at the cursor, the context and header menus at a client point.
 void open_settings_menu(Shell& shell, Point at);
 void open_tray_menu(Shell& shell);
 void open_context_menu(Shell& shell, Point at, RowMenu row = {});
+void open_header_menu(Shell& shell, Point at, SortColumn current);
 
 }  // namespace norvik

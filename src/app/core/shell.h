@@ -38,7 +38,7 @@ struct MenuItem {
     bool operator==(const MenuItem&) const = default;
 };
 
-enum class MenuKind : uint8_t { Settings, Tray, Context };
+enum class MenuKind : uint8_t { Settings, Tray, Context, Header };
 
 // A pointer shape the window shows in place of its class's arrow: the west-east arrows over a
 // border between two column headers (IDC_SIZEWE).
@@ -48,8 +48,9 @@ enum class CursorShape : uint8_t { ResizeColumn };
 // its properties dialog.
 enum class ShellVerb : uint8_t { Open, OpenWith, Properties };
 
-// A popup menu to show. At a client point (settings button, result row), or at the cursor after
-// bringing the window to the front (tray). The chosen command comes back as on_menu_command.
+// A popup menu to show. At a client point (settings button, result row, column header), or at
+// the cursor after bringing the window to the front (tray). The chosen command comes back as
+// on_menu_command.
 struct MenuRequest {
     MenuKind kind = MenuKind::Settings;
     std::vector<MenuItem> items;

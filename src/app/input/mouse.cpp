@@ -83,7 +83,7 @@ void sort_by_header(App& app, SortColumn column) {
         return;
     }
     app.sort_column = column;
-    app.sort_descending = column == SortColumn::Size || column == SortColumn::DateModified;
+    app.sort_descending = starts_descending(column);
 }
 
 void follow_pointer(App& app, Shell& shell) {
@@ -218,6 +218,10 @@ void on_left_double_click(App& app, Shell& shell, Point at) {
 
 void on_right_button_up(App& app, Shell& shell, Point at) {
     const HitTarget target = hit_test(app, at.x, at.y);
+    if (target.kind == HitKind::ColumnHeader) {
+        open_header_menu(shell, at, app.sort_column);
+        return;
+    }
     if (target.kind != HitKind::ResultRow) return;
     select_row(app, shell, target.payload);
     open_row_menu(app, shell, at);

@@ -46,7 +46,8 @@ void on_capture_lost(App& app, Shell& shell);
 // default widths (on a border), or presses a header label again (so it sorts once more).
 void on_left_double_click(App& app, Shell& shell, Point at);
 
-// WM_RBUTTONUP: on a row, selects it and opens its context menu.
+// WM_RBUTTONUP: on a row, selects it and opens its context menu; on the column header, opens
+// the menu of orders.
 void on_right_button_up(App& app, Shell& shell, Point at);
 
 // The order after a click on column's header: the current column turns its direction; a new one

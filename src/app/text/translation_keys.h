@@ -11,7 +11,7 @@
 
 namespace norvik {
 
-inline constexpr std::array<std::string_view, 74> TRANSLATION_KEYS = {
+inline constexpr std::array<std::string_view, 75> TRANSLATION_KEYS = {
     "All",
     "Folders",
     "Documents",
@@ -87,6 +87,7 @@ inline constexpr std::array<std::string_view, 74> TRANSLATION_KEYS = {
     "No app is set to open this file",
     "Could not open it: access denied",
     "Could not open it (error {0})",
+    "Best match",
 };
 
 }  // namespace norvik

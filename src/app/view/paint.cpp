@@ -449,8 +449,7 @@ void paint_status_line(const Frame& f) {
     const float right = width - f.px(16);
     const float x = std::min(0.4f * width, right - hint_width);
     f.canvas.draw_text(shown, RectF{x, top, right - x, f.m.status_height},
-                       f.app.hot_key_ok ? f.p.secondary : f.p.notice, Font::Small,
-                       Align::Trailing);
+                       f.app.hot_key_ok ? f.p.secondary : f.p.notice, Font::Small, Align::Trailing);
 }
 
 void paint_toast(const Frame& f) {

@@ -38,6 +38,8 @@ const char* kind_name(MenuKind kind) {
             return "tray";
         case MenuKind::Context:
             return "context";
+        case MenuKind::Header:
+            return "header";
     }
     return "?";
 }

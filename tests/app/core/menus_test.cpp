@@ -102,6 +102,20 @@ TEST(MenusTest, ExcludedFoldersAndAFolderRowsExcludeItem) {
                                   "---", "5 Exclude from Norvik", "---", "7 Properties"}));
 }
 
+TEST(MenusTest, TheHeaderMenuChecksTheOrderShown) {
+    const char* names[] = {"Best match", "Name", "Folder", "Size", "Date modified"};
+    for (int current = 0; current < SORT_COLUMN_COUNT; ++current) {
+        SCOPED_TRACE(current);
+        std::vector<std::string> expected;
+        for (int column = 0; column < SORT_COLUMN_COUNT; ++column) {
+            expected.push_back(std::to_string(column + 1) + " " + names[column] +
+                               (column == current ? " [x]" : ""));
+            if (column == 0) expected.push_back("---");
+        }
+        EXPECT_EQ(describe(header_menu(static_cast<SortColumn>(current))), expected);
+    }
+}
+
 TEST(MenusTest, ChecksFollowTheCommandsAtOnce) {
     struct Step {
         uint32_t command;

@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include "app/core/commands.h"
 #include "app/core/menus.h"
 #include "app/core/window_events.h"
 #include "app/input/keys.h"
@@ -197,6 +198,55 @@ TEST(MouseTest, HoverFollowsThePointerWhenTheListMovesUnderIt) {
     on_mouse_leave(w.app, w.shell);
     on_mouse_wheel_at_pointer(w.app, w.shell, -120);
     EXPECT_EQ(w.app.hover, HitTarget{});
+}
+
+// Right-clicking the header offers every order, the current one checked; choosing one sorts by
+// it from its first direction, and Best match returns to the relevance order.
+TEST(MouseTest, TheHeaderMenuSortsAndLeadsBackToBestMatch) {
+    CanvasWindow w;
+    click(w, SIZE_HEADER);
+    click(w, SIZE_HEADER);  // Size, ascending
+    uint64_t searches = w.worker.query_generation().load();
+
+    on_right_button_up(w.app, w.shell, FOLDER_HEADER);
+    ASSERT_EQ(w.shell.deferred.size(), 1u);
+    const auto* menu = std::get_if<MenuRequest>(&w.shell.deferred[0]);
+    ASSERT_NE(menu, nullptr);
+    EXPECT_EQ(menu->kind, MenuKind::Header);
+    EXPECT_EQ(menu->at_client, FOLDER_HEADER);
+    EXPECT_EQ(menu->items, header_menu(SortColumn::Size));
+    EXPECT_EQ(w.worker.query_generation().load(), searches);  // opening it sorts nothing
+
+    struct Step {
+        uint32_t command;
+        SortColumn column;
+        bool descending;
+        bool searched;
+    };
+    const Step steps[] = {
+        {0, SortColumn::Size, false, false},            // dismissed
+        {HEADER_SIZE, SortColumn::Size, false, false},  // the order shown stays
+        {HEADER_DATE_MODIFIED, SortColumn::DateModified, true, true},
+        {HEADER_BEST_MATCH, SortColumn::Relevance, false, true},
+        {HEADER_BEST_MATCH, SortColumn::Relevance, false, false},
+        {HEADER_DATE_MODIFIED + 1, SortColumn::Relevance, false, false},  // no such command
+        {HEADER_FOLDER, SortColumn::Folder, false, true},
+    };
+    for (const Step& step : steps) {
+        SCOPED_TRACE(step.command);
+        w.app.reset_selection = false;
+        on_menu_command(w.app, w.shell, MenuKind::Header, step.command);
+        EXPECT_EQ(w.app.sort_column, step.column);
+        EXPECT_EQ(w.app.sort_descending, step.descending);
+        searches += step.searched;
+        EXPECT_EQ(w.worker.query_generation().load(), searches);
+        if (!step.searched) continue;
+        const std::optional<SearchRequest> request = w.worker.pending_request();
+        ASSERT_TRUE(request.has_value());
+        EXPECT_EQ(request->sort_column, static_cast<uint8_t>(step.column));
+        EXPECT_EQ(request->descending, step.descending);
+        EXPECT_TRUE(w.app.reset_selection);  // a new order starts at its first row
+    }
 }
 
 TEST(MouseTest, TabsAndTheSettingsButton) {

@@ -17,9 +17,10 @@
 #                          clipboard, read by another process), Down (the tint moves), Tab (the
 #                          accent moves to the next tab), Esc; nothing is started: the program
 #                          traces what it would have started
-#   menus                  the settings, tray and context menus as Windows holds them, for a new
-#                          user and after choices: Start with Windows off and on again (the Run
-#                          value), a language (Language and the restart toast), Copy name
+#   menus                  the settings, tray, context and column header menus as Windows holds
+#                          them, for a new user and after choices: Start with Windows off and on
+#                          again (the Run value), a language (Language and the restart toast),
+#                          Copy name, Date modified and back to Best match
 #   exclude                ExcludedFolders keeps D:\photos out from the start; the settings menu
 #                          lists it and choosing it brings its files back; a folder row's
 #                          "Exclude from Norvik" stores it again and takes its files out
@@ -476,6 +477,22 @@ menus)
     choose Up Up Return  # Copy name
     wait_for 10 traced_text toast "Name copied" || fail "Copy name showed no toast"
     [ "$(peer print-clipboard)" = "$name" ] || fail "the clipboard does not hold $name"
+
+    # The header's menu of orders: the one shown checked; Best match leads back from a column.
+    header_menu() {  # header_menu BEST_MARK DATE_MARK
+        printf '%s\n' "1 Best match$1" '---' '2 Name' '3 Folder' '4 Size' "5 Date modified$2"
+    }
+    right_click_header() { xdotool mousemove --window "$window" 880 120 click 3; }
+    open_menu header right_click_header
+    header_menu ' (checked)' '' | expect_menu header
+    choose Up Return  # Date modified
+    open_menu header right_click_header
+    header_menu '' ' (checked)' | expect_menu header
+    save_screen "$state/header-menu.png"
+    choose Down Return  # Best match
+    open_menu header right_click_header
+    header_menu ' (checked)' '' | expect_menu header
+    choose Escape
     ;;
 exclude)
     wine reg add 'HKCU\Software\Norvik' /v ExcludedFolders /t REG_MULTI_SZ /d 'D:\photos' /f \
