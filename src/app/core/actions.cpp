@@ -28,8 +28,9 @@ std::optional<ResultTarget> existing_target(App& app, Shell& shell,
 }
 
 // The shell's answer for path, said in a toast when it refused.
-void say_shell_failure(App& app, Shell& shell, uint32_t error, const std::string& path) {
-    if (std::optional<std::string> text = open_failure_text(error, path))
+void say_shell_failure(App& app, Shell& shell, uint32_t error, const std::string& path,
+                       ShellVerb verb) {
+    if (std::optional<std::string> text = open_failure_text(error, path, verb))
         set_toast(app, shell, std::move(*text));
 }
 
@@ -73,7 +74,8 @@ void open_entry(App& app, Shell& shell, const std::optional<ChosenEntry>& chosen
 void hand_entry_to_shell(App& app, Shell& shell, const std::optional<ChosenEntry>& chosen,
                          ShellVerb verb) {
     if (std::optional<ResultTarget> target = existing_target(app, shell, chosen))
-        say_shell_failure(app, shell, shell.open_path(target->full_path, verb), target->full_path);
+        say_shell_failure(app, shell, shell.open_path(target->full_path, verb), target->full_path,
+                          verb);
 }
 
 void copy_entry(App& app, Shell& shell, const std::optional<ChosenEntry>& chosen, bool name_only) {

@@ -44,10 +44,11 @@ std::string no_program_text(std::string_view path) {
 
 }  // namespace
 
-std::optional<std::string> open_failure_text(uint32_t error, std::string_view path) {
+std::optional<std::string> open_failure_text(uint32_t error, std::string_view path,
+                                             ShellVerb verb) {
     // A shell with no program for a document runs the document itself, which is no program
     // (Wine's answer where Windows says ERROR_NO_ASSOCIATION).
-    if (error == SHELL_BAD_EXE_FORMAT && !is_program(extension_of(path)))
+    if (verb == ShellVerb::Open && error == SHELL_BAD_EXE_FORMAT && !is_program(extension_of(path)))
         error = SHELL_NO_ASSOCIATION;
     switch (error) {
         case SHELL_OK:
@@ -61,7 +62,8 @@ std::optional<std::string> open_failure_text(uint32_t error, std::string_view pa
             return choose_text("열 수 없습니다: 접근 권한이 없습니다",
                                "Could not open it: access denied");
         case SHELL_NO_ASSOCIATION:
-            return no_program_text(path);
+            if (verb == ShellVerb::Open) return no_program_text(path);
+            [[fallthrough]];
         default:
             return fill_placeholders(
                 choose_text("열 수 없습니다 (오류 {0})", "Could not open it (error {0})"),

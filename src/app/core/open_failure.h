@@ -7,6 +7,8 @@
 #include <string>
 #include <string_view>
 
+#include "app/core/shell.h"
+
 namespace norvik {
 
 // The Windows error codes the shell's failures come as.
@@ -27,8 +29,10 @@ std::string not_found_text();
 // a path's last name; empty when the name has none ("Makefile", "report.").
 std::string extension_of(std::string_view path);
 
-// The toast for an open of path that failed with error; nothing for success and for a prompt
-// the user cancelled.
-std::optional<std::string> open_failure_text(uint32_t error, std::string_view path);
+// The toast for a verb on path that failed with error; nothing for success and for a prompt the
+// user cancelled. Only an Open can fail for want of a program: the chooser and the properties
+// dialog need none.
+std::optional<std::string> open_failure_text(uint32_t error, std::string_view path,
+                                             ShellVerb verb = ShellVerb::Open);
 
 }  // namespace norvik

@@ -31,6 +31,7 @@ TEST(OpenFailureTest, EachErrorInWords) {
         uint32_t error;
         const char* path;
         std::optional<std::string> text;
+        ShellVerb verb = ShellVerb::Open;
     };
     const Case cases[] = {
         {SHELL_OK, "C:\\a.md", std::nullopt},
@@ -43,9 +44,15 @@ TEST(OpenFailureTest, EachErrorInWords) {
         {SHELL_BAD_EXE_FORMAT, "C:\\Notes\\readme.md", "No app is set to open .md files"},
         {SHELL_BAD_EXE_FORMAT, "C:\\Tools\\old.EXE", "Could not open it (error 193)"},
         {87, "C:\\a.md", "Could not open it (error 87)"},
+        // The chooser and the properties dialog need no program: no "no app" words for them.
+        {SHELL_BAD_EXE_FORMAT, "C:\\Notes\\readme.md", "Could not open it (error 193)",
+         ShellVerb::OpenWith},
+        {SHELL_NO_ASSOCIATION, "C:\\a.md", "Could not open it (error 1155)", ShellVerb::Properties},
+        {SHELL_ACCESS_DENIED, "C:\\a.md", "Could not open it: access denied",
+         ShellVerb::Properties},
     };
     for (const Case& c : cases)
-        EXPECT_EQ(open_failure_text(c.error, c.path), c.text) << c.error;
+        EXPECT_EQ(open_failure_text(c.error, c.path, c.verb), c.text) << c.error;
 }
 
 }  // namespace
