@@ -37,6 +37,14 @@ std::vector<size_t> scalar_offsets(std::string_view text) {
     return offsets;
 }
 
+// Scalar values in text, counted without keeping their offsets: asked for every cell drawn.
+size_t scalar_count(std::string_view text) {
+    size_t scalars = 0;
+    for (size_t pos = 0; pos < text.size(); ++scalars)
+        decode_utf8(text, pos);
+    return scalars;
+}
+
 uint32_t utf16_length(std::string_view text) {
     uint32_t units = 0;
     for (size_t pos = 0; pos < text.size();)
@@ -57,8 +65,7 @@ Elided joined(std::string_view original, size_t head_end, size_t tail_begin) {
 
 // Whether text shows whole without asking the canvas: even at the widest advance it fits.
 bool surely_fits(std::string_view text, float room, float max_advance) {
-    const size_t scalars = scalar_offsets(text).size() - 1;
-    return fits_in(static_cast<float>(scalars) * max_advance, room);
+    return fits_in(static_cast<float>(scalar_count(text)) * max_advance, room);
 }
 
 // The candidate of the largest count in [low, high] that fits, found by halving (a candidate
