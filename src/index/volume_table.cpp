@@ -80,9 +80,9 @@ uint32_t VolumeTable::add_entry(uint32_t parent, std::string_view name, const Fi
                                 uint32_t reparse_tag) {
     if (entries.size() >= limits.entries) return NO_ENTRY;
     if (entries.size() == entries.capacity())
-        entries.reserve(entries.size() + std::max(ENTRY_GROWTH_MIN, entries.size() / 16));
+        reserve_in_bulk(entries, entries.size() + std::max(ENTRY_GROWTH_MIN, entries.size() / 16));
     if (names.capacity() - names.size() < NAME_FREE_MIN)
-        names.reserve(names.capacity() + std::max(NAME_GROWTH_MIN, names.size() / 16));
+        reserve_in_bulk(names, names.capacity() + std::max(NAME_GROWTH_MIN, names.size() / 16));
 
     Entry entry{};
     bool is_dir = facts.attributes & ATTRIBUTE_DIRECTORY;
@@ -111,7 +111,8 @@ bool VolumeTable::set_name(uint32_t index, Entry& entry, std::string_view name) 
 
     // A long rename can need more than the usual free space.
     if (names.capacity() - names.size() < stored.size())
-        names.reserve(names.size() + stored.size() + std::max(NAME_GROWTH_MIN, names.size() / 16));
+        reserve_in_bulk(
+            names, names.size() + stored.size() + std::max(NAME_GROWTH_MIN, names.size() / 16));
     entry.name_offset = static_cast<uint32_t>(names.size());
     entry.name_len = static_cast<uint16_t>(stored.size());
     names.insert(names.end(), stored.begin(), stored.end());
