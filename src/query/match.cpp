@@ -218,10 +218,10 @@ std::optional<std::pair<size_t, size_t>> find_pattern(const JamoPattern& pattern
     // The wanted extensions went through the full lowercase mapping; an extension with uppercase
     // non-ASCII letters must too, or typing it exactly as named would not find it.
     if (!is_ascii(extension)) {
-        scratch.lowered.clear();
-        append_lower_full(scratch.lowered, extension);
+        scratch.extension.clear();
+        append_lower_full(scratch.extension, extension);
         for (const std::string& wanted : query.extensions) {
-            if (wanted == scratch.lowered) return true;
+            if (wanted == scratch.extension) return true;
         }
     }
     return false;
@@ -302,23 +302,24 @@ struct NeedleFilter {
     }
 };
 
-// Search state of one entry: the name chars are decoded at most once, when a term needs them.
+// Search state of one entry: the name chars are decoded at most once, when a term needs them,
+// into buffers that belong to this view alone while it lives (a view of a folder gets others).
 struct EntryView {
     const Entry& entry;
     const char* arena;
     size_t arena_size;
     std::string_view name;
-    MatchScratch& scratch;
+    NameBuffers& buffers;
     ArenaCursor* cursors;  // two per term, or null when matching a single entry
     bool chars_ready = false;
     bool lowered_ready = false;
 
     [[gnu::always_inline]] const std::u32string& chars() {
         if (!chars_ready) {
-            name_chars(name, scratch.chars);
+            name_chars(name, buffers.chars);
             chars_ready = true;
         }
-        return scratch.chars;
+        return buffers.chars;
     }
 
     // needle in the name's own bytes with A-Z folded, through the term's cursor `which`.
@@ -344,25 +345,25 @@ struct EntryView {
   private:
     std::string_view lowered_name() {
         if (!lowered_ready) {
-            scratch.lowered.clear();
-            append_lower_full(scratch.lowered, name);
+            buffers.lowered.clear();
+            append_lower_full(buffers.lowered, name);
             lowered_ready = true;
         }
-        return scratch.lowered;
+        return buffers.lowered;
     }
 };
 
 // The view of entry's name, or nothing when the name runs past the arena (a damaged table).
 [[gnu::always_inline]] inline std::optional<EntryView> view_of(const VolumeTable& table,
                                                                const Entry& entry,
-                                                               MatchScratch& scratch,
+                                                               NameBuffers& buffers,
                                                                ArenaCursor* cursors) {
     const size_t arena_size = table.names.size();
     if (size_t{entry.name_offset} + entry.name_len > arena_size) return std::nullopt;
     const char* arena = table.names.data();
     return EntryView{entry,      arena,
                      arena_size, std::string_view(arena + entry.name_offset, entry.name_len),
-                     scratch,    cursors};
+                     buffers,    cursors};
 }
 
 // The term's match: nothing, or whether it matched at the start of the name.
@@ -407,8 +408,8 @@ struct EntryView {
 
 // Whether the folder entry's name matches one folder segment of a path word.
 bool folder_name_matches(const Term& term, const VolumeTable& table, uint32_t folder,
-                         MatchScratch& scratch) {
-    std::optional<EntryView> view = view_of(table, table.entries[folder], scratch, nullptr);
+                         NameBuffers& buffers) {
+    std::optional<EntryView> view = view_of(table, table.entries[folder], buffers, nullptr);
     if (!view) return false;
     if (const TextTerm* text = std::get_if<TextTerm>(&term))
         return match_text_term(*text, 0, *view).has_value();
@@ -442,7 +443,7 @@ bool folders_match(const PathWord& path, size_t level, const VolumeTable& table,
             }
         }
         walked.push_back(folder);
-        if (!folder_name_matches(path.folders[segment], table, folder, scratch)) {
+        if (!folder_name_matches(path.folders[segment], table, folder, scratch.folder)) {
             matched = false;
             break;
         }
@@ -506,7 +507,7 @@ inline Hit hit_of(Outcome outcome, uint32_t index, uint8_t table_position) {
     if (entry.flags & FLAG_REMOVED) return MISS;
     if (query.filter != TAB_ALL && !filter_admits(query.filter, entry)) return MISS;
 
-    std::optional<EntryView> found = view_of(table, entry, scratch, cursors);
+    std::optional<EntryView> found = view_of(table, entry, scratch.item, cursors);
     if (!found) return MISS;
     EntryView& view = *found;
 

@@ -72,15 +72,24 @@ class FolderMemo {
     std::vector<std::unique_ptr<std::atomic<uint8_t>[]>> tables_;  // levels_ x sizes_[t]
 };
 
-// Buffers one search thread reuses for every entry, so that matching allocates nothing per
-// entry once they have grown to the longest name seen. Not shared between threads.
-struct MatchScratch {
-    MatchScratch() {
+// The decoded forms of one name, filled when first needed and then read until the next name.
+struct NameBuffers {
+    NameBuffers() {
         chars.reserve(64);
         lowered.reserve(64);
     }
-    std::u32string chars;              // name chars
-    std::string lowered;               // full lowercase form of a name
+    std::u32string chars;  // name chars
+    std::string lowered;   // full lowercase form
+};
+
+// Buffers one search thread reuses for every entry, so that matching allocates nothing per
+// entry once they have grown to the longest name seen. Not shared between threads. Each step of
+// a match owns its buffers: the item's name stays readable while its folders are checked, and
+// its exactness is decided last.
+struct MatchScratch {
+    NameBuffers item;                  // the entry matched: its terms and its exact name
+    NameBuffers folder;                // a folder that a path word's segment is checked against
+    std::string extension;             // an extension's full lowercase form
     std::vector<ArenaCursor> cursors;  // match_range's, two per term
     // The search's folder answers when its query has path words; with none, each folder a path
     // word reaches is matched anew.

@@ -315,6 +315,48 @@ TEST(MatchEntryTest, ExactIsTheWholeNameOrAFilesNameWithoutItsExtension) {
     }
 }
 
+// A path word checks the item's folders after its name has matched: the folders' names must not
+// take the place of the item's own when its exactness is decided (names with capitals outside
+// ASCII are lowered into a buffer of their own).
+TEST(MatchEntryTest, ExactnessUnderPathWordsReadsTheItemsOwnName) {
+    struct Case {
+        const char* text;
+        const char* folder;
+        const char* name;
+        bool exact;
+    };
+    const Case cases[] = {
+        {"ärzte\\übersicht", "Ärzte", "Übersicht.pdf", true},
+        {"übersicht\\übersicht", "Übersicht", "Übersicht 2024.pdf", false},
+        {"übersicht\\übersicht", "Übersicht", "Übersicht", true},
+        {"*\\übersicht", "Ärzte", "Übersicht.pdf", true},
+        {"ärzte\\übersicht 2024", "Ärzte", "Übersicht 2024.pdf", true},
+        {"ü*\\übersicht", "Übersicht", "Übersicht.pdf", true},  // a folder by a wildcard
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.text) + " / " + c.name);
+        VolumeTable table = VolumeTable::with_root("C:\\");
+        const uint32_t folder = add_folder(table, 0, c.folder);
+        const uint32_t index = add_file(table, folder, c.name);
+        std::vector<VolumeTable> tables;
+        tables.push_back(std::move(table));
+        auto query = parse(c.text, false, 0);
+        MatchScratch scratch;
+        auto hit = match_entry(*query, tables[0], 0, index, scratch);
+        ASSERT_TRUE(hit.has_value());
+        EXPECT_EQ(hit->exact, c.exact);
+
+        // The same over a range, with the search's folder memo.
+        const FolderMemo memo(*query, tables);
+        MatchScratch ranged;
+        ranged.folders = &memo;
+        std::vector<Hit> hits;
+        match_range(*query, tables[0], 0, 1, tables[0].size(), ranged, hits);
+        ASSERT_EQ(hits.size(), 1u);
+        EXPECT_EQ(hits[0].exact, c.exact);
+    }
+}
+
 TEST(MatchEntryTest, RemovedEntriesAndBadIndexesNeverMatch) {
     VolumeTable table = testing::flat_table({"report", "report"});
     table.entries[1].flags |= FLAG_REMOVED;
