@@ -424,8 +424,9 @@ bool folder_name_matches(const Term& term, const VolumeTable& table, uint32_t fo
 bool folders_match(const PathWord& path, size_t level, const VolumeTable& table,
                    uint8_t table_position, uint32_t folder, MatchScratch& scratch) {
     const FolderMemo* memo = scratch.folders;
-    auto answers = [&](size_t segment) {
-        return memo != nullptr ? memo->answers(table_position, level + segment) : nullptr;
+    auto known = [&](size_t segment, uint32_t at) {
+        return memo != nullptr ? memo->answer(table_position, level + segment, at)
+                               : FolderMemo::UNKNOWN;
     };
     std::vector<uint32_t>& walked = scratch.walked;
     walked.clear();
@@ -435,12 +436,9 @@ bool folders_match(const PathWord& path, size_t level, const VolumeTable& table,
             matched = false;
             break;
         }
-        if (std::atomic<uint8_t>* known = answers(segment)) {
-            const uint8_t answer = known[folder].load(std::memory_order_relaxed);
-            if (answer != FolderMemo::UNKNOWN) {
-                matched = answer == FolderMemo::YES;
-                break;
-            }
+        if (const uint8_t answer = known(segment, folder); answer != FolderMemo::UNKNOWN) {
+            matched = answer == FolderMemo::YES;
+            break;
         }
         walked.push_back(folder);
         if (!folder_name_matches(path.folders[segment], table, folder, scratch.folder)) {
@@ -449,10 +447,10 @@ bool folders_match(const PathWord& path, size_t level, const VolumeTable& table,
         }
         folder = table.entries[folder].parent;
     }
-    for (size_t segment = 0; segment < walked.size(); ++segment) {
-        if (std::atomic<uint8_t>* known = answers(segment))
-            known[walked[segment]].store(matched ? FolderMemo::YES : FolderMemo::NO,
-                                         std::memory_order_relaxed);
+    if (memo != nullptr) {
+        for (size_t segment = 0; segment < walked.size(); ++segment)
+            memo->remember(table_position, level + segment, walked[segment],
+                           matched ? FolderMemo::YES : FolderMemo::NO);
     }
     return matched;
 }
@@ -568,14 +566,59 @@ FolderMemo::FolderMemo(const Query& query, std::span<const VolumeTable> tables) 
     levels_ = std::min(levels_, MAX_LEVELS);
     if (levels_ == 0) return;
     for (const VolumeTable& table : tables) {
-        sizes_.push_back(table.size());
-        tables_.push_back(std::make_unique<std::atomic<uint8_t>[]>(levels_ * table.size()));
+        const size_t count = (size_t{table.size()} + PAGE_ENTRIES - 1) / PAGE_ENTRIES;
+        page_counts_.push_back(count);
+        pages_.push_back(std::make_unique<std::atomic<Page*>[]>(levels_ * count));
     }
 }
 
-std::atomic<uint8_t>* FolderMemo::answers(size_t table, size_t level) const {
-    if (table >= tables_.size() || level >= levels_) return nullptr;
-    return tables_[table].get() + level * size_t{sizes_[table]};
+FolderMemo::~FolderMemo() {
+    for (size_t t = 0; t < pages_.size(); ++t) {
+        for (size_t i = 0; i < levels_ * page_counts_[t]; ++i)
+            delete[] pages_[t][i].load(std::memory_order_relaxed);
+    }
+}
+
+std::atomic<FolderMemo::Page*>* FolderMemo::slot(size_t table, size_t level,
+                                                 uint32_t folder) const {
+    if (!covers(table, level)) return nullptr;
+    const size_t page = folder / PAGE_ENTRIES;
+    if (page >= page_counts_[table]) return nullptr;
+    return &pages_[table][level * page_counts_[table] + page];
+}
+
+uint8_t FolderMemo::answer(size_t table, size_t level, uint32_t folder) const {
+    std::atomic<Page*>* at = slot(table, level, folder);
+    if (at == nullptr) return UNKNOWN;
+    const Page* page = at->load(std::memory_order_acquire);
+    if (page == nullptr) return UNKNOWN;
+    return page[folder % PAGE_ENTRIES].load(std::memory_order_relaxed);
+}
+
+void FolderMemo::remember(size_t table, size_t level, uint32_t folder, uint8_t answer) const {
+    std::atomic<Page*>* at = slot(table, level, folder);
+    if (at == nullptr) return;
+    Page* page = at->load(std::memory_order_acquire);
+    if (page == nullptr) {
+        // Two threads may make the same page at once: the first one kept is used by both.
+        Page* made = new Page[PAGE_ENTRIES]();
+        if (at->compare_exchange_strong(page, made, std::memory_order_acq_rel,
+                                        std::memory_order_acquire)) {
+            page = made;
+            pages_made_.fetch_add(1, std::memory_order_relaxed);
+        } else {
+            delete[] made;
+        }
+    }
+    page[folder % PAGE_ENTRIES].store(answer, std::memory_order_relaxed);
+}
+
+size_t FolderMemo::bytes() const {
+    size_t slots = 0;
+    for (size_t count : page_counts_)
+        slots += levels_ * count;
+    return slots * sizeof(std::atomic<Page*>) +
+           pages_made_.load(std::memory_order_relaxed) * PAGE_ENTRIES * sizeof(Page);
 }
 
 size_t find_in_name(const char* arena, size_t arena_size, size_t offset, size_t length,

@@ -49,27 +49,49 @@ inline constexpr size_t ARENA_WINDOW = 2048;
 // so a path word costs little more than its last segment alone. Shared by every thread of the
 // search (index lock held for reading throughout); two threads that meet an unknown folder at
 // the same moment both work it out and store the same answer.
+//
+// The answers lie in pages of PAGE_ENTRIES entries, each made when a folder in it is first
+// answered: a search asks about the folders above its hits, which are few beside the entries, so
+// it neither takes nor zeroes a byte per entry and segment (80 MB at 10 million entries).
 class FolderMemo {
   public:
-    // Segments past this many (a pasted path of thousands) are worked out each time instead:
-    // the answers take a byte per entry and segment, allocated for each search.
+    // Segments past this many (a pasted path of thousands) are worked out each time instead.
     static constexpr size_t MAX_LEVELS = 8;
+    static constexpr size_t PAGE_ENTRIES = 4096;
 
     FolderMemo(const Query& query, std::span<const VolumeTable> tables);
+    ~FolderMemo();
+    FolderMemo(const FolderMemo&) = delete;
+    FolderMemo& operator=(const FolderMemo&) = delete;
 
-    // The answers for folder segment `level` (the segments of query.paths counted in order) of
-    // the table at `table`, one per entry: UNKNOWN, NO or YES. Null for a table or a level not
-    // covered.
-    std::atomic<uint8_t>* answers(size_t table, size_t level) const;
+    // Whether the table at `table` and folder segment `level` (the segments of query.paths
+    // counted in order) have answers here at all.
+    bool covers(size_t table, size_t level) const {
+        return table < pages_.size() && level < levels_;
+    }
+    // The answer for entry `folder`: UNKNOWN, NO or YES. UNKNOWN when not covered.
+    uint8_t answer(size_t table, size_t level, uint32_t folder) const;
+    // Keeps the answer for entry `folder`; nothing when not covered. May throw std::bad_alloc
+    // when a page is made.
+    void remember(size_t table, size_t level, uint32_t folder, uint8_t answer) const;
+
+    // Memory held for the answers: the page lists and the pages made so far.
+    size_t bytes() const;
 
     static constexpr uint8_t UNKNOWN = 0;
     static constexpr uint8_t NO = 1;
     static constexpr uint8_t YES = 2;
 
   private:
+    using Page = std::atomic<uint8_t>;  // PAGE_ENTRIES answers
+    // The slot of the page holding `folder`'s answer, or null past the table.
+    std::atomic<Page*>* slot(size_t table, size_t level, uint32_t folder) const;
+
     size_t levels_ = 0;
-    std::vector<uint32_t> sizes_;                                  // entries of each table
-    std::vector<std::unique_ptr<std::atomic<uint8_t>[]>> tables_;  // levels_ x sizes_[t]
+    std::vector<size_t> page_counts_;  // pages of each table at one level
+    // For each table: levels_ x page_counts_[t] page pointers, null until a page is made.
+    std::vector<std::unique_ptr<std::atomic<Page*>[]>> pages_;
+    mutable std::atomic<size_t> pages_made_{0};
 };
 
 // The decoded forms of one name, filled when first needed and then read until the next name.
