@@ -480,15 +480,81 @@ bool reads_as(std::string_view name, std::string_view text) {
     return i == name.size() && j == text.size();
 }
 
+// Whether `part` from byte pos on (lowercase but for its ASCII letters) begins with the whole of
+// pattern read as a name: one character for each element, a syllable for an initial (ㄱㅅㅅ
+// reads 결산서), two consonants for a cluster the IME joined, and a syllable still being
+// composed only as itself (하나 is what 한 may become, not what it spells). Moves pos past it.
+bool reads_whole_pattern(const JamoPattern& pattern, std::string_view part, size_t& pos) {
+    for (const PatternElement& element : pattern) {
+        if (pos >= part.size()) return false;
+        const char32_t c = read_name_char(part, pos);
+        switch (element.kind) {
+            case ElementKind::Literal:
+            case ElementKind::OpenSyllable:
+                if (c != element.character) return false;
+                break;
+            case ElementKind::Initial:
+                if (initial_of(c) != element.initial) return false;
+                break;
+            case ElementKind::Cluster:
+                if (c == element.character) break;
+                if (initial_of(c) != element.initial || pos >= part.size() ||
+                    initial_of(read_name_char(part, pos)) != element.second_initial)
+                    return false;
+                break;
+        }
+    }
+    return true;
+}
+
+// Whether `part` from byte pos on begins with term in one of its readings: its own text
+// (initials included), the Hangul its keys type on the Korean layout, or the English word its
+// jamo were typed for. Moves pos past it. The readings never begin alike (an ASCII word's text
+// against its Hangul, a Hangul word's jamo against its ASCII keys), so at most one applies and
+// the first found is the only one.
+bool reads_term(const TextTerm& term, std::string_view part, size_t& pos) {
+    size_t end = pos;
+    if (reads_whole_pattern(term.pattern, part, end)) {
+        pos = end;
+        return true;
+    }
+    end = pos;
+    if (term.layout_pattern && reads_whole_pattern(*term.layout_pattern, part, end)) {
+        pos = end;
+        return true;
+    }
+    const std::string& keys = term.key_spelling;
+    if (keys.empty() || part.size() - pos < keys.size() ||
+        !equal_folded(part.data() + pos, keys.data(), keys.size()))
+        return false;
+    pos += keys.size();
+    return true;
+}
+
+// Whether `part` (lowercase but for its ASCII letters) is the query's exact words joined by one
+// space, each in any of its readings. The text as typed is tried first, in one comparison.
+bool spells_query(const Query& query, std::string_view part) {
+    if (reads_as(part, query.exact_name)) return true;
+    size_t pos = 0;
+    for (size_t k = 0; k < query.exact_terms.size(); ++k) {
+        if (k > 0 && (pos >= part.size() || part[pos++] != ' ')) return false;
+        const size_t t = query.exact_terms[k];
+        const TextTerm* term =
+            t < query.terms.size() ? std::get_if<TextTerm>(&query.terms[t]) : nullptr;
+        if (term == nullptr || !reads_term(*term, part, pos)) return false;
+    }
+    return pos == part.size();
+}
+
 // Whether the entry's whole name, or a file's name without its extension (the text before the
-// last dot), is the query's exact_name. Asked only of hits whose first word is at the start, so
-// most names fail on their length.
+// last dot), is spelled by the query's words (see spells_query). Asked only of hits whose first
+// word is at the start of the name.
 bool names_exactly(const Query& query, EntryView& view) {
-    const std::string_view text = query.exact_name;
     const std::string_view name = view.comparable_name();
-    if (name.size() == text.size()) return reads_as(name, text);
-    if (name.size() <= text.size() || name[text.size()] != '.' || view.entry.is_dir()) return false;
-    return name.rfind('.') == text.size() && reads_as(name.substr(0, text.size()), text);
+    if (spells_query(query, name)) return true;
+    if (view.entry.is_dir()) return false;
+    const size_t dot = name.rfind('.');
+    return dot != std::string_view::npos && dot > 0 && spells_query(query, name.substr(0, dot));
 }
 
 // The outcome of one entry, kept to a plain integer so the hot loop builds no optional.

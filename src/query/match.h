@@ -24,8 +24,8 @@ struct Hit {
     uint32_t entry = 0;     // index in its table's entries
     uint8_t table = 0;      // position of the table in the Index
     bool at_start = false;  // the first term matched at the very beginning of the name
-    // The whole name, or a file's name without its extension, is the query's words
-    // (Query::exact_name); such a hit is always at_start too.
+    // The whole name, or a file's name without its extension, is the query's words in any of
+    // their readings (Query::exact_name, Query::exact_terms); such a hit is always at_start too.
     bool exact = false;
 
     bool operator==(const Hit&) const = default;

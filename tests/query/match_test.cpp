@@ -297,8 +297,25 @@ TEST(MatchEntryTest, ExactIsTheWholeNameOrAFilesNameWithoutItsExtension) {
         {"report", "report", true, true},
         {"report", "report.old", true, false},  // a folder's name has no extension
         {"report.old", "report.old", true, true},
-        {"ㅂㄱㅅ", "보고서.hwp", false, false},  // initials find it, but do not spell it
-        {"qhrhtj", "보고서.hwp", false, false},
+        // Every reading the matcher accepts spells a name: the English-layout Hangul, the
+        // initials (one syllable for each, so not 결산서류), the keys of an English word typed
+        // in Korean mode, and a word of each kind among several.
+        {"qhrhtj", "보고서.hwp", false, true},
+        {"ruftkstj", "결산서.hwp", false, true},
+        {"ㄱㅅㅅ", "결산서.hwp", false, true},
+        {"ㄱㅅㅅ", "결산서류.hwp", false, false},
+        {"ㄱㅅㅅ", "결산서 1.hwp", false, false},
+        {"ㄱㅅㅅ", "결산서", true, true},
+        {"ㅂㄳ", "보고서.hwp", false, true},  // ㄱ and ㅅ joined by the IME
+        {"ㄱ산ㅅ", "결산서.hwp", false, true},
+        {"ㄱ데ㅐㄳ", "report.pdf", false, true},
+        {"ㄱ데ㅐㄳ", "Report.PDF", false, true},
+        {"ㄱ데ㅐㄳ", "reports.pdf", false, false},
+        {"qhrhtj chlwhd", "보고서 최종.hwp", false, true},
+        {"ㅂㄱㅅ 최종", "보고서 최종.hwp", false, true},
+        {"qhrhtj ㅊㅈ", "보고서_최종.hwp", false, false},
+        {"2026 ㄱ데ㅐㄳ", "2026 report.docx", false, true},
+        {"qhrhtj", "qhrhtj.txt", false, true},  // the text itself still
     };
     for (const ExactCase& c : cases) {
         SCOPED_TRACE(std::string(c.text) + " / " + c.name);
