@@ -531,30 +531,53 @@ bool reads_term(const TextTerm& term, std::string_view part, size_t& pos) {
     return true;
 }
 
-// Whether `part` (lowercase but for its ASCII letters) is the query's exact words joined by one
-// space, each in any of its readings. The text as typed is tried first, in one comparison.
-bool spells_query(const Query& query, std::string_view part) {
-    if (reads_as(part, query.exact_name)) return true;
-    size_t pos = 0;
-    for (size_t k = 0; k < query.exact_terms.size(); ++k) {
-        if (k > 0 && (pos >= part.size() || part[pos++] != ' ')) return false;
-        const size_t t = query.exact_terms[k];
-        const TextTerm* term =
-            t < query.terms.size() ? std::get_if<TextTerm>(&query.terms[t]) : nullptr;
-        if (term == nullptr || !reads_term(*term, part, pos)) return false;
-    }
-    return pos == part.size();
+// Whether the term can be read as anything but its text: initials, the Hangul of its keys, or
+// the English word of its jamo.
+bool reads_otherwise(const TextTerm& term) {
+    return !term.plain || term.layout_pattern || !term.key_spelling.empty();
+}
+
+// The exact word of query.exact_terms[k] (a text term), or null.
+const TextTerm* exact_term(const Query& query, size_t k) {
+    const size_t t = query.exact_terms[k];
+    return t < query.terms.size() ? std::get_if<TextTerm>(&query.terms[t]) : nullptr;
+}
+
+// Whether a name that a query spells up to byte `end` is spelled whole: it ends there, or, for a
+// file, its extension's dot (the last) stands there.
+bool ends_spelled(const EntryView& view, std::string_view name, size_t end) {
+    if (end == name.size()) return true;
+    return end < name.size() && name[end] == '.' && !view.entry.is_dir() &&
+           name.find('.', end + 1) == std::string_view::npos;
 }
 
 // Whether the entry's whole name, or a file's name without its extension (the text before the
-// last dot), is spelled by the query's words (see spells_query). Asked only of hits whose first
-// word is at the start of the name.
+// last dot), is the query's exact words joined by one space, each in any of its readings. Asked
+// only of hits whose first word is at the start of the name.
 bool names_exactly(const Query& query, EntryView& view) {
+    // Lowercase but for its ASCII letters.
     const std::string_view name = view.comparable_name();
-    if (spells_query(query, name)) return true;
-    if (view.entry.is_dir()) return false;
-    const size_t dot = name.rfind('.');
-    return dot != std::string_view::npos && dot > 0 && spells_query(query, name.substr(0, dot));
+    // The words as typed, in one comparison: most names fail on their length, and for most words
+    // (보고서, 2026) that is all there is to try.
+    const std::string_view text = query.exact_name;
+    if (name.size() >= text.size() && ends_spelled(view, name, text.size()) &&
+        reads_as(name.substr(0, text.size()), text))
+        return true;
+    bool readings = false;
+    for (size_t k = 0; k < query.exact_terms.size() && !readings; ++k) {
+        const TextTerm* term = exact_term(query, k);
+        readings = term != nullptr && reads_otherwise(*term);
+    }
+    if (!readings) return false;
+    // One walk decides both the whole name and the name without its extension, since a reading
+    // that fits before the dot fits the same way in the whole name.
+    size_t pos = 0;
+    for (size_t k = 0; k < query.exact_terms.size(); ++k) {
+        if (k > 0 && (pos >= name.size() || name[pos++] != ' ')) return false;
+        const TextTerm* term = exact_term(query, k);
+        if (term == nullptr || !reads_term(*term, name, pos)) return false;
+    }
+    return ends_spelled(view, name, pos);
 }
 
 // The outcome of one entry, kept to a plain integer so the hot loop builds no optional.
