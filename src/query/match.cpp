@@ -657,7 +657,7 @@ FolderMemo::FolderMemo(const Query& query, std::span<const VolumeTable> tables) 
     for (const VolumeTable& table : tables) {
         const size_t count = (size_t{table.size()} + PAGE_ENTRIES - 1) / PAGE_ENTRIES;
         page_counts_.push_back(count);
-        pages_.push_back(std::make_unique<std::atomic<Page*>[]>(levels_ * count));
+        pages_.push_back(std::make_unique<std::atomic<Answer*>[]>(levels_ * count));
     }
 }
 
@@ -668,8 +668,8 @@ FolderMemo::~FolderMemo() {
     }
 }
 
-std::atomic<FolderMemo::Page*>* FolderMemo::slot(size_t table, size_t level,
-                                                 uint32_t folder) const {
+std::atomic<FolderMemo::Answer*>* FolderMemo::slot(size_t table, size_t level,
+                                                   uint32_t folder) const {
     if (!covers(table, level)) return nullptr;
     const size_t page = folder / PAGE_ENTRIES;
     if (page >= page_counts_[table]) return nullptr;
@@ -677,20 +677,20 @@ std::atomic<FolderMemo::Page*>* FolderMemo::slot(size_t table, size_t level,
 }
 
 uint8_t FolderMemo::answer(size_t table, size_t level, uint32_t folder) const {
-    std::atomic<Page*>* at = slot(table, level, folder);
+    std::atomic<Answer*>* at = slot(table, level, folder);
     if (at == nullptr) return UNKNOWN;
-    const Page* page = at->load(std::memory_order_acquire);
+    const Answer* page = at->load(std::memory_order_acquire);
     if (page == nullptr) return UNKNOWN;
     return page[folder % PAGE_ENTRIES].load(std::memory_order_relaxed);
 }
 
 void FolderMemo::remember(size_t table, size_t level, uint32_t folder, uint8_t answer) const {
-    std::atomic<Page*>* at = slot(table, level, folder);
+    std::atomic<Answer*>* at = slot(table, level, folder);
     if (at == nullptr) return;
-    Page* page = at->load(std::memory_order_acquire);
+    Answer* page = at->load(std::memory_order_acquire);
     if (page == nullptr) {
         // Two threads may make the same page at once: the first one kept is used by both.
-        Page* made = new Page[PAGE_ENTRIES]();
+        Answer* made = new Answer[PAGE_ENTRIES]();
         if (at->compare_exchange_strong(page, made, std::memory_order_acq_rel,
                                         std::memory_order_acquire)) {
             page = made;
@@ -706,8 +706,8 @@ size_t FolderMemo::bytes() const {
     size_t slots = 0;
     for (size_t count : page_counts_)
         slots += levels_ * count;
-    return slots * sizeof(std::atomic<Page*>) +
-           pages_made_.load(std::memory_order_relaxed) * PAGE_ENTRIES * sizeof(Page);
+    return slots * sizeof(std::atomic<Answer*>) +
+           pages_made_.load(std::memory_order_relaxed) * PAGE_ENTRIES * sizeof(Answer);
 }
 
 size_t find_in_name(const char* arena, size_t arena_size, size_t offset, size_t length,

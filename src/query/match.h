@@ -72,7 +72,8 @@ class FolderMemo {
     // The answer for entry `folder`: UNKNOWN, NO or YES. UNKNOWN when not covered.
     uint8_t answer(size_t table, size_t level, uint32_t folder) const;
     // Keeps the answer for entry `folder`; nothing when not covered. May throw std::bad_alloc
-    // when a page is made.
+    // when a page is made. Const, as the threads share the memo so: its shape never changes,
+    // only its atomic answers and page pointers.
     void remember(size_t table, size_t level, uint32_t folder, uint8_t answer) const;
 
     // Memory held for the answers: the page lists and the pages made so far.
@@ -83,14 +84,14 @@ class FolderMemo {
     static constexpr uint8_t YES = 2;
 
   private:
-    using Page = std::atomic<uint8_t>;  // PAGE_ENTRIES answers
+    using Answer = std::atomic<uint8_t>;  // a page holds PAGE_ENTRIES of them
     // The slot of the page holding `folder`'s answer, or null past the table.
-    std::atomic<Page*>* slot(size_t table, size_t level, uint32_t folder) const;
+    std::atomic<Answer*>* slot(size_t table, size_t level, uint32_t folder) const;
 
     size_t levels_ = 0;
     std::vector<size_t> page_counts_;  // pages of each table at one level
     // For each table: levels_ x page_counts_[t] page pointers, null until a page is made.
-    std::vector<std::unique_ptr<std::atomic<Page*>[]>> pages_;
+    std::vector<std::unique_ptr<std::atomic<Answer*>[]>> pages_;
     mutable std::atomic<size_t> pages_made_{0};
 };
 
