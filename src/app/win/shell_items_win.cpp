@@ -83,9 +83,20 @@ ComPtr<IDataObject> data_object(const Items& items) {
     std::vector<LPCITEMIDLIST> lists =
         items.common_folder ? items.in_folder : items.absolute_lists();
     ComPtr<IDataObject> object;
-    const HRESULT result = SHCreateDataObject(items.common_folder.get(), items.count(),
-                                              lists.data(), nullptr, IID_PPV_ARGS(&object));
-    return SUCCEEDED(result) ? object : nullptr;
+    if (SUCCEEDED(SHCreateDataObject(items.common_folder.get(), items.count(), lists.data(),
+                                     nullptr, IID_PPV_ARGS(&object))))
+        return object;
+    // The folder's own data object, as the file manager takes it from its folder (Wine 8 has no
+    // SHCreateDataObject; its desktop folder names items of other folders wrongly, so this is
+    // for items of one folder only).
+    if (!items.common_folder) return nullptr;
+    ComPtr<IShellFolder> folder;
+    LPCITEMIDLIST last = nullptr;
+    if (FAILED(SHBindToParent(items.absolute[0].get(), IID_PPV_ARGS(&folder), &last)) ||
+        FAILED(folder->GetUIObjectOf(nullptr, items.count(), lists.data(), IID_IDataObject, nullptr,
+                                     reinterpret_cast<void**>(object.GetAddressOf()))))
+        return nullptr;
+    return object;
 }
 
 // A paste takes the files as a copy, as after Ctrl+C in the file manager (not as a move).
