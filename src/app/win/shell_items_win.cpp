@@ -254,6 +254,31 @@ uint32_t delete_items(HWND window, const Items& items, const ItemsRequest& reque
     return delete_with_file_op_struct(window, request.paths, for_good);
 }
 
+// The drag's rules, as every Windows drag has them: Esc cancels, the left button's release drops,
+// and the system's cursors show what a drop would do. The shell would make one itself, but
+// Wine 8's SHDoDragDrop hands a missing one to DoDragDrop, which refuses it.
+class DropSource final : public IDropSource {
+  public:
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
+        if (iid == IID_IUnknown || iid == IID_IDropSource) {
+            *out = static_cast<IDropSource*>(this);
+            AddRef();
+            return S_OK;
+        }
+        *out = nullptr;
+        return E_NOINTERFACE;
+    }
+    // Lives on the stack of drag(), which outlasts the drag.
+    ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
+    ULONG STDMETHODCALLTYPE Release() override { return 1; }
+    HRESULT STDMETHODCALLTYPE QueryContinueDrag(BOOL escape, DWORD keys) override {
+        if (escape) return DRAGDROP_S_CANCEL;
+        if (!(keys & MK_LBUTTON)) return DRAGDROP_S_DROP;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE GiveFeedback(DWORD) override { return DRAGDROP_S_USEDEFAULTCURSORS; }
+};
+
 uint32_t drag(HWND window, const Items& items) {
     ComPtr<IDataObject> object = data_object(items);
     if (!object) return ERROR_FILE_NOT_FOUND;
@@ -263,11 +288,12 @@ uint32_t drag(HWND window, const Items& items) {
                                    IID_PPV_ARGS(&helper))))
         (void)helper->InitializeFromWindow(nullptr, nullptr, object.Get());
     trace_event("drag-start", items.count());
+    DropSource source;
     DWORD effect = DROPEFFECT_NONE;
     const HRESULT result =
-        SHDoDragDrop(window, object.Get(), nullptr,
+        SHDoDragDrop(window, object.Get(), &source,
                      DROPEFFECT_COPY | DROPEFFECT_MOVE | DROPEFFECT_LINK, &effect);
-    trace_event("drag-end", effect);
+    trace_event("drag-end", static_cast<uint64_t>(static_cast<uint32_t>(result)) << 8 | effect);
     return SUCCEEDED(result) ? 0 : error_of(result);
 }
 

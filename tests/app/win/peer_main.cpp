@@ -8,7 +8,8 @@
 //   send-message M [W L]  sends it and waits for the answer
 //   print-files           writes the files on the clipboard (CF_HDROP) to stdout, one UTF-8 path
 //                         a line (exit 3: none)
-//   drop-target SECONDS   shows a window "Norvik drop target" at (700, 40), 300 x 200, that takes
+//   drop-target SECONDS   shows a window "Norvik drop target" at (1125, 300), 150 x 200 (beside a
+//                         centred Norvik on a 1280 x 800 screen), that takes
 //                         dropped files: it writes "ready" once registered, then each file of a
 //                         drop (CF_HDROP) as a line, and exits after the drop or SECONDS (exit 3)
 #include <windows.h>
@@ -130,8 +131,14 @@ class FileDropTarget : public IDropTarget {
 
 int drop_target(DWORD seconds) {
     if (FAILED(OleInitialize(nullptr))) return 4;
-    HWND window = CreateWindowExW(WS_EX_TOPMOST, L"STATIC", L"Norvik drop target",
-                                  WS_POPUP | WS_VISIBLE | WS_BORDER, 700, 40, 300, 200, nullptr,
+    // A class of its own: a STATIC control lets the pointer through to the window below.
+    WNDCLASSW window_class{};
+    window_class.lpfnWndProc = DefWindowProcW;
+    window_class.hInstance = GetModuleHandleW(nullptr);
+    window_class.lpszClassName = L"NorvikDropTarget";
+    RegisterClassW(&window_class);
+    HWND window = CreateWindowExW(WS_EX_TOPMOST, L"NorvikDropTarget", L"Norvik drop target",
+                                  WS_POPUP | WS_VISIBLE | WS_BORDER, 1125, 300, 150, 200, nullptr,
                                   nullptr, GetModuleHandleW(nullptr), nullptr);
     if (!window) return 5;
     FileDropTarget target;
