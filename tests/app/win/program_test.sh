@@ -442,7 +442,8 @@ menus)
         echo "  100 Follow Windows$1"
         echo "$languages" | sed "s/^\(  103 .*\)\$/\1$2/"
         printf '%s\n' '3 Automatic updates (checked)' '6 Check for updates' \
-            '7 More apps from Kastrel' '8 About Norvik' '---' '2 Rebuild the file list' \
+            '7 More apps from Kastrel' '8 About Norvik' '---' '10 Export results…' \
+            '2 Rebuild the file list' \
             'Excluded folders >' '  9 Exclude a folder…' "4 Start with Windows$3" '5 Quit'
     }
     click_settings() {
@@ -482,11 +483,11 @@ menus)
     # Near the right edge: a menu wholly inside the window stays black under Wine (wine-notes).
     right_click_first_row() { xdotool mousemove --window "$window" 880 156 click 3; }
     open_menu context right_click_first_row
-    printf '%s\n' '1 Open (default)' '6 Open with…' '2 Open folder' '---' '3 Copy path' \
-        '4 Copy name' '---' '7 Properties' | expect_menu context
+    printf '%s\n' '1 Open (default)' '6 Open with…' '2 Open folder' '---' '8 Copy' '3 Copy path' \
+        '4 Copy name' '---' '7 Properties' '---' '9 More options' | expect_menu context
     sleep 1  # the menu's window is drawn a moment after it is built
     save_screen "$state/context-menu.png"
-    choose Up Up Return  # Copy name
+    choose Up Up Up Return  # Copy name
     wait_for 10 traced_text toast "Name copied" || fail "Copy name showed no toast"
     [ "$(peer print-clipboard)" = "$name" ] || fail "the clipboard does not hold $name"
 
@@ -535,9 +536,10 @@ EOF2
     retype photos
     right_click_first_row() { xdotool mousemove --window "$window" 880 156 click 3; }
     open_menu context right_click_first_row
-    printf '%s\n' '1 Open (default)' '2 Open folder' '---' '3 Copy path' '4 Copy name' '---' \
-        '5 Exclude from Norvik' '---' '7 Properties' | expect_menu context
-    choose Up Up Return  # Exclude from Norvik
+    printf '%s\n' '1 Open (default)' '2 Open folder' '---' '8 Copy' '3 Copy path' '4 Copy name' \
+        '---' '5 Exclude from Norvik' '---' '7 Properties' '---' '9 More options' |
+        expect_menu context
+    choose Up Up Up Return  # Exclude from Norvik
     wait_for 10 norvik_value_is ExcludedFolders 'D:\photos' || fail "ExcludedFolders was not written"
     retype holiday
     [ -z "$(rows_for holiday)" ] || fail "the excluded folder's file stayed"
@@ -624,12 +626,13 @@ languages)
         open_menu context right_click_first_row
         case $language in
         # 보고서's first row is the folder "보고서 2024", which can also be excluded.
-        ko) expected=('1 열기 (default)' '2 폴더 열기' '---' '3 경로 복사' '4 이름 복사' '---'
-            '5 Norvik에서 제외' '---' '7 속성') ;;
-        en) expected=('1 Open (default)' '6 Open with…' '2 Open folder' '---' '3 Copy path'
-            '4 Copy name' '---' '7 Properties') ;;
+        ko) expected=('1 열기 (default)' '2 폴더 열기' '---' '8 복사' '3 경로 복사' '4 이름 복사'
+            '---' '5 Norvik에서 제외' '---' '7 속성' '---' '9 추가 옵션') ;;
+        en) expected=('1 Open (default)' '6 Open with…' '2 Open folder' '---' '8 Copy'
+            '3 Copy path' '4 Copy name' '---' '7 Properties' '---' '9 More options') ;;
         ja) expected=('1 開く (default)' '6 プログラムから開く…' '2 フォルダーを開く' '---'
-            '3 パスをコピー' '4 名前をコピー' '---' '7 プロパティ') ;;
+            '8 コピー' '3 パスをコピー' '4 名前をコピー' '---' '7 プロパティ' '---'
+            '9 その他のオプション') ;;
         esac
         printf '%s\n' "${expected[@]}" | expect_menu context
         sleep 1  # the menu's window is drawn a moment after it is built
