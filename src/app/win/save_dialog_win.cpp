@@ -4,23 +4,12 @@
 #include <wrl/client.h>
 
 #include "app/text/text.h"
+#include "app/win/folder_picker_win.h"
 #include "app/win/win_raii.h"
 
 namespace norvik {
 
 using Microsoft::WRL::ComPtr;
-
-namespace {
-
-struct TaskMemoryText {
-    wchar_t* text = nullptr;
-    TaskMemoryText() = default;
-    TaskMemoryText(const TaskMemoryText&) = delete;
-    TaskMemoryText& operator=(const TaskMemoryText&) = delete;
-    ~TaskMemoryText() { CoTaskMemFree(text); }
-};
-
-}  // namespace
 
 std::optional<ChosenFile> choose_export_file(HWND owner, const std::string& file_name) {
     ComPtr<IFileSaveDialog> dialog;
@@ -41,12 +30,11 @@ std::optional<ChosenFile> choose_export_file(HWND owner, const std::string& file
     if (FAILED(dialog->Show(owner))) return std::nullopt;  // cancelled, among others
     ComPtr<IShellItem> item;
     if (FAILED(dialog->GetResult(&item))) return std::nullopt;
-    TaskMemoryText path;
-    if (FAILED(item->GetDisplayName(SIGDN_FILESYSPATH, &path.text)) || !path.text)
-        return std::nullopt;
+    std::optional<std::string> path = file_system_path(*item.Get());
+    if (!path) return std::nullopt;
     UINT type = 1;
     (void)dialog->GetFileTypeIndex(&type);
-    ChosenFile chosen{from_wide(path.text), ExportFormat::Csv};
+    ChosenFile chosen{std::move(*path), ExportFormat::Csv};
     // The type chosen in the dialog, or the extension typed: "x.txt" is a list of paths.
     const bool txt =
         chosen.path.size() >= 4 &&

@@ -44,9 +44,8 @@ std::wstring clipboard_text() {
     return text;
 }
 
-int print_clipboard() {
-    const std::wstring text = clipboard_text();
-    if (text.empty()) return 3;
+// Writes text to stdout as UTF-8.
+void write_text(const std::wstring& text) {
     const int bytes = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
                                           nullptr, 0, nullptr, nullptr);
     std::string utf8(static_cast<size_t>(bytes), '\0');
@@ -55,19 +54,17 @@ int print_clipboard() {
     DWORD written = 0;
     WriteFile(GetStdHandle(STD_OUTPUT_HANDLE), utf8.data(), static_cast<DWORD>(utf8.size()),
               &written, nullptr);
+}
+
+int print_clipboard() {
+    const std::wstring text = clipboard_text();
+    if (text.empty()) return 3;
+    write_text(text);
     return 0;
 }
 
 void write_line(const std::wstring& text) {
-    std::wstring line = text + L"\n";
-    const int bytes = WideCharToMultiByte(CP_UTF8, 0, line.data(), static_cast<int>(line.size()),
-                                          nullptr, 0, nullptr, nullptr);
-    std::string utf8(static_cast<size_t>(bytes), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, line.data(), static_cast<int>(line.size()), utf8.data(), bytes,
-                        nullptr, nullptr);
-    DWORD written = 0;
-    WriteFile(GetStdHandle(STD_OUTPUT_HANDLE), utf8.data(), static_cast<DWORD>(utf8.size()),
-              &written, nullptr);
+    write_text(text + L"\n");
 }
 
 // Each file a CF_HDROP block names, as a line; the number of files.
