@@ -69,6 +69,24 @@ struct PointerRest {
     bool tooltip = false;
 };
 
+// Where Tab and Shift+Tab have put the keyboard, in their order: the search box, the filter
+// tabs, the result list, the menu button.
+enum class FocusArea : uint8_t { SearchBox, Tabs, Results, MenuButton };
+inline constexpr uint8_t FOCUS_AREAS = 4;
+
+// The colours of a high-contrast theme as Windows gives them (GetSysColor): the window drawn
+// with these instead of its palette while the theme is on.
+struct SystemColors {
+    Color window;          // COLOR_WINDOW
+    Color window_text;     // COLOR_WINDOWTEXT
+    Color highlight;       // COLOR_HIGHLIGHT
+    Color highlight_text;  // COLOR_HIGHLIGHTTEXT
+    Color gray_text;       // COLOR_GRAYTEXT
+    Color hotlight;        // COLOR_HOTLIGHT
+
+    bool operator==(const SystemColors&) const = default;
+};
+
 struct App {
     std::optional<uint32_t> selected;  // selected result row
     std::u32string text;               // the search box text, one scalar value per element
@@ -133,6 +151,10 @@ struct App {
     // Where the pointer last was in the client area; nothing once it left. The list scrolled by
     // keys or the wheel finds what is hovered from here.
     std::optional<Point> pointer;
+
+    FocusArea focus = FocusArea::SearchBox;
+    // Set while a high-contrast theme is on (SPI_GETHIGHCONTRAST).
+    std::optional<SystemColors> high_contrast;
 };
 
 // R(v) of the design: the nearest whole pixel, halves away from zero.

@@ -11,7 +11,7 @@
 
 namespace norvik {
 
-inline constexpr std::array<std::string_view, 75> TRANSLATION_KEYS = {
+inline constexpr std::array<std::string_view, 79> TRANSLATION_KEYS = {
     "All",
     "Folders",
     "Documents",
@@ -88,6 +88,10 @@ inline constexpr std::array<std::string_view, 75> TRANSLATION_KEYS = {
     "Could not open it: access denied",
     "Could not open it (error {0})",
     "Best match",
+    "Menu",
+    "Kinds",
+    "Column headers",
+    "Results",
 };
 
 }  // namespace norvik

@@ -385,6 +385,8 @@ void paint_scroll_bar(const Frame& f) {
                                with_alpha(f.p.secondary, active ? 0.55f : 0.32f));
 }
 
+}  // namespace
+
 uint64_t indexed_count(Index& index) {
     std::shared_lock lock(index.lock);
     uint64_t count = 0;
@@ -412,6 +414,8 @@ std::string status_text(const App& app, uint64_t items_read) {
     }
     return text;
 }
+
+namespace {
 
 // The longest start of hint (whole parts between separators, down to none) that fits beside the
 // counts: at a narrow window the hint shortens, then goes, and never runs over them.

@@ -29,6 +29,13 @@ struct Palette {
 
 const Palette& palette(bool dark);
 
+// The live entries of every table, read under the index's read lock (0 when it is poisoned).
+uint64_t indexed_count(Index& index);
+
+// The status line's counts as drawn: what the shown query found and how long it took, how many
+// entries are indexed, and the scan's progress while one runs.
+std::string status_text(const App& app, uint64_t items_read);
+
 // Draws one frame: search box, settings button, filter tabs, column header, the visible rows,
 // the first-build, intro or nothing-found message, scroll bar, status line and toast. Only rows
 // on screen are touched, so a frame costs the same for ten results as for a million. Returns
