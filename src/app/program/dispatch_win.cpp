@@ -9,6 +9,7 @@
 #include "app/core/menus.h"
 #include "app/core/settings.h"
 #include "app/core/window_events.h"
+#include "app/input/element_actions.h"
 #include "app/input/ime.h"
 #include "app/input/keys.h"
 #include "app/input/mouse.h"
@@ -18,6 +19,7 @@
 #include "app/view/paint.h"
 #include "app/win/ime_win.h"
 #include "app/win/trace_win.h"
+#include "app/win/uia_provider_win.h"
 #include "app/win/window_proc_win.h"
 #include "search/resolve_hit.h"
 
@@ -132,6 +134,7 @@ std::optional<LRESULT> dispatch_message(App& app, WinShell& shell, HWND window, 
             return 0;
         }
         case WM_DESTROY:
+            release_accessibility(window);
             on_destroy(app, shell);
             mark_window_destroyed();
             return 0;
@@ -270,18 +273,26 @@ WindowHandlers program_handlers() {
         const std::optional<LRESULT> answer =
             dispatch_message(app, shell, window, message, wparam, lparam, held_rect);
         trace_new_toast(app, toast_before);
+        if (message != WM_DESTROY) raise_accessibility_events(app, window);
         return answer;
     };
     handlers.menu_command = [](App& app, WinShell& shell, MenuKind menu, uint32_t command) {
         const std::optional<Clock::time_point> toast_before = toast_time(app);
         on_menu_command(app, shell, menu, command);
         trace_new_toast(app, toast_before);
+        raise_accessibility_events(app, shell.window());
     };
     handlers.message_box_answer = on_message_box_answer;
     handlers.folder_picked = [](App& app, WinShell& shell, const std::string& folder) {
         on_folder_picked(app, shell, folder);
     };
     handlers.paint = [](App& app) { return paint(app); };
+    handlers.element_action = [](App& app, WinShell& shell, ElementId id, ElementAction action) {
+        return act_on_element(app, shell, id, action);
+    };
+    handlers.set_search_text = [](App& app, WinShell& shell, std::string_view text) {
+        set_search_text(app, shell, text);
+    };
     return handlers;
 }
 

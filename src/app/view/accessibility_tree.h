@@ -101,6 +101,14 @@ ElementId focused_element(const App& app);
 // The deepest element at client point (x, y); the window where no control lies.
 ElementId element_at(const App& app, float x, float y);
 
+// What a client may ask an element to do (app/input/element_actions.h does it).
+enum class ElementAction : uint8_t {
+    Invoke,          // the menu button opens its menu; a column header sorts by its column
+    Select,          // a tab becomes the filter; a row becomes the selected row
+    ScrollIntoView,  // a row is scrolled into the list's view, the selection left as it is
+    Focus,           // the keyboard moves to the element's stop of the focus ring
+};
+
 // What the shell compares between two moments to know which events to raise.
 struct AccessibleSnapshot {
     ElementId focus;
