@@ -591,9 +591,9 @@ std::optional<LRESULT> answer_accessibility_message(HWND window, UINT message, W
     if (message != WM_GETOBJECT || static_cast<LONG>(lparam) != UIA_ROOT_OBJECT_ID ||
         !uia().return_provider)
         return std::nullopt;
-    Accessibility& state = accessibility();
-    if (!state.root) state.root = Element::make(window, ElementId{});
-    return uia().return_provider(window, wparam, lparam, state.root.Get());
+    ComPtr<IRawElementProviderSimple> root;
+    root.Attach(accessibility_root(window));
+    return uia().return_provider(window, wparam, lparam, root.Get());
 }
 
 void raise_accessibility_events(const App& app, HWND window) {
@@ -635,6 +635,13 @@ void raise_accessibility_events(const App& app, HWND window) {
         SysFreeString(text);
         SysFreeString(activity);
     }
+}
+
+IRawElementProviderSimple* accessibility_root(HWND window) {
+    Accessibility& state = accessibility();
+    if (!state.root) state.root = Element::make(window, ElementId{});
+    ComPtr<IRawElementProviderSimple> root = state.root;
+    return root.Detach();
 }
 
 void release_accessibility(HWND window) {

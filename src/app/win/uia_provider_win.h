@@ -8,6 +8,8 @@
 #pragma once
 
 #include <windows.h>
+// After windows.h, which it builds on.
+#include <uiautomationcore.h>
 
 #include <optional>
 
@@ -27,6 +29,10 @@ std::optional<LRESULT> answer_accessibility_message(HWND window, UINT message, W
 // the box's value, the status line as a live region, the count of results as a notification),
 // only once a client has asked for the tree.
 void raise_accessibility_events(const App& app, HWND window);
+
+// The window's root provider (added a reference), as WM_GETOBJECT hands it out: for tests that
+// read the patterns in-process which Wine's client does not reach.
+IRawElementProviderSimple* accessibility_root(HWND window);
 
 // The window goes: its providers are disconnected and answer no more.
 void release_accessibility(HWND window);

@@ -6,11 +6,15 @@
 //   find-window           exit 0 when a Norvik.Main window exists
 //   post-message M [W L]  posts message M (a name below) to the Norvik.Main window
 //   send-message M [W L]  sends it and waits for the answer
+//   read-uia FILE [CLASS] reads the (Norvik.Main) window's UI Automation tree into FILE
+//   (uia_reader.cpp)
 #include <windows.h>
 
 #include <cstring>
 #include <cwchar>
 #include <string>
+
+int read_uia(const wchar_t* out_path, const wchar_t* class_name);
 
 namespace {
 
@@ -114,5 +118,7 @@ int wmain(int argc, wchar_t** argv) {
     if (argc >= 3 && std::wcscmp(argv[1], L"post-message") == 0)
         return to_window(argc, argv, false);
     if (argc >= 3 && std::wcscmp(argv[1], L"send-message") == 0) return to_window(argc, argv, true);
+    if (argc >= 3 && std::wcscmp(argv[1], L"read-uia") == 0)
+        return read_uia(argv[2], argc > 3 ? argv[3] : L"Norvik.Main");
     return 64;
 }
