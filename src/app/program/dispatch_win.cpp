@@ -18,6 +18,7 @@
 #include "app/updater/update_handlers.h"
 #include "app/view/paint.h"
 #include "app/win/ime_win.h"
+#include "app/win/system_colors_win.h"
 #include "app/win/trace_win.h"
 #include "app/win/uia_provider_win.h"
 #include "app/win/window_proc_win.h"
@@ -158,6 +159,11 @@ std::optional<LRESULT> dispatch_message(App& app, WinShell& shell, HWND window, 
             return 0;
         case WM_SETTINGCHANGE:
             follow_theme(app, shell);
+            if (std::optional<SystemColors> colors = read_high_contrast();
+                colors != app.high_contrast) {
+                app.high_contrast = colors;
+                shell.invalidate();
+            }
             return std::nullopt;
         case WM_KEYDOWN:
         case WM_SYSKEYDOWN: {

@@ -21,6 +21,7 @@
 #include "app/win/placement_win.h"
 #include "app/win/registry_settings_win.h"
 #include "app/win/single_instance_win.h"
+#include "app/win/system_colors_win.h"
 #include "app/win/trace_win.h"
 #include "app/win/window_proc_win.h"
 #include "platform/detached_thread.h"
@@ -168,6 +169,7 @@ int run_norvik(const StartOptions& options) {
 
     auto app = std::make_unique<App>();
     app->dark = windows_dark_mode(*settings);
+    app->high_contrast = read_high_contrast();
     app->column_widths = saved_column_widths(*settings);
     set_window_background(app->dark);
     apply_dark_title_bar(window, app->dark);

@@ -51,7 +51,7 @@ KindIcon icon_of(const Entry& entry, const Palette& p) {
 struct Frame {
     const App& app;
     Canvas& canvas;
-    const Palette& p;
+    Palette p;
     Metrics m;
     float s;
     // The scans' progress, read once so that every text of the frame shows the same count.
@@ -211,7 +211,16 @@ std::optional<CutCell> paint_row(const Frame& f, const std::array<ColumnSpec, 4>
     auto fade = [removed](Color color) { return removed ? with_alpha(color, 0.4f) : color; };
 
     const RectF band = edges(f.px(6), y, f.m.width - f.px(16), y + height);
-    if (app.selected == row) {
+    if (app.selected == row && app.high_contrast) {
+        // A frame, not a fill: under the highlight colour the window text would not read.
+        const float t = std::max(1.0f, std::round(f.px(2)));
+        f.canvas.fill_rect(edges(band.x, band.y, band.right(), band.y + t), f.p.accent);
+        f.canvas.fill_rect(edges(band.x, band.bottom() - t, band.right(), band.bottom()),
+                           f.p.accent);
+        f.canvas.fill_rect(edges(band.x, band.y, band.x + t, band.bottom()), f.p.accent);
+        f.canvas.fill_rect(edges(band.right() - t, band.y, band.right(), band.bottom()),
+                           f.p.accent);
+    } else if (app.selected == row) {
         f.canvas.fill_rounded_rect(band, f.px(6), f.p.selection);
     } else if (f.hovered(HitKind::ResultRow, row)) {
         f.canvas.fill_rounded_rect(band, f.px(6), with_alpha(f.p.secondary, 0.09f));
@@ -509,9 +518,32 @@ const Palette& palette(bool dark) {
     return dark ? DARK : LIGHT;
 }
 
+Palette high_contrast_palette(const SystemColors& system) {
+    Palette p{
+        .background = system.window,
+        .status = system.window,
+        .box = system.window,
+        .text = system.window_text,
+        .secondary = system.window_text,
+        .separator = system.window_text,
+        .accent = system.highlight,
+        .on_accent = system.highlight_text,
+        .selection = with_alpha(system.highlight, 0),
+        .notice = system.window_text,
+        .folder_icon = system.window_text,
+        .kind_icons = {},
+    };
+    p.kind_icons.fill(system.window_text);
+    return p;
+}
+
+Palette palette_for(const App& app) {
+    return app.high_contrast ? high_contrast_palette(*app.high_contrast) : palette(app.dark);
+}
+
 bool paint(const App& app) {
     if (!app.renderer) return false;
-    const Frame f{app,          *app.renderer, palette(app.dark),
+    const Frame f{app,          *app.renderer, palette_for(app),
                   metrics(app), app.scale,     app.engine.service->items_read()};
     f.canvas.begin_frame(f.p.background);
     paint_search_box(f);

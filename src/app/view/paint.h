@@ -29,6 +29,14 @@ struct Palette {
 
 const Palette& palette(bool dark);
 
+// The colours of a high-contrast theme: the system's own, with every text in the window text
+// colour (no colour tells anything apart: matches are also bold, the selected row outlined).
+Palette high_contrast_palette(const SystemColors& system);
+
+// What the window is drawn with now: the high-contrast theme's colours while one is on, else
+// the light or dark palette.
+Palette palette_for(const App& app);
+
 // The live entries of every table, read under the index's read lock (0 when it is poisoned).
 uint64_t indexed_count(Index& index);
 

@@ -1,0 +1,27 @@
+#include "app/win/system_colors_win.h"
+
+#include <windows.h>
+
+namespace norvik {
+
+namespace {
+
+Color system_color(int index) {
+    const COLORREF c = GetSysColor(index);
+    return Color{GetRValue(c) / 255.0f, GetGValue(c) / 255.0f, GetBValue(c) / 255.0f, 1.0f};
+}
+
+}  // namespace
+
+std::optional<SystemColors> read_high_contrast() {
+    HIGHCONTRASTW contrast{};
+    contrast.cbSize = sizeof contrast;
+    if (!SystemParametersInfoW(SPI_GETHIGHCONTRAST, sizeof contrast, &contrast, 0) ||
+        !(contrast.dwFlags & HCF_HIGHCONTRASTON))
+        return std::nullopt;
+    return SystemColors{system_color(COLOR_WINDOW),    system_color(COLOR_WINDOWTEXT),
+                        system_color(COLOR_HIGHLIGHT), system_color(COLOR_HIGHLIGHTTEXT),
+                        system_color(COLOR_GRAYTEXT),  system_color(COLOR_HOTLIGHT)};
+}
+
+}  // namespace norvik
