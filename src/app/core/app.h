@@ -70,9 +70,16 @@ struct PointerRest {
 };
 
 // Where Tab and Shift+Tab have put the keyboard, in their order: the search box, the filter
-// tabs, the result list, the menu button.
-enum class FocusArea : uint8_t { SearchBox, Tabs, Results, MenuButton };
-inline constexpr uint8_t FOCUS_AREAS = 4;
+// tabs, the column headers, the result list, the menu button.
+enum class FocusArea : uint8_t { SearchBox, Tabs, Headers, Results, MenuButton };
+inline constexpr uint8_t FOCUS_AREAS = 5;
+
+// The column whose header menu is open, and the widths of the sized columns as shown when it
+// opened: its Wider and Narrower items change those.
+struct HeaderMenuTarget {
+    SortColumn column = SortColumn::Name;
+    ColumnWidths shown;
+};
 
 // The colours of a high-contrast theme as Windows gives them (GetSysColor): the window drawn
 // with these instead of its palette while the theme is on.
@@ -153,6 +160,9 @@ struct App {
     std::optional<Point> pointer;
 
     FocusArea focus = FocusArea::SearchBox;
+    // The column header the keyboard is on while the headers have the focus.
+    SortColumn focused_column = SortColumn::Name;
+    std::optional<HeaderMenuTarget> header_menu_target;
     // Set while a high-contrast theme is on (SPI_GETHIGHCONTRAST).
     std::optional<SystemColors> high_contrast;
 };

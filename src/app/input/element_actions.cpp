@@ -42,6 +42,10 @@ bool focus_element(App& app, ElementId id) {
         case UiPart::Tab:
             app.focus = FocusArea::Tabs;
             return true;
+        case UiPart::HeaderItem:
+            app.focus = FocusArea::Headers;
+            app.focused_column = static_cast<SortColumn>(id.index + 1);
+            return true;
         case UiPart::Results:
         case UiPart::Row:
             app.focus = FocusArea::Results;

@@ -176,6 +176,8 @@ std::optional<LRESULT> dispatch_message(App& app, WinShell& shell, HWND window, 
             // Alt+Enter was Properties at its WM_SYSKEYDOWN; its character would only make
             // DefWindowProcW look for a menu mnemonic and beep.
             if (wparam == L'\r') return 0;
+            // Alt+1 ... Alt+7 chose a filter tab at their WM_SYSKEYDOWN.
+            if (wparam >= L'1' && wparam <= L'7') return 0;
             return std::nullopt;
         case WM_CHAR:
             // Two events: when the key arrived (with its unit), and the generation of the search

@@ -11,7 +11,7 @@
 
 namespace norvik {
 
-inline constexpr std::array<std::string_view, 79> TRANSLATION_KEYS = {
+inline constexpr std::array<std::string_view, 81> TRANSLATION_KEYS = {
     "All",
     "Folders",
     "Documents",
@@ -92,6 +92,8 @@ inline constexpr std::array<std::string_view, 79> TRANSLATION_KEYS = {
     "Kinds",
     "Column headers",
     "Results",
+    "Widen column",
+    "Narrow column",
 };
 
 }  // namespace norvik

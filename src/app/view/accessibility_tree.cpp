@@ -244,6 +244,7 @@ std::optional<ElementNode> describe_element(const App& app, ElementId id, Langua
             break;
         case UiPart::HeaderItem:
             node.name = say(language, COLUMN_NAMES[id.index]);
+            node.states = STATE_FOCUSABLE;
             break;
         case UiPart::Results:
             node.name = text_for(language, "검색 결과", "Results");
@@ -264,10 +265,18 @@ std::optional<ElementNode> describe_element(const App& app, ElementId id, Langua
     return node;
 }
 
+RectF element_bounds(const App& app, ElementId id) {
+    return frame_of(app, id, metrics(app)).bounds;
+}
+
 ElementId focused_element(const App& app) {
     switch (app.focus) {
         case FocusArea::Tabs:
             return {UiPart::Tab, app.filter};
+        case FocusArea::Headers:
+            // Header items are the columns in SortColumn's order after Relevance.
+            return {UiPart::HeaderItem,
+                    std::max(static_cast<uint32_t>(app.focused_column), 1u) - 1};
         case FocusArea::Results:
             if (app.selected && *app.selected < app.results.size())
                 return {UiPart::Row, *app.selected};

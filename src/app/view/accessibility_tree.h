@@ -94,6 +94,9 @@ size_t index_in_parent(ElementId id);
 // since the search has an empty name.
 std::optional<ElementNode> describe_element(const App& app, ElementId id, Language language);
 
+// Where the element lies in the client area (pixels); reads nothing but the layout.
+RectF element_bounds(const App& app, ElementId id);
+
 // The element the keyboard is on: the search box, the current filter tab, the selected row (the
 // list itself without one) or the menu button, as App's focus ring says.
 ElementId focused_element(const App& app);

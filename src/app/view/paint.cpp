@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "app/text/text.h"
+#include "app/view/accessibility_tree.h"
 #include "app/view/elide.h"
 #include "app/view/format_date.h"
 #include "app/view/layout.h"
@@ -537,6 +538,35 @@ Palette high_contrast_palette(const SystemColors& system) {
     return p;
 }
 
+std::optional<RectF> focus_outline(const App& app) {
+    if (app.focus == FocusArea::SearchBox) return std::nullopt;
+    const Metrics m = metrics(app);
+    const ElementId focused = focused_element(app);
+    RectF bounds = element_bounds(app, focused);
+    const float gap = 2 * m.s;
+    bounds = edges(bounds.x - gap, bounds.y - gap, bounds.right() + gap, bounds.bottom() + gap);
+    if (focused.kind == UiPart::Row || focused.kind == UiPart::Results) {
+        bounds = edges(std::max(bounds.x, 0.0f), std::max(bounds.y, m.list_top),
+                       std::min(bounds.right(), m.width),
+                       std::min(bounds.bottom(), m.list_top + m.list_height));
+    }
+    if (bounds.width <= 0 || bounds.height <= 0) return std::nullopt;
+    return bounds;
+}
+
+// A 2-DIP frame in the primary text colour, which stands out from every fill (the accent of the
+// current tab, the selection) in the palettes and in a high-contrast theme alike.
+void paint_focus_outline(const Frame& f) {
+    const std::optional<RectF> ring = focus_outline(f.app);
+    if (!ring) return;
+    const float t = std::max(1.0f, round_pixel(f.px(2)));
+    const RectF r = *ring;
+    f.canvas.fill_rect(edges(r.x, r.y, r.right(), r.y + t), f.p.text);
+    f.canvas.fill_rect(edges(r.x, r.bottom() - t, r.right(), r.bottom()), f.p.text);
+    f.canvas.fill_rect(edges(r.x, r.y + t, r.x + t, r.bottom() - t), f.p.text);
+    f.canvas.fill_rect(edges(r.right() - t, r.y + t, r.right(), r.bottom() - t), f.p.text);
+}
+
 Palette palette_for(const App& app) {
     return app.high_contrast ? high_contrast_palette(*app.high_contrast) : palette(app.dark);
 }
@@ -555,6 +585,7 @@ bool paint(const App& app) {
     paint_empty_state(f);
     paint_scroll_bar(f);
     paint_status_line(f);
+    paint_focus_outline(f);
     paint_toast(f);
     if (cut) paint_tooltip(f, *cut);
     return f.canvas.end_frame();

@@ -37,6 +37,10 @@ Palette high_contrast_palette(const SystemColors& system);
 // the light or dark palette.
 Palette palette_for(const App& app);
 
+// Where the focus outline is drawn: just outside the element the keyboard is on, a row kept
+// within the list; nothing while the search box has the keyboard (its caret shows it).
+std::optional<RectF> focus_outline(const App& app);
+
 // The live entries of every table, read under the index's read lock (0 when it is poisoned).
 uint64_t indexed_count(Index& index);
 

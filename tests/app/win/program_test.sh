@@ -14,7 +14,7 @@
 #                          the tray icon gone
 #   typing                 Hangul and Latin typed with xdotool find the matching rows
 #   keys                   Enter, Ctrl+Enter (explorer /select,"path"), Ctrl+C (the path on the
-#                          clipboard, read by another process), Down (the tint moves), Tab (the
+#                          clipboard, read by another process), Down (the tint moves), Ctrl+Tab (the
 #                          accent moves to the next tab), Esc; nothing is started: the program
 #                          traces what it would have started
 #   menus                  the settings, tray, context and column header menus as Windows holds
@@ -414,8 +414,8 @@ keys)
     wait_for 10 traced_text open "$second" || fail "Enter on the second row did not open $second"
     # The current tab is filled with the accent: All (from x 16), then Folders (from about 66).
     all_in "$window" 24 70 16 4 6D28D9 || fail "All is not the current tab"
-    ui_key "$window" Tab
-    wait_for 10 all_in "$window" 80 70 16 4 6D28D9 || fail "Tab did not make Folders current"
+    ui_key "$window" ctrl+Tab
+    wait_for 10 all_in "$window" 80 70 16 4 6D28D9 || fail "Ctrl+Tab did not make Folders current"
     none_in "$window" 24 70 16 4 6D28D9 || fail "All kept the accent"
     ui_key "$window" Escape
     wait_for 10 none_visible || fail "Esc did not hide the window"
@@ -583,9 +583,9 @@ reading)
         xdotool mousemove --window "$window" $(at 700 450)
         ui_key "$window" ctrl+c
         sleep 1 && ui_capture "$window" "$state/reading-$language-toast.png"
-        ui_key "$window" Tab Tab Tab Tab  # Music: nothing for "report"
+        ui_key "$window" alt+5  # Music: nothing for "report"
         picture empty-tab
-        ui_key "$window" shift+Tab shift+Tab shift+Tab shift+Tab
+        ui_key "$window" ctrl+shift+Tab ctrl+shift+Tab ctrl+shift+Tab ctrl+shift+Tab
         # The smallest window: 560 x 360 less Wine's frame (8 x 30), the client area captured.
         xdotool windowsize "$window" $(at 552 330)
         picture minimum
