@@ -106,7 +106,7 @@ struct App {
     HitTarget hover;
     std::shared_ptr<const Query> result_query;  // the query the shown results answer
     std::unique_ptr<Canvas> renderer;           // none: nothing is drawn
-    float scale = 1.0f;                         // dpi / 96
+    float scale = 1.0f;                         // dpi / 96, times the text scale
     uint64_t result_generation = 0;
     uint64_t query_generation = 0;  // generation of the last request handed to the worker
     uint64_t index_generation_at_search = 0;
@@ -116,6 +116,7 @@ struct App {
     // exceeds a pixel, and rows would hit-test to their neighbours.
     double scroll = 0;
     uint32_t dpi = 96;
+    uint32_t text_scale = 100;  // the system's text size in percent (text_scale.h)
     bool dark = false;
     bool sort_descending = false;
     SortColumn sort_column = SortColumn::Relevance;

@@ -8,6 +8,7 @@
 #include "app/core/commands.h"
 #include "app/core/menus.h"
 #include "app/core/settings.h"
+#include "app/core/text_scale.h"
 #include "app/core/window_events.h"
 #include "app/input/element_actions.h"
 #include "app/input/ime.h"
@@ -119,7 +120,7 @@ void on_dpi_message(App& app, WinShell& shell, HWND window, WPARAM wparam, const
                     bool held) {
     const uint32_t dpi = LOWORD(wparam);
     on_dpi_changed(app, shell, dpi);
-    rebuild_renderer_fonts(app, app.dpi);
+    rebuild_renderer_fonts(app, drawing_dpi(app));
     if (held) return;
     // Sends WM_SIZE at once; it is held and handled when this handler has returned.
     SetWindowPos(window, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
@@ -130,7 +131,8 @@ std::optional<LRESULT> dispatch_message(App& app, WinShell& shell, HWND window, 
                                         WPARAM wparam, LPARAM lparam, const RECT* held_rect) {
     switch (message) {
         case WM_GETMINMAXINFO: {
-            const TrackSize size = min_track_size(GetDpiForWindow(window));
+            const TrackSize size =
+                min_track_size(text_scaled_dpi(GetDpiForWindow(window), app.text_scale));
             reinterpret_cast<MINMAXINFO*>(lparam)->ptMinTrackSize = POINT{size.width, size.height};
             return 0;
         }
@@ -164,6 +166,8 @@ std::optional<LRESULT> dispatch_message(App& app, WinShell& shell, HWND window, 
                 app.high_contrast = colors;
                 shell.invalidate();
             }
+            if (set_text_scale(app, shell, read_text_scale()))
+                rebuild_renderer_fonts(app, drawing_dpi(app));
             return std::nullopt;
         case WM_KEYDOWN:
         case WM_SYSKEYDOWN: {

@@ -24,4 +24,13 @@ std::optional<SystemColors> read_high_contrast() {
                         system_color(COLOR_GRAYTEXT),  system_color(COLOR_HOTLIGHT)};
 }
 
+uint32_t read_text_scale() {
+    DWORD percent = 0;
+    DWORD size = sizeof percent;
+    if (RegGetValueW(HKEY_CURRENT_USER, L"Software\\Microsoft\\Accessibility", L"TextScaleFactor",
+                     RRF_RT_REG_DWORD, nullptr, &percent, &size) != ERROR_SUCCESS)
+        return 100;
+    return percent;
+}
+
 }  // namespace norvik
