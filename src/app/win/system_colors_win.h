@@ -10,7 +10,8 @@
 
 namespace norvik {
 
-// The theme's colours while a high-contrast theme is on; nothing otherwise.
+// The theme's colours while a high-contrast theme is on (or NORVIK_HIGH_CONTRAST=1, for tests);
+// nothing otherwise.
 std::optional<SystemColors> read_high_contrast();
 
 // The text size in percent: TextScaleFactor under HKCU\Software\Microsoft\Accessibility, 100
