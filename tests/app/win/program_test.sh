@@ -20,7 +20,8 @@
 #   menus                  the settings, tray, context and column header menus as Windows holds
 #                          them, for a new user and after choices: Start with Windows off and on
 #                          again (the Run value), a language (Language and the restart toast),
-#                          Copy name, Date modified and back to Best match
+#                          Copy name, Date modified and back to Best match (the header menu also
+#                          lists Widen column and Narrow column)
 #   exclude                ExcludedFolders keeps D:\photos out from the start; the settings menu
 #                          lists it and choosing it brings its files back; a folder row's
 #                          "Exclude from Norvik" stores it again and takes its files out
@@ -479,13 +480,15 @@ menus)
     [ "$(peer print-clipboard)" = "$name" ] || fail "the clipboard does not hold $name"
 
     # The header's menu of orders: the one shown checked; Best match leads back from a column.
+    # Then the column's width, a step at a time.
     header_menu() {  # header_menu BEST_MARK DATE_MARK
-        printf '%s\n' "1 Best match$1" '---' '2 Name' '3 Folder' '4 Size' "5 Date modified$2"
+        printf '%s\n' "1 Best match$1" '---' '2 Name' '3 Folder' '4 Size' "5 Date modified$2" \
+            '---' '6 Widen column' '7 Narrow column'
     }
     right_click_header() { xdotool mousemove --window "$window" 880 120 click 3; }
     open_menu header right_click_header
     header_menu ' (checked)' '' | expect_menu header
-    choose Up Return  # Date modified
+    choose Up Up Up Return  # past Narrow and Widen column: Date modified
     open_menu header right_click_header
     header_menu '' ' (checked)' | expect_menu header
     save_screen "$state/header-menu.png"
