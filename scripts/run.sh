@@ -9,7 +9,9 @@
 #                                              NORVIK_ROOT and search it for each line you type
 #   scripts/run.sh index|search|stats ARGS...  the same as cli
 # Settings: NORVIK_ROOT (what D: shows), NORVIK_DARK=1 (the Windows dark theme), NORVIK_DPI=144
-# (a 150 % screen). Norvik runs in its own prefix, build/run/prefix: C: is that prefix and D: the
+# (a 150 % screen), NORVIK_TEXT_SCALE=150 (Windows's text size, 100-225 %),
+# NORVIK_HIGH_CONTRAST=white-on-black or black-on-white (a high-contrast theme: Wine keeps its
+# colours but never reports the theme on, so Norvik is told through the environment as well). Norvik runs in its own prefix, build/run/prefix: C: is that prefix and D: the
 # chosen folder; Z: (the whole Linux file system) is removed, so only those two are indexed.
 # With no X display, Norvik runs on a private Xvfb that ends with the script.
 set -euo pipefail
@@ -112,6 +114,28 @@ wine reg add 'HKCU\Software\Microsoft\Windows\CurrentVersion\Themes\Personalize'
     /v AppsUseLightTheme /t REG_DWORD /d "$light" /f </dev/null >/dev/null 2>&1
 wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f \
     </dev/null >/dev/null 2>&1
+wine reg add 'HKCU\Software\Microsoft\Accessibility' /v TextScaleFactor /t REG_DWORD \
+    /d "${NORVIK_TEXT_SCALE:-100}" /f </dev/null >/dev/null 2>&1
+# The system colours of Windows's two high-contrast themes (Aquatic and Desert), or Wine's own.
+colors='HKCU\Control Panel\Colors'
+case ${NORVIK_HIGH_CONTRAST:-} in
+    white-on-black) scheme=('0 0 0' '255 255 255' '26 235 255' '0 0 0' '63 242 63' '255 255 0') ;;
+    black-on-white) scheme=('255 255 255' '0 0 0' '55 0 110' '255 255 255' '96 0 0' '0 0 159') ;;
+    '') scheme=() ;;
+    *) echo "NORVIK_HIGH_CONTRAST is white-on-black or black-on-white" >&2; exit 2 ;;
+esac
+names=(Window WindowText Hilight HilightText GrayText HotTrackingColor)
+for i in "${!names[@]}"; do
+    if [ ${#scheme[@]} -gt 0 ]; then
+        wine reg add "$colors" /v "${names[$i]}" /t REG_SZ /d "${scheme[$i]}" /f
+    else
+        wine reg delete "$colors" /v "${names[$i]}" /f
+    fi </dev/null >/dev/null 2>&1 || true
+done
+# Wine reads the colours when its server starts.
+wineserver -k </dev/null >/dev/null 2>&1 || true
+setsid wineserver -p </dev/null >/dev/null 2>&1 || true
+if [ -n "${NORVIK_HIGH_CONTRAST:-}" ]; then export NORVIK_HIGH_CONTRAST=1; fi
 
 # The trace goes outside C: and D:, by Wine's own path to the Linux file system: written on an
 # indexed drive, every line would be a change to index and repaint, and so another line.

@@ -76,6 +76,31 @@ struct PointerRest {
     bool tooltip = false;
 };
 
+// Where Tab and Shift+Tab have put the keyboard, in their order: the search box, the filter
+// tabs, the column headers, the result list, the menu button.
+enum class FocusArea : uint8_t { SearchBox, Tabs, Headers, Results, MenuButton };
+inline constexpr uint8_t FOCUS_AREAS = 5;
+
+// The column whose header menu is open, and the widths of the sized columns as shown when it
+// opened: its Wider and Narrower items change those.
+struct HeaderMenuTarget {
+    SortColumn column = SortColumn::Name;
+    ColumnWidths shown;
+};
+
+// The colours of a high-contrast theme as Windows gives them (GetSysColor): the window drawn
+// with these instead of its palette while the theme is on.
+struct SystemColors {
+    Color window;          // COLOR_WINDOW
+    Color window_text;     // COLOR_WINDOWTEXT
+    Color highlight;       // COLOR_HIGHLIGHT
+    Color highlight_text;  // COLOR_HIGHLIGHTTEXT
+    Color gray_text;       // COLOR_GRAYTEXT
+    Color hotlight;        // COLOR_HOTLIGHT
+
+    bool operator==(const SystemColors&) const = default;
+};
+
 struct App {
     std::optional<uint32_t> selected;  // selected result row
     std::u32string text;               // the search box text, one scalar value per element
@@ -88,7 +113,7 @@ struct App {
     HitTarget hover;
     std::shared_ptr<const Query> result_query;  // the query the shown results answer
     std::unique_ptr<Canvas> renderer;           // none: nothing is drawn
-    float scale = 1.0f;                         // dpi / 96
+    float scale = 1.0f;                         // dpi / 96, times the text scale
     uint64_t result_generation = 0;
     uint64_t query_generation = 0;  // generation of the last request handed to the worker
     uint64_t index_generation_at_search = 0;
@@ -98,6 +123,7 @@ struct App {
     // exceeds a pixel, and rows would hit-test to their neighbours.
     double scroll = 0;
     uint32_t dpi = 96;
+    uint32_t text_scale = 100;  // the system's text size in percent (text_scale.h)
     bool dark = false;
     bool sort_descending = false;
     SortColumn sort_column = SortColumn::Relevance;
@@ -144,6 +170,13 @@ struct App {
     // Where the pointer last was in the client area; nothing once it left. The list scrolled by
     // keys or the wheel finds what is hovered from here.
     std::optional<Point> pointer;
+
+    FocusArea focus = FocusArea::SearchBox;
+    // The column header the keyboard is on while the headers have the focus.
+    SortColumn focused_column = SortColumn::Name;
+    std::optional<HeaderMenuTarget> header_menu_target;
+    // Set while a high-contrast theme is on (SPI_GETHIGHCONTRAST).
+    std::optional<SystemColors> high_contrast;
 };
 
 // R(v) of the design: the nearest whole pixel, halves away from zero.

@@ -25,6 +25,29 @@ ColumnWidths drag_column_border(const ColumnWidths& start, float name_start, uin
     return ColumnWidths{widths[1], widths[2], widths[3]};
 }
 
+ColumnWidths resize_column(ColumnWidths shown, SortColumn column, float dips) {
+    const auto resized = [](float width, float by) {
+        return std::clamp(width + by, MIN_COLUMN_DIPS, MAX_COLUMN_DIPS);
+    };
+    switch (column) {
+        case SortColumn::Name:
+            shown.folder = resized(shown.folder, -dips);
+            break;
+        case SortColumn::Folder:
+            shown.folder = resized(shown.folder, dips);
+            break;
+        case SortColumn::Size:
+            shown.size = resized(shown.size, dips);
+            break;
+        case SortColumn::DateModified:
+            shown.date = resized(shown.date, dips);
+            break;
+        case SortColumn::Relevance:
+            break;
+    }
+    return shown;
+}
+
 bool past_drag_threshold(Point from, Point to, float s) {
     const float limit = DRAG_THRESHOLD_DIPS * s;
     return std::fabs(to.x - from.x) > limit || std::fabs(to.y - from.y) > limit;

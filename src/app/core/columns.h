@@ -65,6 +65,14 @@ struct HeaderPress {
 ColumnWidths drag_column_border(const ColumnWidths& start, float name_start, uint32_t border,
                                 float dx);
 
+// How much Wider and Narrower in a column's header menu change it, in DIPs.
+inline constexpr float COLUMN_STEP_DIPS = 20;
+
+// The widths after `column` grew by dips (shrank when negative): Folder, Size and Date modified
+// change themselves within [MIN_COLUMN_DIPS, MAX_COLUMN_DIPS]; Name, which takes what the others
+// leave, grows by narrowing Folder (and shrinks by widening it).
+ColumnWidths resize_column(ColumnWidths shown, SortColumn column, float dips);
+
 // True once a point has moved past the drag threshold from `from` at scale s.
 bool past_drag_threshold(Point from, Point to, float s);
 

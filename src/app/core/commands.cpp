@@ -164,6 +164,14 @@ void on_menu_command(App& app, Shell& shell, MenuKind kind, uint32_t id) {
     if (kind == MenuKind::Header) {
         if (id >= HEADER_BEST_MATCH && id <= HEADER_DATE_MODIFIED)
             sort_results_by(app, shell, static_cast<SortColumn>(id - 1));
+        if ((id == HEADER_WIDER || id == HEADER_NARROWER) && app.header_menu_target) {
+            const HeaderMenuTarget& target = *app.header_menu_target;
+            app.column_widths =
+                resize_column(target.shown, target.column,
+                              id == HEADER_WIDER ? COLUMN_STEP_DIPS : -COLUMN_STEP_DIPS);
+            (void)save_column_widths(shell.settings(), app.column_widths);
+            shell.invalidate();
+        }
         return;
     }
     if (run_language_command(app, shell, id) || run_include_command(app, shell, id)) return;

@@ -148,6 +148,9 @@ std::vector<MenuItem> header_menu(SortColumn current) {
         order_item(SortColumn::Folder, choose_text("폴더", "Folder")),
         order_item(SortColumn::Size, choose_text("크기", "Size")),
         order_item(SortColumn::DateModified, choose_text("수정한 날짜", "Date modified")),
+        separator_item(),
+        command_item(HEADER_WIDER, choose_text("열 너비 늘리기", "Widen column")),
+        command_item(HEADER_NARROWER, choose_text("열 너비 줄이기", "Narrow column")),
     };
 }
 

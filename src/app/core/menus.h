@@ -53,13 +53,16 @@ struct RowMenu {
 };
 
 // Commands of the column header's menu: the order to list results in, each the SortColumn's
-// value + 1 (0 is a dismissed menu).
+// value + 1 (0 is a dismissed menu), then the width of the column it was opened on, a step at a
+// time, so a column can be sized without a mouse.
 enum HeaderCommand : uint32_t {
     HEADER_BEST_MATCH = 1,
     HEADER_NAME = 2,
     HEADER_FOLDER = 3,
     HEADER_SIZE = 4,
     HEADER_DATE_MODIFIED = 5,
+    HEADER_WIDER = 6,
+    HEADER_NARROWER = 7,
 };
 
 // The items menus are made of: a command (checked or not), a separator, a submenu, and an item
@@ -72,7 +75,8 @@ MenuItem default_item(MenuItem item);
 std::vector<MenuItem> settings_menu(SettingsStore& store);
 std::vector<MenuItem> tray_menu(SettingsStore& store);
 std::vector<MenuItem> context_menu(RowMenu row = {});
-// Best match (the relevance order), then the four columns; the `current` order is checked.
+// Best match (the relevance order), then the four columns; the `current` order is checked. Then
+// Wider and Narrower for the column the menu was opened on.
 std::vector<MenuItem> header_menu(SortColumn current);
 
 // Asks the shell to show a menu once the handler has returned: the settings menu at a client

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <utility>
 
+#include "app/core/text_scale.h"
 #include "app/text/text.h"
 
 namespace norvik {
@@ -244,7 +245,7 @@ void on_size(App& app, Shell& shell, float width, float height) {
 void on_dpi_changed(App& app, Shell& shell, uint32_t dpi) {
     const float old_scale = app.scale;
     app.dpi = std::max(dpi, 96u);
-    app.scale = static_cast<float>(app.dpi) / 96.0f;
+    app.scale = static_cast<float>(drawing_dpi(app)) / 96.0f;
     // Rows grow or shrink with the scale: scroll by the same number of rows.
     app.scroll = app.scroll * app.scale / old_scale;
     clamp_scroll(app);

@@ -52,7 +52,8 @@ void hide_main_window(App& app, Shell& shell);
 // WM_SIZE: the client size in pixels (negative values read as 0).
 void on_size(App& app, Shell& shell, float width, float height);
 
-// WM_DPICHANGED: the new DPI (below 96 reads as 96). The list keeps the same rows in view.
+// WM_DPICHANGED: the new DPI (below 96 reads as 96), drawn at text_scaled_dpi. The list keeps
+// the same rows in view.
 void on_dpi_changed(App& app, Shell& shell, uint32_t dpi);
 
 // WM_MOUSEWHEEL: delta as Windows gives it, 120 a notch, positive away from the user (up). A

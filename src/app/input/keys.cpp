@@ -7,16 +7,22 @@
 #include "app/core/commands.h"
 #include "app/core/export_results.h"
 #include "app/core/item_actions.h"
+#include "app/core/menus.h"
 #include "app/core/window_events.h"
 #include "app/input/clipboard.h"
 #include "app/input/edit.h"
 #include "app/input/mouse.h"
+#include "app/view/layout.h"
 
 namespace norvik {
 
 namespace {
 
 constexpr uint8_t FILTER_COUNT = 7;
+
+// The column headers left to right, as the keyboard walks them.
+constexpr SortColumn HEADER_ORDER[] = {SortColumn::Name, SortColumn::Folder, SortColumn::Size,
+                                       SortColumn::DateModified};
 
 bool has_results(const App& app) {
     return !app.results.empty();
@@ -92,6 +98,71 @@ void open_selected_row_menu(App& app, Shell& shell) {
     open_row_menu(app, shell, Point{50 * m.s, static_cast<float>(y)});
 }
 
+void show_filter(App& app, Shell& shell, uint8_t filter) {
+    app.filter = filter;
+    rerun_search(app, shell, true);
+}
+
+void step_filter(App& app, Shell& shell, bool back) {
+    show_filter(app, shell,
+                static_cast<uint8_t>((app.filter + (back ? FILTER_COUNT - 1 : 1)) % FILTER_COUNT));
+}
+
+void step_focus(App& app, bool back) {
+    const uint8_t at = static_cast<uint8_t>(app.focus);
+    app.focus = static_cast<FocusArea>((at + (back ? FOCUS_AREAS - 1 : 1)) % FOCUS_AREAS);
+}
+
+// Left and Right on the column headers; the ends stay where they are.
+void step_header(App& app, bool right) {
+    const auto* at =
+        std::find(std::begin(HEADER_ORDER), std::end(HEADER_ORDER), app.focused_column);
+    if (at == std::end(HEADER_ORDER)) at = std::begin(HEADER_ORDER);
+    if (right && at + 1 != std::end(HEADER_ORDER)) ++at;
+    if (!right && at != std::begin(HEADER_ORDER)) --at;
+    app.focused_column = *at;
+}
+
+// The focused header's menu, just below its label.
+void open_focused_header_menu(App& app, Shell& shell) {
+    for (const ColumnSpec& column : column_specs(app)) {
+        if (column.column != app.focused_column) continue;
+        open_column_menu(app, shell, column.column, Point{column.x, metrics(app).list_top});
+    }
+}
+
+// The keys that act on the focused tab, header or menu button rather than on the search box or
+// the list; false for every other key.
+bool act_on_focus(App& app, Shell& shell, const KeyEvent& event) {
+    const bool activate = event.key == VK_KEY_RETURN || event.key == VK_KEY_SPACE;
+    const bool sideways = event.key == VK_KEY_LEFT || event.key == VK_KEY_RIGHT;
+    const bool menu = event.key == VK_KEY_APPS || (event.key == VK_KEY_F10 && event.shift);
+    if (event.ctrl || event.alt) return false;
+    switch (app.focus) {
+        case FocusArea::Tabs:
+            if (sideways) step_filter(app, shell, event.key == VK_KEY_LEFT);
+            return sideways;
+        case FocusArea::Headers:
+            if (sideways) step_header(app, event.key == VK_KEY_RIGHT);
+            if (activate) {
+                sort_by_header(app, app.focused_column);
+                rerun_search(app, shell, true);
+            }
+            if (menu) open_focused_header_menu(app, shell);
+            return sideways || activate || menu;
+        case FocusArea::MenuButton:
+            if (activate) {
+                const Metrics m = metrics(app);
+                open_settings_menu(shell, Point{m.width - 56 * m.s, 56 * m.s});
+            }
+            return activate;
+        case FocusArea::SearchBox:
+        case FocusArea::Results:
+            return false;
+    }
+    return false;
+}
+
 // Acts on one key; false when the key is not the window's.
 bool act(App& app, Shell& shell, const KeyEvent& event) {
     if (event.ctrl && event.shift && !event.alt && event.key == VK_KEY_C) {
@@ -103,21 +174,34 @@ bool act(App& app, Shell& shell, const KeyEvent& event) {
         return true;
     }
     if (event.ctrl && !event.alt && run_shortcut(app, shell, event.key)) return true;
+    if (act_on_focus(app, shell, event)) return true;
+    // Alt alone: with Ctrl it is AltGr, whose digits type characters on many layouts.
+    if (event.alt && !event.ctrl && event.key >= VK_KEY_1 && event.key < VK_KEY_1 + FILTER_COUNT) {
+        show_filter(app, shell, static_cast<uint8_t>(event.key - VK_KEY_1));
+        return true;
+    }
     switch (event.key) {
         case VK_KEY_BACK:
-            delete_back(app, event.ctrl);
-            return true;
         case VK_KEY_DELETE:
-            if (!event.ctrl && delete_key_acts_on_row(app, event.repeat)) {
+            if (event.key == VK_KEY_DELETE && !event.ctrl &&
+                delete_key_acts_on_row(app, event.repeat)) {
                 delete_entry(app, shell, app.chosen, event.shift);
+                return true;
+            }
+            // The search box's keys bring the focus back to it.
+            app.focus = FocusArea::SearchBox;
+            if (event.key == VK_KEY_BACK) {
+                delete_back(app, event.ctrl);
             } else {
                 delete_forward(app, event.ctrl);
             }
             return true;
         case VK_KEY_TAB:
-            app.filter = static_cast<uint8_t>((app.filter + (event.shift ? FILTER_COUNT - 1 : 1)) %
-                                              FILTER_COUNT);
-            rerun_search(app, shell, true);
+            if (event.ctrl) {
+                step_filter(app, shell, event.shift);
+            } else {
+                step_focus(app, event.shift);
+            }
             return true;
         case VK_KEY_RETURN:
             if (event.alt) {

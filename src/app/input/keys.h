@@ -1,5 +1,11 @@
 // WM_KEYDOWN and WM_SYSKEYDOWN: the search box's editing keys, the result list's moves, the
-// filter tabs and the result actions. Plain letters are left to WM_CHAR.
+// filter tabs, the result actions and the focus ring. Plain letters are left to WM_CHAR.
+// Tab and Shift+Tab move the focus between the search box, the filter tabs, the column headers,
+// the list and the menu button; Ctrl+Tab and Ctrl+Shift+Tab switch the filter tab wherever the
+// focus is, and Alt+1 ... Alt+7 choose one. On the tabs, Left and Right switch the tab; on the
+// headers they move between columns, Enter or Space sorts by the column, and Shift+F10 or the
+// Menu key opens its menu (the orders, Wider and Narrower); on the menu button, Enter or Space
+// opens the settings menu.
 #pragma once
 
 #include <cstdint>
@@ -15,6 +21,7 @@ enum VirtualKey : uint32_t {
     VK_KEY_TAB = 0x09,
     VK_KEY_RETURN = 0x0D,
     VK_KEY_ESCAPE = 0x1B,
+    VK_KEY_SPACE = 0x20,
     VK_KEY_PRIOR = 0x21,  // Page Up
     VK_KEY_NEXT = 0x22,   // Page Down
     VK_KEY_END = 0x23,
@@ -24,6 +31,7 @@ enum VirtualKey : uint32_t {
     VK_KEY_RIGHT = 0x27,
     VK_KEY_DOWN = 0x28,
     VK_KEY_DELETE = 0x2E,
+    VK_KEY_1 = 0x31,  // Alt+1 ... Alt+7: the filter tabs
     VK_KEY_A = 0x41,
     VK_KEY_C = 0x43,
     VK_KEY_S = 0x53,

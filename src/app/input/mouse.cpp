@@ -87,6 +87,11 @@ void sort_by_header(App& app, SortColumn column) {
     app.sort_descending = starts_descending(column);
 }
 
+void open_column_menu(App& app, Shell& shell, SortColumn column, Point at) {
+    app.header_menu_target = HeaderMenuTarget{column, shown_columns(app).others};
+    open_header_menu(shell, at, app.sort_column);
+}
+
 void follow_pointer(App& app, Shell& shell) {
     if (!app.pointer || app.text_drag || app.thumb_drag.active || app.column_drag.active) return;
     const HitTarget hover = hit_test(app, app.pointer->x, app.pointer->y);
@@ -224,7 +229,7 @@ void on_left_double_click(App& app, Shell& shell, Point at) {
 void on_right_button_up(App& app, Shell& shell, Point at, bool shift) {
     const HitTarget target = hit_test(app, at.x, at.y);
     if (target.kind == HitKind::ColumnHeader) {
-        open_header_menu(shell, at, app.sort_column);
+        open_column_menu(app, shell, static_cast<SortColumn>(target.payload), at);
         return;
     }
     if (target.kind != HitKind::ResultRow) return;

@@ -55,4 +55,8 @@ void on_right_button_up(App& app, Shell& shell, Point at, bool shift = false);
 // starts descending for Size and Date modified, ascending for Name and Folder.
 void sort_by_header(App& app, SortColumn column);
 
+// Opens the header menu of `column` at client point `at`, remembering the column and the widths
+// shown now for its Wider and Narrower items.
+void open_column_menu(App& app, Shell& shell, SortColumn column, Point at);
+
 }  // namespace norvik

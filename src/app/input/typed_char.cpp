@@ -29,6 +29,12 @@ std::optional<char32_t> complete_character(App& app, char16_t unit) {
 void on_char(App& app, Shell& shell, char16_t unit) {
     std::optional<char32_t> c = complete_character(app, unit);
     if (!c || is_control_character(*c)) return;
+    // Space was the key that acted on the focused tab, header or button; any other character
+    // brings the keyboard back to the search box, where it is typed.
+    if (app.focus != FocusArea::SearchBox) {
+        if (*c == U' ') return;
+        app.focus = FocusArea::SearchBox;
+    }
     const char32_t typed[] = {*c};
     // A full box takes no more characters; the query did not change, so there is no search.
     if (!insert_text(app, std::u32string_view(typed, 1))) return;

@@ -10,7 +10,9 @@
 #include "app/core/item_actions.h"
 #include "app/core/menus.h"
 #include "app/core/settings.h"
+#include "app/core/text_scale.h"
 #include "app/core/window_events.h"
+#include "app/input/element_actions.h"
 #include "app/input/ime.h"
 #include "app/input/keys.h"
 #include "app/input/mouse.h"
@@ -19,7 +21,9 @@
 #include "app/updater/update_handlers.h"
 #include "app/view/paint.h"
 #include "app/win/ime_win.h"
+#include "app/win/system_colors_win.h"
 #include "app/win/trace_win.h"
+#include "app/win/uia_provider_win.h"
 #include "app/win/window_proc_win.h"
 #include "search/resolve_hit.h"
 
@@ -118,7 +122,7 @@ void on_dpi_message(App& app, WinShell& shell, HWND window, WPARAM wparam, const
                     bool held) {
     const uint32_t dpi = LOWORD(wparam);
     on_dpi_changed(app, shell, dpi);
-    rebuild_renderer_fonts(app, app.dpi);
+    rebuild_renderer_fonts(app, drawing_dpi(app));
     if (held) return;
     // Sends WM_SIZE at once; it is held and handled when this handler has returned.
     SetWindowPos(window, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
@@ -129,11 +133,13 @@ std::optional<LRESULT> dispatch_message(App& app, WinShell& shell, HWND window, 
                                         WPARAM wparam, LPARAM lparam, const RECT* held_rect) {
     switch (message) {
         case WM_GETMINMAXINFO: {
-            const TrackSize size = min_track_size(GetDpiForWindow(window));
+            const TrackSize size =
+                min_track_size(text_scaled_dpi(GetDpiForWindow(window), app.text_scale));
             reinterpret_cast<MINMAXINFO*>(lparam)->ptMinTrackSize = POINT{size.width, size.height};
             return 0;
         }
         case WM_DESTROY:
+            release_accessibility(window);
             on_destroy(app, shell);
             mark_window_destroyed();
             return 0;
@@ -157,6 +163,13 @@ std::optional<LRESULT> dispatch_message(App& app, WinShell& shell, HWND window, 
             return 0;
         case WM_SETTINGCHANGE:
             follow_theme(app, shell);
+            if (std::optional<SystemColors> colors = read_high_contrast();
+                colors != app.high_contrast) {
+                app.high_contrast = colors;
+                shell.invalidate();
+            }
+            if (set_text_scale(app, shell, read_text_scale()))
+                rebuild_renderer_fonts(app, drawing_dpi(app));
             return std::nullopt;
         case WM_KEYDOWN:
         case WM_SYSKEYDOWN: {
@@ -170,6 +183,8 @@ std::optional<LRESULT> dispatch_message(App& app, WinShell& shell, HWND window, 
             // Alt+Enter was Properties at its WM_SYSKEYDOWN; its character would only make
             // DefWindowProcW look for a menu mnemonic and beep.
             if (wparam == L'\r') return 0;
+            // Alt+1 ... Alt+7 chose a filter tab at their WM_SYSKEYDOWN.
+            if (wparam >= L'1' && wparam <= L'7') return 0;
             return std::nullopt;
         case WM_CHAR:
             // Two events: when the key arrived (with its unit), and the generation of the search
@@ -276,12 +291,14 @@ WindowHandlers program_handlers() {
         const std::optional<LRESULT> answer =
             dispatch_message(app, shell, window, message, wparam, lparam, held_rect);
         trace_new_toast(app, toast_before);
+        if (message != WM_DESTROY) raise_accessibility_events(app, window);
         return answer;
     };
     handlers.menu_command = [](App& app, WinShell& shell, MenuKind menu, uint32_t command) {
         const std::optional<Clock::time_point> toast_before = toast_time(app);
         on_menu_command(app, shell, menu, command);
         trace_new_toast(app, toast_before);
+        raise_accessibility_events(app, shell.window());
     };
     handlers.message_box_answer = on_message_box_answer;
     handlers.folder_picked = [](App& app, WinShell& shell, const std::string& folder) {
@@ -298,6 +315,12 @@ WindowHandlers program_handlers() {
         trace_new_toast(app, toast_before);
     };
     handlers.paint = [](App& app) { return paint(app); };
+    handlers.element_action = [](App& app, WinShell& shell, ElementId id, ElementAction action) {
+        return act_on_element(app, shell, id, action);
+    };
+    handlers.set_search_text = [](App& app, WinShell& shell, std::string_view text) {
+        set_search_text(app, shell, text);
+    };
     return handlers;
 }
 

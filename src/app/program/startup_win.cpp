@@ -10,6 +10,7 @@
 
 #include "app/core/columns.h"
 #include "app/core/settings.h"
+#include "app/core/text_scale.h"
 #include "app/core/window_events.h"
 #include "app/program/dispatch_win.h"
 #include "app/program/gfx_renderers_win.h"
@@ -21,6 +22,7 @@
 #include "app/win/placement_win.h"
 #include "app/win/registry_settings_win.h"
 #include "app/win/single_instance_win.h"
+#include "app/win/system_colors_win.h"
 #include "app/win/trace_win.h"
 #include "app/win/window_proc_win.h"
 #include "platform/detached_thread.h"
@@ -170,15 +172,17 @@ int run_norvik(const StartOptions& options) {
 
     auto app = std::make_unique<App>();
     app->dark = windows_dark_mode(*settings);
+    app->high_contrast = read_high_contrast();
     app->column_widths = saved_column_widths(*settings);
     set_window_background(app->dark);
     apply_dark_title_bar(window, app->dark);
     app->dpi = window_dpi(window);
-    app->scale = static_cast<float>(app->dpi) / 96.0f;
+    app->text_scale = read_text_scale();
+    app->scale = static_cast<float>(drawing_dpi(*app)) / 96.0f;
     app->hot_key_ok = register_hot_key(window);
     host.renderers = gfx_renderers();
     host.handlers = program_handlers();
-    if (host.renderers.create) app->renderer = host.renderers.create(window, app->dpi);
+    if (host.renderers.create) app->renderer = host.renderers.create(window, drawing_dpi(*app));
     RECT client{};
     GetClientRect(window, &client);
     app->client_width = static_cast<float>(client.right);

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "app/core/text_scale.h"
 #include "app/view/paint.h"
 
 #include "app/win/trace_win.h"
@@ -21,7 +22,7 @@ bool ensure_renderer(App& app, HWND window, bool now) {
         SetTimer(window, TIMER_RENDERER_RETRY, 1000, nullptr);
         return false;
     }
-    if (host.renderers.create) app.renderer = host.renderers.create(window, app.dpi);
+    if (host.renderers.create) app.renderer = host.renderers.create(window, drawing_dpi(app));
     if (!app.renderer) {
         host.renderer_failed_at = tick;
         SetTimer(window, TIMER_RENDERER_RETRY, 1000, nullptr);

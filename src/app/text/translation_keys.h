@@ -11,7 +11,8 @@
 
 namespace norvik {
 
-inline constexpr std::array<std::string_view, 97> TRANSLATION_KEYS = {
+inline constexpr std::array<std::string_view, 103> TRANSLATION_KEYS = {
+inline constexpr std::array<std::string_view, 103> TRANSLATION_KEYS = {
     "All",
     "Folders",
     "Documents",
@@ -110,6 +111,12 @@ inline constexpr std::array<std::string_view, 97> TRANSLATION_KEYS = {
     "Could not delete it (error {0})",
     "CSV (comma-separated)",
     "List of paths",
+    "Menu",
+    "Kinds",
+    "Column headers",
+    "Results",
+    "Widen column",
+    "Narrow column",
 };
 
 }  // namespace norvik

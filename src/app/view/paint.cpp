@@ -11,6 +11,7 @@
 
 #include "app/core/export_results.h"
 #include "app/text/text.h"
+#include "app/view/accessibility_tree.h"
 #include "app/view/elide.h"
 #include "app/view/format_date.h"
 #include "app/view/layout.h"
@@ -52,7 +53,7 @@ KindIcon icon_of(const Entry& entry, const Palette& p) {
 struct Frame {
     const App& app;
     Canvas& canvas;
-    const Palette& p;
+    Palette p;
     Metrics m;
     float s;
     // The scans' progress, read once so that every text of the frame shows the same count.
@@ -212,7 +213,16 @@ std::optional<CutCell> paint_row(const Frame& f, const std::array<ColumnSpec, 4>
     auto fade = [removed](Color color) { return removed ? with_alpha(color, 0.4f) : color; };
 
     const RectF band = edges(f.px(6), y, f.m.width - f.px(16), y + height);
-    if (app.selected == row) {
+    if (app.selected == row && app.high_contrast) {
+        // A frame, not a fill: under the highlight colour the window text would not read.
+        const float t = std::max(1.0f, std::round(f.px(2)));
+        f.canvas.fill_rect(edges(band.x, band.y, band.right(), band.y + t), f.p.accent);
+        f.canvas.fill_rect(edges(band.x, band.bottom() - t, band.right(), band.bottom()),
+                           f.p.accent);
+        f.canvas.fill_rect(edges(band.x, band.y, band.x + t, band.bottom()), f.p.accent);
+        f.canvas.fill_rect(edges(band.right() - t, band.y, band.right(), band.bottom()),
+                           f.p.accent);
+    } else if (app.selected == row) {
         f.canvas.fill_rounded_rect(band, f.px(6), f.p.selection);
     } else if (f.hovered(HitKind::ResultRow, row)) {
         f.canvas.fill_rounded_rect(band, f.px(6), with_alpha(f.p.secondary, 0.09f));
@@ -386,6 +396,8 @@ void paint_scroll_bar(const Frame& f) {
                                with_alpha(f.p.secondary, active ? 0.55f : 0.32f));
 }
 
+}  // namespace
+
 uint64_t indexed_count(Index& index) {
     std::shared_lock lock(index.lock);
     uint64_t count = 0;
@@ -415,6 +427,8 @@ std::string status_text(const App& app, uint64_t items_read) {
     }
     return text;
 }
+
+namespace {
 
 // The longest start of hint (whole parts between separators, down to none) that fits beside the
 // counts: at a narrow window the hint shortens, then goes, and never runs over them.
@@ -508,9 +522,61 @@ const Palette& palette(bool dark) {
     return dark ? DARK : LIGHT;
 }
 
+Palette high_contrast_palette(const SystemColors& system) {
+    Palette p{
+        .background = system.window,
+        .status = system.window,
+        .box = system.window,
+        .text = system.window_text,
+        .secondary = system.window_text,
+        .separator = system.window_text,
+        .accent = system.highlight,
+        .on_accent = system.highlight_text,
+        .selection = with_alpha(system.highlight, 0),
+        .notice = system.window_text,
+        .folder_icon = system.window_text,
+        .kind_icons = {},
+    };
+    p.kind_icons.fill(system.window_text);
+    return p;
+}
+
+std::optional<RectF> focus_outline(const App& app) {
+    if (app.focus == FocusArea::SearchBox) return std::nullopt;
+    const Metrics m = metrics(app);
+    const ElementId focused = focused_element(app);
+    RectF bounds = element_bounds(app, focused);
+    const float gap = 2 * m.s;
+    bounds = edges(bounds.x - gap, bounds.y - gap, bounds.right() + gap, bounds.bottom() + gap);
+    if (focused.kind == UiPart::Row || focused.kind == UiPart::Results) {
+        bounds = edges(std::max(bounds.x, 0.0f), std::max(bounds.y, m.list_top),
+                       std::min(bounds.right(), m.width),
+                       std::min(bounds.bottom(), m.list_top + m.list_height));
+    }
+    if (bounds.width <= 0 || bounds.height <= 0) return std::nullopt;
+    return bounds;
+}
+
+// A 2-DIP frame in the primary text colour, which stands out from every fill (the accent of the
+// current tab, the selection) in the palettes and in a high-contrast theme alike.
+void paint_focus_outline(const Frame& f) {
+    const std::optional<RectF> ring = focus_outline(f.app);
+    if (!ring) return;
+    const float t = std::max(1.0f, round_pixel(f.px(2)));
+    const RectF r = *ring;
+    f.canvas.fill_rect(edges(r.x, r.y, r.right(), r.y + t), f.p.text);
+    f.canvas.fill_rect(edges(r.x, r.bottom() - t, r.right(), r.bottom()), f.p.text);
+    f.canvas.fill_rect(edges(r.x, r.y + t, r.x + t, r.bottom() - t), f.p.text);
+    f.canvas.fill_rect(edges(r.right() - t, r.y + t, r.right(), r.bottom() - t), f.p.text);
+}
+
+Palette palette_for(const App& app) {
+    return app.high_contrast ? high_contrast_palette(*app.high_contrast) : palette(app.dark);
+}
+
 bool paint(const App& app) {
     if (!app.renderer) return false;
-    const Frame f{app,          *app.renderer, palette(app.dark),
+    const Frame f{app,          *app.renderer, palette_for(app),
                   metrics(app), app.scale,     app.engine.service->items_read()};
     f.canvas.begin_frame(f.p.background);
     paint_search_box(f);
@@ -522,6 +588,7 @@ bool paint(const App& app) {
     paint_empty_state(f);
     paint_scroll_bar(f);
     paint_status_line(f);
+    paint_focus_outline(f);
     paint_toast(f);
     if (cut) paint_tooltip(f, *cut);
     return f.canvas.end_frame();

@@ -29,6 +29,25 @@ struct Palette {
 
 const Palette& palette(bool dark);
 
+// The colours of a high-contrast theme: the system's own, with every text in the window text
+// colour (no colour tells anything apart: matches are also bold, the selected row outlined).
+Palette high_contrast_palette(const SystemColors& system);
+
+// What the window is drawn with now: the high-contrast theme's colours while one is on, else
+// the light or dark palette.
+Palette palette_for(const App& app);
+
+// Where the focus outline is drawn: just outside the element the keyboard is on, a row kept
+// within the list; nothing while the search box has the keyboard (its caret shows it).
+std::optional<RectF> focus_outline(const App& app);
+
+// The live entries of every table, read under the index's read lock (0 when it is poisoned).
+uint64_t indexed_count(Index& index);
+
+// The status line's counts as drawn: what the shown query found and how long it took, how many
+// entries are indexed, and the scan's progress while one runs.
+std::string status_text(const App& app, uint64_t items_read);
+
 // Draws one frame: search box, settings button, filter tabs, column header, the visible rows,
 // the first-build, intro or nothing-found message, scroll bar, status line and toast. Only rows
 // on screen are touched, so a frame costs the same for ten results as for a million. Returns

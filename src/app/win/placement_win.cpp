@@ -3,7 +3,9 @@
 #include <cstring>
 
 #include "app/core/settings.h"
+#include "app/core/text_scale.h"
 #include "app/view/layout.h"
+#include "app/win/system_colors_win.h"
 
 namespace norvik {
 namespace {
@@ -43,8 +45,9 @@ void show_centred(HWND window) {
     monitor.cbSize = sizeof monitor;
     if (GetMonitorInfoW(MonitorFromWindow(window, MONITOR_DEFAULTTOPRIMARY), &monitor)) {
         const RECT& work = monitor.rcWork;
+        // A larger text opens a larger window, so the same rows and columns fit.
         const PixelRect rect = first_show_rect(
-            window_dpi(window),
+            text_scaled_dpi(window_dpi(window), read_text_scale()),
             PixelRect{work.left, work.top, work.right - work.left, work.bottom - work.top});
         SetWindowPos(window, nullptr, rect.x, rect.y, rect.width, rect.height,
                      SWP_NOZORDER | SWP_NOACTIVATE);

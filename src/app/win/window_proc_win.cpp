@@ -8,6 +8,7 @@
 #include "app/win/save_dialog_win.h"
 #include "app/win/shell_items_win.h"
 #include "app/win/trace_win.h"
+#include "app/win/uia_provider_win.h"
 #include "app/win/win_raii.h"
 
 namespace norvik {
@@ -160,6 +161,13 @@ LRESULT CALLBACK main_window_proc(HWND window, UINT message, WPARAM wparam, LPAR
             return 1;
         case WM_QUERYENDSESSION:
             return TRUE;
+        case WM_GETOBJECT:
+        case WM_APP_ACCESSIBILITY:
+            // Screen readers ask while a handler runs too; the providers borrow App themselves.
+            if (const std::optional<LRESULT> answer =
+                    answer_accessibility_message(window, message, wparam, lparam))
+                return *answer;
+            break;
         default:
             break;
     }

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "app/core/app.h"
+#include "app/view/accessibility_tree.h"
 #include "app/win/win_shell_win.h"
 
 namespace norvik {
@@ -52,6 +53,11 @@ struct WindowHandlers {
         items_failed;
     // Draws one frame on app.renderer; true when the canvas reported its device lost.
     std::function<bool(App& app)> paint;
+    // What a UI Automation client asks an element to do (false: it cannot), and a text it puts
+    // in the search box (app/win/uia_provider_win.h).
+    std::function<bool(App& app, WinShell& shell, ElementId id, ElementAction action)>
+        element_action;
+    std::function<void(App& app, WinShell& shell, std::string_view text)> set_search_text;
 };
 
 // A message held while App was lent out. WM_DPICHANGED's suggested rectangle is copied, since

@@ -114,6 +114,7 @@ TEST(MenusTest, TheHeaderMenuChecksTheOrderShown) {
                                (column == current ? " [x]" : ""));
             if (column == 0) expected.push_back("---");
         }
+        expected.insert(expected.end(), {"---", "6 Widen column", "7 Narrow column"});
         EXPECT_EQ(describe(header_menu(static_cast<SortColumn>(current))), expected);
     }
 }

@@ -90,8 +90,11 @@ TEST(OneFramePerAnswerTest, KeysThatSearchWaitForTheirResultsOrTheCaretDeadline)
         {"typed letter", [](AppFixture& f) { on_char(f.app, f.shell, u'r'); }, true},
         {"backspace", [](AppFixture& f) { on_key_down(f.app, f.shell, KeyEvent{VK_KEY_BACK}); },
          true},
-        {"tab to the next filter",
-         [](AppFixture& f) { on_key_down(f.app, f.shell, KeyEvent{VK_KEY_TAB}); }, true},
+        {"ctrl+tab to the next filter",
+         [](AppFixture& f) {
+             on_key_down(f.app, f.shell, KeyEvent{VK_KEY_TAB, true});
+         },
+         true},
         {"caret left", [](AppFixture& f) { on_key_down(f.app, f.shell, KeyEvent{VK_KEY_LEFT}); },
          false},
     };

@@ -2,9 +2,12 @@
 
 #include <optional>
 #include <string>
+#include <variant>
 
 #include <gtest/gtest.h>
 
+#include "app/core/commands.h"
+#include "app/core/menus.h"
 #include "support/app_fixture.h"
 
 namespace norvik {
@@ -128,7 +131,7 @@ TEST(KeysTest, CtrlShortcutsWaitForAltToBeUp) {
     }
 }
 
-TEST(KeysTest, TabCyclesTheFilterBothWays) {
+TEST(KeysTest, CtrlTabCyclesTheFilterBothWays) {
     struct Case {
         uint8_t from;
         bool shift;
@@ -138,12 +141,228 @@ TEST(KeysTest, TabCyclesTheFilterBothWays) {
     for (const Case& c : cases) {
         AppFixture f;
         f.app.filter = c.from;
-        EXPECT_TRUE(on_key_down(f.app, f.shell, key(VK_KEY_TAB, false, c.shift)));
+        EXPECT_TRUE(on_key_down(f.app, f.shell, key(VK_KEY_TAB, true, c.shift)));
         EXPECT_EQ(f.app.filter, c.to);
         ASSERT_TRUE(f.worker.pending_request().has_value());
         EXPECT_EQ(f.worker.pending_request()->filter, c.to);
         EXPECT_EQ(searches(f), 1u);
         EXPECT_TRUE(f.app.reset_selection);
+        EXPECT_EQ(f.app.focus, FocusArea::SearchBox) << "the focus stays where it was";
+    }
+}
+
+// The keyboard reaches every control: the focus ring, the filter tabs, the column headers with
+// their menu and the menu button.
+TEST(KeysTest, KeyboardOnly) {
+    constexpr auto S = FocusArea::SearchBox;
+    constexpr auto T = FocusArea::Tabs;
+    constexpr auto H = FocusArea::Headers;
+    constexpr auto R = FocusArea::Results;
+    constexpr auto M = FocusArea::MenuButton;
+    constexpr auto NAME = SortColumn::Name;
+    constexpr auto FOLDER = SortColumn::Folder;
+    constexpr auto SIZE = SortColumn::Size;
+    constexpr auto DATE = SortColumn::DateModified;
+    struct Case {
+        const char* name;
+        FocusArea focus;
+        SortColumn column;  // the focused header before
+        KeyEvent event;
+        bool handled;
+        FocusArea focus_after;
+        uint8_t filter_after;  // from filter 2
+        SortColumn column_after;
+        SortColumn sort_after;  // from Relevance
+        std::optional<MenuKind> menu;
+    };
+    const Case cases[] = {
+        {"tab: box to tabs", S, NAME, key(VK_KEY_TAB), true, T, 2, NAME, SortColumn::Relevance, {}},
+        {"tab: headers to list",
+         H,
+         NAME,
+         key(VK_KEY_TAB),
+         true,
+         R,
+         2,
+         NAME,
+         SortColumn::Relevance,
+         {}},
+        {"tab: button to box",
+         M,
+         NAME,
+         key(VK_KEY_TAB),
+         true,
+         S,
+         2,
+         NAME,
+         SortColumn::Relevance,
+         {}},
+        {"shift+tab: box to button",
+         S,
+         NAME,
+         key(VK_KEY_TAB, false, true),
+         true,
+         M,
+         2,
+         NAME,
+         SortColumn::Relevance,
+         {}},
+        {"shift+tab: list to headers",
+         R,
+         NAME,
+         key(VK_KEY_TAB, false, true),
+         true,
+         H,
+         2,
+         NAME,
+         SortColumn::Relevance,
+         {}},
+        {"alt+1: All",
+         S,
+         NAME,
+         key(VK_KEY_1, false, false, true),
+         true,
+         S,
+         0,
+         NAME,
+         SortColumn::Relevance,
+         {}},
+        {"alt+7: Archives",
+         R,
+         NAME,
+         key(VK_KEY_1 + 6, false, false, true),
+         true,
+         R,
+         6,
+         NAME,
+         SortColumn::Relevance,
+         {}},
+        {"altgr+7 is a character",
+         S,
+         NAME,
+         key(VK_KEY_1 + 6, true, false, true),
+         false,
+         S,
+         2,
+         NAME,
+         SortColumn::Relevance,
+         {}},
+        {"alt+8: no such tab",
+         S,
+         NAME,
+         key(VK_KEY_1 + 7, false, false, true),
+         false,
+         S,
+         2,
+         NAME,
+         SortColumn::Relevance,
+         {}},
+        {"right on the tabs",
+         T,
+         NAME,
+         key(VK_KEY_RIGHT),
+         true,
+         T,
+         3,
+         NAME,
+         SortColumn::Relevance,
+         {}},
+        {"right on the headers",
+         H,
+         FOLDER,
+         key(VK_KEY_RIGHT),
+         true,
+         H,
+         2,
+         SIZE,
+         SortColumn::Relevance,
+         {}},
+        {"right stops at the last header",
+         H,
+         DATE,
+         key(VK_KEY_RIGHT),
+         true,
+         H,
+         2,
+         DATE,
+         SortColumn::Relevance,
+         {}},
+        {"enter on a header sorts", H, SIZE, key(VK_KEY_RETURN), true, H, 2, SIZE, SIZE, {}},
+        {"space on a header sorts", H, FOLDER, key(VK_KEY_SPACE), true, H, 2, FOLDER, FOLDER, {}},
+        {"menu key on a header", H, DATE, key(VK_KEY_APPS), true, H, 2, DATE, SortColumn::Relevance,
+         MenuKind::Header},
+        {"shift+f10 on a header", H, NAME, key(VK_KEY_F10, false, true), true, H, 2, NAME,
+         SortColumn::Relevance, MenuKind::Header},
+        {"enter on the menu button", M, NAME, key(VK_KEY_RETURN), true, M, 2, NAME,
+         SortColumn::Relevance, MenuKind::Settings},
+        {"menu key on the list: the row's menu", R, NAME, key(VK_KEY_APPS), true, R, 2, NAME,
+         SortColumn::Relevance, MenuKind::Context},
+        {"backspace brings the box back",
+         M,
+         NAME,
+         key(VK_KEY_BACK),
+         true,
+         S,
+         2,
+         NAME,
+         SortColumn::Relevance,
+         {}},
+        {"left in the box moves the caret",
+         S,
+         NAME,
+         key(VK_KEY_LEFT),
+         true,
+         S,
+         2,
+         NAME,
+         SortColumn::Relevance,
+         {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        AppFixture f;
+        f.app.results.resize(3);
+        f.app.selected = 0;
+        f.app.filter = 2;
+        f.app.focus = c.focus;
+        f.app.focused_column = c.column;
+        EXPECT_EQ(on_key_down(f.app, f.shell, c.event), c.handled);
+        EXPECT_EQ(f.app.focus, c.focus_after);
+        EXPECT_EQ(f.app.filter, c.filter_after);
+        EXPECT_EQ(f.app.focused_column, c.column_after);
+        EXPECT_EQ(f.app.sort_column, c.sort_after);
+        ASSERT_EQ(f.shell.deferred.size(), c.menu ? 1u : 0u);
+        if (c.menu) {
+            EXPECT_EQ(std::get<MenuRequest>(f.shell.deferred[0]).kind, *c.menu);
+        }
+        const bool searched = c.filter_after != 2 || c.sort_after != SortColumn::Relevance;
+        EXPECT_EQ(searches(f), searched ? 1u : 0u);
+    }
+}
+
+// Wider and Narrower in a header's menu, opened from the keyboard, size that column by a step.
+TEST(KeysTest, HeaderMenuSizesItsColumn) {
+    // The default split of a 960-pixel window: Name and Folder 333 each, Size 86, Date 136.
+    struct Case {
+        SortColumn column;
+        uint32_t command;
+        ColumnWidths widths;
+    };
+    const Case cases[] = {
+        {SortColumn::Folder, HEADER_WIDER, {353, 86, 136}},
+        {SortColumn::Size, HEADER_NARROWER, {333, 66, 136}},
+        {SortColumn::DateModified, HEADER_WIDER, {333, 86, 156}},
+        {SortColumn::Name, HEADER_WIDER, {313, 86, 136}},
+        {SortColumn::Name, HEADER_NARROWER, {353, 86, 136}},
+    };
+    for (const Case& c : cases) {
+        AppFixture f;
+        f.app.focus = FocusArea::Headers;
+        f.app.focused_column = c.column;
+        ASSERT_TRUE(on_key_down(f.app, f.shell, key(VK_KEY_APPS)));
+        on_menu_command(f.app, f.shell, MenuKind::Header, c.command);
+        EXPECT_EQ(f.app.column_widths, c.widths) << static_cast<int>(c.column);
+        EXPECT_EQ(saved_column_widths(f.shell.settings()), c.widths);
     }
 }
 

@@ -112,47 +112,58 @@ struct ContrastWindow : CanvasWindow {
     }
 };
 
+// Windows' own high-contrast themes: Night sky (white on black) and Desert (black on white).
+const SystemColors HIGH_CONTRAST_BLACK{rgb(0x000000), rgb(0xFFFFFF), rgb(0x8EE3F0),
+                                       rgb(0x263B50), rgb(0xA6A6A6), rgb(0xFFEE32)};
+const SystemColors HIGH_CONTRAST_WHITE{rgb(0xFFFAEF), rgb(0x3D3D3D), rgb(0x903909),
+                                       rgb(0xFFF5E3), rgb(0x6D6D6D), rgb(0x1C5E75)};
+
 TEST(ContrastTest, EveryTextAndIconOfBothPalettesIsReadable) {
-    for (bool dark : {false, true}) {
-        ContrastWindow w;
-        w.app.dark = dark;
+    const std::optional<SystemColors> themes[] = {std::nullopt, HIGH_CONTRAST_BLACK,
+                                                  HIGH_CONTRAST_WHITE};
+    for (const std::optional<SystemColors>& theme : themes)
+        for (bool dark : {false, true}) {
+            ContrastWindow w;
+            w.app.dark = dark;
+            w.app.high_contrast = theme;
 
-        w.app.hover = HitTarget{HitKind::SettingsButton, 0};
-        w.show("", false);
-        w.check_frame("the intro with its placeholder");
+            w.app.hover = HitTarget{HitKind::SettingsButton, 0};
+            w.show("", false);
+            w.check_frame("the intro with its placeholder");
 
-        w.app.filter = 0;
-        w.app.sort_column = SortColumn::Size;
-        w.show("a", true);
-        const uint32_t rows = static_cast<uint32_t>(w.app.results.size());
-        for (uint32_t row = 0; row < rows; ++row) {
-            // Each row once selected and once hovered, the tabs and headers hovered in turn.
-            w.app.selected = row;
-            w.app.hover = HitTarget{HitKind::ResultRow, (row + 1) % rows};
-            w.check_frame("results, a row selected, the next hovered");
-            w.app.hover = HitTarget{HitKind::FilterTab, row % 7};
-            w.check_frame("results, a tab hovered");
-            w.app.hover = HitTarget{HitKind::ColumnHeader, static_cast<uint32_t>(SortColumn::Size)};
-            w.check_frame("results, the sorted header hovered");
+            w.app.filter = 0;
+            w.app.sort_column = SortColumn::Size;
+            w.show("a", true);
+            const uint32_t rows = static_cast<uint32_t>(w.app.results.size());
+            for (uint32_t row = 0; row < rows; ++row) {
+                // Each row once selected and once hovered, the tabs and headers hovered in turn.
+                w.app.selected = row;
+                w.app.hover = HitTarget{HitKind::ResultRow, (row + 1) % rows};
+                w.check_frame("results, a row selected, the next hovered");
+                w.app.hover = HitTarget{HitKind::FilterTab, row % 7};
+                w.check_frame("results, a tab hovered");
+                w.app.hover =
+                    HitTarget{HitKind::ColumnHeader, static_cast<uint32_t>(SortColumn::Size)};
+                w.check_frame("results, the sorted header hovered");
+            }
+
+            w.app.filter = 3;
+            w.show("zzz", false);
+            w.app.hot_key_ok = false;
+            w.app.toast = Toast{"Path copied", {}};
+            w.check_frame("nothing found, the hot key notice and a toast");
+
+            w.service.index_ready = false;
+            w.check_frame("the first build");
+
+            // The folder icon, the eight kinds', search, settings and the sort mark.
+            EXPECT_GE(w.glyphs_seen.size(), 12u);
+            EXPECT_GT(w.checked, 300u);
+
+            const Palette p = palette_for(w.app);
+            EXPECT_GE(contrast(p.accent, p.box), ICON_CONTRAST) << "the accent bar and caret";
+            EXPECT_GE(contrast(p.accent, p.background), ICON_CONTRAST) << "the accent bar's ends";
         }
-
-        w.app.filter = 3;
-        w.show("zzz", false);
-        w.app.hot_key_ok = false;
-        w.app.toast = Toast{"Path copied", {}};
-        w.check_frame("nothing found, the hot key notice and a toast");
-
-        w.service.index_ready = false;
-        w.check_frame("the first build");
-
-        // The folder icon, the eight kinds', search, settings and the sort mark.
-        EXPECT_GE(w.glyphs_seen.size(), 12u);
-        EXPECT_GT(w.checked, 300u);
-
-        const Palette& p = palette(dark);
-        EXPECT_GE(contrast(p.accent, p.box), ICON_CONTRAST) << "the accent bar and caret";
-        EXPECT_GE(contrast(p.accent, p.background), ICON_CONTRAST) << "the accent bar's ends";
-    }
 }
 
 }  // namespace

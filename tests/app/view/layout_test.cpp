@@ -3,7 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
+#include <vector>
 
+#include "app/core/text_scale.h"
+#include "app/core/window_events.h"
 #include "support/app_fixture.h"
 #include "support/canvas_window.h"
 
@@ -223,6 +227,48 @@ TEST(LayoutTest, FirstShowIsCentredWithAThirdOfTheFreeHeightAbove) {
     };
     for (const Case& c : cases)
         EXPECT_EQ(first_show_rect(c.dpi, c.work_area), c.expected) << c.dpi;
+}
+
+// The system's text size on top of the DPI: the window draws at the larger DPI, so the rows grow
+// with the fonts, and at its first size and at its smallest every tab and column still fits.
+TEST(LayoutTest, TextSizeScalesFontsAndRowsAndNothingIsCut) {
+    struct Case {
+        uint32_t dpi;
+        uint32_t text;  // percent, as Windows keeps it
+        uint32_t drawn_dpi;
+        float row_height;
+        float status_height;
+    };
+    const Case cases[] = {
+        {96, 100, 96, 32, 30},     {144, 100, 144, 48, 45}, {96, 150, 144, 48, 45},
+        {144, 150, 216, 72, 68},   {120, 125, 150, 50, 47}, {96, 225, 216, 72, 68},
+        {144, 300, 324, 108, 101},  // past the largest Windows offers: 225 %
+        {144, 50, 144, 48, 45},     // below 100 %: as 100 %
+    };
+    const PixelRect work{0, 0, 3840, 2120};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.dpi) + " dpi, text " + std::to_string(c.text));
+        const uint32_t drawn = text_scaled_dpi(c.dpi, c.text);
+        EXPECT_EQ(drawn, c.drawn_dpi);
+        const PixelRect first = first_show_rect(drawn, work);
+        const TrackSize smallest = min_track_size(drawn);
+        for (const auto& [width, height] :
+             {std::pair<int, int>{first.width, first.height}, {smallest.width, smallest.height}}) {
+            CanvasWindow w(static_cast<float>(drawn) / 96);
+            w.app.client_width = static_cast<float>(width);
+            w.app.client_height = static_cast<float>(height);
+            const Metrics m = metrics(w.app);
+            EXPECT_EQ(m.row_height, c.row_height);
+            EXPECT_EQ(m.status_height, c.status_height);
+            EXPECT_GE(m.row_height, w.canvas->advance(Font::Body) * 2) << "a name's line fits";
+            EXPECT_GE(m.page, 4u);
+            const std::vector<TabRect> tabs = tab_rects(w.app);
+            ASSERT_EQ(tabs.size(), 7u);
+            EXPECT_LE(tabs.back().rect.right(), m.width - 16 * m.s) << "the last tab is whole";
+            const std::array<ColumnSpec, 4> columns = column_specs(w.app);
+            EXPECT_LE(columns[3].x + columns[3].width, m.width - 26 * m.s) << "Date is whole";
+        }
+    }
 }
 
 }  // namespace

@@ -503,6 +503,50 @@ TEST(PaintTest, StatusLineCountsReadingAndTheHotKeyNotice) {
     EXPECT_EQ(f.canvas->find_text(hint_text), nullptr);
 }
 
+// The focus outline: a 2-pixel frame in the text colour just outside what the keyboard is on,
+// in the palettes and in high contrast; the search box shows its caret instead.
+TEST(PaintTest, TheFocusOutlineFramesWhatTheKeyboardIsOn) {
+    const SystemColors black_on_white{rgb(0xFFFFFF), rgb(0x000000), rgb(0x37006E),
+                                      rgb(0xFFFFFF), rgb(0x600000), rgb(0x00009F)};
+    struct Case {
+        const char* name;
+        FocusArea focus;
+        bool high_contrast;
+        std::optional<RectF> outline;
+    };
+    const Case cases[] = {
+        {"search box", FocusArea::SearchBox, false, std::nullopt},
+        {"menu button", FocusArea::MenuButton, false, RectF{902, 14, 44, 44}},
+        {"menu button in high contrast", FocusArea::MenuButton, true, RectF{902, 14, 44, 44}},
+        {"size header", FocusArea::Headers, false, RectF{710, 108, 90, 34}},
+        {"selected row, kept inside the list", FocusArea::Results, false, RectF{4, 140, 942, 34}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        PaintedApp f;
+        f.show(U"rep", {REPORT});
+        f.app.selected = 0;
+        f.app.focus = c.focus;
+        f.app.focused_column = SortColumn::Size;
+        if (c.high_contrast) f.app.high_contrast = black_on_white;
+        EXPECT_EQ(focus_outline(f.app), c.outline);
+        f.frame();
+        if (!c.outline) continue;
+        const Color text = palette_for(f.app).text;
+        const RectF r = *c.outline;
+        const RectF sides[] = {edges(r.x, r.y, r.right(), r.y + 2),
+                               edges(r.x, r.bottom() - 2, r.right(), r.bottom()),
+                               edges(r.x, r.y + 2, r.x + 2, r.bottom() - 2),
+                               edges(r.right() - 2, r.y + 2, r.right(), r.bottom() - 2)};
+        for (const RectF& side : sides) {
+            bool drawn = false;
+            for (const DrawCall& call : f.canvas->of(Op::FillRect))
+                drawn = drawn || (call.rect == side && call.color == text);
+            EXPECT_TRUE(drawn) << side.x << "," << side.y;
+        }
+    }
+}
+
 TEST(PaintTest, ToastIsCentredAboveTheStatusLine) {
     PaintedApp f;
     f.app.toast = Toast{"Copied", {}};  // 6 x 6.5 = 39 pixels wide

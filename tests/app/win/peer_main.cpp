@@ -12,6 +12,8 @@
 //                         centred Norvik on a 1280 x 800 screen), that takes
 //                         dropped files: it writes "ready" once registered, then each file of a
 //                         drop (CF_HDROP) as a line, and exits after the drop or SECONDS (exit 3)
+//   read-uia FILE [CLASS] reads the (Norvik.Main) window's UI Automation tree into FILE
+//   (uia_reader.cpp)
 #include <windows.h>
 
 #include <ole2.h>
@@ -20,6 +22,8 @@
 #include <cstring>
 #include <cwchar>
 #include <string>
+
+int read_uia(const wchar_t* out_path, const wchar_t* class_name);
 
 namespace {
 
@@ -221,5 +225,7 @@ int wmain(int argc, wchar_t** argv) {
     if (argc >= 3 && std::wcscmp(argv[1], L"post-message") == 0)
         return to_window(argc, argv, false);
     if (argc >= 3 && std::wcscmp(argv[1], L"send-message") == 0) return to_window(argc, argv, true);
+    if (argc >= 3 && std::wcscmp(argv[1], L"read-uia") == 0)
+        return read_uia(argv[2], argc > 3 ? argv[3] : L"Norvik.Main");
     return 64;
 }

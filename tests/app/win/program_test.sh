@@ -14,13 +14,14 @@
 #                          the tray icon gone
 #   typing                 Hangul and Latin typed with xdotool find the matching rows
 #   keys                   Enter, Ctrl+Enter (explorer /select,"path"), Ctrl+C (the path on the
-#                          clipboard, read by another process), Down (the tint moves), Tab (the
+#                          clipboard, read by another process), Down (the tint moves), Ctrl+Tab (the
 #                          accent moves to the next tab), Esc; nothing is started: the program
 #                          traces what it would have started
 #   menus                  the settings, tray, context and column header menus as Windows holds
 #                          them, for a new user and after choices: Start with Windows off and on
 #                          again (the Run value), a language (Language and the restart toast),
-#                          Copy name, Date modified and back to Best match
+#                          Copy name, Date modified and back to Best match (the header menu also
+#                          lists Widen column and Narrow column)
 #   exclude                ExcludedFolders keeps D:\photos out from the start; the settings menu
 #                          lists it and choosing it brings its files back; a folder row's
 #                          "Exclude from Norvik" stores it again and takes its files out
@@ -426,8 +427,8 @@ keys)
     wait_for 10 traced_text open "$second" || fail "Enter on the second row did not open $second"
     # The current tab is filled with the accent: All (from x 16), then Folders (from about 66).
     all_in "$window" 24 70 16 4 6D28D9 || fail "All is not the current tab"
-    ui_key "$window" Tab
-    wait_for 10 all_in "$window" 80 70 16 4 6D28D9 || fail "Tab did not make Folders current"
+    ui_key "$window" ctrl+Tab
+    wait_for 10 all_in "$window" 80 70 16 4 6D28D9 || fail "Ctrl+Tab did not make Folders current"
     none_in "$window" 24 70 16 4 6D28D9 || fail "All kept the accent"
     ui_key "$window" Escape
     wait_for 10 none_visible || fail "Esc did not hide the window"
@@ -492,13 +493,15 @@ menus)
     [ "$(peer print-clipboard)" = "$name" ] || fail "the clipboard does not hold $name"
 
     # The header's menu of orders: the one shown checked; Best match leads back from a column.
+    # Then the column's width, a step at a time.
     header_menu() {  # header_menu BEST_MARK DATE_MARK
-        printf '%s\n' "1 Best match$1" '---' '2 Name' '3 Folder' '4 Size' "5 Date modified$2"
+        printf '%s\n' "1 Best match$1" '---' '2 Name' '3 Folder' '4 Size' "5 Date modified$2" \
+            '---' '6 Widen column' '7 Narrow column'
     }
     right_click_header() { xdotool mousemove --window "$window" 880 120 click 3; }
     open_menu header right_click_header
     header_menu ' (checked)' '' | expect_menu header
-    choose Up Return  # Date modified
+    choose Up Up Up Return  # past Narrow and Widen column: Date modified
     open_menu header right_click_header
     header_menu '' ' (checked)' | expect_menu header
     save_screen "$state/header-menu.png"
@@ -597,9 +600,9 @@ reading)
         xdotool mousemove --window "$window" $(at 700 450)
         ui_key "$window" ctrl+c
         sleep 1 && ui_capture "$window" "$state/reading-$language-toast.png"
-        ui_key "$window" Tab Tab Tab Tab  # Music: nothing for "report"
+        ui_key "$window" alt+5  # Music: nothing for "report"
         picture empty-tab
-        ui_key "$window" shift+Tab shift+Tab shift+Tab shift+Tab
+        ui_key "$window" ctrl+shift+Tab ctrl+shift+Tab ctrl+shift+Tab ctrl+shift+Tab
         # The smallest window: 560 x 360 less Wine's frame (8 x 30), the client area captured.
         xdotool windowsize "$window" $(at 552 330)
         picture minimum
