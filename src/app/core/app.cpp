@@ -81,8 +81,12 @@ void select_row(App& app, Shell& shell, size_t i) {
     hide_tooltip(app, shell);
     order_results_through(app, i);
     const uint32_t row = static_cast<uint32_t>(std::min(i, app.results.size() - 1));
-    app.selected = row;
-    app.chosen = entry_of_row(app, row);
+    choose_row(app, row);
+    scroll_to_row(app, row);
+    shell.invalidate();
+}
+
+void scroll_to_row(App& app, uint32_t row) {
     const Metrics m = metrics(app);
     const double top = static_cast<double>(row) * m.row_height;
     const double bottom = top + m.row_height;
@@ -92,14 +96,18 @@ void select_row(App& app, Shell& shell, size_t i) {
         app.scroll = bottom - m.list_height;
     }
     clamp_scroll(app);
-    shell.invalidate();
+}
+
+void choose_row(App& app, std::optional<uint32_t> row) {
+    app.selected = row;
+    app.chosen.reset();
+    if (row && *row < app.results.size())
+        app.chosen = capture_item(*app.engine.index, app.results[*row], app.table_ids);
 }
 
 std::optional<ChosenEntry> entry_of_row(const App& app, size_t row) {
     if (row >= app.results.size()) return std::nullopt;
-    const Hit& hit = app.results[row];
-    if (hit.table >= app.table_ids.size()) return std::nullopt;
-    return ChosenEntry{hit.table, app.table_ids[hit.table], hit.entry};
+    return entry_of_hit(app.results[row], app.table_ids);
 }
 
 void rest_pointer(App& app, Shell& shell, float x, float y) {

@@ -176,7 +176,7 @@ void on_left_button_up(App& app, Shell& shell, Point at) {
             case HitKind::ColumnHeader:
                 if (!header_clicked(press, target)) break;
                 sort_by_header(app, static_cast<SortColumn>(target.payload));
-                rerun_search(app, shell, true);
+                search_in_new_order(app, shell);
                 break;
             case HitKind::FilterTab:
                 app.filter = static_cast<uint8_t>(target.payload);

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "app/core/window_events.h"
 #include "query/test_tables.h"
 #include "support/app_fixture.h"
 
@@ -64,6 +65,18 @@ TEST(ResultOrderTest, RowsPastTheOrderedFrontAreOrderedWhenReached) {
     clamp_scroll(f.app);
     EXPECT_TRUE(all_in_order(f.app));
     EXPECT_EQ(f.app.selected, 89u);
+}
+
+// The rows the wheel brings into view are in their final order, as those the keys, the thumb
+// and the track bring are.
+TEST(ResultOrderTest, TheWheelOrdersTheRowsItBringsIntoView) {
+    AppFixture f;
+    show_reversed(f, 20);
+    for (int notch = 0; notch < 10; ++notch)
+        on_mouse_wheel(f.app, f.shell, -120);
+    EXPECT_EQ(f.app.scroll, 30 * 32);
+    for (uint32_t row = 30; row < 45; ++row)
+        EXPECT_EQ(f.app.results[row].entry, row + 1) << row;
 }
 
 }  // namespace
