@@ -115,9 +115,11 @@ struct App {
 
     Engine engine;
 
-    // Rows of results before this one are in their final order; the rest are ordered when the
-    // list comes near them (result_order.h).
+    // Rows of results before this one are in their final order; the rest are lacking until the
+    // search worker delivers them in order, asked for when the list comes near them
+    // (result_order.h).
     size_t results_ordered = SIZE_MAX;
+    bool rest_asked = false;  // the rows past the ordered front were asked for
 
     // The columns as the user sized them; nothing: Name and Folder share the room evenly.
     std::optional<ColumnWidths> column_widths;
@@ -172,16 +174,21 @@ void select_row(App& app, Shell& shell, size_t i);
 // Scrolls just enough to show row in full.
 void scroll_to_row(App& app, uint32_t row);
 
-// Makes row the selected one and captures its item; nothing clears the selection. No scrolling.
+// Makes row the selected one and captures its item (none for a row that is not in order yet);
+// nothing clears the selection. No scrolling.
 void choose_row(App& app, std::optional<uint32_t> row);
 
 // The entry row `row` of the results names (with the table id delivered for it); nothing for a
-// row past the results or a table position without a delivered id. What every action on the
-// selected row acts on.
+// row past the results, a row not in order yet (it is not drawn either) or a table position
+// without a delivered id. What every action on the selected row acts on.
 std::optional<ChosenEntry> entry_of_row(const App& app, size_t row);
 
-// Keeps scroll within [0, maximum scroll].
+// Keeps scroll within [0, maximum scroll]: geometry only.
 void clamp_scroll(App& app);
+
+// Every way of scrolling the list comes here: scroll is clamped, and the rows it brings into view
+// that the list lacks are asked for.
+void scroll_list(App& app, double scroll);
 
 // The pointer moved to (x, y): a tooltip that was up goes, and one is due after TOOLTIP_MS when
 // the pointer stays on a result row. A notice of no move (Windows repeats them) changes nothing.

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <utility>
 
+#include "app/core/result_order.h"
 #include "app/text/text.h"
 
 namespace norvik {
@@ -62,6 +63,10 @@ void take_search_result(App& app, Shell& shell) {
 }
 
 void accept_search_result(App& app, Shell& shell, SearchResult result) {
+    if (result.first_row != 0 && !result.failed) {
+        accept_rest(app, shell, std::move(result));
+        return;
+    }
     if (result.generation != app.query_generation ||
         result.sort_column != static_cast<uint8_t>(app.sort_column) ||
         result.descending != app.sort_descending)
@@ -81,6 +86,7 @@ void accept_search_result(App& app, Shell& shell, SearchResult result) {
     app.results = std::move(result.hits);
     app.unfiltered_count = result.unfiltered_count;
     app.results_ordered = result.ordered;
+    app.rest_asked = false;
     app.table_ids = std::move(result.table_ids);
     app.result_query = std::move(result.query);
     app.search_time = result.elapsed;
@@ -99,10 +105,15 @@ void accept_search_result(App& app, Shell& shell, SearchResult result) {
         if (!row && app.selected && !app.results.empty())
             row = std::min<size_t>(*app.selected, app.results.size() - 1);
         choose_row(app, row ? std::optional<uint32_t>(static_cast<uint32_t>(*row)) : std::nullopt);
+        // Found among the rows not in order yet: the item stays chosen, and follows its entry to
+        // its place when they come.
+        if (row && kept && !app.chosen)
+            app.chosen = ChosenItem{*entry_of_hit(app.results[*row], app.table_ids), kept->root,
+                                    kept->relative};
         if (reveal && app.selected) {
             scroll_to_row(app, *app.selected);  // another order: the selection stays in view
         } else {
-            clamp_scroll(app);
+            scroll_list(app, app.scroll);
         }
     }
     // This frame draws the query the user sees now, so the fallback frame is not needed.
@@ -219,7 +230,7 @@ void hide_main_window(App&, Shell& shell) {
 void on_size(App& app, Shell& shell, float width, float height) {
     app.client_width = std::max(width, 0.0f);
     app.client_height = std::max(height, 0.0f);
-    clamp_scroll(app);
+    scroll_list(app, app.scroll);
     shell.invalidate();
 }
 
@@ -228,8 +239,7 @@ void on_dpi_changed(App& app, Shell& shell, uint32_t dpi) {
     app.dpi = std::max(dpi, 96u);
     app.scale = static_cast<float>(app.dpi) / 96.0f;
     // Rows grow or shrink with the scale: scroll by the same number of rows.
-    app.scroll = app.scroll * app.scale / old_scale;
-    clamp_scroll(app);
+    scroll_list(app, app.scroll * app.scale / old_scale);
     shell.invalidate();
 }
 
@@ -241,8 +251,7 @@ void on_mouse_wheel(App& app, Shell& shell, int delta) {
     const double scroll = std::clamp(app.scroll + m.row_height * rows, 0.0, m.max_scroll);
     if (scroll == app.scroll) return;
     hide_tooltip(app, shell);
-    app.scroll = scroll;
-    clamp_scroll(app);  // orders the rows coming into view, as every way of scrolling does
+    scroll_list(app, scroll);
     shell.invalidate();
 }
 

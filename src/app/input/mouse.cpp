@@ -19,9 +19,9 @@ namespace {
 void drag_thumb(App& app, float y) {
     const std::optional<ScrollBar> bar = scrollbar_geometry(app);
     const float travel = bar ? bar->track.height - bar->thumb.height : 0;
-    app.scroll = app.thumb_drag.start_scroll +
-                 metrics(app).max_scroll * (y - app.thumb_drag.start_y) / std::max(travel, 1.0f);
-    clamp_scroll(app);
+    scroll_list(app, app.thumb_drag.start_scroll + metrics(app).max_scroll *
+                                                       (y - app.thumb_drag.start_y) /
+                                                       std::max(travel, 1.0f));
 }
 
 // A click on the track moves the list by most of a page towards the click.
@@ -29,8 +29,7 @@ void page_towards(App& app, float y) {
     const std::optional<ScrollBar> bar = scrollbar_geometry(app);
     if (!bar) return;
     const float step = 0.9f * metrics(app).list_height;
-    app.scroll += y < bar->thumb.y ? -step : step;
-    clamp_scroll(app);
+    scroll_list(app, app.scroll + (y < bar->thumb.y ? -step : step));
 }
 
 // The border under the pointer follows it; the columns beside it trade width. Back where it
