@@ -16,13 +16,15 @@ namespace {
 constexpr auto TOAST_LIFETIME = std::chrono::milliseconds(2400);
 
 // What the selected row holds, to find in the next list: the chosen item when it is that row's
-// entry (it knows the entry's path), else the row's entry alone.
+// entry (it knows the entry's path, and is kept for a row not in order yet), else the row's
+// entry alone; nothing for a row not in order yet that was chosen by its number.
 std::optional<ChosenItem> selected_item(const App& app) {
-    if (!app.selected) return std::nullopt;
-    const std::optional<ChosenEntry> shown = entry_of_row(app, *app.selected);
-    if (!shown) return std::nullopt;
-    if (app.chosen && app.chosen->entry == *shown) return app.chosen;
-    return ChosenItem{*shown, {}, {}};
+    if (!app.selected || *app.selected >= app.results.size()) return std::nullopt;
+    const std::optional<ChosenEntry> held = entry_of_hit(app.results[*app.selected], app.table_ids);
+    if (!held) return std::nullopt;
+    if (app.chosen && app.chosen->entry == *held) return app.chosen;
+    if (!row_is_ordered(app, *app.selected)) return std::nullopt;
+    return ChosenItem{*held, {}, {}};
 }
 
 // Searches again for the index's changes, keeping the selection, and notes when.

@@ -153,10 +153,16 @@ TEST(ResultOrderTest, ASelectedItemAmongTheRestFollowsItsEntry) {
     ASSERT_TRUE(f.app.chosen.has_value());
     EXPECT_EQ(f.app.chosen->entry.entry, 90u);
 
+    // Another refresh before the rest comes keeps it as well.
+    result.generation = f.app.query_generation = 5;
+    accept_search_result(f.app, f.shell, result);
+    EXPECT_EQ(f.app.selected, 30u);
+    EXPECT_EQ(f.worker.pending_rest(), 5u);
+
     SearchResult stale;
     stale.first_row = 20;
     stale.hits.assign(80, Hit{1, 0, false});
-    stale.generation = 3;
+    stale.generation = 4;
     stale.sort_column = result.sort_column;
     accept_search_result(f.app, f.shell, stale);
     EXPECT_EQ(f.app.results, refreshed);
