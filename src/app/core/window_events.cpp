@@ -98,7 +98,7 @@ void accept_search_result(App& app, Shell& shell, SearchResult result) {
     if (app.reset_selection) {
         app.reset_selection = false;
         choose_row(app, app.results.empty() ? std::nullopt : std::optional<uint32_t>(0));
-        app.scroll = 0;
+        scroll_list(app, 0);
     } else {
         // The selected item keeps its highlight in the new list; when the list lost it, the
         // highlight stays on its row number and whatever that row holds now is what it selects.
@@ -107,11 +107,13 @@ void accept_search_result(App& app, Shell& shell, SearchResult result) {
         if (!row && app.selected && !app.results.empty())
             row = std::min<size_t>(*app.selected, app.results.size() - 1);
         choose_row(app, row ? std::optional<uint32_t>(static_cast<uint32_t>(*row)) : std::nullopt);
-        // Found among the rows not in order yet: the item stays chosen, and follows its entry to
-        // its place when they come.
-        if (row && kept && !app.chosen)
+        // Found among the rows not in order yet: the item stays chosen, they are asked for, and
+        // it follows its entry to its place when they come.
+        if (row && kept && !app.chosen) {
             app.chosen = ChosenItem{*entry_of_hit(app.results[*row], app.table_ids), kept->root,
                                     kept->relative};
+            want_rows_through(app, *row);
+        }
         if (reveal && app.selected) {
             scroll_to_row(app, *app.selected);  // another order: the selection stays in view
         } else {

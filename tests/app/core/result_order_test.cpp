@@ -133,41 +133,43 @@ TEST(ResultOrderTest, NothingIsAskedWhileTheViewStaysInTheFront) {
     EXPECT_EQ(f.app.results_ordered, 60u);
 }
 
-// A refresh whose answer holds the selected file past its ordered front keeps it chosen; when
-// the rest comes, the highlight follows it to its place and into view. A rest that comes for an
-// answer no longer shown is dropped.
+// A refresh whose answer holds the selected file past its ordered front keeps it chosen and
+// asks for the rest, though the view is far from it; when the rest comes, the highlight follows
+// it to its place and into view. A rest that comes for an answer no longer shown is dropped.
 TEST(ResultOrderTest, ASelectedItemAmongTheRestFollowsItsEntry) {
     AppFixture f;
     show_reversed(f, 100);
     select_row(f.app, f.shell, 89);  // entry 90
+    f.app.scroll = 0;                // the wheel took the view back to the top
     std::vector<Hit> refreshed = f.app.results;
-    std::reverse(refreshed.begin() + 20, refreshed.end());  // entry 90 now at row 30
+    std::reverse(refreshed.begin() + 60, refreshed.end());  // entry 90 now at row 70
     SearchResult result;
     result.hits = refreshed;
-    result.ordered = 20;
+    result.ordered = 60;
     result.table_ids = f.app.table_ids;
     result.generation = f.app.query_generation = 4;
     result.sort_column = static_cast<uint8_t>(SortColumn::DateModified);
     accept_search_result(f.app, f.shell, result);
-    EXPECT_EQ(f.app.selected, 30u);
+    EXPECT_EQ(f.app.selected, 70u);
     ASSERT_TRUE(f.app.chosen.has_value());
     EXPECT_EQ(f.app.chosen->entry.entry, 90u);
+    EXPECT_EQ(f.worker.pending_rest(), 4u);
 
     // Another refresh before the rest comes keeps it as well.
     result.generation = f.app.query_generation = 5;
     accept_search_result(f.app, f.shell, result);
-    EXPECT_EQ(f.app.selected, 30u);
+    EXPECT_EQ(f.app.selected, 70u);
     EXPECT_EQ(f.worker.pending_rest(), 5u);
 
     SearchResult stale;
-    stale.first_row = 20;
-    stale.hits.assign(80, Hit{1, 0, false});
+    stale.first_row = 60;
+    stale.hits.assign(40, Hit{1, 0, false});
     stale.generation = 4;
     stale.sort_column = result.sort_column;
     accept_search_result(f.app, f.shell, stale);
     EXPECT_EQ(f.app.results, refreshed);
 
-    ASSERT_TRUE(deliver_rest(f));  // asked for at once: the view reaches near the front's end
+    ASSERT_TRUE(deliver_rest(f));
     EXPECT_TRUE(all_in_order(f.app));
     EXPECT_EQ(f.app.selected, 89u);
     EXPECT_GE(89 * 32, f.app.scroll);
