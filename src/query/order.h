@@ -49,4 +49,17 @@ bool sort_hits(std::span<Hit> hits, SortColumn column, bool descending,
                std::span<const VolumeTable> tables, const SupersededTest& superseded = {},
                size_t head = SIZE_MAX);
 
+// Runs share(0) ... share(n - 1), each on a thread of its own, and returns when all have
+// returned: a search lends its threads this way.
+using RunShares = std::function<void(unsigned n, const std::function<void(unsigned)>& share)>;
+
+// sort_hits of every hit, the work spread over up to `shares` threads that `run` lends (the hits
+// sorted in pieces side by side, then merged), and given up as soon as `superseded` says so: it is
+// asked before each piece and each round of merges (Folder also asks while ranking folders and
+// between folders). Returns false, with the hits in no particular order, when it gave up. Same
+// order as sort_hits; `tables` as there (read lock held throughout).
+bool sort_hits_shared(std::span<Hit> hits, SortColumn column, bool descending,
+                      std::span<const VolumeTable> tables, const SupersededTest& superseded,
+                      const RunShares& run, unsigned shares);
+
 }  // namespace norvik

@@ -166,6 +166,18 @@ void order_rest(std::vector<Hit>& hits, size_t& ordered, uint8_t sort_column, bo
     ordered = hits.size();
 }
 
+bool order_rest_on(std::span<Hit> rest, uint8_t sort_column, bool descending,
+                   std::span<const VolumeTable> tables, SearchPool& pool,
+                   const Generation& generation) {
+    const auto column = static_cast<SortColumn>(sort_column < SORT_COLUMN_COUNT ? sort_column : 0);
+    const RunShares run = [&pool](unsigned n, const std::function<void(unsigned)>& share) {
+        (void)pool.run(n, share);
+    };
+    return sort_hits_shared(
+        rest, column, descending, tables, [&generation] { return generation.superseded(); }, run,
+        std::max(pool.size(), 1u));
+}
+
 SearchResult run_search(Index& index, const SearchRequest& request, unsigned threads) {
     std::shared_ptr<const Query> query = parse(request.text, request.composing, request.filter);
     if (threads == 0) threads = search_thread_count(processor_count());

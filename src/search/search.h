@@ -27,8 +27,8 @@ inline constexpr unsigned MAX_SEARCH_THREADS = 16;
 // Hits carry their table's position in one byte; tables past this many are not searched.
 inline constexpr size_t MAX_SEARCH_TABLES = 256;
 // Rows a search puts in order before delivering: a few screens. Past them, the hits follow in no
-// particular order until the view orders the rest (a search of a few letters finds hundreds of
-// thousands of names, and ordering them all costs more than the match).
+// particular order until the window asks the worker for the rest in order (a search of a few
+// letters finds hundreds of thousands of names, and ordering them all costs more than the match).
 inline constexpr size_t ORDERED_ROWS = 1024;
 
 struct SearchRequest {
@@ -53,6 +53,9 @@ struct SearchResult {
     // hits[0, ordered) are in final order, and before all the rest (which order_rest orders);
     // every hit when ordered is at least hits.size().
     size_t ordered = SIZE_MAX;
+    // 0 for a search's answer. A later delivery of the same search (SearchWorker::order_rest)
+    // carries only the rows it left unordered, now in order: they are rows first_row onwards.
+    size_t first_row = 0;
     std::vector<uint32_t>
         table_ids;    // table_id of each table at search time; Hit::table indexes it
     Elapsed elapsed;  // from the start of the match to the end of the ordering
@@ -129,6 +132,15 @@ std::optional<SearchResult> execute_search(std::span<const VolumeTable> tables,
 // lock held for reading); a hit that no longer names an entry sorts as an empty one.
 void order_rest(std::vector<Hit>& hits, size_t& ordered, uint8_t sort_column, bool descending,
                 std::span<const VolumeTable> tables);
+
+// Puts `rest`, the rows a search left unordered, in its final order on the pool's threads: the
+// worker's second delivery. False, with rest in no particular order, when `generation` says the
+// search was superseded first (asked between pieces of the work). The caller holds the index lock
+// for reading; tables are the index's (a hit that no longer names an entry sorts as an empty
+// one). Running out of memory throws std::bad_alloc here, on the calling thread.
+[[nodiscard]] bool order_rest_on(std::span<Hit> rest, uint8_t sort_column, bool descending,
+                                 std::span<const VolumeTable> tables, SearchPool& pool,
+                                 const Generation& generation);
 
 // Runs one search to completion and returns its result, for callers without a window such as
 // norvik-cli: parses request.text (with request.composing and request.filter), takes

@@ -43,15 +43,37 @@ class SearchWorker {
     // the worker. The request's generation should come from next_generation().
     void submit(SearchRequest request);
 
+    // Asks for the rows that the answer of `generation` left unordered (SearchResult::ordered),
+    // in their order, on the search threads: they come as a second delivery (first_row set) while
+    // that answer is the latest; a newer request makes the ask moot.
+    void order_rest(uint64_t generation);
+
     // Takes the result out of the result slot, leaving it empty.
     std::optional<SearchResult> take_result();
 
     // A copy of the request waiting in the request slot, if the worker has not taken it yet
     // (tests of the window read what it asked for without starting the worker).
     std::optional<SearchRequest> pending_request();
+    // The generation order_rest asked for, if the worker has not taken the ask yet (tests).
+    std::optional<uint64_t> pending_rest();
 
   private:
+    // The rows the last delivered answer left unordered, with what a delivery of them carries.
+    struct Rest {
+        SearchRequest request;
+        std::vector<Hit> hits;
+        size_t first_row = 0;
+        std::vector<uint32_t> table_ids;
+        std::shared_ptr<const Query> query;
+        Elapsed elapsed;
+    };
+
     void run();
+    // Searches for request and delivers the answer, keeping its unordered rows in rest_.
+    void search(const SearchRequest& request);
+    // Orders rest_ and delivers it, if it belongs to `generation` and that is still the latest.
+    void order_kept_rest(uint64_t generation);
+    void deliver(SearchResult result);
 
     Index& index_;
     ResultReady result_ready_;
@@ -61,12 +83,14 @@ class SearchWorker {
     std::mutex request_mutex_;  // held only to swap request_ in or out
     std::condition_variable request_wake_;
     std::optional<SearchRequest> request_;
+    std::optional<uint64_t> rest_wanted_;  // the generation order_rest asked for
     uint32_t wake_count_ = 0;
     bool stopping_ = false;
 
     std::mutex result_mutex_;  // held only to swap result_ in or out
     std::optional<SearchResult> result_;
 
+    std::optional<Rest> rest_;        // the worker thread's alone
     std::optional<SearchPool> pool_;  // the search threads, started with the worker
     std::thread thread_;
 };

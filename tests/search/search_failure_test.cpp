@@ -102,6 +102,25 @@ TEST(SearchFailureTest, TheWorkerAnswersWithAFailureAndGoesOnServing) {
     allocation_limit.store(0);
     EXPECT_FALSE(narrow.failed);
     EXPECT_EQ(narrow.hits.size(), 11u);  // f3999 and f39990 to f39999
+
+    // The rows past an answer's ordered front, ordered when the window asks: out of memory
+    // there is a failure of that answer too, and the worker goes on.
+    const SearchResult front = answer("f");
+    ASSERT_FALSE(front.failed);
+    ASSERT_LT(front.ordered, front.hits.size());
+    allocation_limit.store(64 * 1024);
+    {
+        std::unique_lock lock(mutex);
+        const int before = deliveries;
+        worker.order_rest(front.generation);
+        EXPECT_TRUE(delivered.wait_for(lock, 120s, [&] { return deliveries > before; }));
+    }
+    const SearchResult rest = worker.take_result().value_or(SearchResult{});
+    allocation_limit.store(0);
+    EXPECT_TRUE(rest.failed);
+    EXPECT_EQ(rest.generation, front.generation);
+    EXPECT_EQ(rest.first_row, front.ordered);
+    EXPECT_EQ(answer("f3999").hits.size(), 11u);
 }
 
 }  // namespace

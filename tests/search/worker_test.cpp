@@ -234,5 +234,50 @@ TEST_F(SearchWorkerTest, SupersededSearchDeliversNothing) {
     EXPECT_EQ(deliveries_.count(), 1);
 }
 
+// The answer's rows past its ordered front come, when asked for, as a second delivery in every
+// order, ordered on the search threads as a whole search would order them. An ask for an answer
+// that a newer request has replaced brings nothing, and the newer answer is delivered.
+TEST_F(SearchWorkerTest, TheRowsPastTheOrderedFrontComeWhenAskedFor) {
+    SearchWorker worker(
+        index_, [this] { deliveries_.notify(); }, 3);
+    ASSERT_TRUE(worker.start());
+    for (const SortColumn column : {SortColumn::Relevance, SortColumn::Name, SortColumn::Folder,
+                                    SortColumn::Size, SortColumn::DateModified}) {
+        for (const bool descending : {false, true}) {
+            SCOPED_TRACE(static_cast<int>(column) * 2 + descending);
+            SearchRequest r = request(worker, "f1", column);
+            r.descending = descending;
+            worker.submit(r);
+            std::optional<SearchResult> front = wait_for_generation(worker, r.generation);
+            ASSERT_TRUE(front.has_value());
+            ASSERT_EQ(front->ordered, ORDERED_ROWS);
+            worker.order_rest(r.generation);
+            std::optional<SearchResult> rest = wait_for_generation(worker, r.generation);
+            ASSERT_TRUE(rest.has_value());
+            EXPECT_EQ(rest->first_row, ORDERED_ROWS);
+            EXPECT_FALSE(rest->failed);
+            std::vector<Hit> rows(front->hits.begin(),
+                                  front->hits.begin() + static_cast<ptrdiff_t>(ORDERED_ROWS));
+            rows.insert(rows.end(), rest->hits.begin(), rest->hits.end());
+            EXPECT_EQ(rows, run_search(index_, r, 1).hits);  // 11,111 hits: f1, f10-f19, ...
+        }
+    }
+
+    SearchRequest old = request(worker, "f2", SortColumn::Name);
+    worker.submit(old);
+    ASSERT_TRUE(wait_for_generation(worker, old.generation).has_value());
+    SearchRequest newer = request(worker, "f3", SortColumn::Name);
+    worker.order_rest(old.generation);
+    worker.submit(newer);
+    std::optional<SearchResult> answer = wait_for_generation(worker, newer.generation);
+    ASSERT_TRUE(answer.has_value());
+    EXPECT_EQ(answer->first_row, 0u);
+    worker.order_rest(old.generation);  // moot: nothing comes for it
+    worker.order_rest(newer.generation);
+    std::optional<SearchResult> rest = wait_for_generation(worker, newer.generation);
+    ASSERT_TRUE(rest.has_value());
+    EXPECT_EQ(rest->first_row, ORDERED_ROWS);
+}
+
 }  // namespace
 }  // namespace norvik

@@ -53,9 +53,13 @@ std::optional<ResultTarget> entry_target(const App& app, const std::optional<Cho
                         table.entries[chosen->entry].is_dir()};
 }
 
-std::optional<ResultTarget> selected_target(const App& app) {
+std::optional<ChosenEntry> selected_entry(const App& app) {
     if (!app.selected) return std::nullopt;
-    return entry_target(app, app.chosen);
+    return entry_of_row(app, *app.selected);
+}
+
+std::optional<ResultTarget> selected_target(const App& app) {
+    return entry_target(app, selected_entry(app));
 }
 
 std::string explorer_select_argument(const std::string& path) {
@@ -95,15 +99,15 @@ void copy_entry(App& app, Shell& shell, const std::optional<ChosenEntry>& chosen
 }
 
 void open_result(App& app, Shell& shell, bool in_folder) {
-    if (app.selected) open_entry(app, shell, app.chosen, in_folder);
+    if (app.selected) open_entry(app, shell, selected_entry(app), in_folder);
 }
 
 void copy_result(App& app, Shell& shell, bool name_only) {
-    if (app.selected) copy_entry(app, shell, app.chosen, name_only);
+    if (app.selected) copy_entry(app, shell, selected_entry(app), name_only);
 }
 
 void hand_result_to_shell(App& app, Shell& shell, ShellVerb verb) {
-    if (app.selected) hand_entry_to_shell(app, shell, app.chosen, verb);
+    if (app.selected) hand_entry_to_shell(app, shell, selected_entry(app), verb);
 }
 
 }  // namespace norvik

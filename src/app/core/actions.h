@@ -1,8 +1,8 @@
-// What the user can do with the chosen result: open it, show it in its folder, copy its path
-// or its name. Each works on the entry captured when its row was chosen (App::chosen, or the
-// context menu's App::menu_target), never on a row number. An entry whose table was rebuilt
-// since the search silently does nothing; an entry the index has removed since shows the
-// not-found toast, as a file missing from the disk does.
+// What the user can do with the selected result: open it, show it in its folder, copy its path
+// or its name. Each works on the entry of the row that is selected when it runs (what the user
+// sees highlighted), or on the context menu's App::menu_target, the row's entry when the menu
+// opened. An entry whose table was rebuilt since the search silently does nothing; an entry the
+// index has removed since shows the not-found toast, as a file missing from the disk does.
 #pragma once
 
 #include <optional>
@@ -26,7 +26,10 @@ struct ResultTarget {
 // resolves (its table was rebuilt or dropped, or the entry is past the table).
 std::optional<ResultTarget> entry_target(const App& app, const std::optional<ChosenEntry>& chosen);
 
-// entry_target of the selected row's chosen entry; nothing without a selection.
+// The selected row's entry; nothing without a selection.
+std::optional<ChosenEntry> selected_entry(const App& app);
+
+// entry_target of the selected row's entry; nothing without a selection.
 std::optional<ResultTarget> selected_target(const App& app);
 
 // The argument that makes explorer.exe open the folder with the item selected.
@@ -45,10 +48,10 @@ void hand_entry_to_shell(App& app, Shell& shell, const std::optional<ChosenEntry
 // toast when the clipboard took it.
 void copy_entry(App& app, Shell& shell, const std::optional<ChosenEntry>& chosen, bool name_only);
 
-// open_entry and copy_entry of the selected row's chosen entry (Enter, Ctrl+C, double click).
+// open_entry and copy_entry of the selected row's entry (Enter, Ctrl+C, double click).
 void open_result(App& app, Shell& shell, bool in_folder);
 void copy_result(App& app, Shell& shell, bool name_only);
-// hand_entry_to_shell of the selected row's chosen entry (Alt+Enter: Properties).
+// hand_entry_to_shell of the selected row's entry (Alt+Enter: Properties).
 void hand_result_to_shell(App& app, Shell& shell, ShellVerb verb);
 
 }  // namespace norvik

@@ -73,33 +73,46 @@ void rerun_search(App& app, Shell& shell, bool reset) {
 
 void clamp_scroll(App& app) {
     app.scroll = std::clamp(app.scroll, 0.0, metrics(app).max_scroll);
-    order_rows_in_view(app);
+}
+
+void scroll_list(App& app, double scroll) {
+    app.scroll = scroll;
+    clamp_scroll(app);
+    want_rows_in_view(app);
 }
 
 void select_row(App& app, Shell& shell, size_t i) {
     if (app.results.empty()) return;
     hide_tooltip(app, shell);
-    order_results_through(app, i);
     const uint32_t row = static_cast<uint32_t>(std::min(i, app.results.size() - 1));
-    app.selected = row;
-    app.chosen = entry_of_row(app, row);
-    const Metrics m = metrics(app);
-    const double top = static_cast<double>(row) * m.row_height;
-    const double bottom = top + m.row_height;
-    if (top < app.scroll) {
-        app.scroll = top;
-    } else if (bottom > app.scroll + m.list_height) {
-        app.scroll = bottom - m.list_height;
-    }
-    clamp_scroll(app);
+    choose_row(app, row);
+    scroll_to_row(app, row);
     shell.invalidate();
 }
 
+void scroll_to_row(App& app, uint32_t row) {
+    const Metrics m = metrics(app);
+    const double top = static_cast<double>(row) * m.row_height;
+    const double bottom = top + m.row_height;
+    double scroll = app.scroll;
+    if (top < scroll) {
+        scroll = top;
+    } else if (bottom > scroll + m.list_height) {
+        scroll = bottom - m.list_height;
+    }
+    scroll_list(app, scroll);
+}
+
+void choose_row(App& app, std::optional<uint32_t> row) {
+    app.selected = row;
+    app.chosen.reset();
+    if (row && *row < app.results.size() && row_is_ordered(app, *row))
+        app.chosen = capture_item(*app.engine.index, app.results[*row], app.table_ids);
+}
+
 std::optional<ChosenEntry> entry_of_row(const App& app, size_t row) {
-    if (row >= app.results.size()) return std::nullopt;
-    const Hit& hit = app.results[row];
-    if (hit.table >= app.table_ids.size()) return std::nullopt;
-    return ChosenEntry{hit.table, app.table_ids[hit.table], hit.entry};
+    if (row >= app.results.size() || !row_is_ordered(app, row)) return std::nullopt;
+    return entry_of_hit(app.results[row], app.table_ids);
 }
 
 void rest_pointer(App& app, Shell& shell, float x, float y) {

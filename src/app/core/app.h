@@ -14,6 +14,7 @@
 
 #include "app/core/columns.h"
 #include "app/core/hit_target.h"
+#include "app/core/selection.h"
 #include "app/core/shell.h"
 #include "gfx/canvas.h"
 #include "index/index.h"
@@ -43,17 +44,6 @@ struct ThumbDrag {
     bool active = false;
     float start_y = 0;
     double start_scroll = 0;
-};
-
-// The entry a row showed when the user chose it: its table position, that table's id at the
-// time, and its entry index. Actions run on this, never on a row number, so a refresh that
-// reorders the list between the choice and the action cannot make them reach a neighbour.
-struct ChosenEntry {
-    uint32_t table = 0;
-    uint32_t table_id = 0;
-    uint32_t entry = 0;
-
-    bool operator==(const ChosenEntry&) const = default;
 };
 
 struct ExportJob;  // app/core/export_results.h
@@ -128,6 +118,8 @@ struct App {
     bool sort_descending = false;
     SortColumn sort_column = SortColumn::Relevance;
     bool reset_selection = false;
+    // The next delivered result scrolls the kept selection into view (another order was chosen).
+    bool reveal_selection = false;
     bool mouse_tracked = false;
     bool text_drag = false;
     bool placed = false;
@@ -139,8 +131,9 @@ struct App {
     PointerRest rest;  // for the tooltip; pointer (below) is for what is hovered
     // What the shown words find in All when the filter tab found nothing (counted only then).
     std::optional<size_t> unfiltered_count;
-    // The selected row's entry, captured each time a row is selected.
-    std::optional<ChosenEntry> chosen;
+    // The selected row's item, captured each time a row is chosen: a new list finds the row
+    // again from it (selection.h). Every action acts on the selected row itself.
+    std::optional<ChosenItem> chosen;
     // The entry of the row whose context menu is open: the menu's command acts on it even if a
     // refresh or a new selection arrived while the menu was up.
     std::optional<ChosenEntry> menu_target;
@@ -159,9 +152,11 @@ struct App {
 
     Engine engine;
 
-    // Rows of results before this one are in their final order; the rest are ordered when the
-    // list comes near them (result_order.h).
+    // Rows of results before this one are in their final order; the rest are lacking until the
+    // search worker delivers them in order, asked for when the list comes near them
+    // (result_order.h).
     size_t results_ordered = SIZE_MAX;
+    bool rest_asked = false;  // the rows past the ordered front were asked for
 
     // The columns as the user sized them; nothing: Name and Folder share the room evenly.
     std::optional<ColumnWidths> column_widths;
@@ -216,16 +211,28 @@ std::string display_query(const App& app);
 // edited query to the screen with them, or Timer::Caret does after CARET_MS if they are late.
 void rerun_search(App& app, Shell& shell, bool reset);
 
-// Selects row i (the last row when i is past it), captures its entry as the chosen one, and
+// Selects row i (the last row when i is past it), captures its item as the chosen one, and
 // scrolls just enough to show it. Nothing without results.
 void select_row(App& app, Shell& shell, size_t i);
 
+// Scrolls just enough to show row in full.
+void scroll_to_row(App& app, uint32_t row);
+
+// Makes row the selected one and captures its item (none for a row that is not in order yet);
+// nothing clears the selection. No scrolling.
+void choose_row(App& app, std::optional<uint32_t> row);
+
 // The entry row `row` of the results names (with the table id delivered for it); nothing for a
-// row past the results or a table position without a delivered id.
+// row past the results, a row not in order yet (it is not drawn either) or a table position
+// without a delivered id. What every action on the selected row acts on.
 std::optional<ChosenEntry> entry_of_row(const App& app, size_t row);
 
-// Keeps scroll within [0, maximum scroll].
+// Keeps scroll within [0, maximum scroll]: geometry only.
 void clamp_scroll(App& app);
+
+// Every way of scrolling the list comes here: scroll is clamped, and the rows it brings into view
+// that the list lacks are asked for.
+void scroll_list(App& app, double scroll);
 
 // The pointer moved to (x, y): a tooltip that was up goes, and one is due after TOOLTIP_MS when
 // the pointer stays on a result row. A notice of no move (Windows repeats them) changes nothing.

@@ -132,7 +132,7 @@ std::optional<std::string> folder_to_exclude(const App& app,
 
 void open_row_menu(App& app, Shell& shell, Point at) {
     if (!app.selected) return;
-    app.menu_target = app.chosen;
+    app.menu_target = selected_entry(app);
     const std::optional<ResultTarget> target = entry_target(app, app.menu_target);
     RowMenu row;
     row.open_with = !target || !target->folder;
@@ -152,7 +152,12 @@ void sort_results_by(App& app, Shell& shell, SortColumn column) {
     if (app.sort_column == column) return;
     app.sort_column = column;
     app.sort_descending = starts_descending(column);
-    rerun_search(app, shell, true);
+    search_in_new_order(app, shell);
+}
+
+void search_in_new_order(App& app, Shell& shell) {
+    app.reveal_selection = app.selected.has_value();
+    rerun_search(app, shell, !app.selected);
     shell.invalidate();  // the header shows the new order at once
 }
 

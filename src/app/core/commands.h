@@ -34,6 +34,11 @@ void on_folder_picked(App& app, Shell& shell, std::string_view path);
 // Size, A to Z for Name and Folder (Best match has one direction only).
 bool starts_descending(SortColumn column);
 
+// Searches again in the order now set (sort column and direction): the selected item stays
+// selected and comes into view when the results arrive, as in the file manager; without a
+// selection the list starts again at its first row.
+void search_in_new_order(App& app, Shell& shell);
+
 // Lists the results in `column`'s order, starting in its own direction, and searches again; the
 // order already shown stays as it is.
 void sort_results_by(App& app, Shell& shell, SortColumn column);

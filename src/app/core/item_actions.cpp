@@ -105,7 +105,7 @@ bool drag_pressed_row(App& app, Shell& shell, Point at) {
     app.row_press.reset();
     // The drag runs its own loop and takes the mouse; the window lets it go first.
     shell.release_capture();
-    if (app.selected) drag_items(shell, existing_paths(app, shell, entries_of(app.chosen)));
+    if (app.selected) drag_items(shell, existing_paths(app, shell, entries_of(selected_entry(app))));
     return true;
 }
 

@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "app/core/text_scale.h"
+#include "app/core/result_order.h"
 #include "app/text/text.h"
 
 namespace norvik {
@@ -15,25 +16,16 @@ namespace {
 // A toast is taken down once it is this old; the timer fires at 2.5 seconds.
 constexpr auto TOAST_LIFETIME = std::chrono::milliseconds(2400);
 
-// The table id a hit of `results` was made against, or nothing when its position is unknown.
-std::optional<uint32_t> table_id_of(const Hit& hit, const std::vector<uint32_t>& table_ids) {
-    if (hit.table >= table_ids.size()) return std::nullopt;
-    return table_ids[hit.table];
-}
-
-// The row of the new results holding the entry that was selected, if it is still there. The
-// table id must match too: a rebuilt table reuses entry numbers for other files.
-std::optional<uint32_t> find_selected_entry(const Hit& selected,
-                                            std::optional<uint32_t> selected_table_id,
-                                            const SearchResult& result) {
-    if (!selected_table_id) return std::nullopt;
-    for (size_t row = 0; row < result.hits.size(); ++row) {
-        const Hit& hit = result.hits[row];
-        if (hit.entry == selected.entry && hit.table == selected.table &&
-            table_id_of(hit, result.table_ids) == selected_table_id)
-            return static_cast<uint32_t>(row);
-    }
-    return std::nullopt;
+// What the selected row holds, to find in the next list: the chosen item when it is that row's
+// entry (it knows the entry's path, and is kept for a row not in order yet), else the row's
+// entry alone; nothing for a row not in order yet that was chosen by its number.
+std::optional<ChosenItem> selected_item(const App& app) {
+    if (!app.selected || *app.selected >= app.results.size()) return std::nullopt;
+    const std::optional<ChosenEntry> held = entry_of_hit(app.results[*app.selected], app.table_ids);
+    if (!held) return std::nullopt;
+    if (app.chosen && app.chosen->entry == *held) return app.chosen;
+    if (!row_is_ordered(app, *app.selected)) return std::nullopt;
+    return ChosenItem{*held, {}, {}};
 }
 
 // Searches again for the index's changes, keeping the selection, and notes when.
@@ -74,6 +66,10 @@ void take_search_result(App& app, Shell& shell) {
 }
 
 void accept_search_result(App& app, Shell& shell, SearchResult result) {
+    if (result.first_row != 0 && !result.failed) {
+        accept_rest(app, shell, std::move(result));
+        return;
+    }
     if (result.generation != app.query_generation ||
         result.sort_column != static_cast<uint8_t>(app.sort_column) ||
         result.descending != app.sort_descending)
@@ -88,41 +84,42 @@ void accept_search_result(App& app, Shell& shell, SearchResult result) {
         return;
     }
 
-    std::optional<Hit> selected_hit;
-    std::optional<uint32_t> selected_table_id;
-    if (app.selected && *app.selected < app.results.size()) {
-        selected_hit = app.results[*app.selected];
-        selected_table_id = table_id_of(*selected_hit, app.table_ids);
-    }
-    std::optional<uint32_t> kept;
-    if (selected_hit) kept = find_selected_entry(*selected_hit, selected_table_id, result);
-
+    const std::optional<ChosenItem> kept = selected_item(app);
     hide_tooltip(app, shell);
     app.results = std::move(result.hits);
     app.unfiltered_count = result.unfiltered_count;
     app.results_ordered = result.ordered;
+    app.rest_asked = false;
     app.table_ids = std::move(result.table_ids);
     app.result_query = std::move(result.query);
     app.search_time = result.elapsed;
     app.result_generation = result.generation;
 
+    const bool reveal = std::exchange(app.reveal_selection, false);
     if (app.reset_selection) {
         app.reset_selection = false;
-        app.selected = app.results.empty() ? std::nullopt : std::optional<uint32_t>(0);
-        app.chosen = entry_of_row(app, 0);
-        app.scroll = 0;
+        choose_row(app, app.results.empty() ? std::nullopt : std::optional<uint32_t>(0));
+        scroll_list(app, 0);
     } else {
-        if (kept) {
-            app.selected = kept;
-        } else if (app.selected) {
-            app.selected = app.results.empty() ? std::nullopt
-                                               : std::optional<uint32_t>(std::min<size_t>(
-                                                     *app.selected, app.results.size() - 1));
-            // The chosen entry stays what the user chose: an action on it now says it is gone
-            // rather than reaching the file that moved up into its row.
+        // The selected item keeps its highlight in the new list; when the list lost it, the
+        // highlight stays on its row number and whatever that row holds now is what it selects.
+        std::optional<size_t> row;
+        if (kept) row = find_item(*app.engine.index, *kept, app.results, app.table_ids);
+        if (!row && app.selected && !app.results.empty())
+            row = std::min<size_t>(*app.selected, app.results.size() - 1);
+        choose_row(app, row ? std::optional<uint32_t>(static_cast<uint32_t>(*row)) : std::nullopt);
+        // Found among the rows not in order yet: the item stays chosen, they are asked for, and
+        // it follows its entry to its place when they come.
+        if (row && kept && !app.chosen) {
+            app.chosen = ChosenItem{*entry_of_hit(app.results[*row], app.table_ids), kept->root,
+                                    kept->relative};
+            want_rows_through(app, *row);
         }
-        if (!app.selected) app.chosen.reset();
-        clamp_scroll(app);
+        if (reveal && app.selected) {
+            scroll_to_row(app, *app.selected);  // another order: the selection stays in view
+        } else {
+            scroll_list(app, app.scroll);
+        }
     }
     // This frame draws the query the user sees now, so the fallback frame is not needed.
     stop_caret_timer(app, shell);
@@ -238,7 +235,7 @@ void hide_main_window(App&, Shell& shell) {
 void on_size(App& app, Shell& shell, float width, float height) {
     app.client_width = std::max(width, 0.0f);
     app.client_height = std::max(height, 0.0f);
-    clamp_scroll(app);
+    scroll_list(app, app.scroll);
     shell.invalidate();
 }
 
@@ -247,8 +244,7 @@ void on_dpi_changed(App& app, Shell& shell, uint32_t dpi) {
     app.dpi = std::max(dpi, 96u);
     app.scale = static_cast<float>(drawing_dpi(app)) / 96.0f;
     // Rows grow or shrink with the scale: scroll by the same number of rows.
-    app.scroll = app.scroll * app.scale / old_scale;
-    clamp_scroll(app);
+    scroll_list(app, app.scroll * app.scale / old_scale);
     shell.invalidate();
 }
 
@@ -260,7 +256,7 @@ void on_mouse_wheel(App& app, Shell& shell, int delta) {
     const double scroll = std::clamp(app.scroll + m.row_height * rows, 0.0, m.max_scroll);
     if (scroll == app.scroll) return;
     hide_tooltip(app, shell);
-    app.scroll = scroll;
+    scroll_list(app, scroll);
     shell.invalidate();
 }
 

@@ -18,12 +18,14 @@ namespace norvik {
 // WM_APP_SEARCH_DONE: takes the result waiting in the worker's slot, if any, and accepts it.
 void take_search_result(App& app, Shell& shell);
 
-// A delivered result: dropped when it answers an older query or another order. Otherwise shown: the
-// first row selected and the list at its top when a reset was asked for, else the selected entry
-// kept (found again by entry, table position and table id) or, when it is gone, the selected row
-// number clamped to the list. The frame it asks for also draws the edited query, so the caret's
-// deadline is stopped. A search that could not finish leaves the list as it was and says so in a
-// toast.
+// A delivered result: dropped when it answers an older query or another order. Otherwise shown:
+// the first row selected and the list at its top when a reset was asked for; else the selected
+// item keeps its highlight (found again by its entry, or by its path after a rescan renumbered
+// its table) and, after another order was chosen, comes into view; when the new list lacks it,
+// the highlight stays on its row number (clamped to the list) and selects what that row holds
+// now. Actions always reach the highlighted row. The frame it asks for also draws the edited
+// query, so the caret's deadline is stopped. A search that could not finish leaves the list as
+// it was and says so in a toast.
 void accept_search_result(App& app, Shell& shell, SearchResult result);
 
 // WM_APP_INDEX_CHANGED: while the window is visible and shows the results of a query, search

@@ -166,7 +166,7 @@ bool act_on_focus(App& app, Shell& shell, const KeyEvent& event) {
 // Acts on one key; false when the key is not the window's.
 bool act(App& app, Shell& shell, const KeyEvent& event) {
     if (event.ctrl && event.shift && !event.alt && event.key == VK_KEY_C) {
-        copy_entry_files(app, shell, app.selected ? app.chosen : std::nullopt);
+        copy_entry_files(app, shell, selected_entry(app));
         return true;
     }
     if (event.ctrl && !event.alt && event.key == VK_KEY_S) {
@@ -185,7 +185,7 @@ bool act(App& app, Shell& shell, const KeyEvent& event) {
         case VK_KEY_DELETE:
             if (event.key == VK_KEY_DELETE && !event.ctrl &&
                 delete_key_acts_on_row(app, event.repeat)) {
-                delete_entry(app, shell, app.chosen, event.shift);
+                delete_entry(app, shell, selected_entry(app), event.shift);
                 return true;
             }
             // The search box's keys bring the focus back to it.

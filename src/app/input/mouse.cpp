@@ -20,9 +20,9 @@ namespace {
 void drag_thumb(App& app, float y) {
     const std::optional<ScrollBar> bar = scrollbar_geometry(app);
     const float travel = bar ? bar->track.height - bar->thumb.height : 0;
-    app.scroll = app.thumb_drag.start_scroll +
-                 metrics(app).max_scroll * (y - app.thumb_drag.start_y) / std::max(travel, 1.0f);
-    clamp_scroll(app);
+    scroll_list(app, app.thumb_drag.start_scroll + metrics(app).max_scroll *
+                                                       (y - app.thumb_drag.start_y) /
+                                                       std::max(travel, 1.0f));
 }
 
 // A click on the track moves the list by most of a page towards the click.
@@ -30,8 +30,7 @@ void page_towards(App& app, float y) {
     const std::optional<ScrollBar> bar = scrollbar_geometry(app);
     if (!bar) return;
     const float step = 0.9f * metrics(app).list_height;
-    app.scroll += y < bar->thumb.y ? -step : step;
-    clamp_scroll(app);
+    scroll_list(app, app.scroll + (y < bar->thumb.y ? -step : step));
 }
 
 // The border under the pointer follows it; the columns beside it trade width. Back where it
@@ -185,7 +184,7 @@ void on_left_button_up(App& app, Shell& shell, Point at) {
             case HitKind::ColumnHeader:
                 if (!header_clicked(press, target)) break;
                 sort_by_header(app, static_cast<SortColumn>(target.payload));
-                rerun_search(app, shell, true);
+                search_in_new_order(app, shell);
                 break;
             case HitKind::FilterTab:
                 app.filter = static_cast<uint8_t>(target.payload);
@@ -235,7 +234,7 @@ void on_right_button_up(App& app, Shell& shell, Point at, bool shift) {
     if (target.kind != HitKind::ResultRow) return;
     select_row(app, shell, target.payload);
     if (shift) {
-        show_entry_system_menu(app, shell, app.chosen, at, true);
+        show_entry_system_menu(app, shell, selected_entry(app), at, true);
         return;
     }
     open_row_menu(app, shell, at);

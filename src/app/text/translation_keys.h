@@ -12,7 +12,6 @@
 namespace norvik {
 
 inline constexpr std::array<std::string_view, 103> TRANSLATION_KEYS = {
-inline constexpr std::array<std::string_view, 103> TRANSLATION_KEYS = {
     "All",
     "Folders",
     "Documents",

@@ -285,9 +285,11 @@ std::optional<CutCell> paint_rows(const Frame& f) {
         const double scroll = app.scroll;
         const double row_height = f.m.row_height;
         const size_t first = static_cast<size_t>(std::max(0.0, std::floor(scroll / row_height)));
-        const size_t last = std::min(
-            app.results.size(),
-            static_cast<size_t>(std::max(0.0, std::ceil((scroll + f.m.list_height) / row_height))));
+        // Rows past the ordered front are drawn once the search worker has put them in order.
+        const size_t last =
+            std::min({app.results.size(), app.results_ordered,
+                      static_cast<size_t>(
+                          std::max(0.0, std::ceil((scroll + f.m.list_height) / row_height)))});
         for (size_t i = first; i < last; ++i) {
             const uint32_t row = static_cast<uint32_t>(i);
             const Hit& hit = app.results[row];

@@ -88,7 +88,7 @@ TEST(ResultActionsTest, NothingHappensWithoutAResolvableRow) {
     };
     const Case cases[] = {
         {"no selection", [](ResultsFixture& f) { f.app.selected.reset(); }},
-        {"entry past the table", [](ResultsFixture& f) { f.app.chosen->entry = 99; }},
+        {"entry past the table", [](ResultsFixture& f) { f.app.results[1].entry = 99; }},
         {"table rebuilt since the search",
          [](ResultsFixture& f) { f.index.tables[0].table_id = 5; }},
         {"table dropped since", [](ResultsFixture& f) { f.index.tables.clear(); }},
@@ -116,9 +116,6 @@ TEST(ResultActionsTest, ActionsReachTheChosenEntryWhateverHappenedToItsRow) {
     const auto menu_open = [](ResultsFixture& f) {
         on_menu_command(f.app, f.shell, MenuKind::Context, CONTEXT_OPEN);
     };
-    const auto enter = [](ResultsFixture& f) {
-        on_key_down(f.app, f.shell, KeyEvent{VK_KEY_RETURN, false, false, false});
-    };
     const auto copy_path = [](ResultsFixture& f) {
         on_key_down(f.app, f.shell, KeyEvent{VK_KEY_C, true, false, false});
     };
@@ -131,7 +128,6 @@ TEST(ResultActionsTest, ActionsReachTheChosenEntryWhateverHappenedToItsRow) {
     const Case cases[] = {
         {"menu, report moved down", {3, 1, 2}, false, menu_open},
         {"menu, cafe moved into the report's row", {1, 3}, true, menu_open},
-        {"Enter, cafe moved into the report's row", {1, 3}, true, enter},
         {"copy path, report removed before the refresh", {1, 2, 3}, true, copy_path},
     };
     for (const Case& c : cases) {
@@ -152,6 +148,59 @@ TEST(ResultActionsTest, ActionsReachTheChosenEntryWhateverHappenedToItsRow) {
         if (c.removed) {
             EXPECT_EQ(f.app.toast->text, "Not found. It was deleted or moved.");
         }
+    }
+}
+
+// A refresh after the report's row was selected: the highlight stays on the report, found by
+// its path when a rescan renumbered the table, or, when the list lost it, on the row it stood
+// on; Enter, Ctrl+C and the keyboard's menu act on the highlighted row, whatever it holds.
+TEST(ResultActionsTest, ARefreshNeverPartsTheHighlightFromWhatActionsReach) {
+    struct Case {
+        const char* name;
+        std::vector<std::string> rescanned;  // the table's files after a rescan (id 5), if any
+        std::vector<uint32_t> rows_after;    // entries of the refreshed list
+        uint32_t highlighted;
+        std::string acted_on;
+    };
+    const Case cases[] = {
+        {"report renamed out of the list", {}, {1, 3}, 1, CAFE_ON_DISK},
+        {"rescan, same table", {"보고서 final.hwp", "cafe\u0301.txt"}, {1, 2, 3}, 1, REPORT},
+        {"rescan renumbered, report listed first",
+         {"cafe\u0301.txt", "보고서 final.hwp"},
+         {3, 1, 2},
+         0,
+         REPORT},
+        {"rescan without the report", {"cafe\u0301.txt"}, {1, 2}, 1, CAFE_ON_DISK},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ResultsFixture f;
+        uint32_t table_id = 4;
+        if (!c.rescanned.empty()) {
+            VolumeTable table = VolumeTable::with_root("C:\\");
+            // Listed in their folders, as a scan lists them, so paths lead to them.
+            const uint32_t folder = testing::add_folder(table, 0, "My Docs, 2026");
+            table.add_late_child(0, folder);
+            for (const std::string& name : c.rescanned)
+                table.add_late_child(folder, testing::add_file(table, folder, name));
+            table.table_id = table_id = 5;
+            f.index.tables[0] = std::move(table);
+        }
+        SearchResult refreshed;
+        for (uint32_t entry : c.rows_after)
+            refreshed.hits.push_back(Hit{entry, 0, false});
+        refreshed.table_ids = {table_id};
+        accept_search_result(f.app, f.shell, std::move(refreshed));
+        EXPECT_EQ(f.app.selected, c.highlighted);
+
+        on_key_down(f.app, f.shell, KeyEvent{VK_KEY_RETURN, false, false, false});
+        on_key_down(f.app, f.shell, KeyEvent{VK_KEY_C, true, false, false});
+        on_key_down(f.app, f.shell, KeyEvent{VK_KEY_APPS, false, false, false});
+        on_menu_command(f.app, f.shell, MenuKind::Context, CONTEXT_OPEN_FOLDER);
+        EXPECT_EQ(f.shell.opened_paths, std::vector<std::string>{c.acted_on});
+        EXPECT_EQ(f.shell.clipboard, utf8_to_utf16(c.acted_on));
+        EXPECT_EQ(f.shell.explorer_arguments,
+                  std::vector<std::string>{explorer_select_argument(c.acted_on)});
     }
 }
 

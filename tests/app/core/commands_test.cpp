@@ -11,8 +11,12 @@
 
 #include "app/core/menus.h"
 #include "app/core/settings.h"
+#include "app/core/window_events.h"
 #include "app/input/keys.h"
+#include "app/input/mouse.h"
 #include "index/changes.h"
+#include "query/test_tables.h"
+#include "search/search.h"
 #include "support/app_fixture.h"
 #include "vendor.h"
 
@@ -183,6 +187,60 @@ TEST(MenuCommandsTest, ExcludedFoldersAreStoredAndLeaveTheIndexAtOnce) {
     settings(MENU_EXCLUDE_FOLDER);  // the picker opens once the handler has returned
     ASSERT_EQ(f.shell.deferred.size(), 1u);
     EXPECT_TRUE(std::holds_alternative<FolderPickerRequest>(f.shell.deferred[0]));
+}
+
+// Another order keeps the selected file selected and brings it into view, as the file manager
+// does, whether it was chosen from the header or its menu. 300 files "f1" ... "f300", newest last,
+// listed in Best match order (newest first); "f150" (row 150) is selected near the top of the
+// view.
+TEST(SortCommandsTest, AnotherOrderKeepsTheSelectedItemSelectedAndInView) {
+    struct Case {
+        const char* how;
+        std::function<void(AppFixture&)> sort;
+    };
+    const Case cases[] = {
+        {"Name header clicked",
+         [](AppFixture& f) {
+             on_left_button_down(f.app, f.shell, Point{100, 125}, false);
+             on_left_button_up(f.app, f.shell, Point{100, 125});
+         }},
+        {"Date modified from the header menu",
+         [](AppFixture& f) {
+             on_menu_command(f.app, f.shell, MenuKind::Header, HEADER_DATE_MODIFIED);
+         }},
+        {"Size from the header menu",
+         [](AppFixture& f) { on_menu_command(f.app, f.shell, MenuKind::Header, HEADER_SIZE); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.how);
+        AppFixture f;
+        VolumeTable table = VolumeTable::with_root("C:\\");
+        for (uint32_t i = 1; i <= 300; ++i) {
+            std::string name = "f";
+            name += std::to_string(i);
+            testing::add_file(table, 0, name, 1000 + i, 7 * (i % 13));
+        }
+        f.index.replace_all({std::move(table)});
+        f.app.text.push_back(U'f');
+        const auto deliver = [&f] {
+            const SearchRequest request = *f.worker.pending_request();
+            SearchResult result = run_search(f.index, request, 1);
+            accept_search_result(f.app, f.shell, std::move(result));
+        };
+        rerun_search(f.app, f.shell, true);
+        deliver();
+        select_row(f.app, f.shell, 150);
+        const ChosenEntry chosen = *entry_of_row(f.app, 150);
+
+        c.sort(f);
+        deliver();
+        ASSERT_TRUE(f.app.selected.has_value());
+        EXPECT_EQ(entry_of_row(f.app, *f.app.selected), chosen);
+        const Metrics m = metrics(f.app);
+        const double top = *f.app.selected * static_cast<double>(m.row_height);
+        EXPECT_GE(top, f.app.scroll);
+        EXPECT_LE(top + m.row_height, f.app.scroll + m.list_height);
+    }
 }
 
 }  // namespace

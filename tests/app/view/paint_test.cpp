@@ -314,6 +314,19 @@ TEST(PaintTest, ARowWhoseTableChangedSinceTheSearchIsLeftBlank) {
     }
 }
 
+// A row past the ordered front is left blank, selection included, until the search worker
+// delivers it in order.
+TEST(PaintTest, ARowNotInOrderYetIsLeftBlank) {
+    PaintedApp f;
+    f.show(U"rep", {EMOJI, REPORT});
+    f.app.results_ordered = 1;
+    f.app.selected = 1;
+    f.frame();
+    EXPECT_NE(f.canvas->find_text("😀report.txt"), nullptr);
+    EXPECT_EQ(f.canvas->find_text("Report.docx"), nullptr);
+    EXPECT_TRUE(f.row_bands(140 + 32).empty());
+}
+
 TEST(PaintTest, ARowWhoseEntryWasRemovedSinceIsDrawnFadedUntilTheRefresh) {
     PaintedApp f;
     f.show(U"rep", {REPORT, EMOJI});
