@@ -5,6 +5,7 @@
 #include "app/core/actions.h"
 #include "app/core/columns.h"
 #include "app/core/open_failure.h"
+#include "app/core/row_selection.h"
 #include "app/text/text.h"
 #include "kinds/kinds.h"
 
@@ -95,7 +96,7 @@ bool delete_key_acts_on_row(const App& app, bool repeat) {
 }
 
 void press_row(App& app, Shell& shell, Point at) {
-    app.row_press = RowPress{at};
+    app.row_press = RowPress{at, std::nullopt};
     shell.set_capture();
 }
 
@@ -105,7 +106,7 @@ bool drag_pressed_row(App& app, Shell& shell, Point at) {
     app.row_press.reset();
     // The drag runs its own loop and takes the mouse; the window lets it go first.
     shell.release_capture();
-    if (app.selected) drag_items(shell, existing_paths(app, shell, entries_of(selected_entry(app))));
+    if (app.selected) drag_items(shell, existing_paths(app, shell, selected_entries(app)));
     return true;
 }
 

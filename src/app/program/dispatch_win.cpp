@@ -209,7 +209,8 @@ std::optional<LRESULT> dispatch_message(App& app, WinShell& shell, HWND window, 
             on_mouse_move(app, shell, mouse_point(lparam));
             return 0;
         case WM_LBUTTONDOWN:
-            on_left_button_down(app, shell, mouse_point(lparam), key_down(VK_SHIFT));
+            on_left_button_down(app, shell, mouse_point(lparam), key_down(VK_SHIFT),
+                                key_down(VK_CONTROL));
             return 0;
         case WM_LBUTTONUP:
             on_left_button_up(app, shell, mouse_point(lparam));
