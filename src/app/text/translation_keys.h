@@ -11,7 +11,7 @@
 
 namespace norvik {
 
-inline constexpr std::array<std::string_view, 103> TRANSLATION_KEYS = {
+inline constexpr std::array<std::string_view, 105> TRANSLATION_KEYS = {
     "All",
     "Folders",
     "Documents",
@@ -116,6 +116,8 @@ inline constexpr std::array<std::string_view, 103> TRANSLATION_KEYS = {
     "Results",
     "Widen column",
     "Narrow column",
+    "{0} selected · {1}",
+    "{0} selected",
 };
 
 }  // namespace norvik
