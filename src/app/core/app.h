@@ -147,6 +147,11 @@ struct App {
     // The entry of the row whose context menu is open: the menu's command acts on it even if a
     // refresh or a new selection arrived while the menu was up.
     std::optional<ChosenEntry> menu_target;
+    // The entries of the rows selected together when the menu opened on one of them (its
+    // commands act on them all); empty when it opened on one row.
+    std::vector<ChosenEntry> menu_targets;
+    // The files waiting for the answer to "Open {0} items?".
+    std::vector<std::string> open_question;
     // When the list last searched again because the index changed; nothing before the first time.
     std::optional<Clock::time_point> last_refresh;
     // The export under way; none when no export runs.

@@ -280,6 +280,7 @@ std::optional<LRESULT> dispatch_message(App& app, WinShell& shell, HWND window, 
 void on_message_box_answer(App& app, WinShell& shell, const MessageBoxRequest& box, int answer) {
     if (box.purpose == MessagePurpose::UpdateQuestion)
         answer_update_question(app, shell, answer == IDYES);
+    if (box.purpose == MessagePurpose::OpenMany) answer_open_question(app, shell, answer == IDYES);
 }
 
 }  // namespace

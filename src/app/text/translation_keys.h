@@ -11,7 +11,7 @@
 
 namespace norvik {
 
-inline constexpr std::array<std::string_view, 105> TRANSLATION_KEYS = {
+inline constexpr std::array<std::string_view, 108> TRANSLATION_KEYS = {
     "All",
     "Folders",
     "Documents",
@@ -118,6 +118,9 @@ inline constexpr std::array<std::string_view, 105> TRANSLATION_KEYS = {
     "Narrow column",
     "{0} selected · {1}",
     "{0} selected",
+    "Open {0} items?",
+    "{0} paths copied",
+    "{0} names copied",
 };
 
 }  // namespace norvik
