@@ -29,6 +29,10 @@ using testing::RecordingCanvas;
 
 constexpr uint32_t MARCH_5_2026 = 1772669220;
 
+// A high-contrast theme of black text on white with a dark violet highlight.
+const SystemColors black_on_white{rgb(0xFFFFFF), rgb(0x000000), rgb(0x37006E),
+                                  rgb(0xFFFFFF), rgb(0x600000), rgb(0x00009F)};
+
 // Entries of the one table C:\ the tests show.
 enum : uint32_t { ROOT = 0, USERS, REPORT, BOGOSEO, HIDDEN, EMOJI };
 
@@ -519,8 +523,6 @@ TEST(PaintTest, StatusLineCountsReadingAndTheHotKeyNotice) {
 // The focus outline: a 2-pixel frame in the text colour just outside what the keyboard is on,
 // in the palettes and in high contrast; the search box shows its caret instead.
 TEST(PaintTest, TheFocusOutlineFramesWhatTheKeyboardIsOn) {
-    const SystemColors black_on_white{rgb(0xFFFFFF), rgb(0x000000), rgb(0x37006E),
-                                      rgb(0xFFFFFF), rgb(0x600000), rgb(0x00009F)};
     struct Case {
         const char* name;
         FocusArea focus;
@@ -814,8 +816,6 @@ TEST(PaintTest, DarkPalette) {
 // has the band (a frame in high contrast), the focused row the accent frame (doubled in high
 // contrast), and the status line counts them with their files' size.
 TEST(PaintTest, SeveralSelectedRowsAndTheFocusedRowAreDrawnApart) {
-    const SystemColors black_on_white{rgb(0xFFFFFF), rgb(0x000000), rgb(0x37006E),
-                                      rgb(0xFFFFFF), rgb(0x600000), rgb(0x00007F)};
     struct Case {
         const char* what;
         bool dark;
