@@ -189,6 +189,11 @@ void on_menu_command(App& app, Shell& shell, MenuKind kind, uint32_t id) {
         case MENU_EXCLUDE_FOLDER:
             shell.defer(FolderPickerRequest{});
             break;
+        case MENU_SEARCH_SYNTAX:
+            hide_tooltip(app, shell);
+            app.syntax_card = true;
+            shell.invalidate();
+            break;
         default:
             break;
     }

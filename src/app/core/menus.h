@@ -25,6 +25,7 @@ enum MenuCommand : uint32_t {
     MENU_MORE_APPS = 7,
     MENU_ABOUT = 8,
     MENU_EXCLUDE_FOLDER = 9,  // the folder picker
+    MENU_SEARCH_SYNTAX = 10,  // the card of every form a query word can take
 };
 
 // The Excluded folders submenu: the stored folder at position i is MENU_INCLUDE_FIRST + i

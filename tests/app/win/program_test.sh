@@ -430,7 +430,7 @@ menus)
         echo "  100 Follow Windows$1"
         echo "$languages" | sed "s/^\(  103 .*\)\$/\1$2/"
         printf '%s\n' '3 Automatic updates (checked)' '6 Check for updates' \
-            '7 More apps from Kastrel' '8 About Norvik' '---' '2 Rebuild the file list' \
+            '7 More apps from Kastrel' '10 Search syntax' '8 About Norvik' '---' '2 Rebuild the file list' \
             'Excluded folders >' '  9 Exclude a folder…' "4 Start with Windows$3" '5 Quit'
     }
     click_settings() {
