@@ -11,7 +11,8 @@ int64_t days_from_civil(const CivilDay& date) {
     const int64_t year_of_era = year - era * 400;
     const int64_t month = date.month > 2 ? date.month - 3 : date.month + 9;
     const int64_t day_of_year = (153 * month + 2) / 5 + date.day - 1;
-    const int64_t day_of_era = year_of_era * 365 + year_of_era / 4 - year_of_era / 100 + day_of_year;
+    const int64_t day_of_era =
+        year_of_era * 365 + year_of_era / 4 - year_of_era / 100 + day_of_year;
     return era * 146097 + day_of_era - 719468;
 }
 
@@ -21,7 +22,8 @@ CivilDay civil_from_days(int64_t days) {
     const int64_t day_of_era = days - era * 146097;
     const int64_t year_of_era =
         (day_of_era - day_of_era / 1460 + day_of_era / 36524 - day_of_era / 146096) / 365;
-    const int64_t day_of_year = day_of_era - (365 * year_of_era + year_of_era / 4 - year_of_era / 100);
+    const int64_t day_of_year =
+        day_of_era - (365 * year_of_era + year_of_era / 4 - year_of_era / 100);
     const int64_t month = (5 * day_of_year + 2) / 153;
     const int day = static_cast<int>(day_of_year - (153 * month + 2) / 5 + 1);
     const int civil_month = static_cast<int>(month < 10 ? month + 3 : month - 9);

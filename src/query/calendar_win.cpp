@@ -15,8 +15,7 @@ constexpr int64_t DAY = 86400;
 // The user's first day of the week (LOCALE_IFIRSTDAYOFWEEK: "0" Monday ... "6" Sunday).
 uint8_t locale_first_weekday() {
     wchar_t value[4] = {};
-    if (GetLocaleInfoEx(LOCALE_NAME_USER_DEFAULT, LOCALE_IFIRSTDAYOFWEEK, value, 4) < 2)
-        return 0;
+    if (GetLocaleInfoEx(LOCALE_NAME_USER_DEFAULT, LOCALE_IFIRSTDAYOFWEEK, value, 4) < 2) return 0;
     return value[0] >= L'0' && value[0] <= L'6' ? static_cast<uint8_t>(value[0] - L'0') : 0;
 }
 
@@ -36,7 +35,8 @@ int64_t local_day_start(int64_t days) {
         !SystemTimeToFileTime(&utc, &file_time))
         return days * DAY;  // a date the system cannot convert is read as UTC
     const uint64_t ticks = (uint64_t{file_time.dwHighDateTime} << 32) | file_time.dwLowDateTime;
-    return (static_cast<int64_t>(ticks) - static_cast<int64_t>(UNIX_EPOCH_AS_FILETIME)) / 10'000'000;
+    return (static_cast<int64_t>(ticks) - static_cast<int64_t>(UNIX_EPOCH_AS_FILETIME)) /
+           10'000'000;
 }
 
 }  // namespace

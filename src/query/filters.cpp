@@ -137,11 +137,21 @@ Period month_period(int year, int month) {
 std::optional<Period> date_word_period(std::string_view word, const Calendar& calendar) {
     enum Word { Today, Yesterday, ThisWeek, LastWeek, ThisMonth, LastMonth, ThisYear, LastYear };
     static constexpr std::array<std::pair<std::string_view, Word>, 16> WORDS = {{
-        {"today", Today},         {"오늘", Today},         {"yesterday", Yesterday},
-        {"어제", Yesterday},      {"thisweek", ThisWeek},  {"이번주", ThisWeek},
-        {"lastweek", LastWeek},   {"지난주", LastWeek},    {"thismonth", ThisMonth},
-        {"이번달", ThisMonth},    {"lastmonth", LastMonth}, {"지난달", LastMonth},
-        {"thisyear", ThisYear},   {"올해", ThisYear},      {"lastyear", LastYear},
+        {"today", Today},
+        {"오늘", Today},
+        {"yesterday", Yesterday},
+        {"어제", Yesterday},
+        {"thisweek", ThisWeek},
+        {"이번주", ThisWeek},
+        {"lastweek", LastWeek},
+        {"지난주", LastWeek},
+        {"thismonth", ThisMonth},
+        {"이번달", ThisMonth},
+        {"lastmonth", LastMonth},
+        {"지난달", LastMonth},
+        {"thisyear", ThisYear},
+        {"올해", ThisYear},
+        {"lastyear", LastYear},
         {"작년", LastYear},
     }};
     const auto found = std::find_if(WORDS.begin(), WORDS.end(),
@@ -222,8 +232,7 @@ std::optional<RecordFilter> parse_size_filter(std::string_view text) {
         std::optional<SizeText> low;
         std::optional<SizeText> high;
         if (!range->first.empty() && !(low = parse_size_text(range->first))) return std::nullopt;
-        if (!range->second.empty() && !(high = parse_size_text(range->second)))
-            return std::nullopt;
+        if (!range->second.empty() && !(high = parse_size_text(range->second))) return std::nullopt;
         if (!low && !high) return std::nullopt;
         // "1..2mb" reads as 1 to 2 MB: a bare lower end takes the upper end's unit.
         const uint64_t high_unit = high && high->unit ? *high->unit : 1;

@@ -330,7 +330,8 @@ class WordReader {
 
     // A word whose text before `colon` names a filter; false when it names none.
     bool read_filter(const RawWord& word, size_t colon, bool open_last) {
-        const FilterName name = filter_named(lowered_word(std::string_view(word.text).substr(0, colon)));
+        const FilterName name =
+            filter_named(lowered_word(std::string_view(word.text).substr(0, colon)));
         const std::string rest = lowered_word(std::string_view(word.text).substr(colon + 1));
         const std::string spelled = word.text.substr(0, colon + 1);
         switch (name) {
@@ -356,7 +357,8 @@ class WordReader {
             case FilterName::Folder:
             case FilterName::File: {
                 RecordFilter kind;
-                kind.kinds = name == FilterName::Folder ? RecordFilter::FOLDERS : RecordFilter::FILES;
+                kind.kinds =
+                    name == FilterName::Folder ? RecordFilter::FOLDERS : RecordFilter::FILES;
                 query_.record.narrow(kind);
                 // folder:TEXT is folder: and the word TEXT.
                 read(word.part(colon + 1), open_last);
@@ -383,7 +385,8 @@ class WordReader {
             if (option.find_plain(':') != std::string::npos || has_separator(option.text))
                 return fail(QueryProblem::BadAlternative, word.text);
             const bool open = open_last && stop == word.text.size();
-            if (std::optional<Term> term = make_term(option.text, lowered_word(option.text), open)) {
+            if (std::optional<Term> term =
+                    make_term(option.text, lowered_word(option.text), open)) {
                 group.options.push_back(std::move(*term));
             } else {
                 any_name = true;  // "*": the word takes every name

@@ -113,9 +113,9 @@ struct Query {
     // wildcard among them ("*.hwp" says what a name looks like, not what it is).
     // A query with "|" has none.
     std::string exact_name;
-    RecordFilter record;                      // size:, dm:, folder: and file: words, together
-    std::vector<Alternatives> alternatives;   // every word of alternatives must match
-    bool alternatives_first = false;          // the first name word typed was alternatives
+    RecordFilter record;                     // size:, dm:, folder: and file: words, together
+    std::vector<Alternatives> alternatives;  // every word of alternatives must match
+    bool alternatives_first = false;         // the first name word typed was alternatives
     // Each !WORD, parsed alone: an entry that this query matches is left out.
     std::vector<Query> excluded;
     // The first unreadable word: such a query matches nothing and costs no scan.

@@ -152,9 +152,10 @@ std::optional<SearchResult> execute_search(std::span<const VolumeTable> tables,
                                            const Generation& generation) {
     // Never more threads than chunks; an empty query starts none.
     const size_t chunks = build_chunks(tables).size();
-    SearchPool pool(is_empty(*query) || query->error ? 0
-                                     : static_cast<unsigned>(std::min<size_t>(
-                                           std::max(threads, 1u), std::max<size_t>(chunks, 1))));
+    SearchPool pool(is_empty(*query) || query->error
+                        ? 0
+                        : static_cast<unsigned>(std::min<size_t>(std::max(threads, 1u),
+                                                                 std::max<size_t>(chunks, 1))));
     return execute_search(tables, std::move(query), request, pool, generation);
 }
 

@@ -94,8 +94,7 @@ std::string describe(const Query& query) {
                         (record.size_max == UINT64_MAX ? "" : std::to_string(record.size_max)));
     }
     if (record.mtime_min != 0 || record.mtime_max != UINT32_MAX) {
-        parts.push_back("dm=" + (record.mtime_min <= 1 ? "" : shown_time(record.mtime_min)) +
-                        ".." +
+        parts.push_back("dm=" + (record.mtime_min <= 1 ? "" : shown_time(record.mtime_min)) + ".." +
                         (record.mtime_max == UINT32_MAX ? "" : shown_time(record.mtime_max)));
     }
     for (const Query& excluded : query.excluded)
@@ -241,15 +240,15 @@ struct FindCase {
 TEST(FilterMatchTest, FindsWhatEachFilterSays) {
     const Item items[] = {
         {"empty.txt", 0, kst(2026, 3, 18, 9)},
-        {"kb-1.bin", 1023, kst(2026, 3, 18, 0, 0, 0)},       // first second of today
-        {"kb.bin", 1024, kst(2026, 3, 17, 23, 59, 59)},      // last second of yesterday
-        {"kb+1.bin", 1025, kst(2026, 3, 15, 0, 0, 0)},       // first second of this week
-        {"mb.bin", 1048576, kst(2026, 3, 14, 23, 59, 59)},   // last second of last week
-        {"mb+1.bin", 1048577, kst(2026, 3, 1, 0, 0, 0)},     // first second of March
-        {"feb.bin", 5, kst(2026, 2, 28, 23, 59, 59)},        // last second of February
-        {"newyear.bin", 5, kst(2026, 1, 1, 0, 0, 0)},        // first second of 2026
-        {"oldyear.bin", 5, kst(2025, 12, 31, 23, 59, 59)},   // last second of 2025
-        {"unknown.bin", 5, 0},                               // no date
+        {"kb-1.bin", 1023, kst(2026, 3, 18, 0, 0, 0)},      // first second of today
+        {"kb.bin", 1024, kst(2026, 3, 17, 23, 59, 59)},     // last second of yesterday
+        {"kb+1.bin", 1025, kst(2026, 3, 15, 0, 0, 0)},      // first second of this week
+        {"mb.bin", 1048576, kst(2026, 3, 14, 23, 59, 59)},  // last second of last week
+        {"mb+1.bin", 1048577, kst(2026, 3, 1, 0, 0, 0)},    // first second of March
+        {"feb.bin", 5, kst(2026, 2, 28, 23, 59, 59)},       // last second of February
+        {"newyear.bin", 5, kst(2026, 1, 1, 0, 0, 0)},       // first second of 2026
+        {"oldyear.bin", 5, kst(2025, 12, 31, 23, 59, 59)},  // last second of 2025
+        {"unknown.bin", 5, 0},                              // no date
         {"보고서.hwp", 2048, kst(2026, 3, 10)},
         {"보고서.tmp", 10, kst(2026, 3, 10)},
         {"report.pdf", 3000, kst(2026, 3, 11)},
