@@ -38,7 +38,9 @@ Calendar local_calendar() {
     int64_t today = 0;
     if (localtime_r(&now, &tm))
         today = days_from_civil(CivilDay{tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday});
-    return Calendar{today, locale_first_weekday(), [](int64_t days) {
+    // Opening the locale reads its files: once per process, as the locale is set at its start.
+    static const uint8_t first_weekday = locale_first_weekday();
+    return Calendar{today, first_weekday, [](int64_t days) {
                         const CivilDay date = civil_from_days(days);
                         std::tm midnight{};
                         midnight.tm_year = date.year - 1900;

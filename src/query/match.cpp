@@ -577,8 +577,9 @@ inline Hit hit_of(Outcome outcome, uint32_t index, uint8_t table_position) {
     const FolderMemo* const folders = std::exchange(scratch.folders, nullptr);
     bool excluded = false;
     for (const Query& word : query.excluded) {
+        // A word's own !words (from "!!word") keep the entry in.
         excluded = match_one(word, table, table_position, index, scratch, nullptr) != MISS &&
-                   !(word.excluded.size() != 0 &&
+                   !(!word.excluded.empty() &&
                      excluded_by(word, table, table_position, index, scratch));
         if (excluded) break;
     }

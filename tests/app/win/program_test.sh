@@ -36,6 +36,11 @@
 #                          the rows, the tooltip over a cut name and over a cut folder, an empty
 #                          tab that says what All finds, a toast and the smallest window
 #                          (reading-<look>-<state>.png in BUILD/wine-program, to be looked at)
+#   filters                "size:>1kb 보고서" typed finds the one file over 1 KB holding 보고서
+#                          (not its folder: folders have no size); "size:big" finds nothing;
+#                          in English light and Korean dark, screenshots of the status line's
+#                          message and of the Search syntax card from the settings menu, which
+#                          Esc closes without hiding the window (filters-<look>-<state>.png)
 #   follows-disk           a file created, then deleted, then one renamed on D: while "report" is
 #                          shown: each reaches the list soon after the index has it (the time
 #                          from the change's post to the answer that shows it is printed); then
@@ -56,7 +61,8 @@ export WINEPREFIX=$state/prefix
 mkdir -p "$state"
 rm -rf "$tree" && mkdir -p "$tree/보고서 2024" "$tree/photos" "$tree/Reports"
 echo a >"$tree/보고서 2024/report, final.hwp"
-echo b >"$tree/보고서 2024/분기 보고서.hwp"
+# The one name holding 보고서 over 1 KB (2,000 bytes), for the filters.
+head -c 2000 /dev/zero | tr '\0' b >"$tree/보고서 2024/분기 보고서.hwp"
 echo c >"$tree/photos/holiday.jpg"
 echo d >"$tree/Reports/report-q1.pdf"
 # "report, final.hwp" is the newest name that starts with "report": the first row for "report".
@@ -388,6 +394,37 @@ typing)
     ui_key "$window" ctrl+a BackSpace
     type_query report
     expect_rows report 'D:\보고서 2024\report, final.hwp' 'D:\Reports' 'D:\Reports\report-q1.pdf'
+    ;;
+filters)
+    for look in en:1:size ko:0:크기; do
+        IFS=: read -r language theme size <<<"$look"
+        wine reg add 'HKCU\Software\Norvik' /v Language /t REG_SZ /d "$language" /f \
+            </dev/null >/dev/null 2>&1
+        set_theme "$theme"
+        start_shown
+        type_query "$size:>1kb 보고서"
+        expect_rows "$size:>1kb 보고서" 'D:\보고서 2024\분기 보고서.hwp'
+        ui_key "$window" ctrl+a BackSpace
+        type_query "보고서 $size:big"
+        expect_rows "보고서 $size:big"
+        sleep 0.5
+        ui_capture "$window" "$state/filters-$language-message.png"
+        xdotool mousemove --window "$window" $((960 - 36)) 36 click 1
+        wait_for 10 more_menus_than settings 0 || fail "the settings menu did not open"
+        # Search syntax is the fifth item from the top (Language, Automatic updates, Check for
+        # updates, More apps, Search syntax).
+        choose Down Down Down Down Down Return
+        sleep 1
+        ui_capture "$window" "$state/filters-$language-card.png"
+        ui_key "$window" Escape
+        sleep 1
+        one_visible || fail "Esc on the card hid the window"
+        ui_capture "$window" "$state/filters-$language-closed.png"
+        kill "$first_pid"
+        wait_for 20 stopped "$first_pid" || fail "Norvik did not end"
+        wait_for 10 none_visible || fail "the window stayed"
+        : >"$trace"
+    done
     ;;
 keys)
     export NORVIK_TEST_NO_LAUNCH=1
