@@ -208,6 +208,21 @@ start_shown() {
     wait_for 60 traced index-complete || fail "the index was not built"
 }
 
+# start_looking LANGUAGE LIGHT: start_shown with that Language setting and theme (1 light, 0 dark).
+start_looking() {
+    wine reg add 'HKCU\Software\Norvik' /v Language /t REG_SZ /d "$1" /f </dev/null >/dev/null 2>&1
+    set_theme "$2"
+    start_shown
+}
+
+# stop_first: ends the Norvik that start_shown started, with an empty trace for the next.
+stop_first() {
+    kill "$first_pid"
+    wait_for 20 stopped "$first_pid" || fail "Norvik did not end"
+    wait_for 10 none_visible || fail "the window stayed"
+    : >"$trace"
+}
+
 # type_query TEXT: types TEXT into the empty search box and waits for its rows.
 # Under load, Wine can drop the first keys after a change of focus: the box is cleared and the text
 # typed again (at most three times), and what was answered instead is shown.
@@ -398,10 +413,7 @@ typing)
 filters)
     for look in en:1:size ko:0:크기; do
         IFS=: read -r language theme size <<<"$look"
-        wine reg add 'HKCU\Software\Norvik' /v Language /t REG_SZ /d "$language" /f \
-            </dev/null >/dev/null 2>&1
-        set_theme "$theme"
-        start_shown
+        start_looking "$language" "$theme"
         type_query "$size:>1kb 보고서"
         expect_rows "$size:>1kb 보고서" 'D:\보고서 2024\분기 보고서.hwp'
         ui_key "$window" ctrl+a BackSpace
@@ -639,10 +651,7 @@ reading)
 languages)
     for look in ko:1:보고서 en:0:report ja:1:report; do
         IFS=: read -r language theme query <<<"$look"
-        wine reg add 'HKCU\Software\Norvik' /v Language /t REG_SZ /d "$language" /f \
-            </dev/null >/dev/null 2>&1
-        set_theme "$theme"
-        start_shown
+        start_looking "$language" "$theme"
         type_query "$query"
         # Near the right edge, where the menu is drawn under Wine (wine-notes).
         right_click_first_row() { xdotool mousemove --window "$window" 880 156 click 3; }
