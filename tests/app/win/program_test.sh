@@ -432,10 +432,7 @@ filters)
         sleep 1
         one_visible || fail "Esc on the card hid the window"
         ui_capture "$window" "$state/filters-$language-closed.png"
-        kill "$first_pid"
-        wait_for 20 stopped "$first_pid" || fail "Norvik did not end"
-        wait_for 10 none_visible || fail "the window stayed"
-        : >"$trace"
+        stop_first
     done
     ;;
 keys)
@@ -640,10 +637,7 @@ reading)
         picture minimum
         xdotool mousemove --window "$window" $(at 150 252)
         picture minimum-tooltip
-        kill "$first_pid"
-        wait_for 20 stopped "$first_pid" || fail "Norvik did not end"
-        wait_for 10 none_visible || fail "the window stayed"
-        : >"$trace"
+        stop_first
     done
     wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 96 /f \
         </dev/null >/dev/null 2>&1
@@ -671,10 +665,7 @@ languages)
         choose Escape
         sleep 0.5
         ui_capture "$window" "$state/window-$language.png"
-        kill "$first_pid"
-        wait_for 20 stopped "$first_pid" || fail "Norvik did not end"
-        wait_for 10 none_visible || fail "the window stayed"
-        : >"$trace"
+        stop_first
     done
     ;;
 columns)
@@ -692,10 +683,7 @@ columns)
     sleep 0.3
     xdotool mousemove --window "$window" $((border - 100)) 125 mouseup 1
     wait_for 10 sized || fail "ColumnWidths does not hold Size 186, Date 136: $(column_widths)"
-    kill "$first_pid"
-    wait_for 20 stopped "$first_pid" || fail "Norvik did not end"
-    wait_for 10 none_visible || fail "the window stayed"
-    : >"$trace"
+    stop_first
     start_shown
     xdotool mousemove --window "$window" $((border - 100)) 125 click --repeat 2 --delay 80 1
     wait_for 10 reset || fail "a double click on the restored border did not reset: $(column_widths)"
