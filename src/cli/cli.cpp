@@ -6,6 +6,7 @@
 #include <system_error>
 #include <thread>
 
+#include "app/text/query_message.h"
 #include "cli/hit_format.h"
 #include "cli/shown_text.h"
 #include "cli/watch_command.h"
@@ -197,6 +198,11 @@ int run_search(const CliOptions& options, Console& console) {
     request.composing = options.composing;
     request.filter = options.filter;
     SearchResult result = norvik::run_search(index, request);
+    // The same words the window reads, and the same message its status line gives.
+    if (result.query && result.query->error) {
+        console.err(std::string(PROGRAM) + query_error_text(*result.query->error) + "\n");
+        return EXIT_USAGE;
+    }
 
     OutputStyle style{.format = options.format,
                       .null_separated = options.null_separated,
