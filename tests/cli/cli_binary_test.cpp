@@ -223,6 +223,34 @@ TEST(CliBinary, UnreadableFoldersAreCountedAndNamedOnRequest) {
         << verbose.err;
 }
 
+// A folder given that cannot be listed at all yields no items because nothing could be read,
+// not because it is empty: the run fails as for a missing folder, and writes no index.
+TEST(CliBinary, AFolderGivenThatCannotBeReadFailsTheRun) {
+    TempFolder tree, scratch;
+    tree.file("locked/secret.txt");
+    tree.file("open/visible.txt");
+    std::filesystem::permissions(tree.path() / "locked", std::filesystem::perms::none);
+    std::filesystem::permissions(scratch.path(), std::filesystem::perms::all);
+    std::string prefix =
+        geteuid() == 0 ? "setpriv --reuid=65534 --regid=65534 --clear-groups " : "";
+    std::string index = scratch.root() + "index.bin";
+    const std::string locked = tree.root() + "locked";
+    struct Case {
+        std::vector<std::string> folders;
+    };
+    const Case cases[] = {{{locked}}, {{tree.root() + "open", locked}}};
+    for (const Case& c : cases) {
+        std::vector<std::string> args{"index", "--output", index};
+        args.insert(args.end(), c.folders.begin(), c.folders.end());
+        Result r = cli(scratch, args, "", prefix);
+        EXPECT_EQ(r.status, 1) << r.err;
+        EXPECT_NE(r.err.find("\"" + locked + "/\" could not be read; no index was written"),
+                  std::string::npos)
+            << r.err;
+        EXPECT_FALSE(std::filesystem::exists(index)) << c.folders.size() << " folders";
+    }
+    std::filesystem::permissions(tree.path() / "locked", std::filesystem::perms::owner_all);
+}
 // A script must not take a full disk or a closed output for an empty answer.
 TEST(CliBinary, ResultsThatCannotBeWrittenFailTheRun) {
     TempFolder tree, scratch;
