@@ -50,7 +50,8 @@ ListingDiff diff_listing(const VolumeTable& table, std::string_view folder,
         seen.insert(it->second);
         const Entry& entry = table.entries[it->second];
         bool differs =
-            entry.mtime != item.facts.mtime || (!entry.is_dir() && entry.size != item.facts.size);
+            entry.mtime != item.facts.mtime || (!entry.is_dir() && entry.size != item.facts.size) ||
+            (entry.flags & (FLAG_HIDDEN | FLAG_SYSTEM)) != attribute_flags(item.facts.attributes);
         if (differs) changed.push_back(Change::modified(child_path(folder, item.name), item.facts));
     }
     table.for_each_child(*at, [&](uint32_t child) {

@@ -29,7 +29,7 @@ struct ListingDiff {
 
 // The changes that make the table's children of folder (relative to the root, "" for the
 // root) what listing says: Removed for a child the disk no longer has, Modified for one whose
-// size (files) or time differs, Added for an item the table lacks (a folder without its
+// size (files), time or hidden and system flags differ, Added for an item the table lacks (a folder without its
 // contents: the caller walks it). Removals come first, so a name whose letter case changed is
 // taken out and added anew. Nothing when the folder is not a live, enterable folder of the table.
 ListingDiff diff_listing(const VolumeTable& table, std::string_view folder,

@@ -24,8 +24,10 @@
 
 namespace norvik {
 
-// The change filter: file name, folder name, size and last write (0x1B).
-inline constexpr uint32_t WATCH_FILTER = 0x1B;
+// The change filter: file name, folder name, attributes, size and last write (0x1F). Attributes
+// because hiding an item changes nothing else, and Wine reports a change of the date alone
+// (touch -d) as one of the attributes.
+inline constexpr uint32_t WATCH_FILTER = 0x1F;
 // Wine fails a read whose events were lost with this error where Windows returns 0 bytes.
 inline constexpr uint32_t ERROR_NOTIFY_ENUM_DIR_CODE = 1022;
 

@@ -20,14 +20,15 @@ using testing::FakeTree;
 using testing::file_facts;
 using testing::folder_facts;
 
-// Every live path of a table below its root, each with its facts, sorted.
+// Every live path of a table below its root, each with its facts and flags, sorted.
 std::vector<std::string> contents(const VolumeTable& table) {
     std::vector<std::string> paths;
     for (uint32_t i = 1; i < table.size(); ++i) {
         if (!table.is_live(i)) continue;
         const Entry& e = table.entries[i];
         paths.push_back(table.relative_path(i, false, '\\') + " " +
-                        std::to_string(e.is_dir() ? 0 : e.size) + " " + std::to_string(e.mtime));
+                        std::to_string(e.is_dir() ? 0 : e.size) + " " + std::to_string(e.mtime) +
+                        " " + std::to_string(e.flags & (FLAG_HIDDEN | FLAG_SYSTEM)));
     }
     std::sort(paths.begin(), paths.end());
     return paths;
@@ -55,6 +56,11 @@ TEST(DiffListing, BringsTheTablesFolderToWhatTheDiskHolds) {
          "docs", 1, 0},
         {"only its time", [](FakeTree& t) { t.modify("docs\\a.txt", file_facts(3, 2000)); }, "docs",
          1, 0},
+        {"only hidden",
+         [](FakeTree& t) {
+             t.modify("docs\\a.txt", {3, 1000, ATTRIBUTE_HIDDEN});
+         },
+         "docs", 1, 0},
         {"a folder's time", [](FakeTree& t) { t.modify("docs\\sub", folder_facts(5)); }, "docs", 1,
          0},
         {"a folder made with contents",
