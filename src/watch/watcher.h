@@ -21,6 +21,7 @@
 
 #include "index/changes.h"
 #include "watch/change_batch.h"
+#include "watch/relist_folders.h"
 
 namespace norvik {
 
@@ -60,7 +61,7 @@ struct WatchSink {
     std::function<FolderExclusions(const std::string& root)> excluded;
     // Optional: after a delivered batch, the folders worth listing again once the root has
     // settled (folders_to_relist); told only when there are some.
-    std::function<void(const std::string& root, std::vector<std::string> folders)> relist;
+    std::function<void(const std::string& root, RelistFolders folders)> relist;
 };
 
 // The watcher's view of the system. read blocks until changes arrive.
