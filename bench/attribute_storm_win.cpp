@@ -19,19 +19,16 @@
 #include "index/scan.h"
 #include "platform/win_handles.h"
 #include "service/index_service.h"
+#include "wine_bench.h"
 
 using namespace norvik;
+using norvik::bench::utf8;
 
 namespace {
 
 constexpr int FOLDERS = 20;
 constexpr int FILES = 500;  // per folder
 constexpr uint32_t NEW_DATE = 1'500'000'000;
-
-std::string utf8(const std::filesystem::path& path) {
-    std::u8string text = path.u8string();
-    return std::string(text.begin(), text.end());
-}
 
 std::string relative_file(int folder, int file) {
     return "f" + std::to_string(folder) + "\\" + std::to_string(file) + ".txt";
@@ -56,11 +53,7 @@ double cpu_ms(bool thread_only) {
 
 int wmain() {
     std::error_code error;
-    std::filesystem::path base = std::filesystem::is_directory("Z:\\tmp", error)
-                                     ? std::filesystem::path("Z:\\tmp")
-                                     : std::filesystem::temp_directory_path();
-    std::filesystem::path folder = base / ("norvik-storm-" + std::to_string(GetCurrentProcessId()));
-    std::filesystem::remove_all(folder, error);
+    std::filesystem::path folder = bench::fresh_folder("norvik-storm");
     for (int f = 0; f < FOLDERS; ++f) {
         std::filesystem::create_directories(folder / ("f" + std::to_string(f)));
         for (int i = 0; i < FILES; ++i)
