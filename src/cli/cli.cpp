@@ -1,5 +1,6 @@
 #include "cli/cli.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <optional>
@@ -143,6 +144,21 @@ std::string scan_shortfalls(const std::vector<VolumeTable>& tables,
            (verbose ? "" : " (--verbose names them)");
 }
 
+// False, after a line for each, when a folder given could not be listed at all: its table would
+// hold nothing, and an index of nothing would pass for an empty folder.
+bool roots_were_read(const std::vector<VolumeTable>& tables, const std::vector<ScanReport>& reports,
+                     Console& console) {
+    bool read = true;
+    for (size_t i = 0; i < tables.size(); ++i) {
+        const std::vector<uint32_t>& unreadable = reports[i].unreadable_folders;
+        if (std::find(unreadable.begin(), unreadable.end(), 0u) == unreadable.end()) continue;
+        console.err(std::string(PROGRAM) + "\"" + escape_for_terminal(tables[i].root) +
+                    "\" could not be read; no index was written\n");
+        read = false;
+    }
+    return read;
+}
+
 }  // namespace
 
 int run_index(const CliOptions& options, Console& console) {
@@ -163,6 +179,7 @@ int run_index(const CliOptions& options, Console& console) {
     std::optional<std::vector<VolumeTable>> scanned =
         scan_roots(*roots, *excluded, options, reports, console);
     if (!scanned) return EXIT_FAILED;
+    if (!roots_were_read(*scanned, reports, console)) return EXIT_FAILED;
     std::string shortfalls = scan_shortfalls(*scanned, reports, options.verbose, console);
 
     Index index;
