@@ -5,7 +5,10 @@
 // block search buy.
 // Goals over 1,000,000 entries with 2 threads: an ASCII word at most 10 ms, initials and Hangul
 // words at most 15 ms, and at least 5 times faster than the baseline. A word with folders in it
-// (documents\report) at most twice the time of its last segment alone (report).
+// (documents\report) at most twice the time of its last segment alone (report). A size or date
+// filter alone (size:>100mb, dm:thisweek) no slower than ext:pdf; a word with a filter
+// (report size:>1mb, ㅂㄱㅅ dm:2026) at most 1.1 times the word alone; !ext:tmp report at most
+// 1.2 times report.
 // Over 5,000,000 entries with 2 threads: every query in the relevance order at most 16 ms (one
 // frame at 60 Hz), the Name and Folder sorts at most 100 ms, and at most 48 bytes of table memory
 // per entry.
@@ -50,7 +53,10 @@ struct BenchQuery {
     uint8_t filter;
     SortColumn column;
     Goal goal;
-    const char* alone = nullptr;  // for a path word: the label of its last segment's query
+    // The label of the query this one is held against, and the most times its time it may take
+    // (a path word against its last segment, a filter against what it narrows).
+    const char* alone = nullptr;
+    double within = GOAL_PATH_RATIO;
 };
 
 // "folder sort" and "name sort" order the Pictures tab (about a tenth of the generated entries)
@@ -70,6 +76,13 @@ const BenchQuery QUERIES[] = {
     {"문서\\보고서", "문서\\보고서", 0, SortColumn::Relevance, Goal::None, "보고서"},
     // Everything directly inside a Documents folder: every entry asks about its folder.
     {"documents\\", "documents\\", 0, SortColumn::Relevance, Goal::None},
+    // Filters: decided from the record before the name is read.
+    {"ext:pdf", "ext:pdf", 0, SortColumn::Relevance, Goal::None},
+    {"size:>100mb", "size:>100mb", 0, SortColumn::Relevance, Goal::None, "ext:pdf", 1.0},
+    {"dm:thisweek", "dm:thisweek", 0, SortColumn::Relevance, Goal::None, "ext:pdf", 1.0},
+    {"report size:>1mb", "report size:>1mb", 0, SortColumn::Relevance, Goal::None, "report", 1.1},
+    {"ㅂㄱㅅ dm:2026", "ㅂㄱㅅ dm:2026", 0, SortColumn::Relevance, Goal::None, "ㅂㄱㅅ", 1.1},
+    {"!ext:tmp report", "!ext:tmp report", 0, SortColumn::Relevance, Goal::None, "report", 1.2},
     {"Pictures tab", "", 3, SortColumn::Relevance, Goal::None},
     {"folder sort", "", 3, SortColumn::Folder, Goal::None},
     {"name sort", "", 3, SortColumn::Name, Goal::None},
@@ -244,21 +257,21 @@ void print_summary() {
     std::printf(
         "\nMedian per search (parse, match, order): wall ms, ns per entry, and CPU ms of all "
         "threads\n(on a shared machine the wall time also counts waits for a core).\n");
-    std::printf("%-14s %9s %7s %9s %9s %9s %9s %9s\n", "query", "entries", "hits", "1thr ms",
+    std::printf("%-18s %9s %7s %9s %9s %9s %9s %9s\n", "query", "entries", "hits", "1thr ms",
                 "ns/entry", "1thr cpu", "2thr ms", "2thr cpu");
     for (uint64_t entries : {uint64_t{1'000'000}, uint64_t{5'000'000}}) {
         for (const BenchQuery& q : QUERIES) {
             auto one = figures.find({q.label, entries, 1});
             auto two = figures.find({q.label, entries, 2});
             if (one == figures.end() || two == figures.end()) continue;
-            std::printf("%-14s %9llu %7zu %9.2f %9.2f %9.2f %9.2f %9.2f\n", q.label,
+            std::printf("%-18s %9llu %7zu %9.2f %9.2f %9.2f %9.2f %9.2f\n", q.label,
                         static_cast<unsigned long long>(entries), two->second.hits,
                         one->second.median_ms, one->second.ns_per_entry, one->second.cpu_ms,
                         two->second.median_ms, two->second.cpu_ms);
         }
         auto base = figures.find({"baseline report", entries, 0});
         if (base != figures.end()) {
-            std::printf("%-14s %9llu %7zu %9.2f %9.2f %9.2f\n", "baseline",
+            std::printf("%-18s %9llu %7zu %9.2f %9.2f %9.2f\n", "baseline",
                         static_cast<unsigned long long>(entries), base->second.hits,
                         base->second.median_ms, base->second.ns_per_entry, base->second.cpu_ms);
         }
@@ -281,11 +294,11 @@ void print_summary() {
             if (path == figures.end() || alone == figures.end()) continue;
             double ratio = path->second.median_ms / alone->second.median_ms;
             std::printf(
-                "goal %s vs %s 1M entries, %u thread%s: %.2f vs %.2f ms, %.2fx (<= %.0fx): "
+                "goal %s vs %s 1M entries, %u thread%s: %.2f vs %.2f ms, %.2fx (<= %.1fx): "
                 "%s\n",
                 q.label, q.alone, threads, threads == 1 ? "" : "s", path->second.median_ms,
-                alone->second.median_ms, ratio, GOAL_PATH_RATIO,
-                ratio <= GOAL_PATH_RATIO ? "met" : "MISSED");
+                alone->second.median_ms, ratio, q.within,
+                ratio <= q.within ? "met" : "MISSED");
         }
     }
     for (const BenchQuery& q : QUERIES) {

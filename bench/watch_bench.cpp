@@ -250,9 +250,9 @@ void BM_RelistCalmRead(benchmark::State& state) {
     size_t folders = 0;
     for (auto _ : state) {
         bool burst = is_burst_read(batch.size(), 400, NOTIFY_BUFFER_BYTES);
-        std::vector<std::string> relist = folders_to_relist(batch, burst);
-        folders += relist.size();
-        benchmark::DoNotOptimize(relist.data());
+        RelistFolders relist = folders_to_relist(batch, burst);
+        folders += relist.folders.size();
+        benchmark::DoNotOptimize(relist.folders.data());
     }
     state.counters["folders"] = static_cast<double>(folders) / double(state.iterations());
 }

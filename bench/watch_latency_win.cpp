@@ -16,28 +16,20 @@
 
 #include "index/scan.h"
 #include "service/index_service.h"
+#include "wine_bench.h"
 
 using namespace norvik;
+using norvik::bench::utf8;
 
 namespace {
 
 constexpr int SAMPLES = 20;
 
-std::string utf8(const std::filesystem::path& path) {
-    std::u8string text = path.u8string();
-    return std::string(text.begin(), text.end());
-}
-
 }  // namespace
 
 int wmain() {
     std::error_code error;
-    std::filesystem::path base = std::filesystem::is_directory("Z:\\tmp", error)
-                                     ? std::filesystem::path("Z:\\tmp")
-                                     : std::filesystem::temp_directory_path();
-    std::filesystem::path folder =
-        base / ("norvik-latency-" + std::to_string(GetCurrentProcessId()));
-    std::filesystem::remove_all(folder, error);
+    std::filesystem::path folder = bench::fresh_folder("norvik-latency");
     std::filesystem::create_directories(folder / "docs" / "sub");
     std::string root = utf8(folder) + "\\";
 

@@ -1,11 +1,13 @@
 #include "cli/cli.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <optional>
 #include <system_error>
 #include <thread>
 
+#include "app/text/query_message.h"
 #include "cli/hit_format.h"
 #include "cli/shown_text.h"
 #include "cli/watch_command.h"
@@ -142,6 +144,21 @@ std::string scan_shortfalls(const std::vector<VolumeTable>& tables,
            (verbose ? "" : " (--verbose names them)");
 }
 
+// False, after a line for each, when a folder given could not be listed at all: its table would
+// hold nothing, and an index of nothing would pass for an empty folder.
+bool roots_were_read(const std::vector<VolumeTable>& tables, const std::vector<ScanReport>& reports,
+                     Console& console) {
+    bool read = true;
+    for (size_t i = 0; i < tables.size(); ++i) {
+        const std::vector<uint32_t>& unreadable = reports[i].unreadable_folders;
+        if (std::find(unreadable.begin(), unreadable.end(), 0u) == unreadable.end()) continue;
+        console.err(std::string(PROGRAM) + "\"" + escape_for_terminal(tables[i].root) +
+                    "\" could not be read; no index was written\n");
+        read = false;
+    }
+    return read;
+}
+
 }  // namespace
 
 int run_index(const CliOptions& options, Console& console) {
@@ -162,6 +179,7 @@ int run_index(const CliOptions& options, Console& console) {
     std::optional<std::vector<VolumeTable>> scanned =
         scan_roots(*roots, *excluded, options, reports, console);
     if (!scanned) return EXIT_FAILED;
+    if (!roots_were_read(*scanned, reports, console)) return EXIT_FAILED;
     std::string shortfalls = scan_shortfalls(*scanned, reports, options.verbose, console);
 
     Index index;
@@ -197,6 +215,11 @@ int run_search(const CliOptions& options, Console& console) {
     request.composing = options.composing;
     request.filter = options.filter;
     SearchResult result = norvik::run_search(index, request);
+    // The same words the window reads, and the same message its status line gives.
+    if (result.query && result.query->error) {
+        console.err(std::string(PROGRAM) + query_error_text(*result.query->error) + "\n");
+        return EXIT_USAGE;
+    }
 
     OutputStyle style{.format = options.format,
                       .null_separated = options.null_separated,

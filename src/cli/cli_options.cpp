@@ -22,8 +22,18 @@ constexpr std::string_view USAGE =
     "not be read. QUERY may be left out with a --filter other than all. --null: end each path\n"
     "with a NUL instead of a newline, as find -print0 (paths format only). tsv escapes tab,\n"
     "newline, carriage return and backslash in paths as \\t \\n \\r \\\\.\n"
-    "Exit status: 0 done (also with no hits), 2 usage error, 3 index file missing or damaged,\n"
-    "1 any other failure.\n";
+    "QUERY: words a name must all hold: report, ㅂㄱㅅ (Korean initials), qhrhtj (Korean typed\n"
+    "in English mode), *.hwp (wildcards), ext:pdf,hwp (extensions), documents\\report (in a\n"
+    "folder of that name), \"2026 report\" (one word, spaces included), 보고서|report (either),\n"
+    "!ext:tmp (leave out what a word finds), folder: and file: (only folders, only files),\n"
+    "size:>10mb (also =, <, <=, >=, N..M; units b kb mb gb tb, by 1,024), dm:2026-03 (date\n"
+    "modified in local time (TZ): YYYY, YYYY-MM or YYYY-MM-DD, compared as whole periods, or\n"
+    "today yesterday thisweek lastweek thismonth lastmonth thisyear lastyear). Korean names:\n"
+    "크기: 날짜: 폴더: 파일:, 오늘 어제 이번주 지난주 이번달 지난달 올해 작년. Quote for the\n"
+    "shell: norvik-cli search 'size:>10mb' '\"2026 report\"'. A word that cannot be read\n"
+    "(size:big) finds nothing and is told on standard error with status 2.\n"
+    "Exit status: 0 done (also with no hits), 2 usage error or unreadable query, 3 index file\n"
+    "missing or damaged, 1 any other failure.\n";
 
 template <class T>
 std::optional<T> pick(std::string_view value,

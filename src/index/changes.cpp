@@ -18,6 +18,9 @@ std::pair<std::string_view, std::string_view> split_last(std::string_view path) 
 void set_facts(Entry& entry, const FileFacts& facts) {
     if (!entry.is_dir()) entry.size = facts.size;
     entry.mtime = facts.mtime;
+    // Hiding an item, or showing it again, changes its attributes alone.
+    entry.flags = static_cast<uint8_t>((entry.flags & ~(FLAG_HIDDEN | FLAG_SYSTEM)) |
+                                       attribute_flags(facts.attributes));
 }
 
 // True when `index` is `ancestor` or lies below it. Bounded like full_path, so a damaged parent

@@ -45,8 +45,9 @@ struct AddResult {
 };
 
 // Adds name under folder `parent`, or updates the child of that name (size unless a folder,
-// mtime). parent_is_new skips the lookup for a folder that was itself just appended. Nothing for
-// an empty or excluded name, a parent that is not a live folder, or a table that is full.
+// mtime, the hidden and system flags). parent_is_new skips the lookup for a folder that was
+// itself just appended. Nothing for an empty or excluded name, a parent that is not a live
+// folder, or a table that is full.
 std::optional<AddResult> add_child(VolumeTable& table, uint32_t parent, std::string_view name,
                                    const FileFacts& facts, bool parent_is_new);
 

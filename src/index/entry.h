@@ -63,6 +63,12 @@ struct FileFacts {
     uint32_t attributes = 0;
 };
 
+// The entry flags an item's attributes decide: hidden and system (same bits as the attributes).
+inline uint8_t attribute_flags(uint32_t attributes) {
+    static_assert(FLAG_HIDDEN == ATTRIBUTE_HIDDEN && FLAG_SYSTEM == ATTRIBUTE_SYSTEM);
+    return static_cast<uint8_t>(attributes & (ATTRIBUTE_HIDDEN | ATTRIBUTE_SYSTEM));
+}
+
 // Seconds since 1970 as stored in Entry::mtime: 0 before 1970, saturating at 0xFFFFFFFF.
 inline uint32_t clamp_unix_time(int64_t seconds) {
     if (seconds <= 0) return 0;

@@ -86,8 +86,7 @@ uint32_t VolumeTable::add_entry(uint32_t parent, std::string_view name, const Fi
 
     Entry entry{};
     bool is_dir = facts.attributes & ATTRIBUTE_DIRECTORY;
-    entry.flags = (is_dir ? FLAG_DIR : 0) |
-                  static_cast<uint8_t>(facts.attributes & (ATTRIBUTE_HIDDEN | ATTRIBUTE_SYSTEM));
+    entry.flags = (is_dir ? FLAG_DIR : 0) | attribute_flags(facts.attributes);
     if ((facts.attributes & ATTRIBUTE_REPARSE_POINT) &&
         (reparse_tag == REPARSE_TAG_MOUNT_POINT || reparse_tag == REPARSE_TAG_SYMLINK))
         entry.flags |= FLAG_LINK;

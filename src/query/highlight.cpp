@@ -40,12 +40,18 @@ std::optional<Span> term_span(const TextTerm& term, std::u32string_view chars) {
 std::vector<CharRange> highlight_ranges(const Query& query, std::string_view name) {
     const std::u32string chars = name_chars(name);
     std::vector<CharRange> ranges;
-    for (const Term& term : query.terms) {
+    auto add = [&](const Term& term) {
         const TextTerm* text = std::get_if<TextTerm>(&term);
-        if (text == nullptr) continue;
+        if (text == nullptr) return;
         if (std::optional<Span> span = term_span(*text, chars); span && span->first < span->second)
             ranges.push_back(CharRange{span->first, span->second});
-    }
+    };
+    for (const Term& term : query.terms)
+        add(term);
+    // Every alternative the name holds is marked; filters and !words never are.
+    for (const Alternatives& group : query.alternatives)
+        for (const Term& option : group.options)
+            add(option);
     std::sort(ranges.begin(), ranges.end(),
               [](const CharRange& a, const CharRange& b) { return a.start < b.start; });
     std::vector<CharRange> merged;

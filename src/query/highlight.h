@@ -33,7 +33,8 @@ struct Utf16Range {
 // with overlapping and touching ranges merged. Each word without wildcards contributes its
 // leftmost match in the name's name chars: a plain word its lowered text, any other its jamo
 // pattern, and only when that finds nothing its English-layout reading (whether or not the name
-// holds Hangul) or the place of its key spelling. Wildcard words highlight nothing.
+// holds Hangul) or the place of its key spelling; each alternative of an A|B word the same way.
+// Wildcard words, filters and !words highlight nothing.
 std::vector<CharRange> highlight_ranges(const Query& query, std::string_view name);
 
 // The character ranges of name as UTF-16 positions: a character above U+FFFF counts two units,

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <utility>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -580,6 +581,32 @@ bool names_exactly(const Query& query, EntryView& view) {
     return ends_spelled(view, name, pos);
 }
 
+// Whether every word of alternatives has an option that matches the name: nothing, or whether
+// the first word's option matched at the start. The options have no arena cursors (those are
+// the terms'), so each is searched in the name alone.
+std::optional<bool> match_alternatives(const Query& query, EntryView& view) {
+    ArenaCursor* const cursors = std::exchange(view.cursors, nullptr);
+    std::optional<bool> first_at_start;
+    for (const Alternatives& group : query.alternatives) {
+        std::optional<bool> at_start;
+        for (const Term& option : group.options) {
+            if (const TextTerm* text = std::get_if<TextTerm>(&option)) {
+                at_start = match_text_term(*text, 0, view);
+            } else if (match_wildcard_term(std::get<WildcardTerm>(option), 0, view)) {
+                at_start = false;
+            }
+            if (at_start) break;
+        }
+        if (!at_start) {
+            first_at_start.reset();
+            break;
+        }
+        if (!first_at_start) first_at_start = at_start;
+    }
+    view.cursors = cursors;
+    return first_at_start;
+}
+
 // The outcome of one entry, kept to a plain integer so the hot loop builds no optional.
 enum Outcome : int { MISS = 0, HIT = 1, HIT_AT_START = 2, HIT_EXACT = 3 };
 
@@ -593,6 +620,8 @@ inline Hit hit_of(Outcome outcome, uint32_t index, uint8_t table_position) {
     const Entry& entry = table.entries[index];
     if (entry.flags & FLAG_REMOVED) return MISS;
     if (query.filter != TAB_ALL && !filter_admits(query.filter, entry)) return MISS;
+    // The record filter (size, date, kind) is its callers' to test: scan_entries does it in its
+    // loop, where a query without one skips it.
 
     std::optional<EntryView> found = view_of(table, entry, scratch.item, cursors);
     if (!found) return MISS;
@@ -614,6 +643,11 @@ inline Hit hit_of(Outcome outcome, uint32_t index, uint8_t table_position) {
         }
         if (t == 0) at_start = term_at_start;
     }
+    if (!query.alternatives.empty()) {
+        std::optional<bool> found = match_alternatives(query, view);
+        if (!found) return MISS;
+        if (query.alternatives_first) at_start = *found;
+    }
     // The folders are looked at last: the name's own words reject most entries first.
     if (!query.paths.empty() && !paths_match(query, table, table_position, entry.parent, scratch))
         return MISS;
@@ -621,6 +655,26 @@ inline Hit hit_of(Outcome outcome, uint32_t index, uint8_t table_position) {
     // A name that is the words themselves begins with the first of them: the rest never pay.
     if (!query.exact_name.empty() && names_exactly(query, view)) return HIT_EXACT;
     return HIT_AT_START;
+}
+
+// Whether a !WORD of the query matches the entry, which then is no hit. Asked only of entries
+// that matched everything else, so it may take its time: each excluded word is matched as a
+// query of its own, without the search's arena cursors and folder answers (both are numbered
+// for the query's own words).
+[[gnu::noinline]] bool excluded_by(const Query& query, const VolumeTable& table,
+                                   uint8_t table_position, uint32_t index, MatchScratch& scratch) {
+    const FolderMemo* const folders = std::exchange(scratch.folders, nullptr);
+    bool excluded = false;
+    for (const Query& word : query.excluded) {
+        // A word's own !words (from "!!word") keep the entry in.
+        excluded =
+            word.record.admits(table.entries[index]) &&
+            match_one(word, table, table_position, index, scratch, nullptr) != MISS &&
+            !(!word.excluded.empty() && excluded_by(word, table, table_position, index, scratch));
+        if (excluded) break;
+    }
+    scratch.folders = folders;
+    return excluded;
 }
 
 // match_range's loop over entries [begin, end), compiled once for each way of telling, before
@@ -636,14 +690,22 @@ template <class MayMatch>
     ArenaCursor* cursors = scratch.cursors.data();
     const uint8_t filter = query.filter;
     const uint8_t tested = FLAG_REMOVED | required;
+    // Size, date and kind filters decide from the record, before match_one reads the name. The
+    // remembered arena search (may_match) goes first: for most entries it answers with two
+    // comparisons, fewer than the record's, and a word is rarer than a size or a date.
+    const bool record = query.record.active();
+    const bool excludes = !query.excluded.empty();
     for (uint32_t i = begin; i < end; ++i) {
         const Entry& entry = entries[i];
         if ((entry.flags & tested) != required) continue;
         if (filter != TAB_ALL && !filter_admits(filter, entry)) continue;
         if (!may_match(entry)) continue;
+        if (record && !query.record.admits(entry)) continue;
         if (Outcome outcome = match_one(query, table, table_position, i, scratch, cursors);
-            outcome != MISS)
+            outcome != MISS) {
+            if (excludes && excluded_by(query, table, table_position, i, scratch)) continue;
             hits.push_back(hit_of(outcome, i, table_position));
+        }
     }
 }
 
@@ -827,15 +889,19 @@ bool glob_match(std::u32string_view pattern, std::u32string_view chars) {
 
 std::optional<Hit> match_entry(const Query& query, const VolumeTable& table, uint8_t table_position,
                                uint32_t index, MatchScratch& scratch) {
-    if (index >= table.entries.size()) return std::nullopt;
+    if (index >= table.entries.size() || query.error) return std::nullopt;
+    if (!query.record.admits(table.entries[index])) return std::nullopt;
     Outcome outcome = match_one(query, table, table_position, index, scratch, nullptr);
     if (outcome == MISS) return std::nullopt;
+    if (!query.excluded.empty() && excluded_by(query, table, table_position, index, scratch))
+        return std::nullopt;
     return hit_of(outcome, index, table_position);
 }
 
 void match_range(const Query& query, const VolumeTable& table, uint8_t table_position,
                  uint32_t begin, uint32_t end, MatchScratch& scratch, std::vector<Hit>& hits) {
     end = std::min<uint32_t>(end, table.size());
+    if (query.error) return;  // an unreadable word matches no name
     // Fresh cursors for this table's arena: two per term (its text, and its layout text or key
     // spelling).
     scratch.cursors.assign(2 * query.terms.size(), ArenaCursor{});

@@ -30,7 +30,8 @@ bool is_white_space(char32_t c) {
 
 bool is_empty(const Query& query) {
     return query.terms.empty() && query.paths.empty() && query.extensions.empty() &&
-           query.filter == 0;
+           query.filter == 0 && !query.record.active() && query.alternatives.empty() &&
+           query.excluded.empty() && !query.error;
 }
 
 JamoPattern jamo_pattern(std::string_view lowered) {
@@ -80,23 +81,50 @@ std::string english_keys(std::string_view lowered) {
 
 namespace {
 
-std::vector<std::string_view> split_words(std::string_view text) {
-    std::vector<std::string_view> words;
-    size_t pos = 0;
-    size_t word_start = std::string_view::npos;
-    while (pos < text.size()) {
-        size_t at = pos;
-        char32_t c = decode_utf8(text, pos);
-        if (is_white_space(c)) {
-            if (word_start != std::string_view::npos) {
-                words.push_back(text.substr(word_start, at - word_start));
-                word_start = std::string_view::npos;
-            }
-        } else if (word_start == std::string_view::npos) {
-            word_start = at;
+// A word as typed with its double quotes taken out; quoted[i] tells that byte i stood inside
+// quotes, where ! | and : are plain characters.
+struct RawWord {
+    std::string text;
+    std::vector<bool> quoted;
+
+    // Bytes [from, from + count) of the word.
+    RawWord part(size_t from, size_t count = std::string::npos) const {
+        count = std::min(count, text.size() - from);
+        return RawWord{text.substr(from, count),
+                       std::vector<bool>(quoted.begin() + static_cast<ptrdiff_t>(from),
+                                         quoted.begin() + static_cast<ptrdiff_t>(from + count))};
+    }
+    // The first c outside quotes at or after from, or npos.
+    size_t find_plain(char c, size_t from = 0) const {
+        for (size_t i = from; i < text.size(); ++i)
+            if (text[i] == c && !quoted[i]) return i;
+        return std::string::npos;
+    }
+};
+
+// Splits the text at white space outside quotes. A quote opens or closes quoting wherever it
+// stands; an unclosed quote runs to the end. A word of empty quotes ("") holds nothing.
+std::vector<RawWord> split_words(std::string_view text) {
+    std::vector<RawWord> words;
+    RawWord word;
+    bool quoting = false;
+    auto finish = [&] {
+        if (!word.text.empty()) words.push_back(std::move(word));
+        word = RawWord{};
+    };
+    for (size_t pos = 0; pos < text.size();) {
+        const size_t at = pos;
+        const char32_t c = decode_utf8(text, pos);
+        if (c == U'"') {
+            quoting = !quoting;
+        } else if (!quoting && is_white_space(c)) {
+            finish();
+        } else {
+            word.text.append(text.substr(at, pos - at));
+            word.quoted.insert(word.quoted.end(), pos - at, quoting);
         }
     }
-    if (word_start != std::string_view::npos) words.push_back(text.substr(word_start));
+    finish();
     return words;
 }
 
@@ -262,30 +290,154 @@ bool add_to_exact_name(std::string_view lowered, Query& query, bool& spelled) {
     return true;
 }
 
-}  // namespace
+bool has_separator(std::string_view word) {
+    return std::any_of(word.begin(), word.end(), is_separator);
+}
 
-std::shared_ptr<const Query> parse(std::string_view text, bool composing, uint8_t filter) {
-    auto query = std::make_shared<Query>();
-    query->filter = filter;
-    std::vector<std::string_view> words = split_words(text);
-    bool spelled = true;  // no wildcard in a name part so far
-    for (size_t i = 0; i < words.size(); ++i) {
-        std::string_view word = words[i];
-        const bool open_last = composing && i + 1 == words.size();
-        std::string lowered = lowered_word(word);
-        if (lowered.starts_with("ext:")) {
-            add_extensions(std::string_view(lowered).substr(4), query->extensions);
-            continue;
-        }
-        const size_t term = query->terms.size();
-        if (add_to_exact_name(lowered, *query, spelled)) query->exact_terms.push_back(term);
-        if (std::any_of(word.begin(), word.end(), is_separator)) {
-            add_path_word(word, open_last, *query);
-        } else if (std::optional<Term> made = make_term(word, std::move(lowered), open_last)) {
-            query->terms.push_back(std::move(*made));
+// Reads the words of a query into it, one at a time.
+class WordReader {
+  public:
+    WordReader(Query& query, const Calendar& calendar) : query_(query), calendar_(calendar) {}
+
+    // One word; open_last: its last syllable may still change (see parse).
+    void read(const RawWord& word, bool open_last) {
+        if (word.text.empty()) return;
+        if (word.text[0] == '!' && !word.quoted[0]) return read_excluded(word.part(1), open_last);
+        const size_t colon = word.find_plain(':');
+        if (colon != std::string::npos && read_filter(word, colon, open_last)) return;
+        if (word.find_plain('|') != std::string::npos) return read_alternatives(word, open_last);
+        // Names never hold ":", so a word with one outside quotes that is no path cannot be
+        // meant as a name: it is said, not read as something else.
+        if (colon != std::string::npos && !has_separator(word.text))
+            return fail(QueryProblem::UnknownFilter, word.text.substr(0, colon + 1));
+        read_name_word(word.text, open_last);
+    }
+
+  private:
+    void fail(QueryProblem problem, std::string argument) {
+        if (!query_.error) query_.error = QueryError{problem, std::move(argument)};
+    }
+
+    // !WORD: the word parsed alone; an entry it matches is left out. "!" alone, on the way to
+    // "!tmp", is nothing yet.
+    void read_excluded(const RawWord& word, bool open_last) {
+        Query excluded;
+        WordReader(excluded, calendar_).read(word, open_last);
+        if (excluded.error) {
+            fail(excluded.error->problem, std::move(excluded.error->argument));
+        } else if (!is_empty(excluded)) {
+            excluded.exact_name.clear();
+            excluded.exact_terms.clear();
+            query_.excluded.push_back(std::move(excluded));
         }
     }
+
+    // A word whose text before `colon` names a filter; false when it names none.
+    bool read_filter(const RawWord& word, size_t colon, bool open_last) {
+        const FilterName name =
+            filter_named(lowered_word(std::string_view(word.text).substr(0, colon)));
+        const std::string rest = lowered_word(std::string_view(word.text).substr(colon + 1));
+        const std::string spelled = word.text.substr(0, colon + 1);
+        switch (name) {
+            case FilterName::None:
+                return false;
+            case FilterName::Extension:
+                add_extensions(rest, query_.extensions);
+                return true;
+            case FilterName::Size:
+                if (std::optional<RecordFilter> size = parse_size_filter(rest)) {
+                    query_.record.narrow(*size);
+                } else {
+                    fail(QueryProblem::BadSize, spelled);
+                }
+                return true;
+            case FilterName::Date:
+                if (std::optional<RecordFilter> date = parse_date_filter(rest, calendar_)) {
+                    query_.record.narrow(*date);
+                } else {
+                    fail(QueryProblem::BadDate, spelled);
+                }
+                return true;
+            case FilterName::Folder:
+            case FilterName::File: {
+                RecordFilter kind;
+                kind.kinds =
+                    name == FilterName::Folder ? RecordFilter::FOLDERS : RecordFilter::FILES;
+                query_.record.narrow(kind);
+                // folder:TEXT is folder: and the word TEXT.
+                read(word.part(colon + 1), open_last);
+                return true;
+            }
+        }
+        return false;
+    }
+
+    // A|B|C: each alternative an ordinary word or a wildcard. Empty alternatives ("a|", on the
+    // way to "a|b") are passed over; one left is an ordinary word. Either way the query has no
+    // exact tier: it names no one name.
+    void read_alternatives(const RawWord& word, bool open_last) {
+        spelled_ = false;
+        query_.exact_name.clear();
+        query_.exact_terms.clear();
+        Alternatives group;
+        bool any_name = false;
+        for (size_t start = 0; start <= word.text.size();) {
+            size_t stop = word.find_plain('|', start);
+            if (stop == std::string::npos) stop = word.text.size();
+            const RawWord option = word.part(start, stop - start);
+            start = stop + 1;
+            if (option.text.empty()) continue;
+            if (option.find_plain(':') != std::string::npos || has_separator(option.text))
+                return fail(QueryProblem::BadAlternative, word.text);
+            const bool open = open_last && stop == word.text.size();
+            if (std::optional<Term> term =
+                    make_term(option.text, lowered_word(option.text), open)) {
+                group.options.push_back(std::move(*term));
+            } else {
+                any_name = true;  // "*": the word takes every name
+            }
+        }
+        if (any_name || group.options.empty()) return;
+        if (group.options.size() == 1) {
+            query_.terms.push_back(std::move(group.options.front()));
+            return;
+        }
+        if (query_.terms.empty() && query_.alternatives.empty()) query_.alternatives_first = true;
+        query_.alternatives.push_back(std::move(group));
+    }
+
+    // An ordinary word, a wildcard or a path word: its name part spells the exact tier.
+    void read_name_word(std::string_view word, bool open_last) {
+        std::string lowered = lowered_word(word);
+        const size_t term = query_.terms.size();
+        if (add_to_exact_name(lowered, query_, spelled_)) query_.exact_terms.push_back(term);
+        if (has_separator(word)) {
+            add_path_word(word, open_last, query_);
+        } else if (std::optional<Term> term = make_term(word, std::move(lowered), open_last)) {
+            query_.terms.push_back(std::move(*term));
+        }
+    }
+
+    Query& query_;
+    const Calendar& calendar_;
+    bool spelled_ = true;  // no wildcard and no alternatives among the name words so far
+};
+
+}  // namespace
+
+std::shared_ptr<const Query> parse(std::string_view text, bool composing, uint8_t filter,
+                                   const Calendar& calendar) {
+    auto query = std::make_shared<Query>();
+    query->filter = filter;
+    const std::vector<RawWord> words = split_words(text);
+    WordReader reader(*query, calendar);
+    for (size_t i = 0; i < words.size(); ++i)
+        reader.read(words[i], composing && i + 1 == words.size());
     return query;
+}
+
+std::shared_ptr<const Query> parse(std::string_view text, bool composing, uint8_t filter) {
+    return parse(text, composing, filter, local_calendar());
 }
 
 }  // namespace norvik

@@ -1,6 +1,9 @@
 // The query language: the search box text turned into words that must all match a name, a list
-// of extensions and the filter tab. A Query is built once per search, never changed, and shared
-// read-only (std::shared_ptr<const Query>) by the worker, its search threads and the window.
+// of extensions, filters on the entry's record (size:, dm:, folder:, file:), alternatives (A|B),
+// words that must not match (!WORD) and the filter tab. Words are split at white space outside
+// double quotes; inside quotes, ! | and : are plain characters. A Query is built once per search,
+// never changed, and shared read-only (std::shared_ptr<const Query>) by the worker, its search
+// threads and the window.
 #pragma once
 
 #include <cstdint>
@@ -10,6 +13,9 @@
 #include <string_view>
 #include <variant>
 #include <vector>
+
+#include "query/calendar.h"
+#include "query/filters.h"
 
 namespace norvik {
 
@@ -73,6 +79,29 @@ struct PathWord {
     std::vector<Term> folders;  // the item's folder first, then that folder's folder, and so on
 };
 
+// A word of alternatives (A|B|C): a name that matches any one of them matches the word.
+struct Alternatives {
+    std::vector<Term> options;  // ordinary words and wildcards, in the order typed
+};
+
+// What makes a word unreadable. Such a word can match no Windows name: the query finds nothing,
+// and the window and the command-line tool say what was expected.
+enum class QueryProblem : uint8_t {
+    UnknownFilter,   // a word with ":" that is no filter and no path ("abc:")
+    BadSize,         // a size filter that does not parse ("size:big")
+    BadDate,         // a date filter that does not parse ("dm:2026-13")
+    BadAlternative,  // an alternative that is no name or wildcard ("a|size:>1")
+};
+
+// The first unreadable word of a query: the problem, and its argument for the message (the
+// filter's name as typed, "size:" or "크기:", or the word itself).
+struct QueryError {
+    QueryProblem problem = QueryProblem::UnknownFilter;
+    std::string argument;
+
+    bool operator==(const QueryError&) const = default;
+};
+
 struct Query {
     std::vector<Term> terms;              // in the order typed; all must match
     std::vector<PathWord> paths;          // all must match; their last segments are among terms
@@ -82,19 +111,32 @@ struct Query {
     // a name equal to it, or to it followed by an extension, ranks first. Empty when the words
     // cannot spell a whole name: none typed (ext: alone, a path ending in a separator), or a
     // wildcard among them ("*.hwp" says what a name looks like, not what it is).
+    // A query with "|" has none.
     std::string exact_name;
     // The terms of exact_name's words, in order (indexes into terms): a name spelled by them in
     // any of their readings (qhrhtj for 보고서, ㄱㅅㅅ for 결산서, ㄱ데ㅐㄳ for report) ranks
     // first too. Empty when exact_name is.
     std::vector<size_t> exact_terms;
+    RecordFilter record;                     // size:, dm:, folder: and file: words, together
+    std::vector<Alternatives> alternatives;  // every word of alternatives must match
+    bool alternatives_first = false;         // the first name word typed was alternatives
+    // Each !WORD, parsed alone: an entry that this query matches is left out.
+    std::vector<Query> excluded;
+    // The first unreadable word: such a query matches nothing and costs no scan.
+    std::optional<QueryError> error;
 };
 
 // Builds the query for the search box text. `composing` is true while the input method holds an
 // unfinished composition: the last syllable of the last word then also matches the syllables it
-// may still become. Never fails.
+// may still become. Dates are read in `calendar`. Never fails: an unreadable word leaves its
+// problem in Query::error.
+std::shared_ptr<const Query> parse(std::string_view text, bool composing, uint8_t filter,
+                                   const Calendar& calendar);
+// The same with dates read in the system's time zone, today (local_calendar()).
 std::shared_ptr<const Query> parse(std::string_view text, bool composing, uint8_t filter);
 
-// No terms, no path words, no extensions and filter 0: matches nothing and costs no scan.
+// No words of any kind, no extensions, no filters, no error and filter 0: matches nothing and
+// costs no scan.
 bool is_empty(const Query& query);
 
 // The English reading of a lowered word: its key_spelling (see TextTerm) when the word holds only

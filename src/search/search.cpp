@@ -108,7 +108,8 @@ std::optional<SearchResult> execute_search(std::span<const VolumeTable> tables,
     for (const VolumeTable& table : tables)
         result.table_ids.push_back(table.table_id);
 
-    if (!is_empty(*query)) {
+    // A query with an unreadable word finds nothing, at once.
+    if (!is_empty(*query) && !query->error) {
         // Path words ask about the same folders from many entries: the answers are shared by
         // the threads for this search only, as the index may change before the next. The count
         // in All below asks about the same folders again.
@@ -128,7 +129,10 @@ std::optional<SearchResult> execute_search(std::span<const VolumeTable> tables,
         result.ordered = std::min(hits->size(), ORDERED_ROWS);
         result.hits = std::move(*hits);
         if (result.hits.empty() && query->filter != 0) {
-            const std::shared_ptr<const Query> all = parse(request.text, request.composing, 0);
+            // The same words in All: the parsed query with its tab taken off (parsing the text
+            // again could read its dates on another day).
+            auto all = std::make_shared<Query>(*query);
+            all->filter = 0;
             if (!is_empty(*all)) {
                 unsigned threads = 0;
                 std::optional<std::vector<Hit>> everywhere =
@@ -149,9 +153,10 @@ std::optional<SearchResult> execute_search(std::span<const VolumeTable> tables,
                                            const Generation& generation) {
     // Never more threads than chunks; an empty query starts none.
     const size_t chunks = build_chunks(tables).size();
-    SearchPool pool(is_empty(*query) ? 0
-                                     : static_cast<unsigned>(std::min<size_t>(
-                                           std::max(threads, 1u), std::max<size_t>(chunks, 1))));
+    SearchPool pool(is_empty(*query) || query->error
+                        ? 0
+                        : static_cast<unsigned>(std::min<size_t>(std::max(threads, 1u),
+                                                                 std::max<size_t>(chunks, 1))));
     return execute_search(tables, std::move(query), request, pool, generation);
 }
 

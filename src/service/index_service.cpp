@@ -61,6 +61,7 @@ FolderExclusions IndexService::exclusions_for(const std::string& root) const {
 }
 
 void IndexService::set_excluded_folders(std::vector<std::string> full_paths) {
+    std::lock_guard order(exclusion_order_mutex_);
     std::vector<std::string> before;
     {
         std::lock_guard lock(excluded_mutex_);
@@ -77,28 +78,60 @@ void IndexService::set_excluded_folders(std::vector<std::string> full_paths) {
     };
     const std::vector<std::string> excluded = missing_from(full_paths, before);
     const std::vector<std::string> included = missing_from(before, full_paths);
-    std::vector<std::string> roots;
-    {
-        std::shared_lock lock(index_.lock);
-        for (const VolumeTable& table : index_.tables)
-            roots.push_back(table.root);
-    }
-    for (const std::string& root : roots) {
+    std::vector<std::pair<std::string, std::string>> walks;  // root, relative path
+    for (const std::string& root : known_roots()) {
         std::vector<Change> batch;
         for (const std::string& path : excluded) {
             if (std::optional<std::string> relative = path_below(root, path))
                 batch.push_back(Change::removed(*relative));
         }
-        // Walked with no lock held; what lies in a folder still excluded inside it stays out.
+        if (!batch.empty()) apply_watcher_batch(root, std::move(batch));
+        // What lies in a folder still excluded inside it stays out.
         const FolderExclusions still = exclusions_for(root);
         for (const std::string& path : included) {
             std::optional<std::string> relative = path_below(root, path);
-            if (!relative || !platform_.walk_folder || still.covers(*relative)) continue;
-            if (std::optional<Change> arrived =
-                    platform_.walk_folder(root, *relative, still.below_path(*relative)))
-                batch.push_back(std::move(*arrived));
+            if (relative && platform_.walk_folder && !still.covers(*relative))
+                walks.emplace_back(root, std::move(*relative));
         }
-        if (!batch.empty()) apply_watcher_batch(root, std::move(batch));
+    }
+    // A walk may take minutes (up to WALK_LIMIT items), and the caller is the window.
+    if (!walks.empty())
+        (void)start_detached([this, walks = std::move(walks)] { include_again(walks); });
+}
+
+std::vector<std::string> IndexService::known_roots() const {
+    std::set<std::string> roots;
+    std::lock_guard deferred(deferred_mutex_);
+    for (const auto& [root, held] : deferred_changes_)
+        roots.insert(root);
+    std::shared_lock read(index_.lock);
+    for (const VolumeTable& table : index_.tables)
+        roots.insert(table.root);
+    return {roots.begin(), roots.end()};
+}
+
+void IndexService::include_again(const std::vector<std::pair<std::string, std::string>>& folders) {
+    for (const auto& [root, relative] : folders) {
+        if (options_.exit_requested->load()) return;
+        // Walked with no lock held.
+        std::optional<WalkedFolder> walked =
+            platform_.walk_folder(root, relative, exclusions_for(root).below_path(relative));
+        if (!walked) continue;
+        {
+            std::lock_guard order(exclusion_order_mutex_);
+            const FolderExclusions now = exclusions_for(root);
+            if (now.covers(relative)) continue;  // excluded again during the walk
+            if (!now.empty()) {
+                std::erase_if(walked->change.walked,
+                              [&](const WalkedItem& item) { return now.covers(item.path); });
+            }
+            std::vector<Change> batch;
+            batch.push_back(std::move(walked->change));
+            apply_watcher_batch(root, std::move(batch));
+        }
+        // Bigger than one walk takes, or something in it unreadable: the rest comes with a
+        // rescan, as for a folder that arrives so.
+        if (!walked->complete) (void)request_rescan(root);
     }
 }
 
@@ -272,6 +305,7 @@ bool IndexService::publish_table(const std::string& root, std::optional<VolumeTa
                 deferred_changes_.erase(it);
             }
         }
+        if (table || !held.empty()) ++root_writes_[root];
         if (table) {
             {
                 std::lock_guard completed(completed_mutex_);
@@ -310,6 +344,7 @@ BatchOutcome IndexService::apply_watcher_batch(const std::string& root, std::vec
     std::vector<Change> seen;
     {
         std::lock_guard deferred(deferred_mutex_);
+        ++root_writes_[root];
         if (auto it = deferred_changes_.find(root); it != deferred_changes_.end()) {
             // The rescan replays these before it publishes; the window hears of them then.
             if (platform_.batch_handled) seen = batch;

@@ -23,6 +23,7 @@
 #include <optional>
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "index/changes.h"
@@ -46,6 +47,14 @@ enum class BatchOutcome {
 };
 
 class IndexService;
+
+// A folder included again, as read from the disk: the change that adds it with the walk below
+// it, and whether that walk found all of it (it stops at WALK_LIMIT items, and a folder in it
+// may be unreadable).
+struct WalkedFolder {
+    Change change;
+    bool complete = true;
+};
 
 // The system as the service sees it. Every member but batch_handled must be set.
 struct ServicePlatform {
@@ -75,11 +84,12 @@ struct ServicePlatform {
     std::function<void()> wait_before_refresh;
     // Tells the window the index changed (the program posts a window message); must not block.
     std::function<void(IndexChange)> notify;
-    // Optional: what a folder included again brings back, read from the disk: the change that
-    // adds it with the walk below it (leaving out `excluded`, relative to it), or nothing when
-    // it is not there. Without it such a folder returns with its root's next rescan.
-    std::function<std::optional<Change>(const std::string& root, const std::string& relative_path,
-                                        const FolderExclusions& excluded)>
+    // Optional: what a folder included again brings back, read from the disk (leaving out
+    // `excluded`, relative to it), or nothing when it is not there. Without it such a folder
+    // returns with its root's next rescan.
+    std::function<std::optional<WalkedFolder>(const std::string& root,
+                                              const std::string& relative_path,
+                                              const FolderExclusions& excluded)>
         walk_folder;
     // Optional: told about every watcher batch after it was handled (norvik-cli watch prints it).
     std::function<void(const std::string& root, const std::vector<Change>& batch, BatchOutcome)>
@@ -149,9 +159,10 @@ class IndexService {
 
     // Folders of root (relative paths) that a watcher wants listed again. Once root has had no
     // watcher batch for relist_quiet (and is not being rescanned), a detached thread lists them
-    // and applies what differs from the table as a watcher batch; asked for more than
-    // MAX_RELIST_FOLDERS folders before that, it requests a rescan of root instead.
-    void relist_after_settle(const std::string& root, const std::vector<std::string>& folders);
+    // and applies what differs from the table as a watcher batch. Asked for more than
+    // MAX_RELIST_FOLDERS folders before that, it lists the arrived folders whole instead of
+    // each folder inside them; still more, and it requests a rescan of root instead.
+    void relist_after_settle(const std::string& root, const RelistFolders& folders);
 
     // Blocks until every rescan started by rebuild_all and request_rescan has ended. The
     // threads stay detached; this only counts them (tests, tools).
@@ -174,10 +185,11 @@ class IndexService {
     bool is_rescanning(const std::string& root) const;
     // The excluded folders below root, relative to it.
     FolderExclusions exclusions_for(const std::string& root) const;
-    // Replaces the excluded folders (full paths) and applies the difference at once, as a
-    // batch of changes per table (held back like a watcher's while the root is rescanned):
-    // folders newly excluded leave the tables with all they hold, folders no longer excluded
-    // are walked back in. Entry indexes stay. Reads the disk with no lock held.
+    // Replaces the excluded folders (full paths) and applies the difference as a batch of
+    // changes per root (held back like a watcher's while the root is rescanned, so a table
+    // published later loses them too): folders newly excluded leave at once with all they hold;
+    // folders no longer excluded are walked back in on a detached thread, and their root is
+    // rescanned when such a walk could not find everything. Entry indexes stay. Reads no disk.
     void set_excluded_folders(std::vector<std::string> full_paths);
 
   private:
@@ -192,14 +204,21 @@ class IndexService {
     void notify(IndexChange change);
     // A watcher batch came for root: its settle starts over.
     void note_watcher_activity(const std::string& root);
+    // The roots with a table or a scan running, read under deferred_changes: a root is in one
+    // or the other from the start of its first scan on.
+    std::vector<std::string> known_roots() const;
+    // The detached walk of set_excluded_folders: each (root, relative path) included again.
+    void include_again(const std::vector<std::pair<std::string, std::string>>& folders);
+    // Watcher batches and published tables of root so far (root_writes_).
+    uint64_t writes_to(const std::string& root) const;
     // The thread of relist_after_settle: waits for root to settle, then lists its folders.
     void settle_and_relist(const std::string& root);
     void relist(const std::string& root, const RelistRequest& request);
     // Applies one folder's listing changes as a watcher batch would be, unless a watcher batch
-    // came since the listing began (watcher_batches_ was batches_before) or the root is being
-    // rescanned: then nothing is applied and the outcome is HeldBack.
+    // or a new table came for root since the listing began (writes_to was writes_before) or the
+    // root is being rescanned: then nothing is applied and the outcome is HeldBack.
     BatchOutcome apply_listing_changes(const std::string& root, std::vector<Change> changes,
-                                       uint64_t batches_before);
+                                       uint64_t writes_before);
 
     Index& index_;
     ServicePlatform platform_;
@@ -213,21 +232,27 @@ class IndexService {
     // Roots being rescanned that a watcher asked to rescan meanwhile: each is scanned once more
     // when its current scan has published. Guarded by deferred_mutex_.
     std::set<std::string> rescan_again_;
+    // Per root, the watcher batches taken and the tables published so far. Guarded by
+    // deferred_mutex_. A listing compared with the table is applied only if its root's count
+    // has not moved since the listing began: anything counted may be newer than the listing.
+    std::map<std::string, uint64_t> root_writes_;
 
     mutable std::mutex completed_mutex_;
     std::set<std::string> completed_roots_;
 
-    // The excluded folders' full paths; taken alone, never with another lock.
+    // The excluded folders' full paths; taken alone, or inside exclusion_order_mutex_.
     mutable std::mutex excluded_mutex_;
     std::vector<std::string> excluded_folders_;
+    // Held while the list changes and its removals are applied, and while a folder included
+    // again is applied after its walk: a walk that ends after its folder was excluded anew sees
+    // the new list then. Taken first of all, before excluded_mutex_ and deferred_changes.
+    std::mutex exclusion_order_mutex_;
     // Roots waiting to settle, each with a thread of settle_and_relist. Taken alone, or before
     // deferred_changes; relist_stop_ ends the waits (the destructor).
     std::mutex relist_mutex_;
     std::condition_variable relist_wake_;
     std::map<std::string, RelistRequest> relists_;
     bool relist_stop_ = false;
-    // Watcher batches taken so far, counted before each takes deferred_changes.
-    std::atomic<uint64_t> watcher_batches_{0};
 
     // Detached rescan threads still running, for wait_for_rescans and the destructor.
     // Shared with each thread, which still releases the mutex after the waiter in the destructor

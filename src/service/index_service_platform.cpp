@@ -36,8 +36,7 @@ class ServiceWatchers {
                 sink.excluded = [&service](const std::string& root) {
                     return service.exclusions_for(root);
                 };
-                sink.relist = [&service](const std::string& root,
-                                         std::vector<std::string> folders) {
+                sink.relist = [&service](const std::string& root, RelistFolders folders) {
                     service.relist_after_settle(root, folders);
                 };
                 system_ = std::make_unique<SystemWatchers>(std::move(sink));
@@ -77,14 +76,14 @@ ServicePlatform system_service_platform(std::function<void(IndexChange)> notify)
         watchers->watch(service, roots);
     };
     platform.walk_folder = [](const std::string& root, const std::string& relative,
-                              const FolderExclusions& excluded) -> std::optional<Change> {
+                              const FolderExclusions& excluded) -> std::optional<WalkedFolder> {
         const std::string full = event_full_path(root, relative);
         std::optional<FileFacts> facts = read_file_facts(full);
         if (!facts) return std::nullopt;
-        std::vector<WalkedItem> walked;
+        SubtreeWalk walk;
         if (facts->attributes & ATTRIBUTE_DIRECTORY)
-            walked = walk_subtree(full, relative, {}, WALK_LIMIT, excluded).items;
-        return Change::added(relative, facts, std::move(walked));
+            walk = walk_subtree(full, relative, {}, WALK_LIMIT, excluded);
+        return WalkedFolder{Change::added(relative, facts, std::move(walk.items)), walk.complete};
     };
     platform.wait_before_refresh = wait_refresh_delay;
     platform.notify = std::move(notify);

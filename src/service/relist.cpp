@@ -50,7 +50,8 @@ ListingDiff diff_listing(const VolumeTable& table, std::string_view folder,
         seen.insert(it->second);
         const Entry& entry = table.entries[it->second];
         bool differs =
-            entry.mtime != item.facts.mtime || (!entry.is_dir() && entry.size != item.facts.size);
+            entry.mtime != item.facts.mtime || (!entry.is_dir() && entry.size != item.facts.size) ||
+            (entry.flags & (FLAG_HIDDEN | FLAG_SYSTEM)) != attribute_flags(item.facts.attributes);
         if (differs) changed.push_back(Change::modified(child_path(folder, item.name), item.facts));
     }
     table.for_each_child(*at, [&](uint32_t child) {
@@ -67,12 +68,47 @@ ListingDiff diff_listing(const VolumeTable& table, std::string_view folder,
     return diff;
 }
 
-void RelistRequest::add(const std::vector<std::string>& more, size_t cap) {
+std::vector<std::string> folders_within(const VolumeTable& table, std::string_view folder) {
+    std::optional<uint32_t> top = table.find_path(folder);
+    auto enterable = [&](uint32_t at) {
+        const Entry& entry = table.entries[at];
+        return table.is_live(at) && entry.is_dir() && !(entry.flags & FLAG_LINK);
+    };
+    if (!top || !enterable(*top)) return {};
+    std::vector<std::string> found{std::string(folder)};
+    std::vector<std::pair<uint32_t, size_t>> stack{{*top, 0}};  // entry, its place in found
+    while (!stack.empty()) {
+        auto [at, place] = stack.back();
+        stack.pop_back();
+        table.for_each_child(at, [&](uint32_t child) {
+            if (!enterable(child)) return;
+            stack.emplace_back(child, found.size());
+            found.push_back(child_path(found[place], table.display_name(child)));
+        });
+    }
+    return found;
+}
+
+void RelistRequest::add(const RelistFolders& more, size_t cap) {
     if (over_cap) return;
-    folders.insert(more.begin(), more.end());
-    if (folders.size() > cap) {
+    folders.insert(more.folders.begin(), more.folders.end());
+    arrived.insert(more.arrived.begin(), more.arrived.end());
+    if (folders.size() > cap) whole_arrivals = true;
+    if (whole_arrivals) {
+        // A folder at or below one that arrived is listed with that one's subtree.
+        std::erase_if(folders, [&](const std::string& folder) {
+            for (std::string_view path = folder;;) {
+                if (arrived.contains(std::string(path))) return true;
+                size_t cut = path.rfind('\\');
+                if (cut == std::string_view::npos) return false;
+                path = path.substr(0, cut);
+            }
+        });
+    }
+    if (folders.size() > cap || arrived.size() > cap) {
         over_cap = true;
         folders.clear();
+        arrived.clear();
     }
 }
 

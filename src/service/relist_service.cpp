@@ -1,6 +1,7 @@
 // The index service's second look after a burst: the folders a burst touched are listed again
 // once their root has settled, and what the table lacks or holds too much is applied through
 // the watcher's own path.
+#include <set>
 #include <shared_mutex>
 #include <utility>
 
@@ -8,8 +9,7 @@
 
 namespace norvik {
 
-void IndexService::relist_after_settle(const std::string& root,
-                                       const std::vector<std::string>& folders) {
+void IndexService::relist_after_settle(const std::string& root, const RelistFolders& folders) {
     if (!platform_.list_folder || folders.empty()) return;
     bool fresh = false;
     {
@@ -28,7 +28,6 @@ void IndexService::relist_after_settle(const std::string& root,
 }
 
 void IndexService::note_watcher_activity(const std::string& root) {
-    watcher_batches_.fetch_add(1);
     std::lock_guard lock(relist_mutex_);
     if (auto it = relists_.find(root); it != relists_.end())
         it->second.last_activity = std::chrono::steady_clock::now();
@@ -64,23 +63,42 @@ void IndexService::settle_and_relist(const std::string& root) {
     relist(root, due);
 }
 
+uint64_t IndexService::writes_to(const std::string& root) const {
+    std::lock_guard deferred(deferred_mutex_);
+    auto it = root_writes_.find(root);
+    return it == root_writes_.end() ? 0 : it->second;
+}
+
 void IndexService::relist(const std::string& root, const RelistRequest& request) {
     if (request.over_cap) {
         // Too much to look at folder by folder: the whole root is walked again.
         (void)request_rescan(root);
         return;
     }
+    std::set<std::string> folders = request.folders;
+    if (request.whole_arrivals) {
+        // Each folder inside the arrived ones, as the table holds it now: one listing per
+        // folder, as the walk of a new folder makes; anything new the listings find is walked.
+        std::shared_lock read(index_.lock);
+        std::optional<size_t> at = index_.find(root);
+        if (!at) return;
+        for (const std::string& arrived : request.arrived) {
+            for (std::string& folder : folders_within(index_.tables[*at], arrived))
+                folders.insert(std::move(folder));
+        }
+    }
     auto started = std::chrono::steady_clock::now();
     size_t listed = 0;
     size_t applied = 0;
     bool complete = true;
-    std::vector<std::string> again;  // a watcher batch came between listing and applying
+    RelistFolders again;  // a write to the root came between listing and applying
     std::vector<ListedItem> listing;
-    const FolderExclusions excluded = exclusions_for(root);
-    for (const std::string& folder : request.folders) {
+    for (const std::string& folder : folders) {
         if (options_.exit_requested->load()) return;
+        // Read for each folder: one excluded meanwhile is not brought back by a listing.
+        const FolderExclusions excluded = exclusions_for(root);
         if (excluded.covers(folder)) continue;
-        uint64_t batches = watcher_batches_.load();
+        uint64_t writes = writes_to(root);
         // Listed with no lock held; a folder gone or unreadable is left to its parent's listing
         // and to the watcher.
         if (platform_.list_folder(root, folder, listing) != ListStatus::Listed) continue;
@@ -106,9 +124,9 @@ void IndexService::relist(const std::string& root, const RelistRequest& request)
             complete = complete && walk.complete;
         }
         size_t count = diff.changes.size();
-        if (apply_listing_changes(root, std::move(diff.changes), batches) ==
+        if (apply_listing_changes(root, std::move(diff.changes), writes) ==
             BatchOutcome::HeldBack) {
-            again.push_back(folder);
+            again.folders.push_back(folder);
         } else {
             applied += count;
         }
@@ -117,19 +135,27 @@ void IndexService::relist(const std::string& root, const RelistRequest& request)
         platform_.relisted(root, listed, applied,
                            std::chrono::duration_cast<std::chrono::milliseconds>(
                                std::chrono::steady_clock::now() - started));
-    if (!again.empty()) relist_after_settle(root, again);
+    if (!again.folders.empty()) {
+        // Still inside the arrived folders: if as many wait again, they are listed whole again.
+        if (request.whole_arrivals)
+            again.arrived.assign(request.arrived.begin(), request.arrived.end());
+        relist_after_settle(root, again);
+    }
     if (!complete) (void)request_rescan(root);
 }
 
 BatchOutcome IndexService::apply_listing_changes(const std::string& root,
                                                  std::vector<Change> changes,
-                                                 uint64_t batches_before) {
+                                                 uint64_t writes_before) {
     BatchOutcome outcome = BatchOutcome::NoTable;
     {
         std::lock_guard deferred(deferred_mutex_);
-        // A watcher batch applied after the listing may be newer than it: the listing would
-        // undo it. A root being rescanned gets a new table the listing was not compared with.
-        if (watcher_batches_.load() != batches_before || deferred_changes_.contains(root))
+        // A watcher batch or a new table of this root since the listing began may be newer than
+        // the listing, which would undo it. A root being rescanned gets a new table the listing
+        // was not compared with.
+        auto writes = root_writes_.find(root);
+        if ((writes == root_writes_.end() ? 0 : writes->second) != writes_before ||
+            deferred_changes_.contains(root))
             return BatchOutcome::HeldBack;
         std::unique_lock write(index_.lock);
         if (std::optional<size_t> at = index_.find(root)) {

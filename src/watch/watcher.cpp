@@ -3,8 +3,6 @@
 #include <algorithm>
 #include <utility>
 
-#include "watch/relist_folders.h"
-
 namespace norvik {
 
 ReadOutcome classify_read(bool succeeded, uint32_t bytes, uint32_t error) {
@@ -40,7 +38,7 @@ void run_watcher(const std::string& root, const WatcherIo& io, const WatchSink& 
         // Facts and subtree walks happen here, on the watcher thread, with no lock held.
         const FolderExclusions excluded = sink.excluded ? sink.excluded(root) : FolderExclusions{};
         Batch batch = build_batch(root, events, io.read_facts, io.walk, excluded);
-        std::vector<std::string> relist;
+        RelistFolders relist;
         if (sink.relist)
             relist = folders_to_relist(batch.changes,
                                        is_burst_read(events.size(), bytes, buffer.size()));

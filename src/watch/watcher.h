@@ -21,11 +21,14 @@
 
 #include "index/changes.h"
 #include "watch/change_batch.h"
+#include "watch/relist_folders.h"
 
 namespace norvik {
 
-// The change filter: file name, folder name, size and last write (0x1B).
-inline constexpr uint32_t WATCH_FILTER = 0x1B;
+// The change filter: file name, folder name, attributes, size and last write (0x1F). Attributes
+// because hiding an item changes nothing else, and Wine reports a change of the date alone
+// (touch -d) as one of the attributes.
+inline constexpr uint32_t WATCH_FILTER = 0x1F;
 // Wine fails a read whose events were lost with this error where Windows returns 0 bytes.
 inline constexpr uint32_t ERROR_NOTIFY_ENUM_DIR_CODE = 1022;
 
@@ -58,7 +61,7 @@ struct WatchSink {
     std::function<FolderExclusions(const std::string& root)> excluded;
     // Optional: after a delivered batch, the folders worth listing again once the root has
     // settled (folders_to_relist); told only when there are some.
-    std::function<void(const std::string& root, std::vector<std::string> folders)> relist;
+    std::function<void(const std::string& root, RelistFolders folders)> relist;
 };
 
 // The watcher's view of the system. read blocks until changes arrive.

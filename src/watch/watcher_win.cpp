@@ -83,7 +83,7 @@ void watch(WatcherThread& self) {
         return shared.sink.excluded(root);
     };
     if (shared.sink.relist) {
-        sink.relist = [&](const std::string& root, std::vector<std::string> folders) {
+        sink.relist = [&](const std::string& root, RelistFolders folders) {
             std::lock_guard lock(shared.mutex);
             if (!shared.closed.load()) shared.sink.relist(root, std::move(folders));
         };

@@ -343,12 +343,68 @@ TEST(Rename, MoveBackIntoAFolderListsTheItemOnce) {
     EXPECT_TRUE(table.children(pics).size() == 1);  // p.jpg only
 }
 
-TEST(ApplyChanges, ModifiedSetsSizeAndTime) {
-    VolumeTable table = sample_tree().scan();
-    uint32_t b = at(table, "docs\\b.txt");
-    apply_changes(table, {Change::modified("DOCS\\B.TXT", file_facts(4096, 77))});
-    EXPECT_EQ(table.entries[b].size, 4096u);
-    EXPECT_EQ(table.entries[b].mtime, 77u);
+// A change of size, time or the hidden and system attributes alone reaches the entry, whichever
+// change operation carries the new facts; a folder keeps its child span.
+TEST(ApplyChanges, ChangedFactsReachTheEntry) {
+    const FileFacts hidden_system{.size = 5, .mtime = 88, .attributes = 0x06};
+    const FileFacts hidden_folder{.size = 0, .mtime = 99, .attributes = 0x12};
+    struct Case {
+        const char* what;
+        std::vector<Change> changes;
+        std::string path;  // where the entry is afterwards
+        uint64_t size;
+        uint32_t mtime;
+        uint8_t flags;  // hidden and system
+    };
+    const Case cases[] = {
+        {"size and time",
+         {Change::modified("DOCS\\B.TXT", file_facts(4096, 77))},
+         "docs\\b.txt",
+         4096,
+         77,
+         0},
+        {"hidden and system",
+         {Change::modified("docs\\b.txt", hidden_system)},
+         "docs\\b.txt",
+         5,
+         88,
+         FLAG_HIDDEN | FLAG_SYSTEM},
+        {"shown again",
+         {Change::modified("docs\\b.txt", hidden_system),
+          Change::modified("docs\\b.txt", file_facts(5, 89))},
+         "docs\\b.txt",
+         5,
+         89,
+         0},
+        {"a hidden folder",
+         {Change::modified("docs\\sub", hidden_folder)},
+         "docs\\sub",
+         0,
+         99,
+         FLAG_HIDDEN},
+        {"renamed and hidden",
+         {Change::renamed("docs\\b.txt", "docs\\.b", hidden_system)},
+         "docs\\.b",
+         5,
+         88,
+         FLAG_HIDDEN | FLAG_SYSTEM},
+        {"added over it",
+         {Change::added("docs\\b.txt", hidden_system)},
+         "docs\\b.txt",
+         5,
+         88,
+         FLAG_HIDDEN | FLAG_SYSTEM},
+    };
+    for (const Case& c : cases) {
+        VolumeTable table = sample_tree().scan();
+        const uint64_t span = table.entries[at(table, "docs\\sub")].size;
+        apply_changes(table, c.changes);
+        const Entry& entry = table.entries[at(table, c.path)];
+        EXPECT_EQ(entry.is_dir() ? 0 : entry.size, c.size) << c.what;
+        EXPECT_EQ(entry.mtime, c.mtime) << c.what;
+        EXPECT_EQ(entry.flags & (FLAG_HIDDEN | FLAG_SYSTEM), c.flags) << c.what;
+        EXPECT_EQ(table.entries[at(table, "docs\\sub")].size, span) << c.what;
+    }
 }
 
 // The strongest check: random edits of a tree, replayed as changes onto the table of the tree

@@ -198,29 +198,60 @@ TEST(CliBinary, RootsItCannotStoreAreRefusedAndBackslashesPrintRight) {
     EXPECT_EQ(found.out, tree.root() + "bs\\root/top.txt\n");
 }
 
-// Folders that cannot be read are counted in the summary and named with --verbose; the index
-// is written and the run succeeds. Root reads every folder, so as root the program runs as the
-// nobody user.
-TEST(CliBinary, UnreadableFoldersAreCountedAndNamedOnRequest) {
+// A tree whose folder "locked" no one may list, beside "open", and a scratch folder for the
+// index. Root reads every folder, so as root the program runs as the nobody user (`prefix`).
+struct LockedTree {
     TempFolder tree, scratch;
-    tree.file("locked/secret.txt");
-    tree.file("open/visible.txt");
-    std::filesystem::permissions(tree.path() / "locked", std::filesystem::perms::none);
-    std::filesystem::permissions(scratch.path(), std::filesystem::perms::all);
-    std::string prefix =
-        geteuid() == 0 ? "setpriv --reuid=65534 --regid=65534 --clear-groups " : "";
-    std::string index = scratch.root() + "index.bin";
-    Result quiet = cli(scratch, {"index", "--output", index, tree.root()}, "", prefix);
+    std::string prefix, index;
+
+    LockedTree() {
+        tree.file("locked/secret.txt");
+        tree.file("open/visible.txt");
+        std::filesystem::permissions(tree.path() / "locked", std::filesystem::perms::none);
+        std::filesystem::permissions(scratch.path(), std::filesystem::perms::all);
+        prefix = geteuid() == 0 ? "setpriv --reuid=65534 --regid=65534 --clear-groups " : "";
+        index = scratch.root() + "index.bin";
+    }
+    ~LockedTree() {
+        std::filesystem::permissions(tree.path() / "locked", std::filesystem::perms::owner_all);
+    }
+};
+
+// Folders that cannot be read are counted in the summary and named with --verbose; the index
+// is written and the run succeeds.
+TEST(CliBinary, UnreadableFoldersAreCountedAndNamedOnRequest) {
+    LockedTree t;
+    Result quiet = cli(t.scratch, {"index", "--output", t.index, t.tree.root()}, "", t.prefix);
     Result verbose =
-        cli(scratch, {"index", "--verbose", "--output", index, tree.root()}, "", prefix);
-    std::filesystem::permissions(tree.path() / "locked", std::filesystem::perms::owner_all);
+        cli(t.scratch, {"index", "--verbose", "--output", t.index, t.tree.root()}, "", t.prefix);
     EXPECT_EQ(quiet.status, 0) << quiet.err;
     EXPECT_NE(quiet.err.find("; 1 folder could not be read (--verbose names them)"),
               std::string::npos)
         << quiet.err;
     EXPECT_EQ(verbose.status, 0) << verbose.err;
-    EXPECT_NE(verbose.err.find("cannot read " + tree.root() + "locked\n"), std::string::npos)
+    EXPECT_NE(verbose.err.find("cannot read " + t.tree.root() + "locked\n"), std::string::npos)
         << verbose.err;
+}
+
+// A folder given that cannot be listed at all yields no items because nothing could be read,
+// not because it is empty: the run fails as for a missing folder, and writes no index.
+TEST(CliBinary, AFolderGivenThatCannotBeReadFailsTheRun) {
+    LockedTree t;
+    const std::string locked = t.tree.root() + "locked";
+    struct Case {
+        std::vector<std::string> folders;
+    };
+    const Case cases[] = {{{locked}}, {{t.tree.root() + "open", locked}}};
+    for (const Case& c : cases) {
+        std::vector<std::string> args{"index", "--output", t.index};
+        args.insert(args.end(), c.folders.begin(), c.folders.end());
+        Result r = cli(t.scratch, args, "", t.prefix);
+        EXPECT_EQ(r.status, 1) << r.err;
+        EXPECT_NE(r.err.find("\"" + locked + "/\" could not be read; no index was written"),
+                  std::string::npos)
+            << r.err;
+        EXPECT_FALSE(std::filesystem::exists(t.index)) << c.folders.size() << " folders";
+    }
 }
 
 // A script must not take a full disk or a closed output for an empty answer.

@@ -2,6 +2,8 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdlib>
+#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -10,6 +12,10 @@
 #include <vector>
 
 #include <nlohmann/json.hpp>
+
+#ifndef _WIN32
+#include <sys/time.h>
+#endif
 
 #include "cli/cli.h"
 #include "cli/shown_text.h"
@@ -192,6 +198,63 @@ TEST_F(CliRun, NoHitsIsStillSuccess) {
     Outcome json = run({"search", "--index", index_file, "--format", "json", "nothing-like-this"});
     EXPECT_EQ(nlohmann::json::parse(json.out), nlohmann::json::array());
 }
+
+// The window's query syntax, quoted for the shell: filters, alternatives, exclusions and
+// quotes; a word that cannot be read is said on standard error.
+TEST_F(CliRun, FiltersAlternativesExclusionsAndQuotes) {
+    index();
+    struct Case {
+        std::vector<std::string> words;
+        std::vector<std::string> paths;  // by name
+    };
+    const Case cases[] = {
+        {{"size:>1kb", "보고서"}, {at("docs/보고서.hwp")}},
+        {{"보고서|photo", "!ext:txt"}, {at("pics/photo.jpg"), at("docs/보고서.hwp")}},
+        {{"\"보고서 초안\""}, {at("docs/old/보고서 초안.txt")}},
+        {{"folder:", "o"}, {at("docs"), at("empty folder"), at("docs/old")}},
+    };
+    for (const Case& c : cases) {
+        std::vector<std::string> args = {"search", "--index", index_file, "--sort", "name"};
+        args.insert(args.end(), c.words.begin(), c.words.end());
+        Outcome r = run(args);
+        EXPECT_EQ(r.status, EXIT_OK) << r.err;
+        EXPECT_EQ(r.lines(), c.paths) << c.words[0];
+    }
+    Outcome bad = run({"search", "--index", index_file, "보고서", "size:big"});
+    EXPECT_EQ(bad.status, EXIT_USAGE);
+    EXPECT_EQ(bad.out, "");
+    EXPECT_EQ(bad.err, "norvik-cli: size: needs a size such as size:>10mb\n");
+    EXPECT_NE(run({"search", "--help"}).out.find("size:>10mb"), std::string::npos);
+}
+
+#ifndef _WIN32  // TZ is how a POSIX system is told its zone; Windows has its own setting
+// A date names a day where the tool runs: the same moment is the 5th in Seoul, the 4th in UTC.
+TEST_F(CliRun, DatesAreReadInTheLocalTimeZone) {
+    const std::string file = at("docs/report-final.pdf");
+    // 2026-03-04 20:00:00 UTC.
+    const timeval times[2] = {{1772654400, 0}, {1772654400, 0}};
+    ASSERT_EQ(utimes(file.c_str(), times), 0);
+    index();
+    const char* was = std::getenv("TZ");
+    const std::string saved = was ? was : "";
+    struct Zone {
+        const char* tz;
+        const char* day;
+    };
+    for (const Zone& zone : {Zone{"KST-9", "dm:2026-03-05"}, Zone{"UTC0", "dm:2026-03-04"}}) {
+        setenv("TZ", zone.tz, 1);
+        tzset();
+        Outcome r = run({"search", "--index", index_file, zone.day, "report"});
+        EXPECT_EQ(r.lines(), std::vector<std::string>{file}) << zone.tz;
+    }
+    if (was) {
+        setenv("TZ", saved.c_str(), 1);
+    } else {
+        unsetenv("TZ");
+    }
+    tzset();
+}
+#endif
 
 TEST_F(CliRun, LimitCutsTheListButNotTheCount) {
     index();

@@ -41,6 +41,10 @@ TEST(HighlightRangesTest, EachWordMarksItsLeftmostMatch) {
         {"보고서", false, "old qhrhtj.txt", {}},  // whole syllables have no English reading
         {"문서\\보고서", false, "보고서 초안.hwp", {{0, 3}}},  // the name's part of a path word
         {"ㅂㄱㅅ\\", false, "보고서.hwp", {}},                 // the folders are not in the name
+        {"ㅂㄱㅅ|report", false, "보고서 report.hwp", {{0, 3}, {4, 10}}},  // every alternative
+        {"xyz|qhrhtj", false, "보고서.hwp", {{0, 3}}},
+        {"보고서 !ext:tmp size:>1kb", false, "보고서.tmp", {{0, 3}}},  // filters and !words: none
+        {"rep !port", false, "Report.docx", {{0, 3}}},
     };
     for (const HighlightCase& c : cases) {
         SCOPED_TRACE(std::string(c.text) + " / " + c.name);

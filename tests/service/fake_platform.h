@@ -10,6 +10,7 @@
 #include <mutex>
 #include <set>
 #include <string>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -61,6 +62,18 @@ class FakePlatform {
     void after_walk(const std::string& root, std::function<void()> action) {
         std::lock_guard lock(mutex_);
         after_walk_[root] = std::move(action);
+    }
+
+    // Walks of folders included again stop after this many items, as the real one does after
+    // WALK_LIMIT.
+    void limit_walks(size_t items) {
+        std::lock_guard lock(mutex_);
+        walk_limit_ = items;
+    }
+    // The threads those walks ran on, in order.
+    std::vector<std::thread::id> walk_threads() const {
+        std::lock_guard lock(mutex_);
+        return walk_threads_;
     }
 
     // The start-up wait of a logon start runs this instead of waiting 90 seconds.
@@ -117,7 +130,8 @@ class FakePlatform {
         return count_locked(prefix);
     }
 
-    // Log lines: "watch R", "scan R bg|fg N" (N workers), "scanned R", "wait", "batch R outcome".
+    // Log lines: "watch R", "scan R bg|fg N" (N workers), "scanned R", "wait", "batch R outcome",
+    // "walk R<relative path>" (a folder included again).
     ServicePlatform make() {
         ServicePlatform platform;
         platform.list_volumes = [this] {
@@ -147,17 +161,27 @@ class FakePlatform {
             notes_.push_back(change);
             changed_.notify_all();
         };
-        platform.walk_folder = [this](const std::string& root, const std::string& relative,
-                                      const FolderExclusions& excluded) -> std::optional<Change> {
-            FakeTree* tree = nullptr;
+        platform.walk_folder =
+            [this](const std::string& root, const std::string& relative,
+                   const FolderExclusions& excluded) -> std::optional<WalkedFolder> {
+            size_t limit = WALK_LIMIT;
             {
                 std::lock_guard lock(mutex_);
-                auto it = drives_.find(root);
-                if (it != drives_.end()) tree = it->second.get();
+                log_.push_back("walk " + root + relative);
+                walk_threads_.push_back(std::this_thread::get_id());
+                limit = walk_limit_;
+                changed_.notify_all();
             }
-            std::optional<FileFacts> facts = tree ? tree->facts(relative) : std::nullopt;
+            std::lock_guard disk(disk_mutex_);
+            auto it = drives_.find(root);
+            if (it == drives_.end()) return std::nullopt;
+            FakeTree& tree = *it->second;
+            std::optional<FileFacts> facts = tree.facts(relative);
             if (!facts) return std::nullopt;
-            return Change::added(relative, facts, tree->walk(relative, excluded).items);
+            SubtreeWalk walk =
+                walk_subtree(tree.full_path(relative), relative, tree.lister(), limit, excluded);
+            return WalkedFolder{Change::added(relative, facts, std::move(walk.items)),
+                                walk.complete};
         };
         platform.batch_handled = [this](const std::string& root, const std::vector<Change>&,
                                         BatchOutcome outcome) {
@@ -206,6 +230,8 @@ class FakePlatform {
     std::set<std::string> held_;
     std::set<std::string> failing_;
     bool fail_watch_ = false;
+    size_t walk_limit_ = WALK_LIMIT;
+    std::vector<std::thread::id> walk_threads_;
     std::map<std::string, std::function<void()>> after_walk_;
     std::function<void()> on_wait_;
 

@@ -33,15 +33,21 @@ class IndexServiceTest : public ::testing::Test {
   protected:
     void SetUp() override { index_file = testing::utf8_of(folder.path() / "Norvik" / "index.bin"); }
 
-    IndexService& start_service() {
+    // The options of start_service, with these folders excluded.
+    ServiceOptions options_excluding(std::vector<std::string> excluded) {
         ServiceOptions options;
         options.index_file = index_file;
         options.items_read = &items_read;
         options.exit_requested = &exit_requested;
         options.index_dirty = &dirty;
         options.keep_other_roots = keep_other_roots;
-        options.excluded_folders = excluded_folders;
-        service = std::make_unique<IndexService>(index, platform.make(), options);
+        options.excluded_folders = std::move(excluded);
+        return options;
+    }
+
+    IndexService& start_service() {
+        service = std::make_unique<IndexService>(index, platform.make(),
+                                                 options_excluding(excluded_folders));
         return *service;
     }
 
@@ -573,9 +579,11 @@ TEST_F(IndexServiceTest, ExclusionsMadeWhileRunningApplyAtOnce) {
     EXPECT_FALSE(indexed(A, "docs"));
     EXPECT_EQ(entry_of("A.txt"), file);
     s.set_excluded_folders({A + "docs/inner"});  // docs comes back, docs\inner stays out
+    s.wait_for_rescans();                        // the walk back in is detached
     EXPECT_TRUE(indexed(A, "docs\\d.txt"));
     EXPECT_FALSE(indexed(A, "docs\\inner"));
     s.set_excluded_folders({});
+    s.wait_for_rescans();
     EXPECT_TRUE(indexed(A, "docs\\inner\\i.txt"));
     EXPECT_EQ(entry_of("A.txt"), file);
     EXPECT_TRUE(s.index_dirty());
@@ -589,6 +597,61 @@ TEST_F(IndexServiceTest, ExclusionsMadeWhileRunningApplyAtOnce) {
     s.wait_for_rescans();
     EXPECT_TRUE(indexed(A, "A.txt"));
     EXPECT_FALSE(indexed(A, "docs"));
+}
+
+// Including a folder again walks it on a thread of the service, not the caller's (the window's);
+// a walk that could not find everything asks for a rescan of the root, which brings the rest.
+TEST_F(IndexServiceTest, AFolderIncludedAgainIsWalkedOffTheCallersThread) {
+    struct Case {
+        size_t walk_limit;
+        size_t scans;  // of A, the first one included
+    };
+    const Case cases[] = {{WALK_LIMIT, 1}, {1, 2}};
+    for (const Case& c : cases) {
+        FakePlatform fakes;
+        FakeTree& a = fakes.add_drive('A');
+        a.add_folder("docs\\inner");
+        a.add_file("docs\\inner\\i.txt");
+        fakes.limit_walks(c.walk_limit);
+        Index own;
+        IndexService s(own, fakes.make(), options_excluding({A + "docs"}));
+        s.rescan({A}, false);
+        s.set_excluded_folders({});
+        s.wait_for_rescans();
+        const std::vector<std::thread::id> threads = fakes.walk_threads();
+        ASSERT_EQ(threads.size(), 1u) << c.walk_limit;
+        EXPECT_NE(threads[0], std::this_thread::get_id()) << c.walk_limit;
+        EXPECT_EQ(fakes.count("scanned " + A), c.scans) << c.walk_limit;
+        std::shared_lock lock(own.lock);
+        EXPECT_TRUE(own.tables.at(0).find_path("docs\\inner\\i.txt")) << c.walk_limit;
+    }
+}
+
+// A table published after a folder was excluded or included again (the first scan of its root
+// was running) follows the new list, not the one its scan began with.
+TEST_F(IndexServiceTest, ExclusionsChangedDuringTheFirstScanReachItsTable) {
+    struct Case {
+        std::vector<std::string> before, after;
+        bool docs_indexed;
+    };
+    const Case cases[] = {{{}, {A + "docs"}, false}, {{A + "docs"}, {}, true}};
+    for (const Case& c : cases) {
+        std::filesystem::remove(testing::u8path(index_file));  // the first start: no saved index
+        FakePlatform fakes;
+        fakes.add_drive('A');
+        fakes.hold(A);
+        Index own;
+        IndexService s(own, fakes.make(), options_excluding(c.before));
+        std::thread service_thread([&] { s.run_index_service(false); });
+        ASSERT_TRUE(fakes.wait_until([&] { return fakes.count_locked("scan " + A) == 1; }));
+        s.set_excluded_folders(c.after);
+        fakes.release(A);
+        service_thread.join();
+        s.wait_for_rescans();
+        std::shared_lock lock(own.lock);
+        EXPECT_EQ(own.tables.at(0).find_path("docs\\d.txt").has_value(), c.docs_indexed)
+            << c.after.size();
+    }
 }
 
 TEST(KeepCurrentTables, KeepsCurrentRootsOncePerRootInRootOrder) {

@@ -20,14 +20,15 @@ using testing::FakeTree;
 using testing::file_facts;
 using testing::folder_facts;
 
-// Every live path of a table below its root, each with its facts, sorted.
+// Every live path of a table below its root, each with its facts and flags, sorted.
 std::vector<std::string> contents(const VolumeTable& table) {
     std::vector<std::string> paths;
     for (uint32_t i = 1; i < table.size(); ++i) {
         if (!table.is_live(i)) continue;
         const Entry& e = table.entries[i];
         paths.push_back(table.relative_path(i, false, '\\') + " " +
-                        std::to_string(e.is_dir() ? 0 : e.size) + " " + std::to_string(e.mtime));
+                        std::to_string(e.is_dir() ? 0 : e.size) + " " + std::to_string(e.mtime) +
+                        " " + std::to_string(e.flags & (FLAG_HIDDEN | FLAG_SYSTEM)));
     }
     std::sort(paths.begin(), paths.end());
     return paths;
@@ -55,6 +56,11 @@ TEST(DiffListing, BringsTheTablesFolderToWhatTheDiskHolds) {
          "docs", 1, 0},
         {"only its time", [](FakeTree& t) { t.modify("docs\\a.txt", file_facts(3, 2000)); }, "docs",
          1, 0},
+        {"only hidden",
+         [](FakeTree& t) {
+             t.modify("docs\\a.txt", {3, 1000, ATTRIBUTE_HIDDEN});
+         },
+         "docs", 1, 0},
         {"a folder's time", [](FakeTree& t) { t.modify("docs\\sub", folder_facts(5)); }, "docs", 1,
          0},
         {"a folder made with contents",
@@ -169,8 +175,8 @@ TEST_F(RelistServiceTest, WhatNoOneReportedIsAppliedOnceTheRootSettles) {
         tree.remove("docs\\d.txt");
         tree.add_file("late.txt");
     });
-    s.relist_after_settle(A, {"docs", ""});
-    s.relist_after_settle(A, {"docs"});  // asked again before it settled: listed once
+    s.relist_after_settle(A, {.folders = {"docs", ""}});
+    s.relist_after_settle(A, {.folders = {"docs"}});  // asked again before it settled: listed once
     // One batch per folder that differs.
     ASSERT_TRUE(platform.wait_until([&] { return platform.count_locked("batch " + A) == 2; }));
     s.wait_for_rescans();
@@ -194,7 +200,7 @@ TEST_F(RelistServiceTest, ExcludedFoldersStayOutThoughTheListingHasThem) {
         tree.add_file("docs\\burst\\inner\\i.txt");
         tree.add_file("docs\\burst\\b.txt");
     });
-    s.relist_after_settle(A, {"docs", "docs\\skip"});
+    s.relist_after_settle(A, {.folders = {"docs", "docs\\skip"}});
     ASSERT_TRUE(platform.wait_until([&] { return platform.count_locked("batch " + A) == 1; }));
     s.wait_for_rescans();
     std::vector<std::string> paths = indexed();
@@ -216,11 +222,78 @@ TEST_F(RelistServiceTest, PastTheCapTheRootIsRescanned) {
     std::vector<std::string> many;
     for (size_t i = 0; i <= MAX_RELIST_FOLDERS; ++i)
         many.push_back("f" + std::to_string(i));
-    s.relist_after_settle(A, many);
+    s.relist_after_settle(A, {.folders = many});
     ASSERT_TRUE(platform.wait_until([&] { return platform.count_locked("scanned " + A) == 2; }));
     s.wait_for_rescans();
     EXPECT_EQ(listed.load(), 0);
     EXPECT_EQ(indexed(), on_disk());
+}
+
+// A copied tree of more folders than one settle lists one by one (a git clone, node_modules)
+// is listed whole in its own subtree; the drive is not rescanned, and what the burst hid in
+// it is found.
+TEST_F(RelistServiceTest, AnArrivedTreePastTheCapIsListedNotRescanned) {
+    platform.add_drive('A');
+    IndexService& s = start_service();
+    s.rescan({A}, false);
+    platform.change_disk(A, [](FakeTree& tree) {
+        tree.add_folder("big");
+        for (size_t i = 0; i <= MAX_RELIST_FOLDERS + 100; ++i)
+            tree.add_folder("big\\" + std::to_string(i));
+    });
+    SubtreeWalk walk;
+    platform.change_disk(A, [&](FakeTree& tree) { walk = tree.walk("big"); });
+    std::vector<Change> batch{Change::added("big", folder_facts(1000), std::move(walk.items))};
+    const RelistFolders relist = folders_to_relist(batch, true);
+    ASSERT_GT(relist.folders.size(), MAX_RELIST_FOLDERS);
+    s.apply_watcher_batch(A, std::move(batch));
+    // Made after the walk passed its folder; the burst lost its record.
+    platform.change_disk(A, [](FakeTree& tree) { tree.add_file("big\\7\\hidden.txt"); });
+    s.relist_after_settle(A, relist);
+    ASSERT_TRUE(platform.wait_until([&] { return relisted_folders.load() != 0; }));
+    s.wait_for_rescans();
+    EXPECT_EQ(platform.count("scan " + A), 1u);                    // no rescan
+    EXPECT_EQ(relisted_folders.load(), MAX_RELIST_FOLDERS + 103);  // the root, big and its folders
+    EXPECT_EQ(indexed(), on_disk());
+}
+
+// Only a write to the listed folder's own root makes its listing stale: a watcher batch of
+// another drive does not hold it back, a table of its root published meanwhile does (the
+// rescan rightly left out what the listing still saw).
+TEST_F(RelistServiceTest, OnlyWritesToItsRootBetweenListingAndApplyingHoldAListingBack) {
+    struct Case {
+        const char* what;
+        std::function<void(IndexService&)> meanwhile;
+        int listings;
+    };
+    const std::string B = testing::drive('B');
+    const Case cases[] = {
+        {"a batch of another root",
+         [&](IndexService& s) { s.apply_watcher_batch(B, {Change::removed("B.txt")}); }, 1},
+        {"a rescan of its root",
+         [&](IndexService& s) {
+             platform.change_disk(A, [](FakeTree& tree) { tree.remove("docs\\missed.txt"); });
+             s.rescan({A}, true);
+         },
+         2},
+    };
+    platform.add_drive('A');
+    platform.add_drive('B');
+    for (const Case& c : cases) {
+        IndexService& s = start_service();
+        s.rescan({A, B}, false);
+        platform.change_disk(A, [](FakeTree& tree) { tree.add_file("docs\\missed.txt"); });
+        listed = 0;
+        after_first_listing = [&] { c.meanwhile(s); };
+        s.relist_after_settle(A, {.folders = {"docs"}});
+        ASSERT_TRUE(platform.wait_until([&] { return relisted_folders.load() != 0; })) << c.what;
+        s.wait_for_rescans();
+        EXPECT_EQ(listed.load(), c.listings) << c.what;
+        EXPECT_EQ(indexed(), on_disk()) << c.what;
+        service.reset();
+        relisted_folders = 0;
+        platform.change_disk(A, [](FakeTree& tree) { tree.remove("docs\\missed.txt"); });
+    }
 }
 
 TEST_F(RelistServiceTest, ARootBeingRescannedIsListedAfterItsNewTable) {
@@ -234,7 +307,7 @@ TEST_F(RelistServiceTest, ARootBeingRescannedIsListedAfterItsNewTable) {
     platform.after_walk(A, [&] {
         platform.change_disk(A, [](FakeTree& tree) { tree.add_file("after-walk.txt"); });
     });
-    s.relist_after_settle(A, {""});
+    s.relist_after_settle(A, {.folders = {""}});
     std::this_thread::sleep_for(std::chrono::milliseconds(100));  // settled, but rescanning
     EXPECT_EQ(listed.load(), 0);
     platform.release(A);
@@ -253,7 +326,7 @@ TEST_F(RelistServiceTest, AWatcherBatchBetweenListingAndApplyingIsNeverUndone) {
         s.apply_watcher_batch(A, {Change::added("docs\\fresh.txt", file_facts(4, 4))});
     };
     platform.change_disk(A, [](FakeTree& tree) { tree.add_file("docs\\missed.txt"); });
-    s.relist_after_settle(A, {"docs"});
+    s.relist_after_settle(A, {.folders = {"docs"}});
     // The first listing is dropped; the folder is listed again once the root settles anew.
     ASSERT_TRUE(platform.wait_until([&] { return listed.load() == 2; }));
     s.wait_for_rescans();

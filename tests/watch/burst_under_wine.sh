@@ -13,6 +13,8 @@
 # - rename: the same folders exist before the watch; once it watches, every file in them is
 #   renamed, then every folder.
 # - delete: the same folders exist before the watch; once it watches, they are deleted.
+# - dates: the same folders exist before the watch; once it watches, the date of every file in
+#   them is changed and nothing else (touch -d): each file must have its new date in the index.
 #
 # Usage: burst_under_wine.sh EMULATOR NORVIK_CLI_EXE [RUNS [KINDS]]
 # KINDS: a list of the kinds above (all of them by default); each kind runs RUNS times (1).
@@ -20,12 +22,13 @@
 # files beside the bursts (300), NORVIK_BURST_FOLDERS folders of NORVIK_BURST_FILES files in
 # each burst (40 × 500). Prints "FAILED" and exits 1 when a run's index differs from the disk.
 set -euo pipefail
-emulator=$1 exe=$2 runs=${3:-1} kinds=${4:-create-during-scan create rename delete}
+emulator=$1 exe=$2 runs=${3:-1} kinds=${4:-create-during-scan create rename delete dates}
 tree_folders=${NORVIK_BURST_TREE:-300}
 burst_folders=${NORVIK_BURST_FOLDERS:-40}
 burst_files=${NORVIK_BURST_FILES:-500}
 
 work=$(mktemp -d /tmp/norvik-burst-XXXXXX)
+new_date=1500000000  # July 2017, the date the dates burst gives
 root=$work/root
 watcher=
 cleanup() {
@@ -115,7 +118,7 @@ run_once() {
   local kind=$1 index=$work/index.bin
   out=$work/out.txt err=$work/err.txt
   rm -rf "$root"/burst* "$root"/renamed-* "$index" "$out" "$err"
-  case $kind in rename | delete) make_burst_folders ;; esac
+  case $kind in rename | delete | dates) make_burst_folders ;; esac
   : >"$out"
   : >"$err"
   "$emulator" "$exe" watch --index "$(windows_path "$index")" "$(windows_path "$root")" \
@@ -134,6 +137,7 @@ run_once() {
            for (glob "$d/*") { my $n = $_; $n =~ s|/|/renamed-|; rename $_, $n or die "$_: $!" } }
          for (glob "burst*") { rename $_, "renamed-$_" or die "$_: $!" }') ;;
       delete) rm -rf "$root"/burst* ;;
+      dates) (cd "$root" && find burst* -type f -print0 | xargs -0 touch -d "@$new_date") ;;
       *) echo "unknown kind of burst: $kind"; status=1 ;;
     esac
   fi
@@ -152,6 +156,18 @@ run_once() {
     tr '\\' '/' | sort >"$work/indexed.txt"
   # The second looks after the bursts: folders listed again, changes they found, time.
   grep -a "again after a burst" "$err" | tr -d '\r' || true
+  if [ "$kind" = dates ]; then
+    # Files of the burst folders whose saved date is not the new one (tsv escapes "\" as "\\").
+    local old_dates
+    old_dates=$("$emulator" "$exe" search --index "$(windows_path "$index")" --format tsv \
+      --limit 100000000 '?*' 2>&1 | tr -d '\r' |
+      awk -F'\t' -v date="$(date -u -d "@$new_date" +%Y-%m-%dT%H:%M:%SZ)" \
+        'index($1, "\\\\burst") && $2 != "folder" && $4 != date' | wc -l)
+    if [ "$old_dates" -ne 0 ]; then
+      echo "differs: $old_dates files keep their old date"
+      return 1
+    fi
+  fi
   if cmp -s "$work/disk.txt" "$work/indexed.txt"; then
     echo "exact: $(wc -l <"$work/disk.txt") paths"
     return 0

@@ -16,6 +16,7 @@
 #include <thread>
 
 #include "index/scan.h"
+#include "platform/win_handles.h"
 #include "service/index_service.h"
 #include "support/temp_folder.h"
 #include "watch/watcher.h"
@@ -178,6 +179,25 @@ TEST_F(SystemWatcherTest, CreateWriteRenameMoveDelete) {
         << "delete" << delivered();
     EXPECT_TRUE(indexed("pics\\p.jpg"));
     EXPECT_EQ(rescans(), 1u) << "only the start-up scan: everything came through the watcher";
+}
+
+// touch -d: only the date changes, which Wine reports as a change of attributes.
+TEST_F(SystemWatcherTest, ADateChangedAloneIsSeen) {
+    const std::string path = testing::utf8_of(folder.path() / "docs" / "a.txt");
+    FileHandle file(CreateFileW(native_path(path).c_str(), FILE_WRITE_ATTRIBUTES,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                OPEN_EXISTING, 0, nullptr));
+    ASSERT_TRUE(file);
+    const uint32_t date = 1'500'000'000;  // July 2017
+    const uint64_t ticks = (uint64_t{date} + 11'644'473'600ull) * 10'000'000ull;
+    FILETIME written{static_cast<DWORD>(ticks), static_cast<DWORD>(ticks >> 32)};
+    ASSERT_TRUE(SetFileTime(file.get(), nullptr, nullptr, &written));
+    file.reset();
+    ASSERT_TRUE(eventually([&] {
+        std::optional<Entry> e = entry("docs\\a.txt");
+        return e && e->mtime == date;
+    })) << delivered();
+    EXPECT_EQ(rescans(), 1u) << "the watcher saw it: no rescan";
 }
 
 TEST_F(SystemWatcherTest, FolderMovedInWithItsContentsIsWalked) {

@@ -133,6 +133,13 @@ void hide_tooltip(App& app, Shell& shell) {
     shell.invalidate();
 }
 
+bool close_syntax_card(App& app, Shell& shell) {
+    if (!app.syntax_card) return false;
+    app.syntax_card = false;
+    shell.invalidate();
+    return true;
+}
+
 void set_toast(App& app, Shell& shell, std::string text) {
     app.toast = Toast{std::move(text), shell.now()};
     shell.set_timer(Timer::Toast, TOAST_MS);

@@ -131,6 +131,8 @@ struct App {
     bool caret_timer_pending = false;  // Timer::Caret runs; a later search keeps its deadline
     uint8_t filter = 0;                // filter tab 0-6
     std::optional<Toast> toast;
+    // The Search syntax card is drawn over the window; Esc, any other key or a click closes it.
+    bool syntax_card = false;
     PointerRest rest;  // for the tooltip; pointer (below) is for what is hovered
     // What the shown words find in All when the filter tab found nothing (counted only then).
     std::optional<size_t> unfiltered_count;
@@ -258,5 +260,8 @@ void hide_tooltip(App& app, Shell& shell);
 
 // Shows text as a toast for 2.5 seconds.
 void set_toast(App& app, Shell& shell, std::string text);
+
+// Takes the Search syntax card down; false when it was not up.
+bool close_syntax_card(App& app, Shell& shell);
 
 }  // namespace norvik

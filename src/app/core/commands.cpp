@@ -245,6 +245,11 @@ void on_menu_command(App& app, Shell& shell, MenuKind kind, uint32_t id) {
         case MENU_EXPORT:
             ask_export_file(app, shell);
             break;
+        case MENU_SEARCH_SYNTAX:
+            hide_tooltip(app, shell);
+            app.syntax_card = true;
+            shell.invalidate();
+            break;
         default:
             break;
     }

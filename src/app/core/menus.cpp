@@ -89,6 +89,7 @@ std::vector<MenuItem> settings_menu(SettingsStore& store) {
         command_item(MENU_CHECK_UPDATES, choose_text("업데이트 확인", "Check for updates")),
         command_item(MENU_MORE_APPS,
                      choose_text("Kastrel의 다른 프로그램", "More apps from Kastrel")),
+        command_item(MENU_SEARCH_SYNTAX, choose_text("검색어 쓰는 법", "Search syntax")),
         command_item(MENU_ABOUT, choose_text("Norvik 정보", "About Norvik")),
         separator_item(),
         command_item(MENU_EXPORT, choose_text("결과 내보내기…", "Export results…")),

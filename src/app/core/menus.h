@@ -26,6 +26,7 @@ enum MenuCommand : uint32_t {
     MENU_ABOUT = 8,
     MENU_EXCLUDE_FOLDER = 9,  // the folder picker
     MENU_EXPORT = 10,         // "Export results…": the save dialog
+    MENU_SEARCH_SYNTAX = 11,  // the card of every form a query word can take
 };
 
 // The Excluded folders submenu: the stored folder at position i is MENU_INCLUDE_FIRST + i

@@ -258,6 +258,9 @@ bool act(App& app, Shell& shell, const KeyEvent& event) {
 }  // namespace
 
 bool on_key_down(App& app, Shell& shell, const KeyEvent& event) {
+    // Esc takes the Search syntax card down and leaves the window up; any other key closes the
+    // card and does what it does.
+    if (close_syntax_card(app, shell) && event.key == VK_KEY_ESCAPE) return true;
     const std::string before = display_query(app);
     const uint64_t generation = app.query_generation;
     if (!act(app, shell, event)) return false;

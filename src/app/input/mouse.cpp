@@ -138,6 +138,8 @@ bool on_set_cursor(App& app, Shell& shell, Point at) {
 
 void on_left_button_down(App& app, Shell& shell, Point at, bool shift, bool ctrl) {
     app.pointer = at;
+    // A click on the Search syntax card closes it when the button comes up, and does nothing else.
+    if (app.syntax_card) return;
     app.header_press.reset();
     hide_tooltip(app, shell);
     const HitTarget target = hit_test(app, at.x, at.y);
@@ -182,6 +184,7 @@ void on_left_button_down(App& app, Shell& shell, Point at, bool shift, bool ctrl
 
 void on_left_button_up(App& app, Shell& shell, Point at) {
     app.pointer = at;
+    if (close_syntax_card(app, shell)) return;
     // The border ends where the button came up, even if the last move before it was not seen.
     if (app.column_drag.active) drag_border(app, at.x);
     const bool dragged = end_drags(app, shell);
@@ -219,6 +222,7 @@ void on_capture_lost(App& app, Shell& shell) {
 }
 
 void on_left_double_click(App& app, Shell& shell, Point at) {
+    if (close_syntax_card(app, shell)) return;
     const HitTarget target = hit_test(app, at.x, at.y);
     if (target.kind == HitKind::ColumnBorder) {
         // Back to the default split: Name and Folder share the room again.
@@ -238,6 +242,7 @@ void on_left_double_click(App& app, Shell& shell, Point at) {
 }
 
 void on_right_button_up(App& app, Shell& shell, Point at, bool shift) {
+    if (close_syntax_card(app, shell)) return;
     const HitTarget target = hit_test(app, at.x, at.y);
     if (target.kind == HitKind::ColumnHeader) {
         open_column_menu(app, shell, static_cast<SortColumn>(target.payload), at);

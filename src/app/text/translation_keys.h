@@ -11,7 +11,7 @@
 
 namespace norvik {
 
-inline constexpr std::array<std::string_view, 108> TRANSLATION_KEYS = {
+inline constexpr std::array<std::string_view, 127> TRANSLATION_KEYS = {
     "All",
     "Folders",
     "Documents",
@@ -116,6 +116,25 @@ inline constexpr std::array<std::string_view, 108> TRANSLATION_KEYS = {
     "Results",
     "Widen column",
     "Narrow column",
+    "{0} is not a filter. Filters: size: dm: ext: folder: file:",
+    "{0} needs a size such as {0}>10mb",
+    "{0} needs a date such as {0}2026-03-05, {0}>2026-03 or {0}today",
+    "Each side of | must be a name or a wildcard: {0}",
+    "Filters: size:>10mb   dm:thisweek   folder:     Not: !ext:tmp     Or: 보고서|report",
+    "Search syntax",
+    "Names holding every word",
+    "Korean initials, or Korean typed in English mode",
+    "Wildcards and extensions",
+    "Exactly this text, spaces included",
+    "Any one of the words",
+    "Leave out what the word finds",
+    "Files by size in b, kb, mb, gb or tb",
+    "Modified in that year, month or day, or after or before it",
+    "Today, yesterday, this or last week, month or year",
+    "Only folders, only files",
+    "Inside a folder of that name",
+    "The same filters by their Korean names",
+    "Esc or a click closes this card",
     "{0} selected · {1}",
     "{0} selected",
     "Open {0} items?",

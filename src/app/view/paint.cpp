@@ -11,11 +11,13 @@
 
 #include "app/core/export_results.h"
 #include "app/core/row_selection.h"
+#include "app/text/query_message.h"
 #include "app/text/text.h"
 #include "app/view/accessibility_tree.h"
 #include "app/view/elide.h"
 #include "app/view/format_date.h"
 #include "app/view/layout.h"
+#include "app/view/syntax_card.h"
 #include "kinds/kinds.h"
 #include "query/highlight.h"
 #include "search/resolve_hit.h"
@@ -386,7 +388,7 @@ void paint_empty_state(const Frame& f) {
                            Font::Body, f.p.secondary);
     } else if (!shows_query(app) && app.text.empty() && app.composition.empty() &&
                app.filter == 0) {
-        const float y = top + std::max(f.px(10), a - f.px(45));
+        const float y = top + std::max(f.px(10), a - f.px(60));
         paint_message_line(f, y,
                            choose_text("찾을 파일이나 폴더 이름을 입력하세요",
                                        "Type part of a file or folder name"),
@@ -401,6 +403,13 @@ void paint_empty_state(const Frame& f) {
             f, y + f.px(60),
             choose_text("확장자: *.hwp   ext:pdf,hwp     낱말 여러 개: 2026 회의록",
                         "Extensions: *.hwp   ext:pdf,hwp     Several words: 2026 report"),
+            Font::Body, f.p.secondary);
+        paint_message_line(
+            f, y + f.px(90),
+            choose_text("조건: 크기:>10mb   날짜:이번주   폴더:     빼기: !ext:tmp     또는: "
+                        "보고서|report",
+                        "Filters: size:>10mb   dm:thisweek   folder:     Not: !ext:tmp     Or: "
+                        "보고서|report"),
             Font::Body, f.p.secondary);
     } else if (app.results.empty() && app.result_generation == app.query_generation) {
         paint_message_line(f, top + std::max(f.px(10), a - f.px(15)), nothing_found_text(app),
@@ -448,9 +457,16 @@ std::string selection_status(const App& app) {
                              {count, format_size(bytes)});
 }
 
+// What the status line says about a word of the shown query it cannot read, or nothing.
+std::optional<std::string> query_problem(const App& app) {
+    if (!app.result_query || !app.result_query->error) return std::nullopt;
+    return query_error_text(*app.result_query->error);
+}
+
 std::string status_text(const App& app, uint64_t items_read) {
     std::vector<std::string> parts;
-    if (shows_query(app)) {
+    // A query with an unreadable word searched nothing: its message stands instead of a count.
+    if (shows_query(app) && !query_problem(app)) {
         parts.push_back(fill_placeholders(choose_text("{0}개", "{0} found"),
                                           {format_count(app.results.size())}) +
                         " (" + std::to_string(whole_milliseconds(app.search_time)) + " ms)");
@@ -491,8 +507,12 @@ void paint_status_line(const Frame& f) {
     f.canvas.fill_rect(edges(0, top, width, f.m.height), f.p.status);
     f.canvas.fill_rect(edges(0, top, width, top + 1), f.p.separator);
     const std::string status = status_text(f.app, f.items_read);
+    const std::optional<std::string> problem = query_problem(f.app);
+    const std::string problem_text = problem ? *problem + STATUS_SEPARATOR : std::string();
+    const float problem_width =
+        problem ? std::ceil(f.canvas.measure(problem_text, Font::Small)) : 0;
     const float inner = width - f.px(32);
-    const float room = inner - f.canvas.measure(status, Font::Small) - f.px(24);
+    const float room = inner - problem_width - f.canvas.measure(status, Font::Small) - f.px(24);
     const std::string hint =
         f.app.hot_key_ok
             ? choose_text("Ctrl+Alt+F로 언제든 열기  ·  Enter 열기  ·  Ctrl+Enter 폴더",
@@ -502,10 +522,15 @@ void paint_status_line(const Frame& f) {
     const std::string shown = fitting_hint(f.canvas, hint, room);
     const float hint_width = shown.empty() ? 0 : f.canvas.measure(shown, Font::Small) + 1;
     const float gap = shown.empty() ? 0 : f.px(24);
-    f.canvas.draw_text(
-        status,
-        RectF{f.px(16), top, std::max(0.6f * width, inner - hint_width - gap), f.m.status_height},
-        f.p.secondary, Font::Small, Align::Leading);
+    const float status_width = std::max(0.6f * width, inner - hint_width - gap);
+    if (problem) {
+        f.canvas.draw_text(problem_text, RectF{f.px(16), top, status_width, f.m.status_height},
+                           f.p.notice, Font::Small, Align::Leading);
+    }
+    f.canvas.draw_text(status,
+                       RectF{f.px(16) + problem_width, top,
+                             std::max(0.0f, status_width - problem_width), f.m.status_height},
+                       f.p.secondary, Font::Small, Align::Leading);
     if (shown.empty()) return;
     const float right = width - f.px(16);
     const float x = std::min(0.4f * width, right - hint_width);
@@ -635,6 +660,7 @@ bool paint(const App& app) {
     paint_focus_outline(f);
     paint_toast(f);
     if (cut) paint_tooltip(f, *cut);
+    if (app.syntax_card) paint_syntax_card(f.canvas, f.p, f.m);
     return f.canvas.end_frame();
 }
 

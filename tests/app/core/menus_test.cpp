@@ -56,6 +56,7 @@ std::vector<std::string> settings_lines(uint32_t language, bool auto_update, boo
         std::string("3 Automatic updates") + (auto_update ? " [x]" : ""),
         "6 Check for updates",
         "7 More apps from Kastrel",
+        "11 Search syntax",
         "8 About Norvik",
         "---",
         "10 Export results…",

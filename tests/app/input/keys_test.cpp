@@ -8,6 +8,7 @@
 
 #include "app/core/commands.h"
 #include "app/core/menus.h"
+#include "app/input/mouse.h"
 #include "support/app_fixture.h"
 
 namespace norvik {
@@ -374,6 +375,41 @@ TEST(KeysTest, EscHidesAndKeepsTheQuery) {
     EXPECT_EQ(f.shell.placement_saves, 1);
     EXPECT_EQ(f.app.text, U"보고서");
     EXPECT_EQ(searches(f), 0u);
+}
+
+// The Search syntax card goes at Esc (the window stays), at any other key (which then does what
+// it does) and at a click, which does nothing else: a click on the settings button opens no menu.
+TEST(KeysTest, TheSyntaxCardClosesAtEscAnyKeyOrAClick) {
+    enum class Act { Esc, Down, Letter, Click, RightClick };
+    for (Act act : {Act::Esc, Act::Down, Act::Letter, Act::Click, Act::RightClick}) {
+        AppFixture f;
+        f.app.text = U"보고서";
+        on_menu_command(f.app, f.shell, MenuKind::Settings, MENU_SEARCH_SYNTAX);
+        ASSERT_TRUE(f.app.syntax_card);
+        const Point on_button{960 - 36, 36};
+        switch (act) {
+            case Act::Esc:
+                EXPECT_TRUE(on_key_down(f.app, f.shell, key(VK_KEY_ESCAPE)));
+                break;
+            case Act::Down:
+                EXPECT_TRUE(on_key_down(f.app, f.shell, key(VK_KEY_DOWN)));
+                break;
+            case Act::Letter:
+                EXPECT_FALSE(on_key_down(f.app, f.shell, key(0x51)));
+                break;
+            case Act::Click:
+                on_left_button_down(f.app, f.shell, on_button, false);
+                on_left_button_up(f.app, f.shell, on_button);
+                break;
+            case Act::RightClick:
+                on_right_button_up(f.app, f.shell, on_button);
+                break;
+        }
+        EXPECT_FALSE(f.app.syntax_card) << static_cast<int>(act);
+        EXPECT_TRUE(f.shell.visible) << static_cast<int>(act);
+        EXPECT_TRUE(f.shell.deferred.empty()) << static_cast<int>(act);
+        EXPECT_EQ(f.app.text, U"보고서");
+    }
 }
 
 TEST(KeysTest, OtherKeysAreLeftToWindows) {

@@ -12,6 +12,7 @@
 
 #include "app/view/format_date.h"
 #include "app/view/layout.h"
+#include "app/view/syntax_card.h"
 #include "hangul/utf8.h"
 #include "query/query.h"
 #include "support/app_fixture.h"
@@ -440,10 +441,12 @@ TEST(PaintTest, FirstBuildIntroAndNothingFound) {
          true,
          U"",
          true,
-         {{"Type part of a file or folder name", 140 + 124.2f},
+         {{"Type part of a file or folder name", 140 + 109.2f},
           {"Korean initials: ㅂㄱㅅ → 보고서     Typed in English mode: qhrhtj → 보고서",
-           140 + 154.2f},
-          {"Extensions: *.hwp   ext:pdf,hwp     Several words: 2026 report", 140 + 184.2f}},
+           140 + 139.2f},
+          {"Extensions: *.hwp   ext:pdf,hwp     Several words: 2026 report", 140 + 169.2f},
+          {"Filters: size:>10mb   dm:thisweek   folder:     Not: !ext:tmp     Or: 보고서|report",
+           140 + 199.2f}},
          Font::BodyBold},
         {"nothing found", true, U"zzz", true, {{"Nothing found", 140 + 154.2f}}, Font::BodyBold},
         {"still searching", true, U"zzz", false, {}, Font::Body},
@@ -559,6 +562,48 @@ TEST(PaintTest, TheFocusOutlineFramesWhatTheKeyboardIsOn) {
                 drawn = drawn || (call.rect == side && call.color == text);
             EXPECT_TRUE(drawn) << side.x << "," << side.y;
         }
+    }
+}
+
+// A word that cannot be read: the status line says what was expected, in the notice colour,
+// where the count would be; the list says nothing was found.
+TEST(PaintTest, AnUnreadableWordIsSaidInTheStatusLine) {
+    PaintedApp f;
+    f.show(U"report size:big", {});
+    f.frame();
+    const DrawCall& problem = f.text("size: needs a size such as size:>10mb  ·  ");
+    EXPECT_EQ(problem.color, palette(false).notice);
+    EXPECT_EQ(problem.rect.x, 16);
+    const DrawCall& rest = f.text("6 indexed");
+    EXPECT_GT(rest.rect.x, problem.rect.x);
+    EXPECT_EQ(rest.color, palette(false).secondary);
+    EXPECT_EQ(f.count_texts("Nothing found"), 1u);
+    EXPECT_EQ(f.canvas->find_text("0 found (12 ms)  ·  6 indexed"), nullptr);
+}
+
+// The Search syntax card, drawn last over a veil, holds every line inside the window, down to
+// the smallest window.
+TEST(PaintTest, TheSyntaxCardShowsEveryFormInsideTheWindow) {
+    for (const auto& [width, height] : {std::pair{960.0f, 640.0f}, std::pair{560.0f, 360.0f}}) {
+        PaintedApp f;
+        f.app.client_width = width;
+        f.app.client_height = height;
+        f.app.syntax_card = true;
+        f.frame();
+        const std::vector<SyntaxLine> lines = syntax_lines();
+        ASSERT_EQ(lines.size(), 12u);
+        for (const SyntaxLine& line : lines) {
+            for (const std::string& text : {line.example, line.meaning}) {
+                const DrawCall& call = f.text(text);
+                EXPECT_GE(call.rect.y, 0) << text;
+                EXPECT_LE(call.rect.bottom(), height) << width << ": " << text;
+                EXPECT_GE(call.rect.x, 0) << text;
+                EXPECT_LE(call.rect.right(), width) << text;
+            }
+        }
+        EXPECT_EQ(f.canvas->calls[f.canvas->calls.size() - 2].text,
+                  "Esc or a click closes this card");  // drawn last
+        EXPECT_EQ(f.text("Search syntax").font, Font::BodyBold);
     }
 }
 

@@ -47,6 +47,11 @@
 #                          does not deliver a drop across processes: the receipt is printed)
 #   system-menu            Shift+right-click on a row shows the system's context menu (traced and
 #                          captured: what Wine offers)
+#   filters                "size:>1kb 보고서" typed finds the one file over 1 KB holding 보고서
+#                          (not its folder: folders have no size); "size:big" finds nothing;
+#                          in English light and Korean dark, screenshots of the status line's
+#                          message and of the Search syntax card from the settings menu, which
+#                          Esc closes without hiding the window (filters-<look>-<state>.png)
 #   follows-disk           a file created, then deleted, then one renamed on D: while "report" is
 #                          shown: each reaches the list soon after the index has it (the time
 #                          from the change's post to the answer that shows it is printed); then
@@ -69,7 +74,8 @@ export XDG_DATA_HOME=$state/xdg
 mkdir -p "$state"
 rm -rf "$tree" && mkdir -p "$tree/보고서 2024" "$tree/photos" "$tree/Reports"
 echo a >"$tree/보고서 2024/report, final.hwp"
-echo b >"$tree/보고서 2024/분기 보고서.hwp"
+# The one name holding 보고서 over 1 KB (2,000 bytes), for the filters.
+head -c 2000 /dev/zero | tr '\0' b >"$tree/보고서 2024/분기 보고서.hwp"
 echo c >"$tree/photos/holiday.jpg"
 echo d >"$tree/Reports/report-q1.pdf"
 # "report, final.hwp" is the newest name that starts with "report": the first row for "report".
@@ -213,6 +219,21 @@ start_shown() {
     first_pid=$norvik_pid
     window=$(ui_find_window '^Norvik$' 60) || fail "the window did not appear"
     wait_for 60 traced index-complete || fail "the index was not built"
+}
+
+# start_looking LANGUAGE LIGHT: start_shown with that Language setting and theme (1 light, 0 dark).
+start_looking() {
+    wine reg add 'HKCU\Software\Norvik' /v Language /t REG_SZ /d "$1" /f </dev/null >/dev/null 2>&1
+    set_theme "$2"
+    start_shown
+}
+
+# stop_first: ends the Norvik that start_shown started, with an empty trace for the next.
+stop_first() {
+    kill "$first_pid"
+    wait_for 20 stopped "$first_pid" || fail "Norvik did not end"
+    wait_for 10 none_visible || fail "the window stayed"
+    : >"$trace"
 }
 
 # type_query TEXT: types TEXT into the empty search box and waits for its rows.
@@ -402,6 +423,31 @@ typing)
     type_query report
     expect_rows report 'D:\보고서 2024\report, final.hwp' 'D:\Reports' 'D:\Reports\report-q1.pdf'
     ;;
+filters)
+    for look in en:1:size ko:0:크기; do
+        IFS=: read -r language theme size <<<"$look"
+        start_looking "$language" "$theme"
+        type_query "$size:>1kb 보고서"
+        expect_rows "$size:>1kb 보고서" 'D:\보고서 2024\분기 보고서.hwp'
+        ui_key "$window" ctrl+a BackSpace
+        type_query "보고서 $size:big"
+        [ -z "$(rows_for "보고서 $size:big")" ] || fail "\"보고서 $size:big\" showed rows"
+        sleep 0.5
+        ui_capture "$window" "$state/filters-$language-message.png"
+        xdotool mousemove --window "$window" $((960 - 36)) 36 click 1
+        wait_for 10 more_menus_than settings 0 || fail "the settings menu did not open"
+        # Search syntax is the fifth item from the top (Language, Automatic updates, Check for
+        # updates, More apps, Search syntax).
+        choose Down Down Down Down Down Return
+        sleep 1
+        ui_capture "$window" "$state/filters-$language-card.png"
+        ui_key "$window" Escape
+        sleep 1
+        one_visible || fail "Esc on the card hid the window"
+        ui_capture "$window" "$state/filters-$language-closed.png"
+        stop_first
+    done
+    ;;
 keys)
     export NORVIK_TEST_NO_LAUNCH=1
     start_shown
@@ -443,7 +489,7 @@ menus)
         echo "  100 Follow Windows$1"
         echo "$languages" | sed "s/^\(  103 .*\)\$/\1$2/"
         printf '%s\n' '3 Automatic updates (checked)' '6 Check for updates' \
-            '7 More apps from Kastrel' '8 About Norvik' '---' '10 Export results…' \
+            '7 More apps from Kastrel' '11 Search syntax' '8 About Norvik' '---' '10 Export results…' \
             '2 Rebuild the file list' \
             'Excluded folders >' '  9 Exclude a folder…' "4 Start with Windows$3" '5 Quit'
     }
@@ -608,10 +654,7 @@ reading)
         picture minimum
         xdotool mousemove --window "$window" $(at 150 252)
         picture minimum-tooltip
-        kill "$first_pid"
-        wait_for 20 stopped "$first_pid" || fail "Norvik did not end"
-        wait_for 10 none_visible || fail "the window stayed"
-        : >"$trace"
+        stop_first
     done
     wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 96 /f \
         </dev/null >/dev/null 2>&1
@@ -619,10 +662,7 @@ reading)
 languages)
     for look in ko:1:보고서 en:0:report ja:1:report; do
         IFS=: read -r language theme query <<<"$look"
-        wine reg add 'HKCU\Software\Norvik' /v Language /t REG_SZ /d "$language" /f \
-            </dev/null >/dev/null 2>&1
-        set_theme "$theme"
-        start_shown
+        start_looking "$language" "$theme"
         type_query "$query"
         # Near the right edge, where the menu is drawn under Wine (wine-notes).
         right_click_first_row() { xdotool mousemove --window "$window" 880 156 click 3; }
@@ -643,10 +683,7 @@ languages)
         choose Escape
         sleep 0.5
         ui_capture "$window" "$state/window-$language.png"
-        kill "$first_pid"
-        wait_for 20 stopped "$first_pid" || fail "Norvik did not end"
-        wait_for 10 none_visible || fail "the window stayed"
-        : >"$trace"
+        stop_first
     done
     ;;
 columns)
@@ -664,10 +701,7 @@ columns)
     sleep 0.3
     xdotool mousemove --window "$window" $((border - 100)) 125 mouseup 1
     wait_for 10 sized || fail "ColumnWidths does not hold Size 186, Date 136: $(column_widths)"
-    kill "$first_pid"
-    wait_for 20 stopped "$first_pid" || fail "Norvik did not end"
-    wait_for 10 none_visible || fail "the window stayed"
-    : >"$trace"
+    stop_first
     start_shown
     xdotool mousemove --window "$window" $((border - 100)) 125 click --repeat 2 --delay 80 1
     wait_for 10 reset || fail "a double click on the restored border did not reset: $(column_widths)"
