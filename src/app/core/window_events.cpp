@@ -130,9 +130,11 @@ void accept_search_result(App& app, Shell& shell, SearchResult result) {
 
 uint32_t refresh_delay_ms(Elapsed last_search) {
     const uint64_t ms = last_search.seconds * 1000 + last_search.nanoseconds / 1'000'000;
+    // Half a second keeps a storm at two searches a second while a change that follows another
+    // still shows within it; a slow search spaces them out so it never runs back to back.
     // Clamped before multiplying, so a search that took ages cannot overflow the product.
     return static_cast<uint32_t>(
-        std::clamp<uint64_t>(std::min<uint64_t>(ms, 10'000) * 4, 2'000, 10'000));
+        std::clamp<uint64_t>(std::min<uint64_t>(ms, 10'000) * 4, 500, 10'000));
 }
 
 void on_index_changed(App& app, Shell& shell, IndexChange change) {

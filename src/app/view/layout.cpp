@@ -50,49 +50,80 @@ std::vector<TabRect> tab_rects(const App& app) {
     return tabs;
 }
 
-std::array<ColumnSpec, 4> column_specs(const App& app) {
+namespace {
+
+// The columns' widths in pixels: as wanted (sized by the user, or the even split of Name and
+// Folder), and as they fit the window.
+struct ColumnLayout {
+    std::array<float, 4> wanted;  // Name, Folder, Size, Date modified
+    std::array<float, 4> shown;   // 0: out of view
+};
+
+ColumnLayout column_layout(const App& app) {
     const Metrics m = metrics(app);
     const float s = m.s;
     // Beside the columns: the margins (16 each side), the scroll bar strip (10) and the icon
     // column (30).
-    const float room = m.width - 72 * s;
-    float name_width = 0;
-    float folder_width = 0;
-    float size_width = 86 * s;
-    float date_width = 136 * s;
+    const float room = std::max(0.0f, m.width - 72 * s);
+    const float least = round_pixel(MIN_COLUMN_DIPS * s);
+    ColumnLayout layout;
+    std::array<float, 4>& wanted = layout.wanted;
     if (const std::optional<ColumnWidths>& sized = app.column_widths) {
-        folder_width = round_pixel(sized->folder * s);
-        size_width = round_pixel(sized->size * s);
-        date_width = round_pixel(sized->date * s);
-        name_width = std::max(round_pixel(MIN_COLUMN_DIPS * s),
-                              room - folder_width - size_width - date_width);
+        wanted = {0, round_pixel(sized->folder * s), round_pixel(sized->size * s),
+                  round_pixel(sized->date * s)};
+        wanted[0] = room - wanted[1] - wanted[2] - wanted[3];
     } else {
-        const float rest = std::max(2 * MIN_COLUMN_DIPS * s, room - size_width - date_width);
-        name_width = round_pixel(rest / 2);
-        folder_width = rest - name_width;
+        const float rest = std::max(2 * least, room - 86 * s - 136 * s);
+        wanted = {round_pixel(rest / 2), 0, 86 * s, 136 * s};
+        wanted[1] = rest - wanted[0];
     }
-    const float name_x = 46 * s;
-    const float folder_x = name_x + name_width;
-    const float size_x = folder_x + folder_width;
-    const float date_x = size_x + size_width;
+    // Name keeps a third of the list: the others give way in turn, Folder first, each down to
+    // its minimum and then out of view, so that nothing runs under the scroll bar.
+    std::array<float, 4>& shown = layout.shown;
+    shown = wanted;
+    const float name_least = std::ceil(std::max(least, room / 3));
+    float excess = shown[1] + shown[2] + shown[3] + name_least - room;
+    for (size_t i = 1; i < 4 && excess > 0; ++i) {
+        const float give = std::min(excess, std::max(0.0f, shown[i] - least));
+        shown[i] -= give;
+        excess -= give;
+        if (excess > 0) {
+            excess -= shown[i];
+            shown[i] = 0;
+        }
+    }
+    shown[0] = std::max(0.0f, room - shown[1] - shown[2] - shown[3]);
+    return layout;
+}
+
+}  // namespace
+
+std::array<ColumnSpec, 4> column_specs(const App& app) {
+    const std::array<float, 4> widths = column_layout(app).shown;
+    const float name_x = 46 * app.scale;
+    const float folder_x = name_x + widths[0];
+    const float size_x = folder_x + widths[1];
+    const float date_x = size_x + widths[2];
     return {
-        ColumnSpec{choose_text("이름", "Name"), name_x, name_width, SortColumn::Name,
+        ColumnSpec{choose_text("이름", "Name"), name_x, widths[0], SortColumn::Name,
                    Align::Leading},
-        ColumnSpec{choose_text("폴더", "Folder"), folder_x, folder_width, SortColumn::Folder,
+        ColumnSpec{choose_text("폴더", "Folder"), folder_x, widths[1], SortColumn::Folder,
                    Align::Leading},
-        ColumnSpec{choose_text("크기", "Size"), size_x, size_width, SortColumn::Size,
+        ColumnSpec{choose_text("크기", "Size"), size_x, widths[2], SortColumn::Size,
                    Align::Trailing},
-        ColumnSpec{choose_text("수정한 날짜", "Date modified"), date_x, date_width,
+        ColumnSpec{choose_text("수정한 날짜", "Date modified"), date_x, widths[3],
                    SortColumn::DateModified, Align::Leading},
     };
 }
 
 ShownColumns shown_columns(const App& app) {
-    const std::array<ColumnSpec, 4> columns = column_specs(app);
+    const ColumnLayout layout = column_layout(app);
     const float s = app.scale;
-    return ShownColumns{
-        columns[0].width / s,
-        ColumnWidths{columns[1].width / s, columns[2].width / s, columns[3].width / s}};
+    // A column out of view is dragged from the width it would have, not from nothing.
+    const auto dips = [&](size_t i) {
+        return (layout.shown[i] > 0 ? layout.shown[i] : layout.wanted[i]) / s;
+    };
+    return ShownColumns{layout.shown[0] / s, ColumnWidths{dips(1), dips(2), dips(3)}};
 }
 
 std::optional<ScrollBar> scrollbar_geometry(const App& app) {
@@ -168,6 +199,8 @@ HitTarget hit_test(const App& app, float x, float y) {
         const std::array<ColumnSpec, 4> columns = column_specs(app);
         // The borders come before the labels: their grips overlap the labels' edges.
         for (uint32_t border = 0; border < COLUMN_BORDERS; ++border) {
+            // A column out of view has no borders to drag.
+            if (columns[border].width <= 0 || columns[border + 1].width <= 0) continue;
             const float border_x = columns[border].x + columns[border].width;
             if (std::fabs(x - border_x) < BORDER_GRIP_DIPS * s)
                 return {HitKind::ColumnBorder, border};

@@ -42,13 +42,16 @@ struct ColumnSpec {
     Align align = Align::Leading;
 };
 
-// Name, Folder, Size and Date modified, in that order. Until the user sized them, Name and
-// Folder share what the window leaves beside Size (86 DIPs) and Date modified (136), each at
-// least 50 DIPs; once sized, Folder, Size and Date modified keep their widths and Name takes the
-// rest, at least 50 DIPs. The Date column may then run past the right edge of a narrow window.
+// Name, Folder, Size and Date modified, in that order, within the list's width beside the scroll
+// bar. Until the user sized them, Name and Folder share what the window leaves beside Size (86
+// DIPs) and Date modified (136); once sized, Folder, Size and Date modified keep their widths and
+// Name takes the rest. Name keeps at least a third of the room (and 50 DIPs): in a narrow window
+// Folder gives way first, down to 50 DIPs and then out of view (width 0), then Size, then Date
+// modified.
 std::array<ColumnSpec, 4> column_specs(const App& app);
 
-// The columns' widths as shown now, in DIPs: where a drag of a border starts from.
+// The columns' widths as shown now, in DIPs: where a drag of a border starts from. A column out
+// of view counts with the width it would have.
 struct ShownColumns {
     float name = 0;
     ColumnWidths others;

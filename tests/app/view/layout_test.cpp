@@ -29,7 +29,11 @@ TEST(LayoutTest, ColumnsAtOneAndOneAndAHalfScaleAndInANarrowWindow) {
     const Case cases[] = {
         {1.0f, 960, 46, 333, 379, 333, 712, 86, 798, 136},
         {1.5f, 1440, 69, 500, 569, 499, 1068, 129, 1197, 204},
-        {1.0f, 300, 46, 50, 96, 50, 146, 86, 232, 136},  // past the right edge, as designed
+        // Name keeps a third: Folder gives way first, down to 50 DIPs, then out of view; then
+        // Size. The last column ends 26 DIPs inside the window, clear of the scroll bar.
+        {1.0f, 544, 46, 158, 204, 92, 296, 86, 382, 136},
+        {1.5f, 816, 69, 236, 305, 139, 444, 129, 573, 204},
+        {1.0f, 300, 46, 92, 138, 0, 138, 0, 138, 136},
     };
     for (const Case& c : cases) {
         Window w(c.scale, c.width, 640);
@@ -58,7 +62,9 @@ TEST(LayoutTest, SizedColumnsKeepTheirDipsAndNameTakesTheRest) {
         {1.0f, 960, {200, 100, 150}, 438, 200, 100, 150},
         {1.5f, 1440, {200, 100, 150}, 657, 300, 150, 225},
         {1.25f, 1200, {201, 99, 150}, 547, 251, 124, 188},  // each rounded to whole pixels
-        {1.0f, 500, {200, 100, 150}, 50, 200, 100, 150},  // Name at its minimum, Date past the edge
+        {1.0f, 680, {150, 100, 150}, 208, 150, 100, 150},
+        {1.0f, 580, {150, 100, 150}, 170, 88, 100, 150},  // Folder gives way to Name's third
+        {1.0f, 500, {200, 100, 150}, 178, 0, 100, 150},   // then goes out of view
     };
     for (const Case& c : cases) {
         Window w(c.scale, c.width, 640);
@@ -74,9 +80,14 @@ TEST(LayoutTest, SizedColumnsKeepTheirDipsAndNameTakesTheRest) {
         const ShownColumns shown = shown_columns(w.app);
         EXPECT_FLOAT_EQ(shown.name, c.name_width / c.scale);
         EXPECT_FLOAT_EQ(shown.others.size, c.size_width / c.scale);
-        // The borders' grips move with the columns.
+        // A drag starts from the width a column out of view would have.
+        EXPECT_FLOAT_EQ(shown.others.folder,
+                        c.folder_width > 0 ? c.folder_width / c.scale : c.sized.folder);
+        // The borders' grips move with the columns; a column out of view has none.
         const float border = columns[1].x + columns[1].width;
-        EXPECT_EQ(hit_test(w.app, border, 120 * c.scale), (HitTarget{HitKind::ColumnBorder, 1}));
+        const HitTarget grip = c.folder_width > 0 ? HitTarget{HitKind::ColumnBorder, 1}
+                                                  : HitTarget{HitKind::ColumnHeader, 3};
+        EXPECT_EQ(hit_test(w.app, border, 120 * c.scale), grip) << c.width;
     }
 }
 

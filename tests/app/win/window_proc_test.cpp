@@ -174,14 +174,16 @@ TEST_F(WindowProcTest, ADpiChangeKeepsTheRestoredPlacementAndItsSizeInDips) {
 TEST_F(WindowProcTest, TheCursorShowsTheWestEastArrowsOverAColumnBorder) {
     install_app();
     window_host().handlers = program_handlers();
-    // A 400-pixel window: Name and Folder are 53 wide each, their border at x 99.
+    // A 400-pixel window: Name keeps a third (110), Folder is out of view and Size gives 4, so
+    // the border between Size and Date modified is at x 238.
     SendMessageW(window, WM_SIZE, SIZE_RESTORED, MAKELPARAM(400, 300));
     const HCURSOR arrows = LoadCursorW(nullptr, IDC_SIZEWE);
     struct Case {
         POINT at;
         bool arrows;
     };
-    for (const Case& c : {Case{{99, 120}, true}, Case{{70, 120}, false}, Case{{99, 200}, false}}) {
+    for (const Case& c :
+         {Case{{238, 120}, true}, Case{{70, 120}, false}, Case{{238, 200}, false}}) {
         POINT screen = c.at;
         ASSERT_TRUE(ClientToScreen(window, &screen));
         ASSERT_TRUE(SetCursorPos(screen.x, screen.y));
