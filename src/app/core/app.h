@@ -59,6 +59,10 @@ struct ChosenEntry {
 struct Toast {
     std::string text;
     Clock::time_point set_at;
+    uint32_t lasts_ms = TOAST_MS;
+    // The folder whose exclusion the toast reports: its Undo button (and Ctrl+Z) includes it
+    // again, and the painter may shorten it in the middle to fit the text. Nothing: no button.
+    std::optional<std::string> undo_exclusion = std::nullopt;
 };
 
 // Where the pointer last moved to over the window (client pixels), and whether the tooltip of
@@ -192,5 +196,9 @@ void hide_tooltip(App& app, Shell& shell);
 
 // Shows text as a toast for 2.5 seconds.
 void set_toast(App& app, Shell& shell, std::string text);
+
+// Shows text, which names `folder`, as a toast with an Undo button that includes the folder again,
+// for UNDO_TOAST_MS.
+void set_exclusion_toast(App& app, Shell& shell, std::string text, std::string folder);
 
 }  // namespace norvik

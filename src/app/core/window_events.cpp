@@ -11,8 +11,8 @@ namespace norvik {
 
 namespace {
 
-// A toast is taken down once it is this old; the timer fires at 2.5 seconds.
-constexpr auto TOAST_LIFETIME = std::chrono::milliseconds(2400);
+// A toast is taken down once it is this much short of its time; the timer fires at its end.
+constexpr auto TOAST_EARLY = std::chrono::milliseconds(100);
 
 // The table id a hit of `results` was made against, or nothing when its position is unknown.
 std::optional<uint32_t> table_id_of(const Hit& hit, const std::vector<uint32_t>& table_ids) {
@@ -177,14 +177,15 @@ void on_timer(App& app, Shell& shell, Timer timer) {
             shell.kill_timer(Timer::Toast);
             if (!app.toast) return;
             const auto age = shell.now() - app.toast->set_at;
-            if (age >= TOAST_LIFETIME) {
+            const auto lasts = std::chrono::milliseconds(app.toast->lasts_ms);
+            if (age >= lasts - TOAST_EARLY) {
                 app.toast.reset();
                 shell.invalidate();
             } else {
                 // Fired early (a timer is never exact): wait out the rest instead of leaving the
                 // toast up for good.
-                const auto rest = std::chrono::milliseconds(TOAST_MS) -
-                                  std::chrono::duration_cast<std::chrono::milliseconds>(age);
+                const auto rest =
+                    lasts - std::chrono::duration_cast<std::chrono::milliseconds>(age);
                 shell.set_timer(Timer::Toast,
                                 static_cast<uint32_t>(std::max<int64_t>(rest.count(), 1)));
             }

@@ -11,7 +11,7 @@
 
 namespace norvik {
 
-inline constexpr std::array<std::string_view, 75> TRANSLATION_KEYS = {
+inline constexpr std::array<std::string_view, 81> TRANSLATION_KEYS = {
     "All",
     "Folders",
     "Documents",
@@ -88,6 +88,12 @@ inline constexpr std::array<std::string_view, 75> TRANSLATION_KEYS = {
     "Could not open it: access denied",
     "Could not open it (error {0})",
     "Best match",
+    "Could not open the list of programs: access denied",
+    "Could not open the list of programs (error {0})",
+    "Could not show the properties: access denied",
+    "Could not show the properties (error {0})",
+    "Excluded from Norvik: {0}",
+    "Undo",
 };
 
 }  // namespace norvik

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "app/text/text.h"
+#include "app/view/elide.h"
 #include "hangul/utf8.h"
 
 namespace norvik {
@@ -181,9 +182,68 @@ uint32_t char_at_x(const App& app, float x) {
     return best;
 }
 
+std::string undo_label() {
+    return choose_text("실행 취소", "Undo");
+}
+
+std::optional<ToastGeometry> toast_geometry(const App& app) {
+    if (!app.toast || !app.renderer) return std::nullopt;
+    Canvas& canvas = *app.renderer;
+    const Toast& toast = *app.toast;
+    const Metrics m = metrics(app);
+    const float s = m.s;
+    // Margins: 16 DIPs before the text and after it, or 12 between the text and the button and
+    // 6 after the button.
+    float button_width = 0;
+    float beside_text = 32 * s;
+    if (toast.undo_exclusion) {
+        button_width = std::ceil(canvas.measure(undo_label(), Font::BodyBold)) + 24 * s;
+        beside_text = 34 * s + button_width;
+    }
+    const float widest = m.width - 32 * s;
+    ToastGeometry geometry;
+    geometry.text = toast.text;
+    // Whole pixels up: a box cut to the measured fraction can lose the text's last letters to
+    // the ellipsis.
+    float w = std::ceil(canvas.measure(geometry.text, Font::Body));
+    const size_t at =
+        toast.undo_exclusion ? toast.text.rfind(*toast.undo_exclusion) : std::string::npos;
+    if (at != std::string::npos && !fits_in(w, widest - beside_text)) {
+        // The folder's end names it: the middle of a long path goes first.
+        const std::string& folder = *toast.undo_exclusion;
+        const std::string before = toast.text.substr(0, at);
+        const std::string after = toast.text.substr(at + folder.size());
+        const float room =
+            widest - beside_text - std::ceil(canvas.measure(before + after, Font::Body));
+        const Elided shown =
+            elide_path(folder, room, widest_advance(Font::Body, s),
+                       [&](std::string_view text) { return canvas.measure(text, Font::Body); });
+        geometry.text = before + shown.text + after;
+        w = std::ceil(canvas.measure(geometry.text, Font::Body));
+    }
+    const float b = std::min(w + beside_text, widest);
+    geometry.box = RectF{round_pixel((m.width - b) / 2), m.status_top - 52 * s, b, 38 * s};
+    const RectF& box = geometry.box;
+    if (!toast.undo_exclusion) {
+        // Centred in more room than the text needs, with the same margins to the eye.
+        geometry.text_rect = RectF{box.x + 12 * s, box.y, b - 24 * s, 38 * s};
+        return geometry;
+    }
+    geometry.button =
+        RectF{box.right() - 6 * s - button_width, box.y + 5 * s, button_width, 28 * s};
+    geometry.text_rect =
+        RectF{box.x + 12 * s, box.y, geometry.button->x - 8 * s - box.x - 12 * s, 38 * s};
+    return geometry;
+}
+
 HitTarget hit_test(const App& app, float x, float y) {
     const Metrics m = metrics(app);
     const float s = m.s;
+    if (app.toast && app.toast->undo_exclusion) {
+        const std::optional<ToastGeometry> toast = toast_geometry(app);
+        if (toast && toast->button && toast->button->contains(x, y))
+            return {HitKind::ToastButton, 0};
+    }
     if (in_range(y, 14 * s, 58 * s) && in_range(x, 16 * s, 16 * s + m.box_width))
         return {HitKind::SearchBox, 0};
     if (in_range(y, 16 * s, 56 * s) && in_range(x, m.width - 56 * s, m.width - 16 * s))
@@ -230,6 +290,16 @@ PixelRect first_show_rect(uint32_t dpi, PixelRect work_area) {
     rect.height = std::min(static_cast<int>(640 * d), std::max(work_area.height, 0));
     rect.x = work_area.x + (work_area.width - rect.width) / 2;
     rect.y = work_area.y + (work_area.height - rect.height) / 3;
+    return rect;
+}
+
+PixelRect fit_into_work_area(PixelRect rect, PixelRect work_area) {
+    rect.width = std::min(rect.width, std::max(work_area.width, 0));
+    rect.height = std::min(rect.height, std::max(work_area.height, 0));
+    rect.x =
+        std::clamp(rect.x, work_area.x, work_area.x + std::max(work_area.width, 0) - rect.width);
+    rect.y =
+        std::clamp(rect.y, work_area.y, work_area.y + std::max(work_area.height, 0) - rect.height);
     return rect;
 }
 

@@ -236,5 +236,21 @@ TEST(LayoutTest, FirstShowIsCentredWithAThirdOfTheFreeHeightAbove) {
         EXPECT_EQ(first_show_rect(c.dpi, c.work_area), c.expected) << c.dpi;
 }
 
+TEST(LayoutTest, ARestoredPlacementIsMovedAndShrunkIntoItsWorkArea) {
+    struct Case {
+        PixelRect rect, work_area, expected;
+    };
+    const Case cases[] = {
+        {{100, 80, 960, 640}, {0, 0, 1920, 1040}, {100, 80, 960, 640}},  // inside: left alone
+        // Saved at 100 % and restored at 150 %: 1440 x 960 at (320, 120) on 1600 x 1000.
+        {{320, 120, 1440, 960}, {0, 0, 1600, 960}, {160, 0, 1440, 960}},
+        {{-300, -50, 960, 640}, {0, 40, 1920, 1000}, {0, 40, 960, 640}},
+        {{1500, 600, 2400, 1200}, {1920, 0, 1280, 984}, {1920, 0, 1280, 984}},  // a second monitor
+        {{2900, 500, 960, 640}, {1920, 0, 1280, 984}, {2240, 344, 960, 640}},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(fit_into_work_area(c.rect, c.work_area), c.expected) << c.rect.x;
+}
+
 }  // namespace
 }  // namespace norvik

@@ -594,6 +594,52 @@ TEST(PaintTest, AToastIsAsWideAsItsTextWithinTheWindow) {
     }
 }
 
+// An exclusion's toast has its Undo button at its right, clear of the text; a long folder in it
+// is shortened in the middle so its own name stays, and the box stays within the window.
+TEST(PaintTest, AnExclusionToastShowsItsUndoButtonAndTheFoldersEnd) {
+    std::string deep = "D:\\Projects";
+    for (int i = 0; i < 30; ++i)
+        deep += "\\level " + std::to_string(i);
+    deep += "\\Saves";
+    struct Case {
+        float scale, width;
+        std::string folder;
+        bool shortened;
+    };
+    const Case cases[] = {
+        {1, 960, "C:\\Games", false},
+        {1.5f, 1440, "C:\\Games", false},
+        {1, 544, deep, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.width);
+        PaintedApp f(c.scale);
+        f.app.client_width = c.width;
+        set_exclusion_toast(f.app, f.shell, "Excluded from Norvik: " + c.folder, c.folder);
+        f.frame();
+        const DrawCall& undo = f.text("Undo");
+        EXPECT_EQ(undo.font, Font::BodyBold);
+        const DrawCall* text = nullptr;
+        for (const DrawCall& call : f.canvas->of(Op::Text))
+            if (call.text.starts_with("Excluded from Norvik: ")) text = &call;
+        ASSERT_NE(text, nullptr);
+        EXPECT_EQ(text->text.find("\u2026") != std::string::npos, c.shortened);
+        EXPECT_TRUE(text->text.ends_with(c.shortened ? "\\Saves" : c.folder));
+        EXPECT_LE(text->rect.right(), undo.rect.x);
+        const std::optional<ToastGeometry> toast = toast_geometry(f.app);
+        ASSERT_TRUE(toast.has_value());
+        EXPECT_EQ(*toast->button, undo.rect);
+        EXPECT_GE(toast->box.x, 16 * c.scale);
+        EXPECT_LE(toast->box.right(), c.width - 16 * c.scale + 0.5f);
+        EXPECT_LE(undo.rect.right(), toast->box.right());
+        if (!c.shortened) {
+            EXPECT_GE(text->rect.width, f.canvas->width_of(text->text, Font::Body));
+        }
+        const Point middle{undo.rect.x + undo.rect.width / 2, undo.rect.y + undo.rect.height / 2};
+        EXPECT_EQ(hit_test(f.app, middle.x, middle.y), (HitTarget{HitKind::ToastButton, 0}));
+    }
+}
+
 TEST(PaintTest, LongNamesKeepTheirExtensionAndDeepFoldersTheirEnd) {
     for (float s : {1.0f, 1.5f}) {
         PaintedApp f(s);

@@ -171,6 +171,30 @@ TEST_F(WindowProcTest, ADpiChangeKeepsTheRestoredPlacementAndItsSizeInDips) {
     EXPECT_EQ(settings.read_dword(SETTING_PLACEMENT_DPI), 96u);
 }
 
+// A placement saved at 100 % on a bigger screen, or at 150 % and rescaled, comes back inside the
+// work area, with its status line and its right edge in reach.
+TEST_F(WindowProcTest, ARestoredPlacementLargerThanTheScreenIsMovedAndShrunkOntoIt) {
+    install_app();
+    window_host().handlers = program_handlers();
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof monitor;
+    ASSERT_TRUE(GetMonitorInfoW(MonitorFromWindow(window, MONITOR_DEFAULTTOPRIMARY), &monitor));
+    const RECT work = monitor.rcWork;
+    WINDOWPLACEMENT saved{sizeof saved, 0, SW_SHOWNORMAL, {}, {}, RECT{}};
+    // Wider than the work area and running past its bottom.
+    saved.rcNormalPosition =
+        RECT{work.left + 320, work.top + 120, work.right + 480, work.bottom + 200};
+    SettingsStore& settings = shell().settings();
+    ASSERT_TRUE(settings.write_binary(
+        SETTING_PLACEMENT, std::span(reinterpret_cast<const uint8_t*>(&saved), sizeof saved)));
+    ASSERT_TRUE(settings.write_dword(SETTING_PLACEMENT_DPI, 96));
+    SendMessageW(window, WM_APP_SHOW, 0, 0);
+    RECT shown{};
+    GetWindowRect(window, &shown);
+    EXPECT_TRUE(has_rect(window, work))
+        << shown.left << ", " << shown.top << " - " << shown.right << ", " << shown.bottom;
+}
+
 TEST_F(WindowProcTest, TheCursorShowsTheWestEastArrowsOverAColumnBorder) {
     install_app();
     window_host().handlers = program_handlers();
