@@ -218,10 +218,10 @@ std::optional<std::pair<size_t, size_t>> find_pattern(const JamoPattern& pattern
     // The wanted extensions went through the full lowercase mapping; an extension with uppercase
     // non-ASCII letters must too, or typing it exactly as named would not find it.
     if (!is_ascii(extension)) {
-        scratch.lowered.clear();
-        append_lower_full(scratch.lowered, extension);
+        scratch.extension.clear();
+        append_lower_full(scratch.extension, extension);
         for (const std::string& wanted : query.extensions) {
-            if (wanted == scratch.lowered) return true;
+            if (wanted == scratch.extension) return true;
         }
     }
     return false;
@@ -302,23 +302,24 @@ struct NeedleFilter {
     }
 };
 
-// Search state of one entry: the name chars are decoded at most once, when a term needs them.
+// Search state of one entry: the name chars are decoded at most once, when a term needs them,
+// into buffers that belong to this view alone while it lives (a view of a folder gets others).
 struct EntryView {
     const Entry& entry;
     const char* arena;
     size_t arena_size;
     std::string_view name;
-    MatchScratch& scratch;
+    NameBuffers& buffers;
     ArenaCursor* cursors;  // two per term, or null when matching a single entry
     bool chars_ready = false;
     bool lowered_ready = false;
 
     [[gnu::always_inline]] const std::u32string& chars() {
         if (!chars_ready) {
-            name_chars(name, scratch.chars);
+            name_chars(name, buffers.chars);
             chars_ready = true;
         }
-        return scratch.chars;
+        return buffers.chars;
     }
 
     // needle in the name's own bytes with A-Z folded, through the term's cursor `which`.
@@ -344,25 +345,25 @@ struct EntryView {
   private:
     std::string_view lowered_name() {
         if (!lowered_ready) {
-            scratch.lowered.clear();
-            append_lower_full(scratch.lowered, name);
+            buffers.lowered.clear();
+            append_lower_full(buffers.lowered, name);
             lowered_ready = true;
         }
-        return scratch.lowered;
+        return buffers.lowered;
     }
 };
 
 // The view of entry's name, or nothing when the name runs past the arena (a damaged table).
 [[gnu::always_inline]] inline std::optional<EntryView> view_of(const VolumeTable& table,
                                                                const Entry& entry,
-                                                               MatchScratch& scratch,
+                                                               NameBuffers& buffers,
                                                                ArenaCursor* cursors) {
     const size_t arena_size = table.names.size();
     if (size_t{entry.name_offset} + entry.name_len > arena_size) return std::nullopt;
     const char* arena = table.names.data();
     return EntryView{entry,      arena,
                      arena_size, std::string_view(arena + entry.name_offset, entry.name_len),
-                     scratch,    cursors};
+                     buffers,    cursors};
 }
 
 // The term's match: nothing, or whether it matched at the start of the name.
@@ -407,8 +408,8 @@ struct EntryView {
 
 // Whether the folder entry's name matches one folder segment of a path word.
 bool folder_name_matches(const Term& term, const VolumeTable& table, uint32_t folder,
-                         MatchScratch& scratch) {
-    std::optional<EntryView> view = view_of(table, table.entries[folder], scratch, nullptr);
+                         NameBuffers& buffers) {
+    std::optional<EntryView> view = view_of(table, table.entries[folder], buffers, nullptr);
     if (!view) return false;
     if (const TextTerm* text = std::get_if<TextTerm>(&term))
         return match_text_term(*text, 0, *view).has_value();
@@ -423,8 +424,9 @@ bool folder_name_matches(const Term& term, const VolumeTable& table, uint32_t fo
 bool folders_match(const PathWord& path, size_t level, const VolumeTable& table,
                    uint8_t table_position, uint32_t folder, MatchScratch& scratch) {
     const FolderMemo* memo = scratch.folders;
-    auto answers = [&](size_t segment) {
-        return memo != nullptr ? memo->answers(table_position, level + segment) : nullptr;
+    auto known = [&](size_t segment, uint32_t at) {
+        return memo != nullptr ? memo->answer(table_position, level + segment, at)
+                               : FolderMemo::UNKNOWN;
     };
     std::vector<uint32_t>& walked = scratch.walked;
     walked.clear();
@@ -434,24 +436,21 @@ bool folders_match(const PathWord& path, size_t level, const VolumeTable& table,
             matched = false;
             break;
         }
-        if (std::atomic<uint8_t>* known = answers(segment)) {
-            const uint8_t answer = known[folder].load(std::memory_order_relaxed);
-            if (answer != FolderMemo::UNKNOWN) {
-                matched = answer == FolderMemo::YES;
-                break;
-            }
+        if (const uint8_t answer = known(segment, folder); answer != FolderMemo::UNKNOWN) {
+            matched = answer == FolderMemo::YES;
+            break;
         }
         walked.push_back(folder);
-        if (!folder_name_matches(path.folders[segment], table, folder, scratch)) {
+        if (!folder_name_matches(path.folders[segment], table, folder, scratch.folder)) {
             matched = false;
             break;
         }
         folder = table.entries[folder].parent;
     }
-    for (size_t segment = 0; segment < walked.size(); ++segment) {
-        if (std::atomic<uint8_t>* known = answers(segment))
-            known[walked[segment]].store(matched ? FolderMemo::YES : FolderMemo::NO,
-                                         std::memory_order_relaxed);
+    if (memo != nullptr) {
+        for (size_t segment = 0; segment < walked.size(); ++segment)
+            memo->remember(table_position, level + segment, walked[segment],
+                           matched ? FolderMemo::YES : FolderMemo::NO);
     }
     return matched;
 }
@@ -481,15 +480,104 @@ bool reads_as(std::string_view name, std::string_view text) {
     return i == name.size() && j == text.size();
 }
 
+// Whether `part` from byte pos on (lowercase but for its ASCII letters) begins with the whole of
+// pattern read as a name: one character for each element, a syllable for an initial (ㄱㅅㅅ
+// reads 결산서), two consonants for a cluster the IME joined, and a syllable still being
+// composed only as itself (하나 is what 한 may become, not what it spells). Moves pos past it.
+bool reads_whole_pattern(const JamoPattern& pattern, std::string_view part, size_t& pos) {
+    for (const PatternElement& element : pattern) {
+        if (pos >= part.size()) return false;
+        const char32_t c = read_name_char(part, pos);
+        switch (element.kind) {
+            case ElementKind::Literal:
+            case ElementKind::OpenSyllable:
+                if (c != element.character) return false;
+                break;
+            case ElementKind::Initial:
+                if (initial_of(c) != element.initial) return false;
+                break;
+            case ElementKind::Cluster:
+                if (c == element.character) break;
+                if (initial_of(c) != element.initial || pos >= part.size() ||
+                    initial_of(read_name_char(part, pos)) != element.second_initial)
+                    return false;
+                break;
+        }
+    }
+    return true;
+}
+
+// Whether `part` from byte pos on begins with term in one of its readings: its own text
+// (initials included), the Hangul its keys type on the Korean layout, or the English word its
+// jamo were typed for. Moves pos past it. The readings never begin alike (an ASCII word's text
+// against its Hangul, a Hangul word's jamo against its ASCII keys), so at most one applies and
+// the first found is the only one.
+bool reads_term(const TextTerm& term, std::string_view part, size_t& pos) {
+    size_t end = pos;
+    if (reads_whole_pattern(term.pattern, part, end)) {
+        pos = end;
+        return true;
+    }
+    end = pos;
+    if (term.layout_pattern && reads_whole_pattern(*term.layout_pattern, part, end)) {
+        pos = end;
+        return true;
+    }
+    const std::string& keys = term.key_spelling;
+    if (keys.empty() || part.size() - pos < keys.size() ||
+        !equal_folded(part.data() + pos, keys.data(), keys.size()))
+        return false;
+    pos += keys.size();
+    return true;
+}
+
+// Whether the term can be read as anything but its text: initials, the Hangul of its keys, or
+// the English word of its jamo.
+bool reads_otherwise(const TextTerm& term) {
+    return !term.plain || term.layout_pattern || !term.key_spelling.empty();
+}
+
+// The exact word of query.exact_terms[k] (a text term), or null.
+const TextTerm* exact_term(const Query& query, size_t k) {
+    const size_t t = query.exact_terms[k];
+    return t < query.terms.size() ? std::get_if<TextTerm>(&query.terms[t]) : nullptr;
+}
+
+// Whether a name that a query spells up to byte `end` is spelled whole: it ends there, or, for a
+// file, its extension's dot (the last) stands there.
+bool ends_spelled(const EntryView& view, std::string_view name, size_t end) {
+    if (end == name.size()) return true;
+    return end < name.size() && name[end] == '.' && !view.entry.is_dir() &&
+           name.find('.', end + 1) == std::string_view::npos;
+}
+
 // Whether the entry's whole name, or a file's name without its extension (the text before the
-// last dot), is the query's exact_name. Asked only of hits whose first word is at the start, so
-// most names fail on their length.
+// last dot), is the query's exact words joined by one space, each in any of its readings. Asked
+// only of hits whose first word is at the start of the name.
 bool names_exactly(const Query& query, EntryView& view) {
-    const std::string_view text = query.exact_name;
+    // Lowercase but for its ASCII letters.
     const std::string_view name = view.comparable_name();
-    if (name.size() == text.size()) return reads_as(name, text);
-    if (name.size() <= text.size() || name[text.size()] != '.' || view.entry.is_dir()) return false;
-    return name.rfind('.') == text.size() && reads_as(name.substr(0, text.size()), text);
+    // The words as typed, in one comparison: most names fail on their length, and for most words
+    // (보고서, 2026) that is all there is to try.
+    const std::string_view text = query.exact_name;
+    if (name.size() >= text.size() && ends_spelled(view, name, text.size()) &&
+        reads_as(name.substr(0, text.size()), text))
+        return true;
+    bool readings = false;
+    for (size_t k = 0; k < query.exact_terms.size() && !readings; ++k) {
+        const TextTerm* term = exact_term(query, k);
+        readings = term != nullptr && reads_otherwise(*term);
+    }
+    if (!readings) return false;
+    // One walk decides both the whole name and the name without its extension, since a reading
+    // that fits before the dot fits the same way in the whole name.
+    size_t pos = 0;
+    for (size_t k = 0; k < query.exact_terms.size(); ++k) {
+        if (k > 0 && (pos >= name.size() || name[pos++] != ' ')) return false;
+        const TextTerm* term = exact_term(query, k);
+        if (term == nullptr || !reads_term(*term, name, pos)) return false;
+    }
+    return ends_spelled(view, name, pos);
 }
 
 // The outcome of one entry, kept to a plain integer so the hot loop builds no optional.
@@ -506,7 +594,7 @@ inline Hit hit_of(Outcome outcome, uint32_t index, uint8_t table_position) {
     if (entry.flags & FLAG_REMOVED) return MISS;
     if (query.filter != TAB_ALL && !filter_admits(query.filter, entry)) return MISS;
 
-    std::optional<EntryView> found = view_of(table, entry, scratch, cursors);
+    std::optional<EntryView> found = view_of(table, entry, scratch.item, cursors);
     if (!found) return MISS;
     EntryView& view = *found;
 
@@ -567,14 +655,59 @@ FolderMemo::FolderMemo(const Query& query, std::span<const VolumeTable> tables) 
     levels_ = std::min(levels_, MAX_LEVELS);
     if (levels_ == 0) return;
     for (const VolumeTable& table : tables) {
-        sizes_.push_back(table.size());
-        tables_.push_back(std::make_unique<std::atomic<uint8_t>[]>(levels_ * table.size()));
+        const size_t count = (size_t{table.size()} + PAGE_ENTRIES - 1) / PAGE_ENTRIES;
+        page_counts_.push_back(count);
+        pages_.push_back(std::make_unique<std::atomic<Answer*>[]>(levels_ * count));
     }
 }
 
-std::atomic<uint8_t>* FolderMemo::answers(size_t table, size_t level) const {
-    if (table >= tables_.size() || level >= levels_) return nullptr;
-    return tables_[table].get() + level * size_t{sizes_[table]};
+FolderMemo::~FolderMemo() {
+    for (size_t t = 0; t < pages_.size(); ++t) {
+        for (size_t i = 0; i < levels_ * page_counts_[t]; ++i)
+            delete[] pages_[t][i].load(std::memory_order_relaxed);
+    }
+}
+
+std::atomic<FolderMemo::Answer*>* FolderMemo::slot(size_t table, size_t level,
+                                                   uint32_t folder) const {
+    if (!covers(table, level)) return nullptr;
+    const size_t page = folder / PAGE_ENTRIES;
+    if (page >= page_counts_[table]) return nullptr;
+    return &pages_[table][level * page_counts_[table] + page];
+}
+
+uint8_t FolderMemo::answer(size_t table, size_t level, uint32_t folder) const {
+    std::atomic<Answer*>* at = slot(table, level, folder);
+    if (at == nullptr) return UNKNOWN;
+    const Answer* page = at->load(std::memory_order_acquire);
+    if (page == nullptr) return UNKNOWN;
+    return page[folder % PAGE_ENTRIES].load(std::memory_order_relaxed);
+}
+
+void FolderMemo::remember(size_t table, size_t level, uint32_t folder, uint8_t answer) const {
+    std::atomic<Answer*>* at = slot(table, level, folder);
+    if (at == nullptr) return;
+    Answer* page = at->load(std::memory_order_acquire);
+    if (page == nullptr) {
+        // Two threads may make the same page at once: the first one kept is used by both.
+        Answer* made = new Answer[PAGE_ENTRIES]();
+        if (at->compare_exchange_strong(page, made, std::memory_order_acq_rel,
+                                        std::memory_order_acquire)) {
+            page = made;
+            pages_made_.fetch_add(1, std::memory_order_relaxed);
+        } else {
+            delete[] made;
+        }
+    }
+    page[folder % PAGE_ENTRIES].store(answer, std::memory_order_relaxed);
+}
+
+size_t FolderMemo::bytes() const {
+    size_t slots = 0;
+    for (size_t count : page_counts_)
+        slots += levels_ * count;
+    return slots * sizeof(std::atomic<Answer*>) +
+           pages_made_.load(std::memory_order_relaxed) * PAGE_ENTRIES * sizeof(Answer);
 }
 
 size_t find_in_name(const char* arena, size_t arena_size, size_t offset, size_t length,

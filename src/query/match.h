@@ -24,8 +24,8 @@ struct Hit {
     uint32_t entry = 0;     // index in its table's entries
     uint8_t table = 0;      // position of the table in the Index
     bool at_start = false;  // the first term matched at the very beginning of the name
-    // The whole name, or a file's name without its extension, is the query's words
-    // (Query::exact_name); such a hit is always at_start too.
+    // The whole name, or a file's name without its extension, is the query's words in any of
+    // their readings (Query::exact_name, Query::exact_terms); such a hit is always at_start too.
     bool exact = false;
 
     bool operator==(const Hit&) const = default;
@@ -49,38 +49,70 @@ inline constexpr size_t ARENA_WINDOW = 2048;
 // so a path word costs little more than its last segment alone. Shared by every thread of the
 // search (index lock held for reading throughout); two threads that meet an unknown folder at
 // the same moment both work it out and store the same answer.
+//
+// The answers lie in pages of PAGE_ENTRIES entries, each made when a folder in it is first
+// answered: a search asks about the folders above its hits, which are few beside the entries, so
+// it neither takes nor zeroes a byte per entry and segment (80 MB at 10 million entries).
 class FolderMemo {
   public:
-    // Segments past this many (a pasted path of thousands) are worked out each time instead:
-    // the answers take a byte per entry and segment, allocated for each search.
+    // Segments past this many (a pasted path of thousands) are worked out each time instead.
     static constexpr size_t MAX_LEVELS = 8;
+    static constexpr size_t PAGE_ENTRIES = 4096;
 
     FolderMemo(const Query& query, std::span<const VolumeTable> tables);
+    ~FolderMemo();
+    FolderMemo(const FolderMemo&) = delete;
+    FolderMemo& operator=(const FolderMemo&) = delete;
 
-    // The answers for folder segment `level` (the segments of query.paths counted in order) of
-    // the table at `table`, one per entry: UNKNOWN, NO or YES. Null for a table or a level not
-    // covered.
-    std::atomic<uint8_t>* answers(size_t table, size_t level) const;
+    // Whether the table at `table` and folder segment `level` (the segments of query.paths
+    // counted in order) have answers here at all.
+    bool covers(size_t table, size_t level) const {
+        return table < pages_.size() && level < levels_;
+    }
+    // The answer for entry `folder`: UNKNOWN, NO or YES. UNKNOWN when not covered.
+    uint8_t answer(size_t table, size_t level, uint32_t folder) const;
+    // Keeps the answer for entry `folder`; nothing when not covered. May throw std::bad_alloc
+    // when a page is made. Const, as the threads share the memo so: its shape never changes,
+    // only its atomic answers and page pointers.
+    void remember(size_t table, size_t level, uint32_t folder, uint8_t answer) const;
+
+    // Memory held for the answers: the page lists and the pages made so far.
+    size_t bytes() const;
 
     static constexpr uint8_t UNKNOWN = 0;
     static constexpr uint8_t NO = 1;
     static constexpr uint8_t YES = 2;
 
   private:
+    using Answer = std::atomic<uint8_t>;  // a page holds PAGE_ENTRIES of them
+    // The slot of the page holding `folder`'s answer, or null past the table.
+    std::atomic<Answer*>* slot(size_t table, size_t level, uint32_t folder) const;
+
     size_t levels_ = 0;
-    std::vector<uint32_t> sizes_;                                  // entries of each table
-    std::vector<std::unique_ptr<std::atomic<uint8_t>[]>> tables_;  // levels_ x sizes_[t]
+    std::vector<size_t> page_counts_;  // pages of each table at one level
+    // For each table: levels_ x page_counts_[t] page pointers, null until a page is made.
+    std::vector<std::unique_ptr<std::atomic<Answer*>[]>> pages_;
+    mutable std::atomic<size_t> pages_made_{0};
 };
 
-// Buffers one search thread reuses for every entry, so that matching allocates nothing per
-// entry once they have grown to the longest name seen. Not shared between threads.
-struct MatchScratch {
-    MatchScratch() {
+// The decoded forms of one name, filled when first needed and then read until the next name.
+struct NameBuffers {
+    NameBuffers() {
         chars.reserve(64);
         lowered.reserve(64);
     }
-    std::u32string chars;              // name chars
-    std::string lowered;               // full lowercase form of a name
+    std::u32string chars;  // name chars
+    std::string lowered;   // full lowercase form
+};
+
+// Buffers one search thread reuses for every entry, so that matching allocates nothing per
+// entry once they have grown to the longest name seen. Not shared between threads. Each step of
+// a match owns its buffers: the item's name stays readable while its folders are checked, and
+// its exactness is decided last.
+struct MatchScratch {
+    NameBuffers item;                  // the entry matched: its terms and its exact name
+    NameBuffers folder;                // a folder that a path word's segment is checked against
+    std::string extension;             // an extension's full lowercase form
     std::vector<ArenaCursor> cursors;  // match_range's, two per term
     // The search's folder answers when its query has path words; with none, each folder a path
     // word reaches is matched anew.

@@ -245,18 +245,21 @@ void add_path_word(std::string_view word, bool open_last, Query& query) {
 }
 
 // Adds a word's name part (a path word's last segment) to Query::exact_name, which a wildcard
-// in it empties for good (`spelled` turns false).
-void add_to_exact_name(std::string_view lowered, std::string& exact, bool& spelled) {
+// in it empties for good (`spelled` turns false). True when the part was added: the word's term
+// is then the next one of the query.
+bool add_to_exact_name(std::string_view lowered, Query& query, bool& spelled) {
     const size_t separator = lowered.find_last_of("\\/");
     if (separator != std::string_view::npos) lowered.remove_prefix(separator + 1);
-    if (lowered.empty() || !spelled) return;
+    if (lowered.empty() || !spelled) return false;
     if (lowered.find_first_of("*?") != std::string_view::npos) {
         spelled = false;
-        exact.clear();
-        return;
+        query.exact_name.clear();
+        query.exact_terms.clear();
+        return false;
     }
-    if (!exact.empty()) exact += ' ';
-    exact += lowered;
+    if (!query.exact_name.empty()) query.exact_name += ' ';
+    query.exact_name += lowered;
+    return true;
 }
 
 }  // namespace
@@ -274,11 +277,12 @@ std::shared_ptr<const Query> parse(std::string_view text, bool composing, uint8_
             add_extensions(std::string_view(lowered).substr(4), query->extensions);
             continue;
         }
-        add_to_exact_name(lowered, query->exact_name, spelled);
+        const size_t term = query->terms.size();
+        if (add_to_exact_name(lowered, *query, spelled)) query->exact_terms.push_back(term);
         if (std::any_of(word.begin(), word.end(), is_separator)) {
             add_path_word(word, open_last, *query);
-        } else if (std::optional<Term> term = make_term(word, std::move(lowered), open_last)) {
-            query->terms.push_back(std::move(*term));
+        } else if (std::optional<Term> made = make_term(word, std::move(lowered), open_last)) {
+            query->terms.push_back(std::move(*made));
         }
     }
     return query;

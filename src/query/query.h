@@ -83,6 +83,10 @@ struct Query {
     // cannot spell a whole name: none typed (ext: alone, a path ending in a separator), or a
     // wildcard among them ("*.hwp" says what a name looks like, not what it is).
     std::string exact_name;
+    // The terms of exact_name's words, in order (indexes into terms): a name spelled by them in
+    // any of their readings (qhrhtj for 보고서, ㄱㅅㅅ for 결산서, ㄱ데ㅐㄳ for report) ranks
+    // first too. Empty when exact_name is.
+    std::vector<size_t> exact_terms;
 };
 
 // Builds the query for the search box text. `composing` is true while the input method holds an

@@ -59,19 +59,14 @@ unsigned search_thread_count(unsigned processors) {
 namespace {
 
 // Matches on up to pool.size() threads (those that ran a share are counted in `started`);
-// nothing when superseded.
+// nothing when superseded. `memo` holds the answers for the query's path words, or is null.
 std::optional<std::vector<Hit>> match_all(const Query& query, std::span<const VolumeTable> tables,
                                           SearchPool& pool, const Generation& generation,
-                                          unsigned& started) {
+                                          const FolderMemo* memo, unsigned& started) {
     const std::vector<Chunk> chunks = build_chunks(tables);
     const size_t n =
         std::min<size_t>(std::max(pool.size(), 1u), std::max<size_t>(chunks.size(), 1));
     std::atomic<size_t> next_chunk{0};
-    // Path words ask about the same folders from many entries: the answers are shared by the
-    // threads for this search only, as the index may change before the next.
-    std::optional<FolderMemo> folders;
-    if (!query.paths.empty()) folders.emplace(query, tables);
-    const FolderMemo* memo = folders ? &*folders : nullptr;
     std::vector<std::optional<std::vector<Hit>>> found(n);
     // An exception leaving a search thread would end the whole process, so each share keeps
     // what it threw (out of memory, with millions of hits) for the caller to rethrow.
@@ -114,8 +109,14 @@ std::optional<SearchResult> execute_search(std::span<const VolumeTable> tables,
         result.table_ids.push_back(table.table_id);
 
     if (!is_empty(*query)) {
+        // Path words ask about the same folders from many entries: the answers are shared by
+        // the threads for this search only, as the index may change before the next. The count
+        // in All below asks about the same folders again.
+        std::optional<FolderMemo> folders;
+        if (!query->paths.empty()) folders.emplace(*query, tables);
+        const FolderMemo* memo = folders ? &*folders : nullptr;
         std::optional<std::vector<Hit>> hits =
-            match_all(*query, tables, pool, generation, result.search_threads);
+            match_all(*query, tables, pool, generation, memo, result.search_threads);
         if (!hits || generation.superseded()) return std::nullopt;
         const auto column = static_cast<SortColumn>(
             request.sort_column < SORT_COLUMN_COUNT ? request.sort_column : 0);
@@ -131,7 +132,7 @@ std::optional<SearchResult> execute_search(std::span<const VolumeTable> tables,
             if (!is_empty(*all)) {
                 unsigned threads = 0;
                 std::optional<std::vector<Hit>> everywhere =
-                    match_all(*all, tables, pool, generation, threads);
+                    match_all(*all, tables, pool, generation, memo, threads);
                 if (!everywhere || generation.superseded()) return std::nullopt;
                 result.unfiltered_count = everywhere->size();
             }

@@ -76,9 +76,10 @@ IoStatus create_temporary(const std::string& path, TemporaryName naming,
     return failed("cannot create a temporary file", temporary);
 }
 
-// The write shared by both forms: `fill` pours the file's bytes into the sink.
-IoStatus write_replacing(const std::string& path, TemporaryName naming,
-                         const std::function<bool(ByteSink&)>& fill) {
+}  // namespace
+
+IoStatus write_file_replacing(const std::string& path, TemporaryName naming,
+                              const std::function<bool(ByteSink&)>& fill) {
     if (IoStatus usable = check_replaceable(path); !usable) return usable;
     std::string folder = parent_folder(path);
     if (!folder.empty() && !create_folders(folder))
@@ -99,13 +100,11 @@ IoStatus write_replacing(const std::string& path, TemporaryName naming,
     if (!fill(sink) || !sink.commit()) {
         status = failed("cannot write", temporary);
     } else if (!replace_file(temporary, path)) {
-        status = failed("cannot rename the new index over", path);
+        status = failed("cannot rename the new file over", path);
     }
     if (!status) (void)remove_file(temporary);
     return status;
 }
-
-}  // namespace
 
 std::string index_path() {
     return join(join(application_data_folder(), "Norvik"), "index.bin");
@@ -139,14 +138,14 @@ IoStatus check_replaceable(const std::string& path) {
 
 IoStatus write_index_file(const std::string& path, const std::vector<VolumeTable>& tables,
                           TemporaryName temporary) {
-    return write_replacing(path, temporary,
-                           [&](ByteSink& sink) { return encode_index(sink, tables); });
+    return write_file_replacing(path, temporary,
+                                [&](ByteSink& sink) { return encode_index(sink, tables); });
 }
 
 IoStatus write_index_bytes(const std::string& path, std::string_view bytes,
                            TemporaryName temporary) {
-    return write_replacing(path, temporary,
-                           [&](ByteSink& sink) { return sink.write(bytes.data(), bytes.size()); });
+    return write_file_replacing(
+        path, temporary, [&](ByteSink& sink) { return sink.write(bytes.data(), bytes.size()); });
 }
 
 LoadResult load_index_file(const std::string& path) {

@@ -9,6 +9,7 @@
 
 #include "index/index.h"
 #include "index/volume_table.h"
+#include "store/index_codec.h"
 #include "store/io_status.h"
 
 namespace norvik {
@@ -41,6 +42,13 @@ enum class TemporaryName {
 // Fine when path does not exist or is a regular file (a file that a write may replace); else
 // says what it is ("is a folder", "is not a regular file").
 IoStatus check_replaceable(const std::string& path);
+
+// Writes path as one consistent file whose bytes `fill` pours into the sink (false: it failed):
+// the temporary file is made (never through a link), written, flushed to the disk and renamed
+// over path. Fails, leaving path and every other file as they were, when path is there but is
+// not a regular file or any step fails; the status says which step and the system's reason.
+IoStatus write_file_replacing(const std::string& path, TemporaryName temporary,
+                              const std::function<bool(ByteSink&)>& fill);
 
 // Writes tables to path as one consistent file: the temporary file is made (never through a
 // link), written, flushed to the disk and renamed over path, so path always holds either the old

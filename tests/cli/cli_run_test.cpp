@@ -157,8 +157,9 @@ TEST_F(CliRun, ExcludedFoldersAreLeftOut) {
     EXPECT_NE(missing.err.find("nowhere"), std::string::npos) << missing.err;
 }
 
-// The command line lists best matches as the window does: the item named exactly as typed
-// first, above a newer name that only begins with the word; a wildcard names no item exactly.
+// The command line lists best matches as the window does: the item named exactly as typed (in
+// Hangul, on the English layout or as initials) first, above a newer name that only begins with
+// the word; a wildcard names no item exactly.
 TEST_F(CliRun, ExactNamesComeFirst) {
     const auto now = std::filesystem::file_time_type::clock::now();
     std::filesystem::last_write_time(tree.path() / testing::u8path("docs/보고서.hwp"),
@@ -168,7 +169,8 @@ TEST_F(CliRun, ExactNamesComeFirst) {
     index();
     const std::vector<std::string> exact_first = {at("docs/보고서.hwp"),
                                                   at("docs/old/보고서 초안.txt")};
-    EXPECT_EQ(run({"search", "--index", index_file, "보고서"}).lines(), exact_first);
+    for (const char* query : {"보고서", "qhrhtj", "ㅂㄱㅅ"})
+        EXPECT_EQ(run({"search", "--index", index_file, query}).lines(), exact_first) << query;
     EXPECT_EQ(run({"search", "--index", index_file, "보고서*"}).lines(),
               std::vector<std::string>(exact_first.rbegin(), exact_first.rend()));
 }

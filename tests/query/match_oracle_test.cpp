@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "hangul/hangul.h"
+#include "hangul/key_spelling.h"
 #include "hangul/unicode_case.h"
 #include "hangul/utf8.h"
 #include "kinds/kinds.h"
@@ -188,25 +189,69 @@ std::u32string oracle_spelling(std::string_view lowered) {
     return chars;
 }
 
+// Every end of chars[i, ...) read as the whole of pattern, one character for each element (two
+// for a cluster typed as two consonants), a syllable still being composed only as itself.
+std::vector<size_t> oracle_whole_reading(const JamoPattern& pattern, const std::u32string& chars,
+                                         size_t i) {
+    std::vector<size_t> ends{i};
+    for (const PatternElement& e : pattern) {
+        std::vector<size_t> next;
+        for (size_t end : ends) {
+            if (e.kind == ElementKind::OpenSyllable) {
+                if (end < chars.size() && chars[end] == e.character) next.push_back(end + 1);
+            } else if (std::optional<size_t> used = oracle_element(e, chars, end)) {
+                next.push_back(end + *used);
+            }
+        }
+        ends = std::move(next);
+    }
+    return ends;
+}
+
+// Whether chars[i, ...) is terms[k], terms[k + 1], ... joined by one space, each in any reading
+// it has: its own text (initials included), its English-layout Hangul, its English keys. Tries
+// every way.
+bool oracle_spells(const std::vector<const TextTerm*>& terms, size_t k, const std::u32string& chars,
+                   size_t i) {
+    const TextTerm& term = *terms[k];
+    std::vector<size_t> ends = oracle_whole_reading(term.pattern, chars, i);
+    if (term.layout_pattern) {
+        for (size_t end : oracle_whole_reading(*term.layout_pattern, chars, i))
+            ends.push_back(end);
+    }
+    const std::u32string keys = decode(term.key_spelling);
+    if (!keys.empty() && chars.compare(i, keys.size(), keys) == 0) ends.push_back(i + keys.size());
+    for (size_t end : ends) {
+        if (k + 1 == terms.size() ? end == chars.size()
+                                  : end < chars.size() && chars[end] == U' ' &&
+                                        oracle_spells(terms, k + 1, chars, end + 1))
+            return true;
+    }
+    return false;
+}
+
 // Whether the name, or a file's name before its last dot, is the query's words joined by one
-// space: every word but ext: ones, none with a wildcard. Worked out from the typed text (words
-// split at spaces) with no regard to how the words matched.
-bool oracle_exact(std::string_view text, const OracleName& o) {
-    std::string words;
+// space, each word in any of its readings: every word but ext: ones, none with a wildcard.
+// Worked out from the typed text (words split at spaces) and the parsed words' readings.
+bool oracle_exact(std::string_view text, const Query& query, const OracleName& o) {
+    std::vector<const TextTerm*> words;
     for (size_t start = 0; start <= text.size();) {
         size_t end = std::min(text.find(' ', start), text.size());
         std::string word = lower_full(text.substr(start, end - start));
         start = end + 1;
         if (word.empty() || word.starts_with("ext:")) continue;
         if (word.find_first_of("*?") != std::string::npos) return false;
-        words += (words.empty() ? "" : " ") + word;
+        const size_t k = words.size();
+        EXPECT_LT(k, query.terms.size());
+        if (k >= query.terms.size()) return false;
+        words.push_back(&std::get<TextTerm>(query.terms[k]));
+        EXPECT_EQ(words.back()->lowered, word);
     }
     if (words.empty()) return false;
-    const std::u32string wanted = oracle_spelling(words);
     const std::u32string name = oracle_spelling(o.lowered);
     const size_t dot = name.rfind(U'.');
-    return name == wanted ||
-           (!o.is_dir && dot != std::u32string::npos && name.substr(0, dot) == wanted);
+    return oracle_spells(words, 0, name, 0) || (!o.is_dir && dot != std::u32string::npos &&
+                                                oracle_spells(words, 0, name.substr(0, dot), 0));
 }
 
 const std::vector<std::string> FRAGMENTS = {
@@ -284,8 +329,40 @@ class OracleTest : public ::testing::Test {
             std::transform(name.begin(), name.end(), name.begin(), [](char c) {
                 return static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
             });
+        if (random_() % 3 == 0) name = other_reading(name);
         return name;
     }
+
+    // The name with each run of syllables typed another way: on the English layout, or as
+    // initials (보고서_2026 as qhrhtj_2026 or ㅂㄱㅅ_2026).
+    std::string other_reading(const std::string& name) {
+        const bool keys = random_() % 2 == 0;
+        std::string typed;
+        std::string run;
+        auto flush = [&] {
+            if (run.empty()) return;
+            if (keys) {
+                typed += key_spelling(run).value_or(run);
+            } else {
+                for (char32_t c : decode(run))
+                    append_utf8(typed, INITIALS[(c - 0xAC00) / 588]);
+            }
+            run.clear();
+        };
+        for (char32_t c : decode(name)) {
+            if (c >= 0xAC00 && c <= 0xD7A3) {
+                append_utf8(run, c);
+                continue;
+            }
+            flush();
+            append_utf8(typed, c);
+        }
+        flush();
+        read_otherwise_ = read_otherwise_ || typed != name;
+        return typed;
+    }
+
+    bool read_otherwise_ = false;  // the query has a name typed in another reading
 
     std::mt19937 random_{20260107};
 };
@@ -318,9 +395,11 @@ TEST_F(OracleTest, MatcherAgreesWithOracleOnGeneratedNamesAndQueries) {
     int queries_with_hits = 0;
     size_t total_hits = 0;
     ptrdiff_t exact_hits = 0;
+    ptrdiff_t exact_read_otherwise = 0;
     const int query_count = 400;
     for (int q = 0; q < query_count; ++q) {
         std::string text;
+        read_otherwise_ = false;
         int words = 1 + static_cast<int>(random_() % 3 == 0 ? 1 : 0);
         for (int w = 0; w < words; ++w)
             text += (w ? " " : "") + random_word(names);
@@ -333,7 +412,8 @@ TEST_F(OracleTest, MatcherAgreesWithOracleOnGeneratedNamesAndQueries) {
         std::vector<Hit> expected;
         for (uint32_t i = 1; i < tables[0].size(); ++i) {
             if (auto at_start = oracle_match(*query, oracle_names[i]))
-                expected.push_back(Hit{i, 0, *at_start, oracle_exact(text, oracle_names[i])});
+                expected.push_back(
+                    Hit{i, 0, *at_start, *at_start && oracle_exact(text, *query, oracle_names[i])});
         }
         std::vector<Hit> actual = testing::match_all_entries(*query, tables);
         ASSERT_EQ(actual.size(), expected.size());
@@ -356,13 +436,16 @@ TEST_F(OracleTest, MatcherAgreesWithOracleOnGeneratedNamesAndQueries) {
         }
         queries_with_hits += !expected.empty();
         total_hits += expected.size();
-        exact_hits += std::count_if(expected.begin(), expected.end(),
-                                    [](const Hit& hit) { return hit.exact; });
+        const ptrdiff_t exact = std::count_if(expected.begin(), expected.end(),
+                                              [](const Hit& hit) { return hit.exact; });
+        exact_hits += exact;
+        if (read_otherwise_) exact_read_otherwise += exact;
     }
     // The generated queries must exercise matching, not only rejection.
     EXPECT_GT(queries_with_hits, query_count / 2);
     EXPECT_GT(total_hits, 10000u);
     EXPECT_GT(exact_hits, 100) << "whole names typed must find their items";
+    EXPECT_GT(exact_read_otherwise, 10) << "and so must names typed in another reading";
 }
 
 // Names placed at the very end of the arena leave no room to read ahead: the block search must
@@ -384,7 +467,7 @@ TEST_F(OracleTest, NamesAtTheEndOfTheArena) {
         ASSERT_EQ(hit.has_value(), expected.has_value());
         if (hit) {
             EXPECT_EQ(hit->at_start, *expected);
-            EXPECT_EQ(hit->exact, oracle_exact(word, o));
+            EXPECT_EQ(hit->exact, *expected && oracle_exact(word, *query, o));
         }
     }
 }

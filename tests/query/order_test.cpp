@@ -384,5 +384,49 @@ TEST(SearchOrderTest, ExactNamesComeFirst) {
               (V{"reports.pdf", "Report", "report.pdf", "report"}));
 }
 
+// A name that the query spells in any of its readings comes first, as the same name typed in
+// Hangul would: the English-layout Hangul, the initials and the English word typed in Korean
+// mode. A syllable still being composed spells only itself.
+TEST(SearchOrderTest, ExactNamesComeFirstInEveryReading) {
+    VolumeTable table = VolumeTable::with_root("C:\\");
+    const uint32_t docs = add_folder(table, 0, "docs", 10);
+    add_file(table, docs, "보고서 초안.docx", 900);
+    add_file(table, docs, "보고서_최종.hwpx", 800);
+    add_file(table, docs, "보고서.hwp", 100);
+    add_file(table, docs, "결산서류.pdf", 700);
+    add_file(table, docs, "결산 보고.hwp", 600);
+    add_file(table, docs, "결산서.hwp", 200);
+    add_file(table, docs, "report final.pdf", 500);
+    add_file(table, docs, "report.pdf", 50);
+    add_file(table, docs, "한국.txt", 400);
+    add_file(table, docs, "한.txt", 40);
+    add_file(table, docs, "하나.txt", 300);
+    std::vector<VolumeTable> tables;
+    tables.push_back(std::move(table));
+
+    using V = std::vector<std::string>;
+    struct Case {
+        const char* text;
+        bool composing;
+        V names;
+    };
+    const Case cases[] = {
+        {"qhrhtj", false, {"보고서.hwp", "보고서 초안.docx", "보고서_최종.hwpx"}},
+        {"ㅂㄱㅅ", false, {"보고서.hwp", "보고서 초안.docx", "보고서_최종.hwpx"}},
+        {"ruftkstj", false, {"결산서.hwp", "결산서류.pdf"}},
+        {"ㄱㅅㅅ", false, {"결산서.hwp", "결산서류.pdf"}},
+        {"결산서", false, {"결산서.hwp", "결산서류.pdf"}},
+        {"ㄱ데ㅐㄳ", false, {"report.pdf", "report final.pdf"}},
+        // 하나 is what 한 may still become, not what it spells.
+        {"한", true, {"한.txt", "한국.txt", "하나.txt"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        EXPECT_EQ(
+            testing::search_names(tables, c.text, 0, SortColumn::Relevance, false, c.composing),
+            c.names);
+    }
+}
+
 }  // namespace
 }  // namespace norvik

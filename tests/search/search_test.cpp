@@ -303,9 +303,16 @@ TEST(RunSearchTest, AnEmptyFilterTabCountsWhatAllFinds) {
         std::optional<size_t> unfiltered;
     };
     const Case cases[] = {
-        {"report", TAB_PICTURES, 0, 2},   {"report", TAB_DOCUMENTS, 2, std::nullopt},
-        {"zzz", TAB_PICTURES, 0, 0},      {"zzz", TAB_ALL, 0, std::nullopt},
-        {"", TAB_MUSIC, 0, std::nullopt}, {"ext:pdf", TAB_PICTURES, 0, 1},
+        {"report", TAB_PICTURES, 0, 2},
+        {"report", TAB_DOCUMENTS, 2, std::nullopt},
+        {"zzz", TAB_PICTURES, 0, 0},
+        {"zzz", TAB_ALL, 0, std::nullopt},
+        {"", TAB_MUSIC, 0, std::nullopt},
+        {"ext:pdf", TAB_PICTURES, 0, 1},
+        // The count in All asks about the same folders as the search: their answers serve both.
+        {"users\\report", TAB_PICTURES, 0, 2},
+        {"users\\", TAB_MUSIC, 0, 3},
+        {"nobody\\report", TAB_PICTURES, 0, 0},
     };
     for (const Case& c : cases) {
         const SearchResult result =

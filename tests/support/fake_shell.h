@@ -3,6 +3,7 @@
 #pragma once
 
 #include <map>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <utility>
@@ -102,6 +103,9 @@ class FakeShell : public Shell {
     std::vector<bool> update_checks;  // the manual flag of each check started
     std::vector<UpdateInfo> update_downloads;
     std::vector<Deferred> deferred;
+    std::vector<std::vector<std::string>> copied_files;  // each list put on the clipboard
+    std::vector<uint32_t> posts;  // messages posted through poster(), from any thread
+    std::mutex posts_mutex;
 
     SettingsStore& settings() override { return memory_settings; }
     Clock::time_point now() override { return clock; }
@@ -138,6 +142,18 @@ class FakeShell : public Shell {
     std::optional<std::u16string> clipboard_text() override {
         if (clipboard_fails) return std::nullopt;
         return clipboard;
+    }
+
+    bool copy_files(const std::vector<std::string>& paths) override {
+        if (clipboard_fails) return false;
+        copied_files.push_back(paths);
+        return true;
+    }
+    std::function<void()> poster(uint32_t message) override {
+        return [this, message] {
+            std::lock_guard lock(posts_mutex);
+            posts.push_back(message);
+        };
     }
 
     bool path_exists(const std::string& path) override {

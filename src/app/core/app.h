@@ -56,6 +56,13 @@ struct ChosenEntry {
     bool operator==(const ChosenEntry&) const = default;
 };
 
+struct ExportJob;  // app/core/export_results.h
+
+// A left press on a result row: a move past the drag distance from `at` drags the row out.
+struct RowPress {
+    Point at;
+};
+
 struct Toast {
     std::string text;
     Clock::time_point set_at;
@@ -117,6 +124,10 @@ struct App {
     std::optional<ChosenEntry> menu_target;
     // When the list last searched again because the index changed; nothing before the first time.
     std::optional<Clock::time_point> last_refresh;
+    // The export under way; none when no export runs.
+    std::shared_ptr<ExportJob> export_job;
+    // The left button went down on a result row and has not come up nor started a drag.
+    std::optional<RowPress> row_press;
     // The newer version the update question is asking about, until the answer comes back.
     std::optional<UpdateInfo> offered_update;
 

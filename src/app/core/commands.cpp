@@ -6,6 +6,8 @@
 #include <vector>
 
 #include "app/core/actions.h"
+#include "app/core/export_results.h"
+#include "app/core/item_actions.h"
 #include "app/core/menus.h"
 #include "app/core/settings.h"
 #include "app/core/window_events.h"
@@ -70,6 +72,12 @@ void run_context_command(App& app, Shell& shell, uint32_t id) {
             break;
         case CONTEXT_PROPERTIES:
             hand_entry_to_shell(app, shell, target, ShellVerb::Properties);
+            break;
+        case CONTEXT_COPY_FILES:
+            copy_entry_files(app, shell, target);
+            break;
+        case CONTEXT_MORE_OPTIONS:
+            show_entry_system_menu(app, shell, target, std::nullopt, false);
             break;
         default:
             break;
@@ -210,6 +218,9 @@ void on_menu_command(App& app, Shell& shell, MenuKind kind, uint32_t id) {
             break;
         case MENU_EXCLUDE_FOLDER:
             shell.defer(FolderPickerRequest{});
+            break;
+        case MENU_EXPORT:
+            ask_export_file(app, shell);
             break;
         default:
             break;

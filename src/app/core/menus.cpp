@@ -91,6 +91,7 @@ std::vector<MenuItem> settings_menu(SettingsStore& store) {
                      choose_text("Kastrel의 다른 프로그램", "More apps from Kastrel")),
         command_item(MENU_ABOUT, choose_text("Norvik 정보", "About Norvik")),
         separator_item(),
+        command_item(MENU_EXPORT, choose_text("결과 내보내기…", "Export results…")),
         rebuild_item(),
         excluded_folders_submenu(store),
         auto_start_item(store),
@@ -119,6 +120,7 @@ std::vector<MenuItem> context_menu(RowMenu row) {
             command_item(CONTEXT_OPEN_WITH, choose_text("연결 프로그램…", "Open with…")));
     items.push_back(command_item(CONTEXT_OPEN_FOLDER, choose_text("폴더 열기", "Open folder")));
     items.push_back(separator_item());
+    items.push_back(command_item(CONTEXT_COPY_FILES, choose_text("복사", "Copy")));
     items.push_back(command_item(CONTEXT_COPY_PATH, choose_text("경로 복사", "Copy path")));
     items.push_back(command_item(CONTEXT_COPY_NAME, choose_text("이름 복사", "Copy name")));
     if (row.exclude) {
@@ -129,6 +131,9 @@ std::vector<MenuItem> context_menu(RowMenu row) {
     // Last, as in Explorer's menus.
     items.push_back(separator_item());
     items.push_back(command_item(CONTEXT_PROPERTIES, choose_text("속성", "Properties")));
+    // The file manager's own menu (archive tools, "Send to", sharing), as Windows 11 offers it.
+    items.push_back(separator_item());
+    items.push_back(command_item(CONTEXT_MORE_OPTIONS, choose_text("추가 옵션", "More options")));
     return items;
 }
 

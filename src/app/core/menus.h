@@ -25,6 +25,7 @@ enum MenuCommand : uint32_t {
     MENU_MORE_APPS = 7,
     MENU_ABOUT = 8,
     MENU_EXCLUDE_FOLDER = 9,  // the folder picker
+    MENU_EXPORT = 10,         // "Export results…": the save dialog
 };
 
 // The Excluded folders submenu: the stored folder at position i is MENU_INCLUDE_FIRST + i
@@ -40,6 +41,8 @@ enum ContextCommand : uint32_t {
     CONTEXT_EXCLUDE = 5,
     CONTEXT_OPEN_WITH = 6,
     CONTEXT_PROPERTIES = 7,
+    CONTEXT_COPY_FILES = 8,    // the file itself on the clipboard
+    CONTEXT_MORE_OPTIONS = 9,  // the file manager's own context menu
 };
 
 // What a row's context menu offers besides what every row has (open, open folder, copy path and

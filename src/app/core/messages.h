@@ -12,6 +12,7 @@ inline constexpr uint32_t WM_APP_UPDATE_READY = 0x8003;   // the installer downl
 inline constexpr uint32_t WM_APP_TRAY = 0x8004;           // mouse event on the tray icon
 inline constexpr uint32_t WM_APP_SHOW = 0x8005;           // a second instance asks to be shown
 inline constexpr uint32_t WM_APP_INDEX_CHANGED = 0x800A;  // wParam: IndexChange
+inline constexpr uint32_t WM_APP_EXPORT = 0x800B;         // an export wrote rows or finished
 
 // The main window's answer to WM_APP_SHOW when it showed itself; a window without App (starting
 // up, or gone with Quit) answers 0, and the second start tries again.

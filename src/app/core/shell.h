@@ -6,6 +6,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <span>
 #include <string>
@@ -71,6 +72,36 @@ struct FolderPickerRequest {
     bool operator==(const FolderPickerRequest&) const = default;
 };
 
+// What a list of files and folders is handed to the system's shell for. Each shows the system's
+// own window, dialog or menu, or runs its own loop (a drag), so it is Deferred work.
+enum class ItemsOperation : uint8_t {
+    Recycle,        // to the Recycle Bin, through the system's file operation (its undo works)
+    DeleteForGood,  // deleted for good, only after the system's own confirmation
+    SystemMenu,     // the file manager's context menu for the items, at `at_client`
+    Drag,           // an OLE drag of the items out of the window (the button is down)
+    Properties,     // the system's properties sheet (one for several items)
+    ShowInFolders,  // each folder opened once with its items selected in it
+};
+struct ItemsRequest {
+    ItemsOperation operation = ItemsOperation::Recycle;
+    std::vector<std::string> paths;  // full paths, UTF-8
+    std::optional<Point> at_client;
+    bool extended = false;  // SystemMenu opened with Shift: the system's extended verbs too
+
+    bool operator==(const ItemsRequest&) const = default;
+};
+
+// What an export writes: CSV for a spreadsheet, or one full path a line.
+enum class ExportFormat : uint8_t { Csv, PathList };
+
+// The system's save dialog for an export, suggesting `file_name`. The chosen file and format
+// come back as on_export_file_chosen.
+struct SaveDialogRequest {
+    std::string file_name;
+
+    bool operator==(const SaveDialogRequest&) const = default;
+};
+
 // DestroyWindow on the main window: the program ends (Quit, the update hand-off).
 struct DestroyRequest {
     bool operator==(const DestroyRequest&) const = default;
@@ -78,7 +109,8 @@ struct DestroyRequest {
 
 // Work that runs a modal loop or ends the window. A handler never does it while it holds App:
 // the shell performs it after the handler has returned, then reports the outcome as a new event.
-using Deferred = std::variant<MenuRequest, MessageBoxRequest, FolderPickerRequest, DestroyRequest>;
+using Deferred = std::variant<MenuRequest, MessageBoxRequest, FolderPickerRequest, DestroyRequest,
+                              ItemsRequest, SaveDialogRequest>;
 
 class SettingsStore;
 
@@ -119,6 +151,13 @@ class Shell {
     // The clipboard's Unicode text up to its terminating zero, at most 1,048,576 units; nothing
     // when there is none or the clipboard cannot be opened.
     virtual std::optional<std::u16string> clipboard_text() = 0;
+
+    // The files themselves on the clipboard, as the file manager puts them there (the shell's
+    // data object with CF_HDROP), so that a paste in a folder or a mail copies them: true when
+    // the clipboard took them.
+    [[nodiscard]] virtual bool copy_files(const std::vector<std::string>& paths) = 0;
+    // A function that any thread may call to post `message` to the window (a worker's news).
+    virtual std::function<void()> poster(uint32_t message) = 0;
 
     // The file system and the shell. Paths are UTF-8.
     virtual bool path_exists(const std::string& path) = 0;

@@ -5,6 +5,8 @@
 
 #include "app/core/actions.h"
 #include "app/core/commands.h"
+#include "app/core/export_results.h"
+#include "app/core/item_actions.h"
 #include "app/core/window_events.h"
 #include "app/input/clipboard.h"
 #include "app/input/edit.h"
@@ -94,13 +96,25 @@ void open_selected_row_menu(App& app, Shell& shell) {
 
 // Acts on one key; false when the key is not the window's.
 bool act(App& app, Shell& shell, const KeyEvent& event) {
+    if (event.ctrl && event.shift && !event.alt && event.key == VK_KEY_C) {
+        copy_entry_files(app, shell, app.selected ? app.chosen : std::nullopt);
+        return true;
+    }
+    if (event.ctrl && !event.alt && event.key == VK_KEY_S) {
+        ask_export_file(app, shell);
+        return true;
+    }
     if (event.ctrl && !event.alt && run_shortcut(app, shell, event.key)) return true;
     switch (event.key) {
         case VK_KEY_BACK:
             delete_back(app, event.ctrl);
             return true;
         case VK_KEY_DELETE:
-            delete_forward(app, event.ctrl);
+            if (!event.ctrl && delete_key_acts_on_row(app, event.repeat)) {
+                delete_entry(app, shell, app.chosen, event.shift);
+            } else {
+                delete_forward(app, event.ctrl);
+            }
             return true;
         case VK_KEY_TAB:
             app.filter = static_cast<uint8_t>((app.filter + (event.shift ? FILTER_COUNT - 1 : 1)) %

@@ -26,6 +26,7 @@ enum VirtualKey : uint32_t {
     VK_KEY_DELETE = 0x2E,
     VK_KEY_A = 0x41,
     VK_KEY_C = 0x43,
+    VK_KEY_S = 0x53,
     VK_KEY_V = 0x56,
     VK_KEY_X = 0x58,
     VK_KEY_Z = 0x5A,
@@ -39,7 +40,8 @@ struct KeyEvent {
     uint32_t key = 0;  // virtual-key code
     bool ctrl = false;
     bool shift = false;
-    bool alt = false;  // Alt, or the Alt half of AltGr (which Windows reports as Ctrl+Alt)
+    bool alt = false;     // Alt, or the Alt half of AltGr (which Windows reports as Ctrl+Alt)
+    bool repeat = false;  // the key was already down: Windows repeats a held key
 };
 
 // Acts on the key and searches again (resetting the selection) if the query changed; repaints

@@ -6,6 +6,7 @@
 
 #include "app/core/actions.h"
 #include "app/core/commands.h"
+#include "app/core/item_actions.h"
 #include "app/core/menus.h"
 #include "app/core/window_events.h"
 #include "app/input/edit.h"
@@ -100,6 +101,7 @@ void on_mouse_move(App& app, Shell& shell, Point at) {
         app.mouse_tracked = true;
     }
     app.pointer = at;
+    if (drag_pressed_row(app, shell, at)) return;
     if (app.header_press && past_drag_threshold(app.header_press->at, at, app.scale))
         app.header_press->moved = true;
     if (app.text_drag) {
@@ -148,6 +150,7 @@ void on_left_button_down(App& app, Shell& shell, Point at, bool shift) {
             break;
         case HitKind::ResultRow:
             select_row(app, shell, target.payload);
+            press_row(app, shell, at);
             break;
         case HitKind::ScrollThumb:
             app.thumb_drag = ThumbDrag{true, at.y, app.scroll};
@@ -169,6 +172,7 @@ void on_left_button_up(App& app, Shell& shell, Point at) {
     if (app.column_drag.active) drag_border(app, at.x);
     const bool dragged = end_drags(app, shell);
     const std::optional<HeaderPress> press = std::exchange(app.header_press, std::nullopt);
+    app.row_press.reset();
     shell.release_capture();
     if (!dragged) {
         const HitTarget target = hit_test(app, at.x, at.y);
@@ -197,6 +201,7 @@ void on_left_button_up(App& app, Shell& shell, Point at) {
 
 void on_capture_lost(App& app, Shell& shell) {
     app.header_press.reset();
+    app.row_press.reset();
     if (end_drags(app, shell)) shell.invalidate();
 }
 
@@ -219,7 +224,7 @@ void on_left_double_click(App& app, Shell& shell, Point at) {
     }
 }
 
-void on_right_button_up(App& app, Shell& shell, Point at) {
+void on_right_button_up(App& app, Shell& shell, Point at, bool shift) {
     const HitTarget target = hit_test(app, at.x, at.y);
     if (target.kind == HitKind::ColumnHeader) {
         open_header_menu(shell, at, app.sort_column);
@@ -227,6 +232,10 @@ void on_right_button_up(App& app, Shell& shell, Point at) {
     }
     if (target.kind != HitKind::ResultRow) return;
     select_row(app, shell, target.payload);
+    if (shift) {
+        show_entry_system_menu(app, shell, app.chosen, at, true);
+        return;
+    }
     open_row_menu(app, shell, at);
 }
 

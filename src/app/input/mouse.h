@@ -48,7 +48,8 @@ void on_left_double_click(App& app, Shell& shell, Point at);
 
 // WM_RBUTTONUP: on a row, selects it and opens its context menu; on the column header, opens
 // the menu of orders.
-void on_right_button_up(App& app, Shell& shell, Point at);
+// With Shift, a row gets the file manager's own context menu instead.
+void on_right_button_up(App& app, Shell& shell, Point at, bool shift = false);
 
 // The order after a click on column's header: the current column turns its direction; a new one
 // starts descending for Size and Date modified, ascending for Name and Folder.

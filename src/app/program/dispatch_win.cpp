@@ -6,6 +6,8 @@
 #include <shared_mutex>
 
 #include "app/core/commands.h"
+#include "app/core/export_results.h"
+#include "app/core/item_actions.h"
 #include "app/core/menus.h"
 #include "app/core/settings.h"
 #include "app/core/window_events.h"
@@ -158,8 +160,9 @@ std::optional<LRESULT> dispatch_message(App& app, WinShell& shell, HWND window, 
             return std::nullopt;
         case WM_KEYDOWN:
         case WM_SYSKEYDOWN: {
+            // Bit 30 of lParam: the key was already down, so this is a held key's repeat.
             const KeyEvent key{static_cast<uint32_t>(wparam), key_down(VK_CONTROL),
-                               key_down(VK_SHIFT), key_down(VK_MENU)};
+                               key_down(VK_SHIFT), key_down(VK_MENU), (lparam & (1 << 30)) != 0};
             if (!on_key_down(app, shell, key)) return std::nullopt;
             // DefWindowProcW still sees a key taken with Alt held (Alt+Enter): it so learns that
             // Alt was not pressed alone. Otherwise letting Alt go before the other key calls the
@@ -205,7 +208,7 @@ std::optional<LRESULT> dispatch_message(App& app, WinShell& shell, HWND window, 
             on_left_double_click(app, shell, mouse_point(lparam));
             return 0;
         case WM_RBUTTONUP:
-            on_right_button_up(app, shell, mouse_point(lparam));
+            on_right_button_up(app, shell, mouse_point(lparam), (wparam & MK_SHIFT) != 0);
             return 0;
         case WM_CAPTURECHANGED:
             on_capture_lost(app, shell);
@@ -251,6 +254,9 @@ std::optional<LRESULT> dispatch_message(App& app, WinShell& shell, HWND window, 
         case WM_APP_SHOW:
             show_main_window(app, shell);
             return SHOW_TAKEN;
+        case WM_APP_EXPORT:
+            on_export_progress(app, shell);
+            return 0;
         case WM_APP_INDEX_CHANGED:
             on_index_changed(app, shell, static_cast<IndexChange>(wparam));
             trace_index_change(*app.engine.service);
@@ -285,6 +291,16 @@ WindowHandlers program_handlers() {
     handlers.message_box_answer = on_message_box_answer;
     handlers.folder_picked = [](App& app, WinShell& shell, const std::string& folder) {
         on_folder_picked(app, shell, folder);
+    };
+    handlers.export_file_chosen = [](App& app, WinShell& shell, const std::string& path,
+                                     ExportFormat format) {
+        start_export(app, shell, path, format);
+    };
+    handlers.items_failed = [](App& app, WinShell& shell, const ItemsRequest& request,
+                               uint32_t error) {
+        const std::optional<Clock::time_point> toast_before = toast_time(app);
+        on_items_failed(app, shell, request, error);
+        trace_new_toast(app, toast_before);
     };
     handlers.paint = [](App& app) { return paint(app); };
     return handlers;

@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-#include <objbase.h>
+#include <ole2.h>
 
 #include <mutex>
 #include <utility>
@@ -128,7 +128,9 @@ int run_norvik(const StartOptions& options) {
     if (!claim_first_instance() &&
         settle_second_start(system_second_start_ports(), options.tray) != SecondStart::RunAsFirst)
         return 0;
-    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    // A single-threaded apartment with OLE: the clipboard's data objects and drag and drop
+    // (the files copied or dragged out of the list) need OLE itself, not COM alone.
+    OleInitialize(nullptr);
 
     // Everything below lives until the process ends: the workers hold on to it.
     auto* settings = new RegistrySettings();

@@ -11,7 +11,7 @@
 
 namespace norvik {
 
-inline constexpr std::array<std::string_view, 81> TRANSLATION_KEYS = {
+inline constexpr std::array<std::string_view, 103> TRANSLATION_KEYS = {
     "All",
     "Folders",
     "Documents",
@@ -88,6 +88,28 @@ inline constexpr std::array<std::string_view, 81> TRANSLATION_KEYS = {
     "Could not open it: access denied",
     "Could not open it (error {0})",
     "Best match",
+    "Export results…",
+    "Copy",
+    "More options",
+    "An export is still running",
+    "There are no results to export",
+    "Could not export the results",
+    "Exported {0} results",
+    "Exporting… {0} of {1}",
+    "Size (bytes)",
+    "Kind",
+    "Picture",
+    "Video",
+    "Document",
+    "Archive",
+    "Program",
+    "Temporary file",
+    "File",
+    "Copied. Paste it into a folder or a message",
+    "{0} items copied. Paste them into a folder or a message",
+    "Could not delete it (error {0})",
+    "CSV (comma-separated)",
+    "List of paths",
     "Could not open the list of programs: access denied",
     "Could not open the list of programs (error {0})",
     "Could not show the properties: access denied",

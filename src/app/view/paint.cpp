@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "app/core/export_results.h"
 #include "app/text/text.h"
 #include "app/view/elide.h"
 #include "app/view/format_date.h"
@@ -414,6 +415,8 @@ std::string status_text(const App& app, uint64_t items_read) {
                                           {format_count(app.results.size())}) +
                         " (" + std::to_string(whole_milliseconds(app.search_time)) + " ms)");
     }
+    if (std::string exporting = export_status(app); !exporting.empty())
+        parts.push_back(std::move(exporting));
     parts.push_back(fill_placeholders(choose_text("목록 {0}개", "{0} indexed"),
                                       {format_count(indexed_count(*app.engine.index))}));
     const IndexService& service = *app.engine.service;

@@ -19,6 +19,13 @@ struct TaskMemoryText {
 
 }  // namespace
 
+std::optional<std::string> file_system_path(IShellItem& item) {
+    TaskMemoryText path;
+    if (FAILED(item.GetDisplayName(SIGDN_FILESYSPATH, &path.text)) || !path.text)
+        return std::nullopt;
+    return from_wide(path.text);
+}
+
 std::optional<std::string> pick_folder(HWND owner) {
     ComPtr<IFileOpenDialog> dialog;
     if (FAILED(CoCreateInstance(CLSID_FileOpenDialog, nullptr, CLSCTX_INPROC_SERVER,
@@ -31,10 +38,7 @@ std::optional<std::string> pick_folder(HWND owner) {
     if (FAILED(dialog->Show(owner))) return std::nullopt;  // cancelled, among others
     ComPtr<IShellItem> item;
     if (FAILED(dialog->GetResult(&item))) return std::nullopt;
-    TaskMemoryText path;
-    if (FAILED(item->GetDisplayName(SIGDN_FILESYSPATH, &path.text)) || !path.text)
-        return std::nullopt;
-    return from_wide(path.text);
+    return file_system_path(*item.Get());
 }
 
 }  // namespace norvik

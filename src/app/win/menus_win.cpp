@@ -93,6 +93,13 @@ MenuHandle build_popup_menu(const std::vector<MenuItem>& items) {
     return menu;
 }
 
+void trace_menu(HMENU menu, std::string_view kind) {
+    if (!tracing()) return;
+    trace_text("menu", kind);
+    trace_menu_items(menu, "");
+    trace_text("menu-end", kind);
+}
+
 uint32_t track_menu(HWND window, const MenuRequest& request) {
     MenuHandle menu = build_popup_menu(request.items);
     if (!menu) return 0;
@@ -105,11 +112,7 @@ uint32_t track_menu(HWND window, const MenuRequest& request) {
         GetCursorPos(&at);
         SetForegroundWindow(window);
     }
-    if (tracing()) {
-        trace_text("menu", kind_name(request.kind));
-        trace_menu_items(menu.get(), "");
-        trace_text("menu-end", kind_name(request.kind));
-    }
+    trace_menu(menu.get(), kind_name(request.kind));
     uint32_t command = 0;
     if (test_tracker()) {
         command = test_tracker()(menu.get(), request);

@@ -7,6 +7,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "app/core/shell.h"
@@ -31,6 +32,10 @@ struct BuiltMenuItem {
 
 // The item at position; nothing when the menu has no such item.
 std::optional<BuiltMenuItem> read_menu_item(HMENU menu, int position);
+
+// With NORVIK_TRACE set, the menu as Windows holds it: "menu KIND", a "menu-item" line for each
+// item (submenus indented under theirs), "menu-end KIND".
+void trace_menu(HMENU menu, std::string_view kind);
 
 // Shows the request's menu owned by window and returns the chosen command, 0 when dismissed.
 // At a client point (converted to the screen), or for the tray at the cursor with the window

@@ -5,6 +5,7 @@
 #include "app/win/clipboard_win.h"
 #include "app/win/ime_win.h"
 #include "app/win/placement_win.h"
+#include "app/win/shell_items_win.h"
 #include "platform/long_path.h"
 
 namespace norvik {
@@ -92,6 +93,15 @@ bool WinShell::set_clipboard_text(std::u16string_view text) {
 
 std::optional<std::u16string> WinShell::clipboard_text() {
     return read_clipboard_text(window_);
+}
+
+bool WinShell::copy_files(const std::vector<std::string>& paths) {
+    return copy_files_to_clipboard(paths);
+}
+
+std::function<void()> WinShell::poster(uint32_t message) {
+    const HWND window = window_;
+    return [window, message] { PostMessageW(window, message, 0, 0); };
 }
 
 bool WinShell::path_exists(const std::string& path) {

@@ -48,6 +48,9 @@ class WinShell : public Shell {
     bool set_clipboard_text(std::u16string_view text) override;
     std::optional<std::u16string> clipboard_text() override;
 
+    bool copy_files(const std::vector<std::string>& paths) override;
+    std::function<void()> poster(uint32_t message) override;
+
     bool path_exists(const std::string& path) override;
     uint32_t open_path(const std::string& path, ShellVerb verb) override;
     void start_explorer(const std::string& argument) override;

@@ -5,6 +5,8 @@
 #include "app/win/folder_picker_win.h"
 #include "app/win/menus_win.h"
 #include "app/win/message_box_win.h"
+#include "app/win/save_dialog_win.h"
+#include "app/win/shell_items_win.h"
 #include "app/win/trace_win.h"
 #include "app/win/win_raii.h"
 
@@ -29,6 +31,7 @@ bool must_hold(UINT message) {
         case WM_APP_TRAY:
         case WM_APP_SHOW:
         case WM_APP_INDEX_CHANGED:
+        case WM_APP_EXPORT:
             return true;
         default:
             return false;
@@ -75,6 +78,16 @@ void perform(const Deferred& work) {
         const std::optional<std::string> folder = pick_folder(shell.window());
         if (folder && host.handlers.folder_picked)
             with_app([&](App& app) { host.handlers.folder_picked(app, shell, *folder); });
+    } else if (const ItemsRequest* items = std::get_if<ItemsRequest>(&work)) {
+        const uint32_t error = perform_items(shell.window(), *items);
+        if (error != 0 && host.handlers.items_failed)
+            with_app([&](App& app) { host.handlers.items_failed(app, shell, *items, error); });
+    } else if (const SaveDialogRequest* save = std::get_if<SaveDialogRequest>(&work)) {
+        const std::optional<ChosenFile> file = choose_export_file(shell.window(), save->file_name);
+        if (file && host.handlers.export_file_chosen)
+            with_app([&](App& app) {
+                host.handlers.export_file_chosen(app, shell, file->path, file->format);
+            });
     } else {
         DestroyWindow(shell.window());
     }
@@ -136,6 +149,8 @@ void with_app(const std::function<void(App&)>& work) {
 }
 
 LRESULT CALLBACK main_window_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+    // The shell's context menu draws and fills its own submenus ("Send to").
+    if (LRESULT answer = 0; forward_to_shell_menu(message, wparam, lparam, answer)) return answer;
     // Answers that need no App, so they hold before it exists and while it is lent.
     switch (message) {
         case WM_ERASEBKGND:

@@ -44,6 +44,12 @@ struct WindowHandlers {
         message_box_answer;
     // A folder was chosen in the folder picker.
     std::function<void(App& app, WinShell& shell, const std::string& folder)> folder_picked;
+    // A file was chosen in the export's save dialog.
+    std::function<void(App& app, WinShell& shell, const std::string& path, ExportFormat format)>
+        export_file_chosen;
+    // The shell refused an ItemsRequest with a Windows error code.
+    std::function<void(App& app, WinShell& shell, const ItemsRequest& request, uint32_t error)>
+        items_failed;
     // Draws one frame on app.renderer; true when the canvas reported its device lost.
     std::function<bool(App& app)> paint;
 };

@@ -58,6 +58,7 @@ std::vector<std::string> settings_lines(uint32_t language, bool auto_update, boo
         "7 More apps from Kastrel",
         "8 About Norvik",
         "---",
+        "10 Export results…",
         "2 Rebuild the file list",
         "Excluded folders:",
         "  9 Exclude a folder…",
@@ -86,7 +87,8 @@ TEST(MenusTest, AFreshUserSeesEverythingOnAndFollowsWindows) {
     EXPECT_EQ(describe(tray_menu(store)), tray_lines(100, true, true));
     EXPECT_EQ(describe(context_menu()),
               (std::vector<std::string>{"1 Open *", "6 Open with…", "2 Open folder", "---",
-                                        "3 Copy path", "4 Copy name", "---", "7 Properties"}));
+                                        "8 Copy", "3 Copy path", "4 Copy name", "---",
+                                        "7 Properties", "---", "9 More options"}));
 }
 
 TEST(MenusTest, ExcludedFoldersAndAFolderRowsExcludeItem) {
@@ -96,10 +98,10 @@ TEST(MenusTest, ExcludedFoldersAndAFolderRowsExcludeItem) {
     const std::vector<std::string> submenu = {"Excluded folders:", "  1000 C:\\Games",
                                               "  1001 D:\\빌드", "  ---", "  9 Exclude a folder…"};
     EXPECT_NE(std::search(lines.begin(), lines.end(), submenu.begin(), submenu.end()), lines.end());
-    EXPECT_EQ(
-        describe(context_menu(RowMenu{.open_with = false, .exclude = true})),
-        (std::vector<std::string>{"1 Open *", "2 Open folder", "---", "3 Copy path", "4 Copy name",
-                                  "---", "5 Exclude from Norvik", "---", "7 Properties"}));
+    EXPECT_EQ(describe(context_menu(RowMenu{.open_with = false, .exclude = true})),
+              (std::vector<std::string>{"1 Open *", "2 Open folder", "---", "8 Copy", "3 Copy path",
+                                        "4 Copy name", "---", "5 Exclude from Norvik", "---",
+                                        "7 Properties", "---", "9 More options"}));
 }
 
 TEST(MenusTest, TheHeaderMenuChecksTheOrderShown) {

@@ -6,7 +6,16 @@
 //   find-window           exit 0 when a Norvik.Main window exists
 //   post-message M [W L]  posts message M (a name below) to the Norvik.Main window
 //   send-message M [W L]  sends it and waits for the answer
+//   print-files           writes the files on the clipboard (CF_HDROP) to stdout, one UTF-8 path
+//                         a line (exit 3: none)
+//   drop-target SECONDS   shows a window "Norvik drop target" at (1125, 300), 150 x 200 (beside a
+//                         centred Norvik on a 1280 x 800 screen), that takes
+//                         dropped files: it writes "ready" once registered, then each file of a
+//                         drop (CF_HDROP) as a line, and exits after the drop or SECONDS (exit 3)
 #include <windows.h>
+
+#include <ole2.h>
+#include <shellapi.h>
 
 #include <cstring>
 #include <cwchar>
@@ -35,9 +44,8 @@ std::wstring clipboard_text() {
     return text;
 }
 
-int print_clipboard() {
-    const std::wstring text = clipboard_text();
-    if (text.empty()) return 3;
+// Writes text to stdout as UTF-8.
+void write_text(const std::wstring& text) {
     const int bytes = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
                                           nullptr, 0, nullptr, nullptr);
     std::string utf8(static_cast<size_t>(bytes), '\0');
@@ -46,7 +54,103 @@ int print_clipboard() {
     DWORD written = 0;
     WriteFile(GetStdHandle(STD_OUTPUT_HANDLE), utf8.data(), static_cast<DWORD>(utf8.size()),
               &written, nullptr);
+}
+
+int print_clipboard() {
+    const std::wstring text = clipboard_text();
+    if (text.empty()) return 3;
+    write_text(text);
     return 0;
+}
+
+void write_line(const std::wstring& text) {
+    write_text(text + L"\n");
+}
+
+// Each file a CF_HDROP block names, as a line; the number of files.
+UINT write_dropped_files(HDROP drop) {
+    const UINT count = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
+    for (UINT i = 0; i < count; ++i) {
+        std::wstring path(DragQueryFileW(drop, i, nullptr, 0) + 1, L'\0');
+        path.resize(DragQueryFileW(drop, i, path.data(), static_cast<UINT>(path.size())));
+        write_line(path);
+    }
+    return count;
+}
+
+int print_files() {
+    if (!open_clipboard(nullptr)) return 4;
+    UINT count = 0;
+    if (HANDLE data = GetClipboardData(CF_HDROP))
+        count = write_dropped_files(static_cast<HDROP>(data));
+    CloseClipboard();
+    return count > 0 ? 0 : 3;
+}
+
+// Takes a drop of files, as a folder window or a mail would.
+class FileDropTarget : public IDropTarget {
+  public:
+    bool dropped = false;
+
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
+        if (iid == IID_IUnknown || iid == IID_IDropTarget) {
+            *out = static_cast<IDropTarget*>(this);
+            return S_OK;
+        }
+        *out = nullptr;
+        return E_NOINTERFACE;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
+    ULONG STDMETHODCALLTYPE Release() override { return 1; }
+    HRESULT STDMETHODCALLTYPE DragEnter(IDataObject*, DWORD, POINTL, DWORD* effect) override {
+        *effect = DROPEFFECT_COPY;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE DragOver(DWORD, POINTL, DWORD* effect) override {
+        *effect = DROPEFFECT_COPY;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE DragLeave() override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE Drop(IDataObject* data, DWORD, POINTL, DWORD* effect) override {
+        FORMATETC format{CF_HDROP, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
+        STGMEDIUM medium{};
+        *effect = DROPEFFECT_NONE;
+        if (SUCCEEDED(data->GetData(&format, &medium))) {
+            write_dropped_files(static_cast<HDROP>(medium.hGlobal));
+            ReleaseStgMedium(&medium);
+            *effect = DROPEFFECT_COPY;
+        }
+        dropped = true;
+        PostQuitMessage(0);
+        return S_OK;
+    }
+};
+
+int drop_target(DWORD seconds) {
+    if (FAILED(OleInitialize(nullptr))) return 4;
+    // A class of its own: a STATIC control lets the pointer through to the window below.
+    WNDCLASSW window_class{};
+    window_class.lpfnWndProc = DefWindowProcW;
+    window_class.hInstance = GetModuleHandleW(nullptr);
+    window_class.lpszClassName = L"NorvikDropTarget";
+    RegisterClassW(&window_class);
+    HWND window = CreateWindowExW(WS_EX_TOPMOST, L"NorvikDropTarget", L"Norvik drop target",
+                                  WS_POPUP | WS_VISIBLE | WS_BORDER, 1125, 300, 150, 200, nullptr,
+                                  nullptr, GetModuleHandleW(nullptr), nullptr);
+    if (!window) return 5;
+    FileDropTarget target;
+    if (FAILED(RegisterDragDrop(window, &target))) return 6;
+    write_line(L"ready");
+    SetTimer(nullptr, 0, seconds * 1000, nullptr);
+    MSG message;
+    while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+        if (message.message == WM_TIMER) break;
+        DispatchMessageW(&message);
+    }
+    RevokeDragDrop(window);
+    DestroyWindow(window);
+    OleUninitialize();
+    return target.dropped ? 0 : 3;
 }
 
 int reverse_clipboard() {
@@ -109,6 +213,9 @@ int wmain(int argc, wchar_t** argv) {
     if (argc >= 2 && std::wcscmp(argv[1], L"print-clipboard") == 0) return print_clipboard();
     if (argc >= 3 && std::wcscmp(argv[1], L"hold-hot-key") == 0)
         return hold_hot_key(static_cast<DWORD>(std::wcstoul(argv[2], nullptr, 10)));
+    if (argc >= 2 && std::wcscmp(argv[1], L"print-files") == 0) return print_files();
+    if (argc >= 3 && std::wcscmp(argv[1], L"drop-target") == 0)
+        return drop_target(static_cast<DWORD>(std::wcstoul(argv[2], nullptr, 10)));
     if (argc >= 2 && std::wcscmp(argv[1], L"find-window") == 0)
         return FindWindowW(L"Norvik.Main", nullptr) ? 0 : 1;
     if (argc >= 3 && std::wcscmp(argv[1], L"post-message") == 0)
