@@ -1,111 +1,82 @@
 // Writes src/hangul/grapheme_break_tables.inc: each code point's Grapheme_Cluster_Break class and
-// whether it is Extended_Pictographic, taken from ICU, so that the native and the Windows builds
-// find the same grapheme clusters.
-//
-// Layout: one byte per code point (the class in the low bits, EXTENDED_PICTOGRAPHIC above them),
-// looked up through two stages as in the case tables: the high bits pick a block of
-// 2^BLOCK_SHIFT bytes, the low bits the byte within it. Identical blocks are stored once.
+// whether it is Extended_Pictographic (one byte, hangul/grapheme_classes.h), taken from ICU, so
+// that the native and the Windows builds find the same grapheme clusters. Stored in two stages
+// (stage_tables.h).
 //
 // Usage: gen_grapheme_tables OUTPUT_FILE
 #include <unicode/uchar.h>
-#include <unicode/uversion.h>
 
 #include <cstdint>
 #include <cstdio>
-#include <map>
 #include <vector>
 
+#include "hangul/grapheme_classes.h"
+#include "stage_tables.h"
+
+namespace norvik {
 namespace {
 
 constexpr int BLOCK_SHIFT = 7;
-constexpr uint32_t BLOCK_SIZE = 1u << BLOCK_SHIFT;
-constexpr uint32_t CODE_POINT_END = 0x110000;
-
-// Must match GraphemeClass and EXTENDED_PICTOGRAPHIC in grapheme.cpp.
-enum : uint8_t {
-    OTHER,
-    CR,
-    LF,
-    CONTROL,
-    EXTEND,
-    ZWJ,
-    REGIONAL_INDICATOR,
-    PREPEND,
-    SPACING_MARK,
-    L,
-    V,
-    T,
-    LV,
-    LVT,
-};
-constexpr uint8_t EXTENDED_PICTOGRAPHIC = 0x10;
 
 uint8_t class_of(UChar32 c) {
     switch (u_getIntPropertyValue(c, UCHAR_GRAPHEME_CLUSTER_BREAK)) {
         case U_GCB_CR:
-            return CR;
+            return GRAPHEME_CR;
         case U_GCB_LF:
-            return LF;
+            return GRAPHEME_LF;
         case U_GCB_CONTROL:
-            return CONTROL;
+            return GRAPHEME_CONTROL;
         case U_GCB_EXTEND:
-            return EXTEND;
+            return GRAPHEME_EXTEND;
         case U_GCB_ZWJ:
-            return ZWJ;
+            return GRAPHEME_ZWJ;
         case U_GCB_REGIONAL_INDICATOR:
-            return REGIONAL_INDICATOR;
+            return GRAPHEME_REGIONAL_INDICATOR;
         case U_GCB_PREPEND:
-            return PREPEND;
+            return GRAPHEME_PREPEND;
         case U_GCB_SPACING_MARK:
-            return SPACING_MARK;
+            return GRAPHEME_SPACING_MARK;
         case U_GCB_L:
-            return L;
+            return GRAPHEME_L;
         case U_GCB_V:
-            return V;
+            return GRAPHEME_V;
         case U_GCB_T:
-            return T;
+            return GRAPHEME_T;
         case U_GCB_LV:
-            return LV;
+            return GRAPHEME_LV;
         case U_GCB_LVT:
-            return LVT;
+            return GRAPHEME_LVT;
         case U_GCB_E_BASE:
         case U_GCB_E_BASE_GAZ:
         case U_GCB_E_MODIFIER:
         case U_GCB_GLUE_AFTER_ZWJ:
             // Classes of older Unicode versions, assigned to nothing since 11.0.
             std::fprintf(stderr, "U+%04X has a retired class\n", static_cast<unsigned>(c));
-            return OTHER;
+            return GRAPHEME_OTHER;
         default:
-            return OTHER;
+            return GRAPHEME_OTHER;
     }
 }
 
 }  // namespace
+}  // namespace norvik
 
 int main(int argc, char** argv) {
+    using namespace norvik;
     if (argc != 2) {
         std::fprintf(stderr, "usage: %s OUTPUT_FILE\n", argv[0]);
         return 2;
     }
-    std::vector<uint8_t> values(CODE_POINT_END);
-    for (uint32_t c = 0; c < CODE_POINT_END; ++c) {
+    std::vector<uint32_t> values(tools::CODE_POINT_END);
+    for (uint32_t c = 0; c < tools::CODE_POINT_END; ++c) {
         const auto code_point = static_cast<UChar32>(c);
         values[c] = class_of(code_point);
         if (u_hasBinaryProperty(code_point, UCHAR_EXTENDED_PICTOGRAPHIC))
-            values[c] |= EXTENDED_PICTOGRAPHIC;
+            values[c] |= GRAPHEME_EXTENDED_PICTOGRAPHIC;
     }
-
-    std::map<std::vector<uint8_t>, uint32_t> block_ids;
-    std::vector<std::vector<uint8_t>> blocks;
-    std::vector<uint32_t> stage1;
-    for (uint32_t start = 0; start < CODE_POINT_END; start += BLOCK_SIZE) {
-        std::vector<uint8_t> block(values.begin() + start, values.begin() + start + BLOCK_SIZE);
-        auto [it, inserted] = block_ids.emplace(block, static_cast<uint32_t>(blocks.size()));
-        if (inserted) blocks.push_back(block);
-        stage1.push_back(it->second);
-    }
-    if (blocks.size() > 65535) {
-        std::fprintf(stderr, "too many blocks (%zu) for 16-bit indexes\n", blocks.size());
+    const tools::StageTables tables = tools::split_into_blocks(values, BLOCK_SHIFT);
+    if (tables.blocks.size() > 65535) {
+        std::fprintf(stderr, "too many blocks (%zu) for 16-bit indexes\n", tables.blocks.size());
         return 1;
     }
 
@@ -114,36 +85,22 @@ int main(int argc, char** argv) {
         std::perror(argv[1]);
         return 1;
     }
-    char icu_version[U_MAX_VERSION_STRING_LENGTH];
-    char unicode_version[U_MAX_VERSION_STRING_LENGTH];
-    UVersionInfo v;
-    u_getVersion(v);
-    u_versionToString(v, icu_version);
-    u_getUnicodeVersion(v);
-    u_versionToString(v, unicode_version);
-
+    const tools::IcuVersions versions = tools::icu_versions();
     std::fprintf(out,
                  "// Generated by tools/gen_grapheme_tables from ICU %s (Unicode %s). Do not "
                  "edit.\n"
                  "// %zu blocks of %u.\n"
                  "// clang-format off\n\n",
-                 icu_version, unicode_version, blocks.size(), BLOCK_SIZE);
-    std::fprintf(out, "constexpr char GRAPHEME_UNICODE_VERSION[] = \"%s\";\n", unicode_version);
+                 versions.icu.c_str(), versions.unicode.c_str(), tables.blocks.size(),
+                 1u << BLOCK_SHIFT);
+    std::fprintf(out, "constexpr char GRAPHEME_UNICODE_VERSION[] = \"%s\";\n",
+                 versions.unicode.c_str());
     std::fprintf(out, "constexpr int GRAPHEME_BLOCK_SHIFT = %d;\n\n", BLOCK_SHIFT);
-    std::fprintf(out, "constexpr uint16_t GRAPHEME_STAGE1[%zu] = {\n", stage1.size());
-    for (size_t i = 0; i < stage1.size(); ++i)
-        std::fprintf(out, "%s%u,%s", i % 16 ? " " : "    ", stage1[i], i % 16 == 15 ? "\n" : "");
-    std::fprintf(out, "};\n\n");
-    std::fprintf(out, "constexpr uint8_t GRAPHEME_STAGE2[%zu] = {\n", blocks.size() * BLOCK_SIZE);
-    for (const auto& block : blocks) {
-        for (size_t i = 0; i < block.size(); ++i)
-            std::fprintf(out, "%s%u,%s", i % 16 ? " " : "    ", block[i], i % 16 == 15 ? "\n" : "");
-    }
-    std::fprintf(out, "};\n");
+    tools::write_stages(out, tables, "GRAPHEME_STAGE1", "GRAPHEME_STAGE2");
     if (std::fclose(out) != 0) {
         std::perror(argv[1]);
         return 1;
     }
-    std::fprintf(stderr, "%zu blocks\n", blocks.size());
+    std::fprintf(stderr, "%zu blocks\n", tables.blocks.size());
     return 0;
 }

@@ -2,45 +2,26 @@
 
 #include <cstdint>
 
+#include "hangul/grapheme_classes.h"
 #include "hangul/utf8.h"
 
 namespace norvik {
 
 namespace {
 
-// Grapheme_Cluster_Break classes; must match tools/gen_grapheme_tables.cpp.
-enum GraphemeClass : uint8_t {
-    OTHER,
-    CR,
-    LF,
-    CONTROL,
-    EXTEND,
-    ZWJ,
-    REGIONAL_INDICATOR,
-    PREPEND,
-    SPACING_MARK,
-    L,
-    V,
-    T,
-    LV,
-    LVT,
-};
-constexpr uint8_t EXTENDED_PICTOGRAPHIC = 0x10;
-constexpr uint8_t CLASS_MASK = 0x0F;
-
 #include "hangul/grapheme_break_tables.inc"
 
 constexpr char32_t CODE_POINT_END = 0x110000;
 
 uint8_t properties(char32_t c) {
-    if (c >= CODE_POINT_END) return OTHER;
+    if (c >= CODE_POINT_END) return GRAPHEME_OTHER;
     const uint32_t block = GRAPHEME_STAGE1[c >> GRAPHEME_BLOCK_SHIFT];
     return GRAPHEME_STAGE2[(block << GRAPHEME_BLOCK_SHIFT) |
                            (c & ((1u << GRAPHEME_BLOCK_SHIFT) - 1))];
 }
 
 bool is_control(uint8_t c) {
-    return c == CR || c == LF || c == CONTROL;
+    return c == GRAPHEME_CR || c == GRAPHEME_LF || c == GRAPHEME_CONTROL;
 }
 
 // What the rules need to know of the text up to a position besides its last character: whether
@@ -55,27 +36,35 @@ struct Context {
 // True when a cluster boundary lies between a character of properties `before` and one of
 // `after`, given the context up to `before` included.
 bool breaks(uint8_t before, uint8_t after, const Context& context) {
-    const uint8_t b = before & CLASS_MASK;
-    const uint8_t a = after & CLASS_MASK;
-    if (b == CR && a == LF) return false;                                    // GB3
-    if (is_control(b) || is_control(a)) return true;                         // GB4, GB5
-    if (b == L && (a == L || a == V || a == LV || a == LVT)) return false;   // GB6
-    if ((b == LV || b == V) && (a == V || a == T)) return false;             // GB7
-    if ((b == LVT || b == T) && a == T) return false;                        // GB8
-    if (a == EXTEND || a == ZWJ || a == SPACING_MARK) return false;          // GB9, GB9a
-    if (b == PREPEND) return false;                                          // GB9b
-    if (context.emoji_zwj && (after & EXTENDED_PICTOGRAPHIC)) return false;  // GB11
-    if (b == REGIONAL_INDICATOR && a == REGIONAL_INDICATOR)
-        return context.regional_run % 2 == 0;  // GB12, GB13: pairs, from the run's start
-    return true;                               // GB999
+    const uint8_t b = before & GRAPHEME_CLASS_MASK;
+    const uint8_t a = after & GRAPHEME_CLASS_MASK;
+    // GB3: CR x LF. GB4, GB5: around other controls.
+    if (b == GRAPHEME_CR && a == GRAPHEME_LF) return false;
+    if (is_control(b) || is_control(a)) return true;
+    // GB6 to GB8: a Hangul syllable spelled in conjoining jamo.
+    const bool after_l =
+        a == GRAPHEME_L || a == GRAPHEME_V || a == GRAPHEME_LV || a == GRAPHEME_LVT;
+    if (b == GRAPHEME_L && after_l) return false;
+    if ((b == GRAPHEME_LV || b == GRAPHEME_V) && (a == GRAPHEME_V || a == GRAPHEME_T)) return false;
+    if ((b == GRAPHEME_LVT || b == GRAPHEME_T) && a == GRAPHEME_T) return false;
+    // GB9, GB9a, GB9b: marks and joiners attach to what is before them, prepends to what follows.
+    if (a == GRAPHEME_EXTEND || a == GRAPHEME_ZWJ || a == GRAPHEME_SPACING_MARK) return false;
+    if (b == GRAPHEME_PREPEND) return false;
+    // GB11: an emoji sequence joined by ZWJ.
+    if (context.emoji_zwj && (after & GRAPHEME_EXTENDED_PICTOGRAPHIC)) return false;
+    // GB12, GB13: regional indicators in pairs, from the start of their run.
+    if (b == GRAPHEME_REGIONAL_INDICATOR && a == GRAPHEME_REGIONAL_INDICATOR)
+        return context.regional_run % 2 == 0;
+    return true;  // GB999
 }
 
 // The context after a character of properties `p`, given the one before it.
 Context advance(Context context, uint8_t p) {
-    const uint8_t c = p & CLASS_MASK;
-    context.emoji_zwj = context.emoji_extends && c == ZWJ;
-    context.emoji_extends = (p & EXTENDED_PICTOGRAPHIC) || (context.emoji_extends && c == EXTEND);
-    context.regional_run = c == REGIONAL_INDICATOR ? context.regional_run + 1 : 0;
+    const uint8_t c = p & GRAPHEME_CLASS_MASK;
+    context.emoji_zwj = context.emoji_extends && c == GRAPHEME_ZWJ;
+    context.emoji_extends =
+        (p & GRAPHEME_EXTENDED_PICTOGRAPHIC) || (context.emoji_extends && c == GRAPHEME_EXTEND);
+    context.regional_run = c == GRAPHEME_REGIONAL_INDICATOR ? context.regional_run + 1 : 0;
     return context;
 }
 
