@@ -619,10 +619,10 @@ TEST(PaintTest, AnExclusionToastShowsItsUndoButtonAndTheFoldersEnd) {
         f.frame();
         const DrawCall& undo = f.text("Undo");
         EXPECT_EQ(undo.font, Font::BodyBold);
-        const DrawCall* text = nullptr;
+        std::optional<DrawCall> text;
         for (const DrawCall& call : f.canvas->of(Op::Text))
-            if (call.text.starts_with("Excluded from Norvik: ")) text = &call;
-        ASSERT_NE(text, nullptr);
+            if (call.text.starts_with("Excluded from Norvik: ")) text = call;
+        ASSERT_TRUE(text.has_value());
         EXPECT_EQ(text->text.find("\u2026") != std::string::npos, c.shortened);
         EXPECT_TRUE(text->text.ends_with(c.shortened ? "\\Saves" : c.folder));
         EXPECT_LE(text->rect.right(), undo.rect.x);
