@@ -146,4 +146,10 @@ void set_toast(App& app, Shell& shell, std::string text) {
     shell.invalidate();
 }
 
+void set_exclusion_toast(App& app, Shell& shell, std::string text, std::string folder) {
+    app.toast = Toast{std::move(text), shell.now(), UNDO_TOAST_MS, std::move(folder)};
+    shell.set_timer(Timer::Toast, UNDO_TOAST_MS);
+    shell.invalidate();
+}
+
 }  // namespace norvik

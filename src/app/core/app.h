@@ -59,6 +59,10 @@ struct RowPress {
 struct Toast {
     std::string text;
     Clock::time_point set_at;
+    uint32_t lasts_ms = TOAST_MS;
+    // The folder whose exclusion the toast reports: its Undo button (and Ctrl+Z) includes it
+    // again, and the painter may shorten it in the middle to fit the text. Nothing: no button.
+    std::optional<std::string> undo_exclusion = std::nullopt;
 };
 
 // Where the pointer last moved to over the window (client pixels), and whether the tooltip of
@@ -263,5 +267,8 @@ void set_toast(App& app, Shell& shell, std::string text);
 
 // Takes the Search syntax card down; false when it was not up.
 bool close_syntax_card(App& app, Shell& shell);
+// Shows text, which names `folder`, as a toast with an Undo button that includes the folder again,
+// for UNDO_TOAST_MS.
+void set_exclusion_toast(App& app, Shell& shell, std::string text, std::string folder);
 
 }  // namespace norvik

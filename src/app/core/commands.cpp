@@ -1,5 +1,6 @@
 #include "app/core/commands.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <string>
 #include <vector>
@@ -20,16 +21,23 @@ namespace {
 
 // Stores the new list, then applies it to the index at once. A list that could not be stored is
 // not applied, so the index never disagrees with what the next start reads.
-void store_excluded_folders(App& app, Shell& shell, const std::vector<std::string>& folders) {
-    if (!shell.settings().write_multi_string(SETTING_EXCLUDED_FOLDERS, folders)) return;
+bool store_excluded_folders(App& app, Shell& shell, const std::vector<std::string>& folders) {
+    if (!shell.settings().write_multi_string(SETTING_EXCLUDED_FOLDERS, folders)) return false;
     app.engine.service->set_excluded_folders(folders);
     shell.invalidate();
+    return true;
 }
 
+// Excludes the folder and says so, with an Undo: its files leave the list at once, and a folder
+// taken out by a slip of the mouse comes back with one click.
 void exclude_folder(App& app, Shell& shell, std::string_view path) {
-    if (std::optional<std::vector<std::string>> folders =
-            with_excluded_folder(excluded_folders_setting(shell.settings()), path))
-        store_excluded_folders(app, shell, *folders);
+    std::optional<std::vector<std::string>> folders =
+        with_excluded_folder(excluded_folders_setting(shell.settings()), path);
+    if (!folders || !store_excluded_folders(app, shell, *folders)) return;
+    std::string folder = folders->back();  // as stored
+    std::string text = fill_placeholders(
+        choose_text("Norvik에서 제외했습니다: {0}", "Excluded from Norvik: {0}"), {folder});
+    set_exclusion_toast(app, shell, std::move(text), std::move(folder));
 }
 
 // The Excluded folders submenu's ids; false for any other id.
@@ -174,6 +182,20 @@ void open_row_menu(App& app, Shell& shell, Point at) {
 
 void on_folder_picked(App& app, Shell& shell, std::string_view path) {
     exclude_folder(app, shell, path);
+}
+
+bool undo_toast(App& app, Shell& shell) {
+    if (!app.toast || !app.toast->undo_exclusion) return false;
+    const std::string folder = *app.toast->undo_exclusion;
+    app.toast.reset();
+    shell.invalidate();
+    std::vector<std::string> folders = excluded_folders_setting(shell.settings());
+    const auto stored = std::find(folders.begin(), folders.end(), folder);
+    // Included meanwhile from the Excluded folders menu: nothing left to undo.
+    if (stored == folders.end()) return true;
+    folders.erase(stored);
+    (void)store_excluded_folders(app, shell, folders);
+    return true;
 }
 
 bool starts_descending(SortColumn column) {

@@ -30,6 +30,10 @@ void open_row_menu(App& app, Shell& shell, Point at);
 // The folder picker's answer: the folder is excluded (stored, then taken out of the index).
 void on_folder_picked(App& app, Shell& shell, std::string_view path);
 
+// The toast's Undo (its button, Ctrl+Z): a folder just excluded is included again and the toast
+// goes. False when the toast up has no Undo (or none is up).
+bool undo_toast(App& app, Shell& shell);
+
 // The direction an order starts in when chosen: newest and largest first for Date modified and
 // Size, A to Z for Name and Folder (Best match has one direction only).
 bool starts_descending(SortColumn column);

@@ -16,6 +16,7 @@ enum class HitKind : uint8_t {
     ScrollThumb = 6,
     ScrollTrack = 7,
     ColumnBorder = 8,  // payload: the border, 0 Name|Folder, 1 Folder|Size, 2 Size|Date modified
+    ToastButton = 9,   // the toast's Undo
 };
 
 struct HitTarget {

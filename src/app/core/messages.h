@@ -31,6 +31,8 @@ enum class Timer : uint32_t {
 };
 
 inline constexpr uint32_t TOAST_MS = 2500;
+// A toast with an Undo stays longer: long enough to read it and reach its button.
+inline constexpr uint32_t UNDO_TOAST_MS = 6000;
 inline constexpr uint32_t TICK_MS = 500;
 // The longest the typed text and the caret wait for the results they asked for before they are
 // drawn over the old rows.

@@ -42,6 +42,40 @@ std::string no_program_text(std::string_view path) {
                              {extension});
 }
 
+// What the refused action was, said with the reason: each verb names itself, so a failed
+// Properties never reads as a failed open.
+std::string denied_text(ShellVerb verb) {
+    switch (verb) {
+        case ShellVerb::OpenWith:
+            return choose_text("연결 프로그램 목록을 열 수 없습니다: 접근 권한이 없습니다",
+                               "Could not open the list of programs: access denied");
+        case ShellVerb::Properties:
+            return choose_text("속성 창을 열 수 없습니다: 접근 권한이 없습니다",
+                               "Could not show the properties: access denied");
+        case ShellVerb::Open:
+            break;
+    }
+    return choose_text("열 수 없습니다: 접근 권한이 없습니다", "Could not open it: access denied");
+}
+
+std::string error_text(ShellVerb verb, uint32_t error) {
+    std::string text;
+    switch (verb) {
+        case ShellVerb::OpenWith:
+            text = choose_text("연결 프로그램 목록을 열 수 없습니다 (오류 {0})",
+                               "Could not open the list of programs (error {0})");
+            break;
+        case ShellVerb::Properties:
+            text = choose_text("속성 창을 열 수 없습니다 (오류 {0})",
+                               "Could not show the properties (error {0})");
+            break;
+        case ShellVerb::Open:
+            text = choose_text("열 수 없습니다 (오류 {0})", "Could not open it (error {0})");
+            break;
+    }
+    return fill_placeholders(text, {std::to_string(error)});
+}
+
 }  // namespace
 
 std::optional<std::string> open_failure_text(uint32_t error, std::string_view path,
@@ -59,15 +93,12 @@ std::optional<std::string> open_failure_text(uint32_t error, std::string_view pa
         case SHELL_PATH_NOT_FOUND:
             return not_found_text();
         case SHELL_ACCESS_DENIED:
-            return choose_text("열 수 없습니다: 접근 권한이 없습니다",
-                               "Could not open it: access denied");
+            return denied_text(verb);
         case SHELL_NO_ASSOCIATION:
             if (verb == ShellVerb::Open) return no_program_text(path);
             [[fallthrough]];
         default:
-            return fill_placeholders(
-                choose_text("열 수 없습니다 (오류 {0})", "Could not open it (error {0})"),
-                {std::to_string(error)});
+            return error_text(verb, error);
     }
 }
 

@@ -29,9 +29,9 @@ std::string not_found_text();
 // a path's last name; empty when the name has none ("Makefile", "report.").
 std::string extension_of(std::string_view path);
 
-// The toast for a verb on path that failed with error; nothing for success and for a prompt the
-// user cancelled. Only an Open can fail for want of a program: the chooser and the properties
-// dialog need none.
+// The toast for a verb on path that failed with error, naming the action that failed (open, the
+// list of programs, the properties); nothing for success and for a prompt the user cancelled.
+// Only an Open can fail for want of a program: the chooser and the properties dialog need none.
 std::optional<std::string> open_failure_text(uint32_t error, std::string_view path,
                                              ShellVerb verb = ShellVerb::Open);
 

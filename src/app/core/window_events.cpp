@@ -16,8 +16,8 @@ namespace norvik {
 
 namespace {
 
-// A toast is taken down once it is this old; the timer fires at 2.5 seconds.
-constexpr auto TOAST_LIFETIME = std::chrono::milliseconds(2400);
+// A toast is taken down once it is this much short of its time; the timer fires at its end.
+constexpr auto TOAST_EARLY = std::chrono::milliseconds(100);
 
 // What the selected row holds, to find in the next list: the chosen item when it is that row's
 // entry (it knows the entry's path, and is kept for a row not in order yet), else the row's
@@ -137,9 +137,11 @@ void accept_search_result(App& app, Shell& shell, SearchResult result) {
 
 uint32_t refresh_delay_ms(Elapsed last_search) {
     const uint64_t ms = last_search.seconds * 1000 + last_search.nanoseconds / 1'000'000;
+    // Half a second keeps a storm at two searches a second while a change that follows another
+    // still shows within it; a slow search spaces them out so it never runs back to back.
     // Clamped before multiplying, so a search that took ages cannot overflow the product.
     return static_cast<uint32_t>(
-        std::clamp<uint64_t>(std::min<uint64_t>(ms, 10'000) * 4, 2'000, 10'000));
+        std::clamp<uint64_t>(std::min<uint64_t>(ms, 10'000) * 4, 500, 10'000));
 }
 
 void on_index_changed(App& app, Shell& shell, IndexChange change) {
@@ -182,14 +184,15 @@ void on_timer(App& app, Shell& shell, Timer timer) {
             shell.kill_timer(Timer::Toast);
             if (!app.toast) return;
             const auto age = shell.now() - app.toast->set_at;
-            if (age >= TOAST_LIFETIME) {
+            const auto lasts = std::chrono::milliseconds(app.toast->lasts_ms);
+            if (age >= lasts - TOAST_EARLY) {
                 app.toast.reset();
                 shell.invalidate();
             } else {
                 // Fired early (a timer is never exact): wait out the rest instead of leaving the
                 // toast up for good.
-                const auto rest = std::chrono::milliseconds(TOAST_MS) -
-                                  std::chrono::duration_cast<std::chrono::milliseconds>(age);
+                const auto rest =
+                    lasts - std::chrono::duration_cast<std::chrono::milliseconds>(age);
                 shell.set_timer(Timer::Toast,
                                 static_cast<uint32_t>(std::max<int64_t>(rest.count(), 1)));
             }

@@ -35,7 +35,7 @@ void accept_search_result(App& app, Shell& shell, SearchResult result);
 void on_index_changed(App& app, Shell& shell, IndexChange change);
 
 // The debounce between two searches made for a watcher's changes: four times the last search,
-// kept within 2 to 10 seconds, in milliseconds.
+// kept within half a second and 10 seconds, in milliseconds.
 uint32_t refresh_delay_ms(Elapsed last_search);
 
 // WM_TIMER for the window's own timers: the toast's end, the debounced refresh, the tick that

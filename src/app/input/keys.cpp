@@ -65,7 +65,7 @@ void move_row(App& app, Shell& shell, bool down, bool shift) {
     select_rows(app, shell, row, shift ? RowGesture::Extend : RowGesture::Only);
 }
 
-// The Ctrl shortcuts (A, C, V, X). False for other letters.
+// The Ctrl shortcuts (A, C, V, X, and Z while a toast offers Undo). False for other letters.
 bool run_shortcut(App& app, Shell& shell, uint32_t key) {
     switch (key) {
         case VK_KEY_A:
@@ -84,6 +84,8 @@ bool run_shortcut(App& app, Shell& shell, uint32_t key) {
         case VK_KEY_X:
             (void)cut_selection(app, shell);
             return true;
+        case VK_KEY_Z:
+            return undo_toast(app, shell);
         default:
             return false;
     }

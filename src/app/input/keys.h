@@ -37,6 +37,7 @@ enum VirtualKey : uint32_t {
     VK_KEY_S = 0x53,
     VK_KEY_V = 0x56,
     VK_KEY_X = 0x58,
+    VK_KEY_Z = 0x5A,
     VK_KEY_APPS = 0x5D,  // the Menu key
     VK_KEY_F5 = 0x74,
     VK_KEY_F10 = 0x79,

@@ -208,6 +208,9 @@ void on_left_button_up(App& app, Shell& shell, Point at) {
             case HitKind::SettingsButton:
                 open_settings_menu(shell, at);
                 break;
+            case HitKind::ToastButton:
+                (void)undo_toast(app, shell);
+                break;
             default:
                 break;
         }

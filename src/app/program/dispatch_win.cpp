@@ -176,8 +176,13 @@ std::optional<LRESULT> dispatch_message(App& app, WinShell& shell, HWND window, 
             // Bit 30 of lParam: the key was already down, so this is a held key's repeat.
             const KeyEvent key{static_cast<uint32_t>(wparam), key_down(VK_CONTROL),
                                key_down(VK_SHIFT), key_down(VK_MENU), (lparam & (1 << 30)) != 0};
-            if (on_key_down(app, shell, key)) return 0;
-            return std::nullopt;
+            if (!on_key_down(app, shell, key)) return std::nullopt;
+            // DefWindowProcW still sees a key taken with Alt held (Alt+Enter): it so learns that
+            // Alt was not pressed alone. Otherwise letting Alt go before the other key calls the
+            // window menu, which, with no menu to show, holds every key until Esc (measured under
+            // Wine; wine-notes).
+            if (message == WM_SYSKEYDOWN) DefWindowProcW(window, message, wparam, lparam);
+            return 0;
         }
         case WM_SYSCHAR:
             // Alt+Enter was Properties at its WM_SYSKEYDOWN; its character would only make

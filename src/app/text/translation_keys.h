@@ -11,7 +11,7 @@
 
 namespace norvik {
 
-inline constexpr std::array<std::string_view, 127> TRANSLATION_KEYS = {
+inline constexpr std::array<std::string_view, 133> TRANSLATION_KEYS = {
     "All",
     "Folders",
     "Documents",
@@ -140,6 +140,12 @@ inline constexpr std::array<std::string_view, 127> TRANSLATION_KEYS = {
     "Open {0} items?",
     "{0} paths copied",
     "{0} names copied",
+    "Could not open the list of programs: access denied",
+    "Could not open the list of programs (error {0})",
+    "Could not show the properties: access denied",
+    "Could not show the properties (error {0})",
+    "Excluded from Norvik: {0}",
+    "Undo",
 };
 
 }  // namespace norvik

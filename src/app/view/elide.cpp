@@ -4,6 +4,7 @@
 #include <optional>
 #include <utility>
 
+#include "hangul/grapheme.h"
 #include "hangul/utf8.h"
 
 namespace norvik {
@@ -18,7 +19,7 @@ constexpr size_t EXTENSION_MAX = 16;
 constexpr size_t STEM_TAIL = 6;
 constexpr size_t LAST_WORD_MAX = 12;
 
-// Where the kept end of a name's stem starts (scalar position), before the extension at
+// Where the kept end of a name's stem starts (cluster position), before the extension at
 // `extension`: at the space before its last word when that is within LAST_WORD_MAX characters.
 size_t stem_tail(std::string_view name, const std::vector<size_t>& at, size_t extension) {
     for (size_t i = extension; i-- > extension - std::min(extension, LAST_WORD_MAX);)
@@ -26,18 +27,22 @@ size_t stem_tail(std::string_view name, const std::vector<size_t>& at, size_t ex
     return extension - std::min(STEM_TAIL, extension / 3);
 }
 
-// The byte offset of each scalar value of text, and text's size last.
-std::vector<size_t> scalar_offsets(std::string_view text) {
-    std::vector<size_t> offsets;
-    for (size_t pos = 0; pos < text.size();) {
-        offsets.push_back(pos);
-        decode_utf8(text, pos);
-    }
-    offsets.push_back(text.size());
-    return offsets;
+// Where text may be cut: the start of each grapheme cluster, and text's size last. A cut inside
+// a cluster would split an emoji joined by ZWJs into its parts, or take a letter's accent off.
+std::vector<size_t> cut_points(std::string_view text) {
+    return grapheme_starts(text);
+}
+
+// The cluster start nearest to byte offset `at`, at or after it (forward) or at or before it.
+size_t cluster_start(const std::vector<size_t>& starts, size_t at, bool forward) {
+    const auto it = std::lower_bound(starts.begin(), starts.end(), at);
+    if (it != starts.end() && *it == at) return at;
+    if (forward) return it == starts.end() ? starts.back() : *it;
+    return it == starts.begin() ? starts.front() : *(it - 1);
 }
 
 // Scalar values in text, counted without keeping their offsets: asked for every cell drawn.
+// Never fewer than its clusters, so a text this many widest advances wide surely fits.
 size_t scalar_count(std::string_view text) {
     size_t scalars = 0;
     for (size_t pos = 0; pos < text.size(); ++scalars)
@@ -104,7 +109,7 @@ Elided elide_name(std::string_view name, float room, float max_advance,
                   const MeasureText& measure) {
     if (surely_fits(name, room, max_advance) || fits_in(measure(name), room))
         return whole(name, true);
-    const std::vector<size_t> at = scalar_offsets(name);
+    const std::vector<size_t> at = cut_points(name);
     const size_t n = at.size() - 1;
     size_t extension = n;
     if (const size_t dot = name.rfind('.'); dot != std::string_view::npos && dot > 0) {
@@ -135,6 +140,9 @@ Elided elide_path(std::string_view path, float room, float max_advance,
     if (separators.size() <= root) return whole(path, false);
     const std::span<const size_t> after_root = std::span(separators).subspan(root);
     const size_t m = after_root.size();  // folders after the root, the last one included
+    // A separator starts a cluster of its own unless a folder's name begins with a combining
+    // mark, which the cut keeps with the backslash it sits on.
+    const std::vector<size_t> starts = cut_points(path);
     // Heads: the root and the first folder, then the root alone. The tail keeps the last k
     // folders, starting at the separator before them.
     struct Head {
@@ -142,10 +150,13 @@ Elided elide_path(std::string_view path, float room, float max_advance,
         size_t most_kept;
     };
     std::vector<Head> heads;
-    if (m >= 3) heads.push_back(Head{after_root[1] + 1, m - 2});
-    if (m >= 2) heads.push_back(Head{after_root[0] + 1, m - 1});
+    if (m >= 3) heads.push_back(Head{cluster_start(starts, after_root[1] + 1, true), m - 2});
+    if (m >= 2) heads.push_back(Head{cluster_start(starts, after_root[0] + 1, true), m - 1});
     for (const Head& head : heads) {
-        auto candidate = [&](size_t kept) { return joined(path, head.end, after_root[m - kept]); };
+        auto candidate = [&](size_t kept) {
+            const size_t tail = cluster_start(starts, after_root[m - kept], false);
+            return joined(path, head.end, std::max(tail, head.end));
+        };
         if (std::optional<Elided> fitted =
                 longest_fitting(1, head.most_kept, room, measure, candidate))
             return std::move(*fitted);
@@ -155,7 +166,7 @@ Elided elide_path(std::string_view path, float room, float max_advance,
 
 std::vector<std::string> wrap_lines(std::string_view text, float room, size_t max_lines,
                                     const MeasureText& measure) {
-    const std::vector<size_t> at = scalar_offsets(text);
+    const std::vector<size_t> at = cut_points(text);
     const size_t n = at.size() - 1;
     std::vector<std::string> lines;
     size_t start = 0;

@@ -2,7 +2,9 @@
 // view: a name keeps its extension and the last letters before it, a path its drive, its first
 // folder and as many of its nearest folders as fit. Widths come from the canvas's measuring,
 // asked about a few candidates found by halving (a renderer lays each one out), never about
-// every length.
+// every length. Texts are cut only between grapheme clusters (hangul/grapheme.h), and the
+// characters counted below are clusters: an emoji joined by ZWJs, or a letter with its accents,
+// is kept whole or left out whole.
 #pragma once
 
 #include <cstddef>

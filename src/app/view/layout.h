@@ -42,13 +42,16 @@ struct ColumnSpec {
     Align align = Align::Leading;
 };
 
-// Name, Folder, Size and Date modified, in that order. Until the user sized them, Name and
-// Folder share what the window leaves beside Size (86 DIPs) and Date modified (136), each at
-// least 50 DIPs; once sized, Folder, Size and Date modified keep their widths and Name takes the
-// rest, at least 50 DIPs. The Date column may then run past the right edge of a narrow window.
+// Name, Folder, Size and Date modified, in that order, within the list's width beside the scroll
+// bar. Until the user sized them, Name and Folder share what the window leaves beside Size (86
+// DIPs) and Date modified (136); once sized, Folder, Size and Date modified keep their widths and
+// Name takes the rest. Name keeps at least a third of the room (and 50 DIPs): in a narrow window
+// Folder gives way first, down to 50 DIPs and then out of view (width 0), then Size, then Date
+// modified.
 std::array<ColumnSpec, 4> column_specs(const App& app);
 
-// The columns' widths as shown now, in DIPs: where a drag of a border starts from.
+// The columns' widths as shown now, in DIPs: where a drag of a border starts from. A column out
+// of view counts with the width it would have.
 struct ShownColumns {
     float name = 0;
     ColumnWidths others;
@@ -88,9 +91,23 @@ float text_scroll_offset_for(const App& app, float caret_end);
 // million characters costs one layout, not one per position.
 uint32_t char_at_x(const App& app, float x);
 
-// What lies under client point (x, y), in pixels; the first of search box, settings button,
-// tabs, scroll bar, column header (a border between two labels, within 4 DIPs, before the labels)
-// and rows that contains it.
+// The label of a toast's Undo button.
+std::string undo_label();
+
+// The toast above the status line, when one is up and the canvas can measure: its box, its text
+// as it fits (the folder an exclusion names shortened in the middle when the whole would not),
+// where that text goes, and the Undo button of a toast that has one.
+struct ToastGeometry {
+    RectF box;
+    std::string text;
+    RectF text_rect;
+    std::optional<RectF> button;
+};
+std::optional<ToastGeometry> toast_geometry(const App& app);
+
+// What lies under client point (x, y), in pixels; the first of the toast's button, search box,
+// settings button, tabs, scroll bar, column header (a border between two labels, within 4 DIPs,
+// before the labels) and rows that contains it.
 HitTarget hit_test(const App& app, float x, float y);
 
 // A window rectangle in whole pixels.
@@ -104,5 +121,9 @@ struct PixelRect {
 // by dpi (at least 96), each side clamped to the work area, centred horizontally with one third
 // of the free height above it.
 PixelRect first_show_rect(uint32_t dpi, PixelRect work_area);
+
+// A restored window rectangle brought into the work area of its monitor: each side shrunk to the
+// work area's when larger, then moved the least that puts it wholly inside.
+PixelRect fit_into_work_area(PixelRect rect, PixelRect work_area);
 
 }  // namespace norvik

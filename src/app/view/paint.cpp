@@ -28,6 +28,8 @@ namespace {
 
 constexpr Color WHITE = rgb(0xFFFFFF);
 constexpr Color TOAST_BACKGROUND = rgb(0x111214, 0.92f);
+// A light violet: the accent's hue, and well above 4.5:1 on the toast in either theme.
+constexpr Color TOAST_BUTTON_TEXT = rgb(0xC4B5FD);
 
 constexpr char32_t GLYPH_SEARCH = 0xE721;
 constexpr char32_t GLYPH_SETTINGS = 0xE700;
@@ -165,19 +167,28 @@ void paint_column_header(const Frame& f) {
     const std::array<ColumnSpec, 4> columns = column_specs(f.app);
     paint_column_border(f, columns);
     for (const ColumnSpec& column : columns) {
+        if (column.width <= 0) continue;  // out of view in a narrow window
         const uint32_t id = static_cast<uint32_t>(column.column);
         if (f.hovered(HitKind::ColumnHeader, id)) {
             f.canvas.fill_rect(edges(column.x, f.px(110), column.x + column.width, list_top - 1),
                                with_alpha(f.p.secondary, 0.08f));
         }
         const bool sorted = column.column == f.app.sort_column;
-        const RectF label{column.x + f.px(6), f.px(110), column.width - f.px(12), f.px(30)};
-        f.canvas.draw_text(column.label, label, sorted ? f.p.text : f.p.secondary,
-                           sorted ? Font::BodyBold : Font::Small, column.align);
-        if (!sorted) continue;
-        const float w = f.canvas.measure(column.label, Font::BodyBold);
-        const float mark_x =
-            column.align == Align::Trailing ? label.right() - w - f.px(18) : label.x + w + f.px(4);
+        RectF label{column.x + f.px(6), f.px(110), column.width - f.px(12), f.px(30)};
+        if (!sorted) {
+            f.canvas.draw_text(column.label, label, f.p.secondary, Font::Small, column.align);
+            continue;
+        }
+        // The sort mark takes its room inside the label's, so a label cut short by a narrow
+        // column keeps the mark beside it rather than over the next column's label.
+        const float mark_room = f.px(18);
+        const bool trailing = column.align == Align::Trailing;
+        const float w = std::min(f.canvas.measure(column.label, Font::BodyBold),
+                                 std::max(0.0f, label.width - mark_room));
+        label.width = std::max(0.0f, label.width - mark_room);
+        if (trailing) label.x += mark_room;
+        f.canvas.draw_text(column.label, label, f.p.text, Font::BodyBold, column.align);
+        const float mark_x = trailing ? label.right() - w - mark_room : label.x + w + f.px(4);
         f.canvas.draw_glyph(f.app.sort_descending ? GLYPH_SORT_DESCENDING : GLYPH_SORT_ASCENDING,
                             RectF{mark_x, f.px(110), f.px(14), f.px(30)}, f.p.secondary, 0.6f);
     }
@@ -270,7 +281,7 @@ std::optional<CutCell> paint_row(const Frame& f, const std::array<ColumnSpec, 4>
         name_cell, fade(dimmed ? f.p.secondary : f.p.text), Font::Body, highlights,
         fade(f.p.accent));
 
-    if (entry.parent != NO_PARENT) {
+    if (entry.parent != NO_PARENT && columns[1].width > 0) {
         const std::string folder = table.full_path(entry.parent, true);
         const RectF folder_cell{columns[1].x + f.px(6), y, columns[1].width - f.px(12), height};
         std::optional<CutCell> folder_cut =
@@ -280,14 +291,17 @@ std::optional<CutCell> paint_row(const Frame& f, const std::array<ColumnSpec, 4>
                             folder_cell, secondary, Font::Small, {}, {});
         if (folder_cut) cut = std::move(folder_cut);
     }
-    if (!entry.is_dir()) {
-        f.canvas.draw_text(format_size(entry.size), RectF{columns[2].x, y, f.px(80), height},
-                           secondary, Font::Small, Align::Trailing);
+    // Size and date in their header label's room, so that they move with its borders.
+    const auto value_cell = [&](const ColumnSpec& column) {
+        return RectF{column.x + f.px(6), y, column.width - f.px(12), height};
+    };
+    if (!entry.is_dir() && columns[2].width > 0) {
+        f.canvas.draw_text(format_size(entry.size), value_cell(columns[2]), secondary, Font::Small,
+                           Align::Trailing);
     }
     const std::string date = format_date(entry.mtime);
-    if (!date.empty()) {
-        f.canvas.draw_text(date, RectF{columns[3].x + f.px(6), y, f.px(130), height}, secondary,
-                           Font::Small, Align::Leading);
+    if (!date.empty() && columns[3].width > 0) {
+        f.canvas.draw_text(date, value_cell(columns[3]), secondary, Font::Small, Align::Leading);
     }
     return cut;
 }
@@ -539,17 +553,15 @@ void paint_status_line(const Frame& f) {
 }
 
 void paint_toast(const Frame& f) {
-    if (!f.app.toast) return;
-    const std::string& text = f.app.toast->text;
-    // Whole pixels up: a box cut to the measured fraction can lose the text's last letters to
-    // the ellipsis.
-    const float w = std::ceil(f.canvas.measure(text, Font::Body));
-    const float b = std::min(w + f.px(32), f.m.width - f.px(32));
-    const RectF box{round_pixel((f.m.width - b) / 2), f.m.status_top - f.px(52), b, f.px(38)};
-    f.canvas.fill_rounded_rect(box, f.px(8), TOAST_BACKGROUND);
-    // Centred in more room than the text needs, with the same margins to the eye.
-    f.canvas.draw_text(text, RectF{box.x + f.px(12), box.y, b - f.px(24), f.px(38)}, WHITE,
-                       Font::Body, Align::Center);
+    const std::optional<ToastGeometry> toast = toast_geometry(f.app);
+    if (!toast) return;
+    f.canvas.fill_rounded_rect(toast->box, f.px(8), TOAST_BACKGROUND);
+    f.canvas.draw_text(toast->text, toast->text_rect, WHITE, Font::Body, Align::Center);
+    if (!toast->button) return;
+    const float tint = f.hovered(HitKind::ToastButton) ? 0.24f : 0.12f;
+    f.canvas.fill_rounded_rect(*toast->button, f.px(6), with_alpha(WHITE, tint));
+    f.canvas.draw_text(undo_label(), *toast->button, TOAST_BUTTON_TEXT, Font::BodyBold,
+                       Align::Center);
 }
 
 }  // namespace

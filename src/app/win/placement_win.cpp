@@ -1,6 +1,7 @@
 #include "app/win/placement_win.h"
 
 #include <cstring>
+#include <optional>
 
 #include "app/core/settings.h"
 #include "app/core/text_scale.h"
@@ -11,6 +12,29 @@ namespace norvik {
 namespace {
 
 static_assert(sizeof(WINDOWPLACEMENT) == PLACEMENT_BYTES);
+
+// The work area of the monitor nearest to the window (the primary one when that fails).
+std::optional<PixelRect> work_area_of(HWND window, DWORD fallback) {
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof monitor;
+    if (!GetMonitorInfoW(MonitorFromWindow(window, fallback), &monitor)) return std::nullopt;
+    const RECT& work = monitor.rcWork;
+    return PixelRect{work.left, work.top, work.right - work.left, work.bottom - work.top};
+}
+
+// A placement saved on another screen, at another scale or before the taskbar moved can put the
+// window partly off its monitor, with the status line or the menu button out of reach: the
+// (still hidden) window is moved, and shrunk if need be, into the work area.
+void keep_in_work_area(HWND window) {
+    const std::optional<PixelRect> work = work_area_of(window, MONITOR_DEFAULTTONEAREST);
+    RECT rect;
+    if (!work || !GetWindowRect(window, &rect)) return;
+    const PixelRect now{rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top};
+    const PixelRect fitted = fit_into_work_area(now, *work);
+    if (fitted == now) return;
+    SetWindowPos(window, nullptr, fitted.x, fitted.y, fitted.width, fitted.height,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+}
 
 // SetWindowPlacement shows the window unless the show command says hidden, so the saved one is
 // applied hidden and the window is shown afterwards. Twice: the first call moves the window to
@@ -35,20 +59,17 @@ bool apply_saved_placement(HWND window, SettingsStore& settings) {
             normal.top + rescale_placement_length(normal.bottom - normal.top, *saved_dpi, dpi);
     }
     SetWindowPlacement(window, &placement);
+    keep_in_work_area(window);
     ShowWindow(window, saved_show == SW_SHOWMAXIMIZED ? SW_SHOWMAXIMIZED : SW_SHOWNORMAL);
     return true;
 }
 
 // Where layout's first_show_rect puts it on the work area of the window's monitor.
 void show_centred(HWND window) {
-    MONITORINFO monitor{};
-    monitor.cbSize = sizeof monitor;
-    if (GetMonitorInfoW(MonitorFromWindow(window, MONITOR_DEFAULTTOPRIMARY), &monitor)) {
-        const RECT& work = monitor.rcWork;
+    if (const std::optional<PixelRect> work = work_area_of(window, MONITOR_DEFAULTTOPRIMARY)) {
         // A larger text opens a larger window, so the same rows and columns fit.
-        const PixelRect rect = first_show_rect(
-            text_scaled_dpi(window_dpi(window), read_text_scale()),
-            PixelRect{work.left, work.top, work.right - work.left, work.bottom - work.top});
+        const PixelRect rect =
+            first_show_rect(text_scaled_dpi(window_dpi(window), read_text_scale()), *work);
         SetWindowPos(window, nullptr, rect.x, rect.y, rect.width, rect.height,
                      SWP_NOZORDER | SWP_NOACTIVATE);
     }

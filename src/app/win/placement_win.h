@@ -9,7 +9,8 @@
 namespace norvik {
 
 // First show: the saved 44-byte Placement (its normal size rescaled from the DPI it was saved at
-// to the window's DPI on its monitor), applied hidden and then shown maximised or normal,
+// to the window's DPI on its monitor, then moved and if need be shrunk into that monitor's work
+// area), applied hidden and then shown maximised or normal,
 // or without one the 960 x 640 (scaled) window centred on the work area. Later shows restore a
 // minimised window or show it as it was. Then the window comes to the front with the focus.
 void show_main(HWND window, SettingsStore& settings, bool first_time);

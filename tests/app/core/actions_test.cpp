@@ -298,7 +298,7 @@ TEST(ResultActionsTest, ARefusedOpenIsSaidInAToast) {
     const Case cases[] = {
         {ShellVerb::Open, SHELL_NO_ASSOCIATION, "No app is set to open .hwp files"},
         {ShellVerb::Open, SHELL_ACCESS_DENIED, "Could not open it: access denied"},
-        {ShellVerb::Properties, 1157, "Could not open it (error 1157)"},
+        {ShellVerb::Properties, 1157, "Could not show the properties (error 1157)"},
         {ShellVerb::OpenWith, SHELL_CANCELLED, std::nullopt},
         {ShellVerb::Open, SHELL_OK, std::nullopt},
     };

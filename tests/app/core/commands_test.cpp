@@ -1,6 +1,7 @@
 #include "app/core/commands.h"
 
 #include <atomic>
+#include <chrono>
 #include <functional>
 #include <optional>
 #include <string>
@@ -241,6 +242,58 @@ TEST(SortCommandsTest, AnotherOrderKeepsTheSelectedItemSelectedAndInView) {
         EXPECT_GE(top, f.app.scroll);
         EXPECT_LE(top + m.row_height, f.app.scroll + m.list_height);
     }
+}
+
+// "Exclude from Norvik" says what it took out, for longer than a plain toast, and its Undo (Ctrl+Z,
+// or the toast's button) includes the folder again; with no Undo on offer Ctrl+Z is not taken.
+TEST(MenuCommandsTest, AnExclusionIsToldWithAnUndoThatIncludesTheFolderAgain) {
+    using std::chrono::milliseconds;
+    struct Case {
+        const char* what;
+        std::vector<std::string> stored_before;  // excluded before "Games"
+        std::function<void(AppFixture&)> meanwhile;
+        std::vector<std::string> stored_after;
+    };
+    const Case cases[] = {
+        {"undone", {}, [](AppFixture&) {}, {}},
+        {"others kept", {"D:\\빌드"}, [](AppFixture&) {}, {"D:\\빌드"}},
+        {"included meanwhile from the menu",
+         {},
+         [](AppFixture& f) {
+             on_menu_command(f.app, f.shell, MenuKind::Settings, MENU_INCLUDE_FIRST);
+         },
+         {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        AppFixture f;
+        VolumeTable table = VolumeTable::with_root("C:\\");
+        const uint32_t games = add_path(table, "Games", {.attributes = ATTRIBUTE_DIRECTORY})->index;
+        table.table_id = 4;
+        f.index.tables.push_back(std::move(table));
+        testing::MemorySettings& store = f.shell.memory_settings;
+        ASSERT_TRUE(store.write_multi_string(SETTING_EXCLUDED_FOLDERS, c.stored_before));
+        f.app.menu_target = ChosenEntry{0, 4, games};
+        on_menu_command(f.app, f.shell, MenuKind::Context, CONTEXT_EXCLUDE);
+        ASSERT_TRUE(f.app.toast.has_value());
+        EXPECT_EQ(f.app.toast->text, "Excluded from Norvik: C:\\Games");
+        EXPECT_EQ(f.app.toast->undo_exclusion, "C:\\Games");
+        EXPECT_EQ(f.shell.timers[Timer::Toast], UNDO_TOAST_MS);
+        f.shell.clock += milliseconds(TOAST_MS);
+        on_timer(f.app, f.shell, Timer::Toast);  // a plain toast's time: this one stays
+        ASSERT_TRUE(f.app.toast.has_value());
+
+        c.meanwhile(f);
+        EXPECT_TRUE(on_key_down(f.app, f.shell, KeyEvent{VK_KEY_Z, true, false, false}));
+        EXPECT_FALSE(f.app.toast.has_value());
+        EXPECT_EQ(excluded_folders_setting(store), c.stored_after);
+        EXPECT_TRUE(f.service.exclusions_for("C:\\").paths().empty());
+        EXPECT_FALSE(on_key_down(f.app, f.shell, KeyEvent{VK_KEY_Z, true, false, false}));
+    }
+    AppFixture plain;
+    set_toast(plain.app, plain.shell, "Path copied");
+    EXPECT_FALSE(on_key_down(plain.app, plain.shell, KeyEvent{VK_KEY_Z, true, false, false}));
+    EXPECT_TRUE(plain.app.toast.has_value());
 }
 
 }  // namespace

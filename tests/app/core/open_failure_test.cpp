@@ -44,11 +44,18 @@ TEST(OpenFailureTest, EachErrorInWords) {
         {SHELL_BAD_EXE_FORMAT, "C:\\Notes\\readme.md", "No app is set to open .md files"},
         {SHELL_BAD_EXE_FORMAT, "C:\\Tools\\old.EXE", "Could not open it (error 193)"},
         {87, "C:\\a.md", "Could not open it (error 87)"},
-        // The chooser and the properties dialog need no program: no "no app" words for them.
-        {SHELL_BAD_EXE_FORMAT, "C:\\Notes\\readme.md", "Could not open it (error 193)",
+        // The chooser and the properties dialog need no program: no "no app" words for them,
+        // and each names itself.
+        {SHELL_BAD_EXE_FORMAT, "C:\\Notes\\readme.md",
+         "Could not open the list of programs (error 193)", ShellVerb::OpenWith},
+        {SHELL_ACCESS_DENIED, "C:\\a.md", "Could not open the list of programs: access denied",
          ShellVerb::OpenWith},
-        {SHELL_NO_ASSOCIATION, "C:\\a.md", "Could not open it (error 1155)", ShellVerb::Properties},
-        {SHELL_ACCESS_DENIED, "C:\\a.md", "Could not open it: access denied",
+        {87, "C:\\a.md", "Could not show the properties (error 87)", ShellVerb::Properties},
+        {SHELL_NO_ASSOCIATION, "C:\\a.md", "Could not show the properties (error 1155)",
+         ShellVerb::Properties},
+        {SHELL_ACCESS_DENIED, "C:\\a.md", "Could not show the properties: access denied",
+         ShellVerb::Properties},
+        {SHELL_FILE_NOT_FOUND, "C:\\a.md", "Not found. It was deleted or moved.",
          ShellVerb::Properties},
     };
     for (const Case& c : cases)

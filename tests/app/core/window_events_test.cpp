@@ -179,14 +179,15 @@ TEST(SearchResultTest, AResetSelectsTheFirstRowAtTheTopAndAShorterListClampsTheS
     EXPECT_EQ(f.app.scroll, 170);
 }
 
-TEST(IndexChangedTest, RefreshDelayIsFourSearchesWithinTwoToTenSeconds) {
+TEST(IndexChangedTest, RefreshDelayIsFourSearchesWithinHalfASecondToTenSeconds) {
     struct Case {
         Elapsed search;
         uint32_t expected;
     };
     const Case cases[] = {
-        {{0, 0}, 2000},
-        {{0, 499'999'999}, 2000},  // 499 ms: 1,996
+        {{0, 0}, 500},
+        {{0, 124'999'999}, 500},  // 124 ms: 496
+        {{0, 300'000'000}, 1200},
         {{0, 600'000'000}, 2400},
         {{1, 999'999'999}, 7996},
         {{2, 500'000'000}, 10000},
@@ -256,8 +257,8 @@ TEST(IndexChangedTest, OneRefreshPerDebounceThenTheTimerSearches) {
 
 TEST(IndexChangedTest, AChangeAfterACalmSpellShowsAtOnceAndTheRestWaitOutTheDebounce) {
     using std::chrono::milliseconds;
-    // A storm: a change every 100 ms for 10 s. The first searches at once; the rest are gathered,
-    // one search per 2-second debounce, when its timer fires or, with the timer starved by a
+    // A storm: a change every 100 ms for 3 s. The first searches at once; the rest are gathered,
+    // one search per half-second debounce, when its timer fires or, with the timer starved by a
     // queue the storm keeps full, at the first change after the debounce ran out.
     for (bool timers_fire : {true, false}) {
         SCOPED_TRACE(timers_fire ? "timers fire" : "timers starved");
@@ -273,7 +274,7 @@ TEST(IndexChangedTest, AChangeAfterACalmSpellShowsAtOnceAndTheRestWaitOutTheDebo
             searches = f.worker.query_generation().load();
             searched_at.push_back(t);
         };
-        for (int64_t t = 0; t <= 10'000; t += 100) {
+        for (int64_t t = 0; t <= 3'000; t += 100) {
             f.shell.clock = Clock::time_point{} + milliseconds(t);
             if (timers_fire && f.shell.clock >= timer_due) {
                 timer_due = NOT_ARMED;
@@ -288,7 +289,33 @@ TEST(IndexChangedTest, AChangeAfterACalmSpellShowsAtOnceAndTheRestWaitOutTheDebo
                 timer_due = f.shell.clock + milliseconds(f.shell.timers[Timer::Refresh]);
             }
         }
-        EXPECT_EQ(searched_at, (std::vector<int64_t>{0, 2000, 4000, 6000, 8000, 10'000}));
+        EXPECT_EQ(searched_at, (std::vector<int64_t>{0, 500, 1000, 1500, 2000, 2500, 3000}));
+    }
+}
+
+TEST(IndexChangedTest, AChangeThatFollowsAnotherShowsWithinHalfASecond) {
+    using std::chrono::milliseconds;
+    // A change some time after the refresh of the one before it: it waits at most the rest of a
+    // half-second debounce (a 12 ms search), whatever the gap.
+    struct Case {
+        int64_t gap_ms;
+        std::optional<uint32_t> timer_ms;  // nothing: it searches at once
+    };
+    const Case cases[] = {{100, 400u}, {499, 1u}, {500, std::nullopt}, {1000, std::nullopt}};
+    for (const Case& c : cases) {
+        AppFixture f;
+        f.app.result_query = parse("report", false, 0);
+        f.app.search_time = Elapsed{0, 12'000'000};
+        on_index_changed(f.app, f.shell, IndexChange::Debounced);
+        ASSERT_TRUE(f.worker.pending_request().has_value());
+        const uint64_t first = f.worker.query_generation().load();
+        f.shell.clock += milliseconds(c.gap_ms);
+        on_index_changed(f.app, f.shell, IndexChange::Debounced);
+        const bool searched = f.worker.query_generation().load() != first;
+        EXPECT_EQ(searched, !c.timer_ms) << c.gap_ms;
+        if (c.timer_ms) {
+            EXPECT_EQ(f.shell.timers[Timer::Refresh], *c.timer_ms) << c.gap_ms;
+        }
     }
 }
 

@@ -11,6 +11,7 @@
 
 #include "app/core/commands.h"
 #include "app/core/menus.h"
+#include "app/core/settings.h"
 #include "app/core/window_events.h"
 #include "app/input/keys.h"
 #include "app/view/layout.h"
@@ -153,6 +154,20 @@ TEST(MouseTest, DraggingABorderSizesTheColumnsStoresThemAndADoubleClickResets) {
         EXPECT_EQ(saved_column_widths(w.shell.settings()), std::nullopt);
         EXPECT_NEAR(column_specs(w.app)[2].x, 712 * s, 1);
     }
+}
+
+TEST(MouseTest, TheToastsUndoButtonIncludesTheExcludedFolderAgain) {
+    CanvasWindow w;
+    const std::vector<std::string> excluded = {"C:\\Games"};
+    ASSERT_TRUE(w.shell.settings().write_multi_string(SETTING_EXCLUDED_FOLDERS, excluded));
+    set_exclusion_toast(w.app, w.shell, "Excluded from Norvik: C:\\Games", "C:\\Games");
+    const RectF button = *toast_geometry(w.app)->button;
+    const Point middle{button.x + button.width / 2, button.y + button.height / 2};
+    on_mouse_move(w.app, w.shell, middle);
+    EXPECT_EQ(w.app.hover, (HitTarget{HitKind::ToastButton, 0}));
+    click(w, middle);
+    EXPECT_FALSE(w.app.toast.has_value());
+    EXPECT_TRUE(excluded_folders_setting(w.shell.settings()).empty());
 }
 
 TEST(MouseTest, HoverFollowsThePointerWhenTheListMovesUnderIt) {

@@ -2,9 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <string>
 #include <vector>
 
+#include "hangul/grapheme.h"
 #include "hangul/utf8.h"
 
 namespace norvik {
@@ -90,6 +93,56 @@ TEST(ElideTest, FolderPathsKeepTheDriveTheFirstFolderAndTheNearestOnes) {
         EXPECT_EQ(shown.text, c.shown) << c.what;
         EXPECT_EQ(shown.shortened, c.shown != c.path || c.room < 10 * c.path.size()) << c.what;
         EXPECT_LE(ruler.asked, 10u) << c.what;
+    }
+}
+
+// No cut, in a name, a path or a tooltip's lines, falls inside a grapheme cluster: emoji joined
+// by ZWJs, a flag, skin tones, letters with combining accents and conjoining jamo stay whole.
+TEST(ElideTest, CutsFallBetweenGraphemeClusters) {
+    const std::string family = "\U0001F468\u200D\U0001F469\u200D\U0001F467";  // 5 scalars
+    std::string emoji_name;
+    for (int i = 0; i < 12; ++i)
+        emoji_name += family + (i % 3 == 0 ? "\U0001F1F0\U0001F1F7" : "\U0001F44D\U0001F3FD");
+    emoji_name += ".png";
+    const std::string accents =
+        "cafe\u0301 re\u0301sume\u0301 na\u0308i\u0308ve "
+        "\u1100\u1161\u11A8\u1100\u1161\u11A8 e\u0301te\u0301.txt";
+    const std::string path = "D:\\" + family + family + "\\" + emoji_name + "\\" + accents +
+                             "\\\u0301mark\\" + family + "\\end";
+    enum Kind { NAME, PATH, LINES };
+    struct Case {
+        const char* what;
+        Kind kind;
+        std::string text;
+    };
+    const Case cases[] = {
+        {"emoji name", NAME, emoji_name},
+        {"accented name", NAME, accents},
+        {"path", PATH, path},
+        {"tooltip lines", LINES, emoji_name + accents},
+    };
+    for (const Case& c : cases) {
+        const std::vector<size_t> starts = grapheme_starts(c.text);
+        const auto is_start = [&](size_t at) {
+            return std::binary_search(starts.begin(), starts.end(), at);
+        };
+        for (float room = 31; room < 600; room += 10) {
+            Ruler ruler;
+            if (c.kind == LINES) {
+                size_t at = 0;
+                for (const std::string& line : wrap_lines(c.text, room, 50, ruler.measure())) {
+                    at += line.size();
+                    EXPECT_TRUE(is_start(at)) << c.what << " at " << room;
+                }
+                continue;
+            }
+            const Elided shown = c.kind == NAME
+                                     ? elide_name(c.text, room, NO_SHORTCUT, ruler.measure())
+                                     : elide_path(c.text, room, NO_SHORTCUT, ruler.measure());
+            if (!shown.cut()) continue;
+            EXPECT_TRUE(is_start(shown.head_end)) << c.what << " at " << room;
+            EXPECT_TRUE(is_start(shown.tail_begin)) << c.what << " at " << room;
+        }
     }
 }
 

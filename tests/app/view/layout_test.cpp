@@ -33,7 +33,11 @@ TEST(LayoutTest, ColumnsAtOneAndOneAndAHalfScaleAndInANarrowWindow) {
     const Case cases[] = {
         {1.0f, 960, 46, 333, 379, 333, 712, 86, 798, 136},
         {1.5f, 1440, 69, 500, 569, 499, 1068, 129, 1197, 204},
-        {1.0f, 300, 46, 50, 96, 50, 146, 86, 232, 136},  // past the right edge, as designed
+        // Name keeps a third: Folder gives way first, down to 50 DIPs, then out of view; then
+        // Size. The last column ends 26 DIPs inside the window, clear of the scroll bar.
+        {1.0f, 544, 46, 158, 204, 92, 296, 86, 382, 136},
+        {1.5f, 816, 69, 236, 305, 139, 444, 129, 573, 204},
+        {1.0f, 300, 46, 92, 138, 0, 138, 0, 138, 136},
     };
     for (const Case& c : cases) {
         Window w(c.scale, c.width, 640);
@@ -62,7 +66,9 @@ TEST(LayoutTest, SizedColumnsKeepTheirDipsAndNameTakesTheRest) {
         {1.0f, 960, {200, 100, 150}, 438, 200, 100, 150},
         {1.5f, 1440, {200, 100, 150}, 657, 300, 150, 225},
         {1.25f, 1200, {201, 99, 150}, 547, 251, 124, 188},  // each rounded to whole pixels
-        {1.0f, 500, {200, 100, 150}, 50, 200, 100, 150},  // Name at its minimum, Date past the edge
+        {1.0f, 680, {150, 100, 150}, 208, 150, 100, 150},
+        {1.0f, 580, {150, 100, 150}, 170, 88, 100, 150},  // Folder gives way to Name's third
+        {1.0f, 500, {200, 100, 150}, 178, 0, 100, 150},   // then goes out of view
     };
     for (const Case& c : cases) {
         Window w(c.scale, c.width, 640);
@@ -78,9 +84,14 @@ TEST(LayoutTest, SizedColumnsKeepTheirDipsAndNameTakesTheRest) {
         const ShownColumns shown = shown_columns(w.app);
         EXPECT_FLOAT_EQ(shown.name, c.name_width / c.scale);
         EXPECT_FLOAT_EQ(shown.others.size, c.size_width / c.scale);
-        // The borders' grips move with the columns.
+        // A drag starts from the width a column out of view would have.
+        EXPECT_FLOAT_EQ(shown.others.folder,
+                        c.folder_width > 0 ? c.folder_width / c.scale : c.sized.folder);
+        // The borders' grips move with the columns; a column out of view has none.
         const float border = columns[1].x + columns[1].width;
-        EXPECT_EQ(hit_test(w.app, border, 120 * c.scale), (HitTarget{HitKind::ColumnBorder, 1}));
+        const HitTarget grip = c.folder_width > 0 ? HitTarget{HitKind::ColumnBorder, 1}
+                                                  : HitTarget{HitKind::ColumnHeader, 3};
+        EXPECT_EQ(hit_test(w.app, border, 120 * c.scale), grip) << c.width;
     }
 }
 
@@ -269,6 +280,22 @@ TEST(LayoutTest, TextSizeScalesFontsAndRowsAndNothingIsCut) {
             EXPECT_LE(columns[3].x + columns[3].width, m.width - 26 * m.s) << "Date is whole";
         }
     }
+}
+
+TEST(LayoutTest, ARestoredPlacementIsMovedAndShrunkIntoItsWorkArea) {
+    struct Case {
+        PixelRect rect, work_area, expected;
+    };
+    const Case cases[] = {
+        {{100, 80, 960, 640}, {0, 0, 1920, 1040}, {100, 80, 960, 640}},  // inside: left alone
+        // Saved at 100 % and restored at 150 %: 1440 x 960 at (320, 120) on 1600 x 1000.
+        {{320, 120, 1440, 960}, {0, 0, 1600, 960}, {160, 0, 1440, 960}},
+        {{-300, -50, 960, 640}, {0, 40, 1920, 1000}, {0, 40, 960, 640}},
+        {{1500, 600, 2400, 1200}, {1920, 0, 1280, 984}, {1920, 0, 1280, 984}},  // a second monitor
+        {{2900, 500, 960, 640}, {1920, 0, 1280, 984}, {2240, 344, 960, 640}},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(fit_into_work_area(c.rect, c.work_area), c.expected) << c.rect.x;
 }
 
 }  // namespace

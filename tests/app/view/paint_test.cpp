@@ -208,6 +208,49 @@ TEST(PaintTest, TabsAndTheSortMark) {
         EXPECT_TRUE(glyph.glyph != 0xE70D && glyph.glyph != 0xE70E);
 }
 
+// A row's size and date sit in their header label's room wherever the borders are; nothing of
+// the header or the rows reaches the scroll bar's strip, and a sort mark stays in its column.
+TEST(PaintTest, CellsFollowTheirHeaderAndStayClearOfTheScrollBar) {
+    struct Case {
+        float scale, width;
+        std::optional<ColumnWidths> sized;
+        SortColumn sorted;
+    };
+    const Case cases[] = {
+        {1, 960, ColumnWidths{233, 186, 136}, SortColumn::Size},  // Folder|Size dragged left
+        {1, 544, std::nullopt, SortColumn::Name},                 // the smallest window
+        {1.5f, 816, std::nullopt, SortColumn::Name},
+        {1, 544, ColumnWidths{400, 86, 136}, SortColumn::DateModified},
+        {1, 300, std::nullopt, SortColumn::DateModified},
+        {1, 960, ColumnWidths{200, 86, 50}, SortColumn::DateModified},  // label cut short
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(::testing::Message() << c.scale << " x " << c.width);
+        PaintedApp f(c.scale);
+        f.app.client_width = c.width;
+        f.app.column_widths = c.sized;
+        f.app.sort_column = c.sorted;
+        f.show(U"rep", {REPORT});
+        f.frame();
+        const std::array<ColumnSpec, 4> columns = column_specs(f.app);
+        if (columns[2].width > 0) {
+            EXPECT_FLOAT_EQ(f.text("1.00 KB").rect.right(), f.text("Size").rect.right());
+        }
+        EXPECT_FLOAT_EQ(f.text(format_date(MARCH_5_2026)).rect.x, f.text("Date modified").rect.x);
+        const float list_bottom = 140 * c.scale + metrics(f.app).list_height;
+        for (const DrawCall& text : f.canvas->of(Op::Text)) {
+            if (text.rect.y < 110 * c.scale || text.rect.y >= list_bottom) continue;
+            EXPECT_LE(text.rect.right(), c.width - 26 * c.scale) << text.text;
+        }
+        const ColumnSpec& sorted = columns[static_cast<size_t>(c.sorted) - 1];
+        for (const DrawCall& glyph : f.canvas->of(Op::Glyph)) {
+            if (glyph.glyph != 0xE70D && glyph.glyph != 0xE70E) continue;
+            EXPECT_GE(glyph.rect.x, sorted.x + 6 * c.scale);
+            EXPECT_LE(glyph.rect.right(), sorted.x + sorted.width - 6 * c.scale);
+        }
+    }
+}
+
 TEST(PaintTest, AHoveredOrDraggedBorderShowsWhereTheColumnsPart) {
     // The line is a 2-DIP bar down the middle of the header, in the secondary text colour at 0.6.
     auto border_lines = [](const PaintedApp& f) {
@@ -652,6 +695,52 @@ TEST(PaintTest, AToastIsAsWideAsItsTextWithinTheWindow) {
         }
         EXPECT_GE(text.rect.x, box.rect.x) << c.what;
         EXPECT_LE(text.rect.right(), box.rect.right()) << c.what;
+    }
+}
+
+// An exclusion's toast has its Undo button at its right, clear of the text; a long folder in it
+// is shortened in the middle so its own name stays, and the box stays within the window.
+TEST(PaintTest, AnExclusionToastShowsItsUndoButtonAndTheFoldersEnd) {
+    std::string deep = "D:\\Projects";
+    for (int i = 0; i < 30; ++i)
+        deep += "\\level " + std::to_string(i);
+    deep += "\\Saves";
+    struct Case {
+        float scale, width;
+        std::string folder;
+        bool shortened;
+    };
+    const Case cases[] = {
+        {1, 960, "C:\\Games", false},
+        {1.5f, 1440, "C:\\Games", false},
+        {1, 544, deep, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.width);
+        PaintedApp f(c.scale);
+        f.app.client_width = c.width;
+        set_exclusion_toast(f.app, f.shell, "Excluded from Norvik: " + c.folder, c.folder);
+        f.frame();
+        const DrawCall& undo = f.text("Undo");
+        EXPECT_EQ(undo.font, Font::BodyBold);
+        std::optional<DrawCall> text;
+        for (const DrawCall& call : f.canvas->of(Op::Text))
+            if (call.text.starts_with("Excluded from Norvik: ")) text = call;
+        ASSERT_TRUE(text.has_value());
+        EXPECT_EQ(text->text.find("\u2026") != std::string::npos, c.shortened);
+        EXPECT_TRUE(text->text.ends_with(c.shortened ? "\\Saves" : c.folder));
+        EXPECT_LE(text->rect.right(), undo.rect.x);
+        const std::optional<ToastGeometry> toast = toast_geometry(f.app);
+        ASSERT_TRUE(toast.has_value());
+        EXPECT_EQ(*toast->button, undo.rect);
+        EXPECT_GE(toast->box.x, 16 * c.scale);
+        EXPECT_LE(toast->box.right(), c.width - 16 * c.scale + 0.5f);
+        EXPECT_LE(undo.rect.right(), toast->box.right());
+        if (!c.shortened) {
+            EXPECT_GE(text->rect.width, f.canvas->width_of(text->text, Font::Body));
+        }
+        const Point middle{undo.rect.x + undo.rect.width / 2, undo.rect.y + undo.rect.height / 2};
+        EXPECT_EQ(hit_test(f.app, middle.x, middle.y), (HitTarget{HitKind::ToastButton, 0}));
     }
 }
 

@@ -171,17 +171,43 @@ TEST_F(WindowProcTest, ADpiChangeKeepsTheRestoredPlacementAndItsSizeInDips) {
     EXPECT_EQ(settings.read_dword(SETTING_PLACEMENT_DPI), 96u);
 }
 
+// A placement saved at 100 % on a bigger screen, or at 150 % and rescaled, comes back inside the
+// work area, with its status line and its right edge in reach.
+TEST_F(WindowProcTest, ARestoredPlacementLargerThanTheScreenIsMovedAndShrunkOntoIt) {
+    install_app();
+    window_host().handlers = program_handlers();
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof monitor;
+    ASSERT_TRUE(GetMonitorInfoW(MonitorFromWindow(window, MONITOR_DEFAULTTOPRIMARY), &monitor));
+    const RECT work = monitor.rcWork;
+    WINDOWPLACEMENT saved{sizeof saved, 0, SW_SHOWNORMAL, {}, {}, RECT{}};
+    // Wider than the work area and running past its bottom.
+    saved.rcNormalPosition =
+        RECT{work.left + 320, work.top + 120, work.right + 480, work.bottom + 200};
+    SettingsStore& settings = shell().settings();
+    ASSERT_TRUE(settings.write_binary(
+        SETTING_PLACEMENT, std::span(reinterpret_cast<const uint8_t*>(&saved), sizeof saved)));
+    ASSERT_TRUE(settings.write_dword(SETTING_PLACEMENT_DPI, 96));
+    SendMessageW(window, WM_APP_SHOW, 0, 0);
+    RECT shown{};
+    GetWindowRect(window, &shown);
+    EXPECT_TRUE(has_rect(window, work))
+        << shown.left << ", " << shown.top << " - " << shown.right << ", " << shown.bottom;
+}
+
 TEST_F(WindowProcTest, TheCursorShowsTheWestEastArrowsOverAColumnBorder) {
     install_app();
     window_host().handlers = program_handlers();
-    // A 400-pixel window: Name and Folder are 53 wide each, their border at x 99.
+    // A 400-pixel window: Name keeps a third (110), Folder is out of view and Size gives 4, so
+    // the border between Size and Date modified is at x 238.
     SendMessageW(window, WM_SIZE, SIZE_RESTORED, MAKELPARAM(400, 300));
     const HCURSOR arrows = LoadCursorW(nullptr, IDC_SIZEWE);
     struct Case {
         POINT at;
         bool arrows;
     };
-    for (const Case& c : {Case{{99, 120}, true}, Case{{70, 120}, false}, Case{{99, 200}, false}}) {
+    for (const Case& c :
+         {Case{{238, 120}, true}, Case{{70, 120}, false}, Case{{238, 200}, false}}) {
         POINT screen = c.at;
         ASSERT_TRUE(ClientToScreen(window, &screen));
         ASSERT_TRUE(SetCursorPos(screen.x, screen.y));
