@@ -3,7 +3,9 @@
 #include <mutex>
 #include <shared_mutex>
 
+#include "app/core/item_actions.h"
 #include "app/core/open_failure.h"
+#include "app/core/row_selection.h"
 #include "app/text/text.h"
 #include "hangul/utf8.h"
 
@@ -99,15 +101,30 @@ void copy_entry(App& app, Shell& shell, const std::optional<ChosenEntry>& chosen
 }
 
 void open_result(App& app, Shell& shell, bool in_folder) {
-    if (app.selected) open_entry(app, shell, selected_entry(app), in_folder);
+    if (!app.marked.empty()) {
+        open_items(app, shell, selected_entries(app), in_folder);
+    } else if (app.selected) {
+        open_entry(app, shell, selected_entry(app), in_folder);
+    }
 }
 
 void copy_result(App& app, Shell& shell, bool name_only) {
-    if (app.selected) copy_entry(app, shell, selected_entry(app), name_only);
+    if (!app.marked.empty()) {
+        copy_item_texts(app, shell, selected_entries(app), name_only);
+    } else if (app.selected) {
+        copy_entry(app, shell, selected_entry(app), name_only);
+    }
 }
 
 void hand_result_to_shell(App& app, Shell& shell, ShellVerb verb) {
-    if (app.selected) hand_entry_to_shell(app, shell, selected_entry(app), verb);
+    // Several rows: one properties sheet for them all; Open opens each.
+    if (!app.marked.empty() && verb == ShellVerb::Properties) {
+        show_properties(shell, existing_paths(app, shell, selected_entries(app)));
+    } else if (!app.marked.empty() && verb == ShellVerb::Open) {
+        open_items(app, shell, selected_entries(app), false);
+    } else if (app.selected) {
+        hand_entry_to_shell(app, shell, selected_entry(app), verb);
+    }
 }
 
 }  // namespace norvik

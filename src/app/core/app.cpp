@@ -85,6 +85,9 @@ void select_row(App& app, Shell& shell, size_t i) {
     if (app.results.empty()) return;
     hide_tooltip(app, shell);
     const uint32_t row = static_cast<uint32_t>(std::min(i, app.results.size() - 1));
+    app.marked.clear();
+    app.marked_items.clear();
+    app.select_anchor = row;
     choose_row(app, row);
     scroll_to_row(app, row);
     shell.invalidate();

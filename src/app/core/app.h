@@ -51,6 +51,9 @@ struct ExportJob;  // app/core/export_results.h
 // A left press on a result row: a move past the drag distance from `at` drags the row out.
 struct RowPress {
     Point at;
+    // The row a plain press landed on among several selected: the press keeps them all for a
+    // drag, and comes up as a click that selects this row alone.
+    std::optional<uint32_t> collapse_to;
 };
 
 struct Toast {
@@ -140,9 +143,21 @@ struct App {
     // The selected row's item, captured each time a row is chosen: a new list finds the row
     // again from it (selection.h). Every action acts on the selected row itself.
     std::optional<ChosenItem> chosen;
+    // The rows selected together (Ctrl+click, Shift+click, Shift with the arrows), ascending,
+    // each with its item so that a new list finds them again (row_selection.h); empty while the
+    // selected row alone is selected. `selected` stays the focused row, which need not be in it.
+    std::vector<uint32_t> marked;
+    std::vector<ChosenItem> marked_items;  // marked's items, in the same order
+    // Where Shift extends the selection from: the row last chosen without Shift.
+    std::optional<uint32_t> select_anchor;
     // The entry of the row whose context menu is open: the menu's command acts on it even if a
     // refresh or a new selection arrived while the menu was up.
     std::optional<ChosenEntry> menu_target;
+    // The entries of the rows selected together when the menu opened on one of them (its
+    // commands act on them all); empty when it opened on one row.
+    std::vector<ChosenEntry> menu_targets;
+    // The files waiting for the answer to "Open {0} items?".
+    std::vector<std::string> open_question;
     // When the list last searched again because the index changed; nothing before the first time.
     std::optional<Clock::time_point> last_refresh;
     // The export under way; none when no export runs.

@@ -9,6 +9,7 @@
 #include "app/core/export_results.h"
 #include "app/core/item_actions.h"
 #include "app/core/menus.h"
+#include "app/core/row_selection.h"
 #include "app/core/settings.h"
 #include "app/core/window_events.h"
 #include "app/text/text.h"
@@ -50,10 +51,39 @@ bool run_include_command(App& app, Shell& shell, uint32_t id) {
     return true;
 }
 
+// The commands that act on every row of a selection the menu was opened on; false for the
+// others (Open with, Exclude: the row the menu opened on) and for a menu on one row.
+bool run_selection_command(App& app, Shell& shell, uint32_t id) {
+    const std::vector<ChosenEntry>& targets = app.menu_targets;
+    if (targets.size() < 2) return false;
+    switch (id) {
+        case CONTEXT_OPEN:
+        case CONTEXT_OPEN_FOLDER:
+            open_items(app, shell, targets, id == CONTEXT_OPEN_FOLDER);
+            return true;
+        case CONTEXT_COPY_PATH:
+        case CONTEXT_COPY_NAME:
+            copy_item_texts(app, shell, targets, id == CONTEXT_COPY_NAME);
+            return true;
+        case CONTEXT_PROPERTIES:
+            show_properties(shell, existing_paths(app, shell, targets));
+            return true;
+        case CONTEXT_COPY_FILES:
+            copy_items(app, shell, existing_paths(app, shell, targets));
+            return true;
+        case CONTEXT_MORE_OPTIONS:
+            show_system_menu(shell, existing_paths(app, shell, targets), std::nullopt, false);
+            return true;
+        default:
+            return false;
+    }
+}
+
 // The entry the menu was opened on, not the selected row: results that arrived while the menu
 // was up may have moved another file under that row number.
 void run_context_command(App& app, Shell& shell, uint32_t id) {
     const std::optional<ChosenEntry> target = app.menu_target;
+    if (run_selection_command(app, shell, id)) return;
     switch (id) {
         case CONTEXT_OPEN:
         case CONTEXT_OPEN_FOLDER:
@@ -141,6 +171,8 @@ std::optional<std::string> folder_to_exclude(const App& app,
 void open_row_menu(App& app, Shell& shell, Point at) {
     if (!app.selected) return;
     app.menu_target = selected_entry(app);
+    app.menu_targets.clear();
+    if (!app.marked.empty()) app.menu_targets = selected_entries(app);
     const std::optional<ResultTarget> target = entry_target(app, app.menu_target);
     RowMenu row;
     row.open_with = !target || !target->folder;

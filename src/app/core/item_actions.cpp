@@ -5,7 +5,9 @@
 #include "app/core/actions.h"
 #include "app/core/columns.h"
 #include "app/core/open_failure.h"
+#include "app/core/row_selection.h"
 #include "app/text/text.h"
+#include "hangul/utf8.h"
 #include "kinds/kinds.h"
 
 namespace norvik {
@@ -95,7 +97,7 @@ bool delete_key_acts_on_row(const App& app, bool repeat) {
 }
 
 void press_row(App& app, Shell& shell, Point at) {
-    app.row_press = RowPress{at};
+    app.row_press = RowPress{at, std::nullopt};
     shell.set_capture();
 }
 
@@ -105,8 +107,69 @@ bool drag_pressed_row(App& app, Shell& shell, Point at) {
     app.row_press.reset();
     // The drag runs its own loop and takes the mouse; the window lets it go first.
     shell.release_capture();
-    if (app.selected) drag_items(shell, existing_paths(app, shell, entries_of(selected_entry(app))));
+    if (app.selected) drag_items(shell, existing_paths(app, shell, selected_entries(app)));
     return true;
+}
+
+void open_items(App& app, Shell& shell, const std::vector<ChosenEntry>& entries, bool in_folder) {
+    std::vector<std::string> paths = existing_paths(app, shell, entries);
+    if (in_folder) {
+        show_in_folders(shell, paths);
+        return;
+    }
+    if (paths.size() > OPEN_WITHOUT_ASKING) {
+        MessageBoxRequest question;
+        question.purpose = MessagePurpose::OpenMany;
+        question.caption = "Norvik";
+        question.text =
+            fill_placeholders(choose_text("{0}개 항목을 모두 여시겠습니까?", "Open {0} items?"),
+                              {format_count(paths.size())});
+        question.yes_no = true;
+        app.open_question = std::move(paths);
+        shell.defer(std::move(question));
+        return;
+    }
+    app.open_question = std::move(paths);
+    answer_open_question(app, shell, true);
+}
+
+void answer_open_question(App& app, Shell& shell, bool yes) {
+    const std::vector<std::string> paths = std::exchange(app.open_question, {});
+    if (!yes) return;
+    for (const std::string& path : paths)
+        if (std::optional<std::string> text =
+                open_failure_text(shell.open_path(path, ShellVerb::Open), path, ShellVerb::Open))
+            set_toast(app, shell, std::move(*text));
+}
+
+void copy_item_texts(App& app, Shell& shell, const std::vector<ChosenEntry>& entries,
+                     bool name_only) {
+    std::string text;
+    size_t copied = 0;
+    bool missing = false;
+    for (const ChosenEntry& entry : entries) {
+        const std::optional<ResultTarget> target = entry_target(app, entry);
+        if (!target) continue;
+        // A removed row's path would hand on a file that is no longer there.
+        if (target->removed) {
+            missing = true;
+            continue;
+        }
+        if (copied++ != 0) text += "\r\n";
+        text += name_only ? target->name : target->full_path;
+    }
+    if (copied == 0 || !shell.set_clipboard_text(utf8_to_utf16(text))) {
+        if (missing) set_toast(app, shell, not_found_text());
+        return;
+    }
+    const std::string count = format_count(copied);
+    set_toast(app, shell,
+              missing ? not_found_text()
+              : name_only
+                  ? fill_placeholders(choose_text("이름 {0}개를 복사했습니다", "{0} names copied"),
+                                      {count})
+                  : fill_placeholders(choose_text("경로 {0}개를 복사했습니다", "{0} paths copied"),
+                                      {count}));
 }
 
 void on_items_failed(App& app, Shell& shell, const ItemsRequest& request, uint32_t error) {

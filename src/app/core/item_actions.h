@@ -57,6 +57,19 @@ void press_row(App& app, Shell& shell, Point at);
 // dragged out (removed rows are not: the not-found toast). True when the move was the press's.
 bool drag_pressed_row(App& app, Shell& shell, Point at);
 
+// Opening more files than this at once asks first: a slip of Ctrl+A and Enter would otherwise
+// start a program for each.
+constexpr size_t OPEN_WITHOUT_ASKING = 10;
+
+// What Enter (Ctrl+Enter: each folder once, with its items selected), Ctrl+C and Copy name
+// (one per line, CRLF) do to the entries of several selected rows. Removed entries are left
+// out, with the not-found toast.
+void open_items(App& app, Shell& shell, const std::vector<ChosenEntry>& entries, bool in_folder);
+void copy_item_texts(App& app, Shell& shell, const std::vector<ChosenEntry>& entries,
+                     bool name_only);
+// The answer to "Open {0} items?": yes opens the files held for it.
+void answer_open_question(App& app, Shell& shell, bool yes);
+
 // A Deferred ItemsRequest the system refused with `error` (a Windows error code): said in a
 // toast. A dialog the user cancelled is not a failure.
 void on_items_failed(App& app, Shell& shell, const ItemsRequest& request, uint32_t error);

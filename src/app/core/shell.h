@@ -59,7 +59,7 @@ struct MenuRequest {
 };
 
 // A message box. Purpose tells the window what to do with the answer.
-enum class MessagePurpose : uint8_t { About, UpdateQuestion };
+enum class MessagePurpose : uint8_t { About, UpdateQuestion, OpenMany };
 struct MessageBoxRequest {
     MessagePurpose purpose = MessagePurpose::About;
     std::string caption;

@@ -1,12 +1,15 @@
 #include "app/core/window_events.h"
 
+#include "app/core/row_selection.h"
+
 #include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <utility>
 
-#include "app/core/text_scale.h"
 #include "app/core/result_order.h"
+#include "app/core/row_selection.h"
+#include "app/core/text_scale.h"
 #include "app/text/text.h"
 
 namespace norvik {
@@ -85,6 +88,10 @@ void accept_search_result(App& app, Shell& shell, SearchResult result) {
     }
 
     const std::optional<ChosenItem> kept = selected_item(app);
+    const std::optional<ChosenItem> kept_anchor = anchor_item(app);
+    const std::vector<ChosenItem> kept_marked = std::move(app.marked_items);
+    app.marked.clear();
+    app.marked_items.clear();
     hide_tooltip(app, shell);
     app.results = std::move(result.hits);
     app.unfiltered_count = result.unfiltered_count;
@@ -99,6 +106,7 @@ void accept_search_result(App& app, Shell& shell, SearchResult result) {
     if (app.reset_selection) {
         app.reset_selection = false;
         choose_row(app, app.results.empty() ? std::nullopt : std::optional<uint32_t>(0));
+        app.select_anchor = app.selected;
         scroll_list(app, 0);
     } else {
         // The selected item keeps its highlight in the new list; when the list lost it, the
@@ -115,6 +123,7 @@ void accept_search_result(App& app, Shell& shell, SearchResult result) {
                                     kept->relative};
             want_rows_through(app, *row);
         }
+        keep_marked(app, kept_marked, kept_anchor);
         if (reveal && app.selected) {
             scroll_to_row(app, *app.selected);  // another order: the selection stays in view
         } else {

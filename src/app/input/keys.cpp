@@ -8,6 +8,7 @@
 #include "app/core/export_results.h"
 #include "app/core/item_actions.h"
 #include "app/core/menus.h"
+#include "app/core/row_selection.h"
 #include "app/core/window_events.h"
 #include "app/input/clipboard.h"
 #include "app/input/edit.h"
@@ -49,17 +50,19 @@ void move_horizontally(App& app, const KeyEvent& event, bool right) {
 
 // Page Up and Down from the selected row (or from -1 with none); a target above the first row
 // selects the first.
-void move_page(App& app, Shell& shell, bool down) {
+// With Shift, both extend the selection from the anchor row.
+void move_page(App& app, Shell& shell, bool down, bool shift) {
     const int64_t from = app.selected ? static_cast<int64_t>(*app.selected) : -1;
     const int64_t page = metrics(app).page;
-    select_row(app, shell,
-               static_cast<size_t>(std::max<int64_t>(0, down ? from + page : from - page)));
+    select_rows(app, shell,
+                static_cast<size_t>(std::max<int64_t>(0, down ? from + page : from - page)),
+                shift ? RowGesture::Extend : RowGesture::Only);
 }
 
-void move_row(App& app, Shell& shell, bool down) {
+void move_row(App& app, Shell& shell, bool down, bool shift) {
     size_t row = 0;
     if (app.selected) row = down ? *app.selected + 1 : std::max<uint32_t>(*app.selected, 1) - 1;
-    select_row(app, shell, row);
+    select_rows(app, shell, row, shift ? RowGesture::Extend : RowGesture::Only);
 }
 
 // The Ctrl shortcuts (A, C, V, X, and Z while a toast offers Undo). False for other letters.
@@ -168,7 +171,7 @@ bool act_on_focus(App& app, Shell& shell, const KeyEvent& event) {
 // Acts on one key; false when the key is not the window's.
 bool act(App& app, Shell& shell, const KeyEvent& event) {
     if (event.ctrl && event.shift && !event.alt && event.key == VK_KEY_C) {
-        copy_entry_files(app, shell, selected_entry(app));
+        copy_items(app, shell, existing_paths(app, shell, selected_entries(app)));
         return true;
     }
     if (event.ctrl && !event.alt && event.key == VK_KEY_S) {
@@ -187,7 +190,7 @@ bool act(App& app, Shell& shell, const KeyEvent& event) {
         case VK_KEY_DELETE:
             if (event.key == VK_KEY_DELETE && !event.ctrl &&
                 delete_key_acts_on_row(app, event.repeat)) {
-                delete_entry(app, shell, selected_entry(app), event.shift);
+                delete_items(shell, existing_paths(app, shell, selected_entries(app)), event.shift);
                 return true;
             }
             // The search box's keys bring the focus back to it.
@@ -224,17 +227,19 @@ bool act(App& app, Shell& shell, const KeyEvent& event) {
             return true;
         case VK_KEY_PRIOR:
         case VK_KEY_NEXT:
-            if (has_results(app)) move_page(app, shell, event.key == VK_KEY_NEXT);
+            if (has_results(app)) move_page(app, shell, event.key == VK_KEY_NEXT, event.shift);
             return true;
         case VK_KEY_UP:
         case VK_KEY_DOWN:
-            if (has_results(app)) move_row(app, shell, event.key == VK_KEY_DOWN);
+            if (has_results(app)) move_row(app, shell, event.key == VK_KEY_DOWN, event.shift);
             return true;
         case VK_KEY_HOME:
         case VK_KEY_END: {
             const bool end = event.key == VK_KEY_END;
             if (event.ctrl) {
-                if (has_results(app)) select_row(app, shell, end ? app.results.size() - 1 : 0);
+                if (has_results(app))
+                    select_rows(app, shell, end ? app.results.size() - 1 : 0,
+                                event.shift ? RowGesture::Extend : RowGesture::Only);
             } else {
                 move_caret(app, end ? static_cast<uint32_t>(app.text.size()) : 0, event.shift);
             }

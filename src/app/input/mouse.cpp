@@ -8,6 +8,7 @@
 #include "app/core/commands.h"
 #include "app/core/item_actions.h"
 #include "app/core/menus.h"
+#include "app/core/row_selection.h"
 #include "app/core/window_events.h"
 #include "app/input/edit.h"
 #include "app/view/layout.h"
@@ -135,7 +136,7 @@ bool on_set_cursor(App& app, Shell& shell, Point at) {
     return true;
 }
 
-void on_left_button_down(App& app, Shell& shell, Point at, bool shift) {
+void on_left_button_down(App& app, Shell& shell, Point at, bool shift, bool ctrl) {
     app.pointer = at;
     // A click on the Search syntax card closes it when the button comes up, and does nothing else.
     if (app.syntax_card) return;
@@ -155,8 +156,17 @@ void on_left_button_down(App& app, Shell& shell, Point at, bool shift) {
             shell.set_capture();
             break;
         case HitKind::ResultRow:
-            select_row(app, shell, target.payload);
+            // A press on a row of a selection of several keeps them, to drag them all out; the
+            // click that ends without a drag selects that row alone (on_left_button_up).
+            if (shift || ctrl) {
+                select_rows(app, shell, target.payload,
+                            ctrl ? RowGesture::Toggle : RowGesture::Extend);
+            } else if (!is_marked(app, target.payload)) {
+                select_row(app, shell, target.payload);
+            }
             press_row(app, shell, at);
+            if (!shift && !ctrl && is_marked(app, target.payload))
+                app.row_press->collapse_to = target.payload;
             break;
         case HitKind::ScrollThumb:
             app.thumb_drag = ThumbDrag{true, at.y, app.scroll};
@@ -179,7 +189,9 @@ void on_left_button_up(App& app, Shell& shell, Point at) {
     if (app.column_drag.active) drag_border(app, at.x);
     const bool dragged = end_drags(app, shell);
     const std::optional<HeaderPress> press = std::exchange(app.header_press, std::nullopt);
-    app.row_press.reset();
+    const std::optional<RowPress> row_press = std::exchange(app.row_press, std::nullopt);
+    if (!dragged && row_press && row_press->collapse_to)
+        select_row(app, shell, *row_press->collapse_to);
     shell.release_capture();
     if (!dragged) {
         const HitTarget target = hit_test(app, at.x, at.y);
@@ -240,9 +252,10 @@ void on_right_button_up(App& app, Shell& shell, Point at, bool shift) {
         return;
     }
     if (target.kind != HitKind::ResultRow) return;
-    select_row(app, shell, target.payload);
+    // A right click on a row of several selected keeps them: the system's menu acts on them all.
+    if (!is_marked(app, target.payload)) select_row(app, shell, target.payload);
     if (shift) {
-        show_entry_system_menu(app, shell, selected_entry(app), at, true);
+        show_system_menu(shell, existing_paths(app, shell, selected_entries(app)), at, true);
         return;
     }
     open_row_menu(app, shell, at);

@@ -30,7 +30,7 @@ bool on_set_cursor(App& app, Shell& shell, Point at);
 // WM_LBUTTONDOWN: places the caret (extending the selection with Shift) and starts a text drag,
 // selects a row, starts a thumb drag, pages the list towards a click on the track, starts a
 // column border's drag, or presses a header label (the sort waits for the button to come up).
-void on_left_button_down(App& app, Shell& shell, Point at, bool shift);
+void on_left_button_down(App& app, Shell& shell, Point at, bool shift, bool ctrl = false);
 
 // WM_LBUTTONUP: ends a drag (a border drag stores the widths it changed); otherwise acts on what
 // is under the point: sorts by a header when it was clicked (pressed and released on the same

@@ -214,7 +214,8 @@ std::optional<LRESULT> dispatch_message(App& app, WinShell& shell, HWND window, 
             on_mouse_move(app, shell, mouse_point(lparam));
             return 0;
         case WM_LBUTTONDOWN:
-            on_left_button_down(app, shell, mouse_point(lparam), key_down(VK_SHIFT));
+            on_left_button_down(app, shell, mouse_point(lparam), key_down(VK_SHIFT),
+                                key_down(VK_CONTROL));
             return 0;
         case WM_LBUTTONUP:
             on_left_button_up(app, shell, mouse_point(lparam));
@@ -284,6 +285,7 @@ std::optional<LRESULT> dispatch_message(App& app, WinShell& shell, HWND window, 
 void on_message_box_answer(App& app, WinShell& shell, const MessageBoxRequest& box, int answer) {
     if (box.purpose == MessagePurpose::UpdateQuestion)
         answer_update_question(app, shell, answer == IDYES);
+    if (box.purpose == MessagePurpose::OpenMany) answer_open_question(app, shell, answer == IDYES);
 }
 
 }  // namespace

@@ -11,7 +11,7 @@
 
 namespace norvik {
 
-inline constexpr std::array<std::string_view, 128> TRANSLATION_KEYS = {
+inline constexpr std::array<std::string_view, 133> TRANSLATION_KEYS = {
     "All",
     "Folders",
     "Documents",
@@ -135,6 +135,11 @@ inline constexpr std::array<std::string_view, 128> TRANSLATION_KEYS = {
     "Inside a folder of that name",
     "The same filters by their Korean names",
     "Esc or a click closes this card",
+    "{0} selected · {1}",
+    "{0} selected",
+    "Open {0} items?",
+    "{0} paths copied",
+    "{0} names copied",
     "Could not open the list of programs: access denied",
     "Could not open the list of programs (error {0})",
     "Could not show the properties: access denied",

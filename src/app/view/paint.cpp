@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "app/core/export_results.h"
+#include "app/core/row_selection.h"
 #include "app/text/query_message.h"
 #include "app/text/text.h"
 #include "app/view/accessibility_tree.h"
@@ -211,6 +212,14 @@ std::optional<CutCell> paint_long_text(const Frame& f, std::string_view text, co
     return CutCell{std::string(text), cell};
 }
 
+// A frame of thickness t just inside band.
+void frame_band(const Frame& f, RectF band, float t, Color color) {
+    f.canvas.fill_rect(edges(band.x, band.y, band.right(), band.y + t), color);
+    f.canvas.fill_rect(edges(band.x, band.bottom() - t, band.right(), band.bottom()), color);
+    f.canvas.fill_rect(edges(band.x, band.y, band.x + t, band.bottom()), color);
+    f.canvas.fill_rect(edges(band.right() - t, band.y, band.right(), band.bottom()), color);
+}
+
 std::optional<CutCell> paint_row(const Frame& f, const std::array<ColumnSpec, 4>& columns,
                                  const VolumeTable& table, uint32_t row, uint32_t index) {
     const App& app = f.app;
@@ -226,19 +235,28 @@ std::optional<CutCell> paint_row(const Frame& f, const std::array<ColumnSpec, 4>
     auto fade = [removed](Color color) { return removed ? with_alpha(color, 0.4f) : color; };
 
     const RectF band = edges(f.px(6), y, f.m.width - f.px(16), y + height);
-    if (app.selected == row && app.high_contrast) {
-        // A frame, not a fill: under the highlight colour the window text would not read.
-        const float t = std::max(1.0f, std::round(f.px(2)));
-        f.canvas.fill_rect(edges(band.x, band.y, band.right(), band.y + t), f.p.accent);
-        f.canvas.fill_rect(edges(band.x, band.bottom() - t, band.right(), band.bottom()),
-                           f.p.accent);
-        f.canvas.fill_rect(edges(band.x, band.y, band.x + t, band.bottom()), f.p.accent);
-        f.canvas.fill_rect(edges(band.right() - t, band.y, band.right(), band.bottom()),
-                           f.p.accent);
-    } else if (app.selected == row) {
+    // Of several selected rows each has the band (a frame in high contrast, where the window
+    // text would not read under the highlight colour); the focused one, in the selection or not,
+    // is framed in the accent colour besides, so the rows Shift+arrows move from stand apart.
+    const bool several = !app.marked.empty();
+    const bool focused = app.selected == row;
+    const bool chosen = several ? is_marked(app, row) : focused;
+    const float t = std::max(1.0f, std::round(f.px(2)));
+    if (chosen && app.high_contrast) {
+        frame_band(f, band, t, f.p.accent);
+    } else if (chosen) {
         f.canvas.fill_rounded_rect(band, f.px(6), f.p.selection);
     } else if (f.hovered(HitKind::ResultRow, row)) {
         f.canvas.fill_rounded_rect(band, f.px(6), with_alpha(f.p.secondary, 0.09f));
+    }
+    if (several && focused) {
+        // In high contrast the frame is doubled inward: a second frame, not a colour, tells it.
+        frame_band(f, band, t, f.p.accent);
+        if (app.high_contrast)
+            frame_band(
+                f,
+                edges(band.x + 2 * t, band.y + 2 * t, band.right() - 2 * t, band.bottom() - 2 * t),
+                t, f.p.accent);
     }
 
     const KindIcon icon = icon_of(entry, f.p);
@@ -431,6 +449,28 @@ uint64_t indexed_count(Index& index) {
     return count;
 }
 
+std::string selection_status(const App& app) {
+    if (app.marked.size() < 2) return {};
+    // The files' sizes: a folder's size is not its contents', so folders add none.
+    uint64_t bytes = 0;
+    bool files = false;
+    {
+        std::shared_lock lock(app.engine.index->lock);
+        for (const uint32_t row : app.marked) {
+            const Hit& hit = app.results[row];
+            const VolumeTable* table = resolve_hit(*app.engine.index, app.table_ids, hit);
+            if (!table || !table->is_live(hit.entry) || table->entries[hit.entry].is_dir())
+                continue;
+            bytes += table->entries[hit.entry].size;
+            files = true;
+        }
+    }
+    const std::string count = format_count(app.marked.size());
+    if (!files) return fill_placeholders(choose_text("{0}개 선택함", "{0} selected"), {count});
+    return fill_placeholders(choose_text("{0}개 선택함 · {1}", "{0} selected · {1}"),
+                             {count, format_size(bytes)});
+}
+
 // What the status line says about a word of the shown query it cannot read, or nothing.
 std::optional<std::string> query_problem(const App& app) {
     if (!app.result_query || !app.result_query->error) return std::nullopt;
@@ -445,6 +485,8 @@ std::string status_text(const App& app, uint64_t items_read) {
                                           {format_count(app.results.size())}) +
                         " (" + std::to_string(whole_milliseconds(app.search_time)) + " ms)");
     }
+    if (std::string selection = selection_status(app); !selection.empty())
+        parts.push_back(std::move(selection));
     if (std::string exporting = export_status(app); !exporting.empty())
         parts.push_back(std::move(exporting));
     parts.push_back(fill_placeholders(choose_text("목록 {0}개", "{0} indexed"),

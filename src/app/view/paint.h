@@ -48,6 +48,9 @@ uint64_t indexed_count(Index& index);
 // entries are indexed, and the scan's progress while one runs.
 std::string status_text(const App& app, uint64_t items_read);
 
+// How many rows are selected together and their files' total size; empty for one row or none.
+std::string selection_status(const App& app);
+
 // Draws one frame: search box, settings button, filter tabs, column header, the visible rows,
 // the first-build, intro or nothing-found message, scroll bar, status line and toast. Only rows
 // on screen are touched, so a frame costs the same for ten results as for a million. Returns

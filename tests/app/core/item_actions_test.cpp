@@ -195,5 +195,134 @@ TEST(ItemActionsTest, CopiedFilesAndRefusalsAreSaid) {
                                                    {"5"}));
 }
 
+// Rows 0 and 1 both selected (a Ctrl+click on row 1): every action takes both files.
+TEST(ItemActionsTest, EachActionTakesEverySelectedRow) {
+    struct Case {
+        const char* what;
+        std::function<void(RowsFixture&)> act;
+        std::vector<ItemsRequest> requests;
+        std::vector<std::vector<std::string>> copied;
+        std::u16string clipboard;
+        std::vector<std::string> opened;
+    };
+    const auto menu = [](uint32_t command) {
+        return [command](RowsFixture& f) {
+            on_right_button_up(f.app, f.shell, row_point(0));
+            on_menu_command(f.app, f.shell, MenuKind::Context, command);
+        };
+    };
+    const auto key = [](uint32_t code, bool ctrl, bool shift, bool alt = false) {
+        return [=](RowsFixture& f) {
+            on_key_down(f.app, f.shell, KeyEvent{code, ctrl, shift, alt});
+        };
+    };
+    const std::u16string paths = u"C:\\Docs\\보고서.hwp\r\nC:\\Docs\\notes.txt";
+    const Case cases[] = {
+        {"Ctrl+C", key(VK_KEY_C, true, false), {}, {}, paths, {}},
+        {"the menu's Copy path", menu(CONTEXT_COPY_PATH), {}, {}, paths, {}},
+        {"the menu's Copy name", menu(CONTEXT_COPY_NAME), {}, {}, u"보고서.hwp\r\nnotes.txt", {}},
+        {"Ctrl+Shift+C", key(VK_KEY_C, true, true), {}, {{REPORT, NOTES}}, {}, {}},
+        {"the menu's Copy", menu(CONTEXT_COPY_FILES), {}, {{REPORT, NOTES}}, {}, {}},
+        {"Del",
+         key(VK_KEY_DELETE, false, false),
+         {request(ItemsOperation::Recycle, {REPORT, NOTES})},
+         {},
+         {},
+         {}},
+        {"Shift+Del",
+         key(VK_KEY_DELETE, false, true),
+         {request(ItemsOperation::DeleteForGood, {REPORT, NOTES})},
+         {},
+         {},
+         {}},
+        {"Alt+Enter",
+         key(VK_KEY_RETURN, false, false, true),
+         {request(ItemsOperation::Properties, {REPORT, NOTES})},
+         {},
+         {},
+         {}},
+        {"the menu's Properties",
+         menu(CONTEXT_PROPERTIES),
+         {request(ItemsOperation::Properties, {REPORT, NOTES})},
+         {},
+         {},
+         {}},
+        {"Ctrl+Enter",
+         key(VK_KEY_RETURN, true, false),
+         {request(ItemsOperation::ShowInFolders, {REPORT, NOTES})},
+         {},
+         {},
+         {}},
+        {"the menu's Open folder",
+         menu(CONTEXT_OPEN_FOLDER),
+         {request(ItemsOperation::ShowInFolders, {REPORT, NOTES})},
+         {},
+         {},
+         {}},
+        {"Enter", key(VK_KEY_RETURN, false, false), {}, {}, {}, {REPORT, NOTES}},
+        {"More options",
+         menu(CONTEXT_MORE_OPTIONS),
+         {request(ItemsOperation::SystemMenu, {REPORT, NOTES})},
+         {},
+         {},
+         {}},
+        {"Shift+right-click on a selected row",
+         [](RowsFixture& f) { on_right_button_up(f.app, f.shell, row_point(0), true); },
+         {request(ItemsOperation::SystemMenu, {REPORT, NOTES}, row_point(0), true)},
+         {},
+         {},
+         {}},
+        {"a selected row dragged",
+         [](RowsFixture& f) {
+             on_left_button_down(f.app, f.shell, row_point(0), false);
+             on_mouse_move(f.app, f.shell, row_point(0, 40));
+         },
+         {request(ItemsOperation::Drag, {REPORT, NOTES})},
+         {},
+         {},
+         {}},
+        {"a plain click on a selected row selects it alone",
+         [](RowsFixture& f) {
+             on_left_button_down(f.app, f.shell, row_point(0), false);
+             on_left_button_up(f.app, f.shell, row_point(0));
+             on_key_down(f.app, f.shell, KeyEvent{VK_KEY_DELETE});
+         },
+         {request(ItemsOperation::Recycle, {REPORT})},
+         {},
+         {},
+         {}},
+    };
+    for (const Case& c : cases) {
+        RowsFixture f;
+        on_left_button_down(f.app, f.shell, row_point(1), false, true);
+        on_left_button_up(f.app, f.shell, row_point(1));
+        c.act(f);
+        EXPECT_EQ(item_requests(f.shell), c.requests) << c.what;
+        EXPECT_EQ(f.shell.copied_files, c.copied) << c.what;
+        EXPECT_EQ(f.shell.clipboard.value_or(u""), c.clipboard) << c.what;
+        EXPECT_EQ(f.shell.opened_paths, c.opened) << c.what;
+    }
+}
+
+// Enter on more than ten selected rows asks first, and opens them only on yes.
+TEST(ItemActionsTest, OpeningManyFilesAsksFirst) {
+    for (const bool yes : {false, true}) {
+        RowsFixture f;
+        const std::vector<Hit> two = f.app.results;
+        for (int i = 0; i < 5; ++i)
+            f.app.results.insert(f.app.results.end(), two.begin(), two.end());
+        on_key_down(f.app, f.shell, KeyEvent{VK_KEY_END, true, true});
+        on_key_down(f.app, f.shell, KeyEvent{VK_KEY_RETURN});
+        ASSERT_EQ(f.shell.deferred.size(), 1u);
+        const auto* box = std::get_if<MessageBoxRequest>(&f.shell.deferred[0]);
+        ASSERT_NE(box, nullptr);
+        EXPECT_EQ(box->purpose, MessagePurpose::OpenMany);
+        EXPECT_TRUE(box->yes_no);
+        EXPECT_TRUE(f.shell.opened_paths.empty());
+        answer_open_question(f.app, f.shell, yes);
+        EXPECT_EQ(f.shell.opened_paths.size(), yes ? 12u : 0u);
+    }
+}
+
 }  // namespace
 }  // namespace norvik

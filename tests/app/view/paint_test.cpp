@@ -30,6 +30,10 @@ using testing::RecordingCanvas;
 
 constexpr uint32_t MARCH_5_2026 = 1772669220;
 
+// A high-contrast theme of black text on white with a dark violet highlight.
+const SystemColors black_on_white{rgb(0xFFFFFF), rgb(0x000000), rgb(0x37006E),
+                                  rgb(0xFFFFFF), rgb(0x600000), rgb(0x00009F)};
+
 // Entries of the one table C:\ the tests show.
 enum : uint32_t { ROOT = 0, USERS, REPORT, BOGOSEO, HIDDEN, EMOJI };
 
@@ -565,8 +569,6 @@ TEST(PaintTest, StatusLineCountsReadingAndTheHotKeyNotice) {
 // The focus outline: a 2-pixel frame in the text colour just outside what the keyboard is on,
 // in the palettes and in high contrast; the search box shows its caret instead.
 TEST(PaintTest, TheFocusOutlineFramesWhatTheKeyboardIsOn) {
-    const SystemColors black_on_white{rgb(0xFFFFFF), rgb(0x000000), rgb(0x37006E),
-                                      rgb(0xFFFFFF), rgb(0x600000), rgb(0x00009F)};
     struct Case {
         const char* name;
         FocusArea focus;
@@ -942,6 +944,56 @@ TEST(PaintTest, DarkPalette) {
     EXPECT_TRUE(std::any_of(fills.begin(), fills.end(), [](const DrawCall& c) {
         return c.rect == edges(0, 610, 960, 640) && c.color == rgb(0x222327);
     }));
+}
+
+// Rows 0, 1 and 3 of five selected together, the focus on row 4 outside them: each selected row
+// has the band (a frame in high contrast), the focused row the accent frame (doubled in high
+// contrast), and the status line counts them with their files' size.
+TEST(PaintTest, SeveralSelectedRowsAndTheFocusedRowAreDrawnApart) {
+    struct Case {
+        const char* what;
+        bool dark;
+        std::optional<SystemColors> high_contrast;
+        Color band;     // the selected rows' rounded band; none in high contrast
+        Color accent;   // the frames
+        size_t frames;  // fills of the focused row's frame edges
+    };
+    const Case cases[] = {
+        {"light", false, std::nullopt, rgb(0x6D28D9, 0.12f), rgb(0x6D28D9), 4},
+        {"dark", true, std::nullopt, rgb(0xA78BFA, 0.20f), rgb(0xA78BFA), 4},
+        {"high contrast", false, black_on_white, Color{}, rgb(0x37006E), 8},
+    };
+    for (const Case& c : cases) {
+        PaintedApp f;
+        f.show(U"r", {REPORT, BOGOSEO, USERS, HIDDEN, EMOJI});
+        f.app.dark = c.dark;
+        f.app.high_contrast = c.high_contrast;
+        f.app.marked = {0, 1, 3};
+        f.app.selected = 4;
+        f.frame();
+        const auto edges_at = [&](float y) {
+            size_t n = 0;
+            for (const DrawCall& call : f.canvas->of(Op::FillRect))
+                n += call.rect.y >= y && call.rect.bottom() <= y + 32 && call.color == c.accent;
+            return n;
+        };
+        for (const float y : {140.0f, 172.0f, 236.0f}) {
+            if (c.high_contrast) {
+                EXPECT_EQ(edges_at(y), 4u) << c.what << " " << y;
+            } else {
+                ASSERT_EQ(f.row_bands(y).size(), 1u) << c.what << " " << y;
+                EXPECT_EQ(f.row_bands(y)[0].color, c.band) << c.what;
+                EXPECT_EQ(edges_at(y), 0u) << c.what << " " << y;
+            }
+        }
+        EXPECT_TRUE(f.row_bands(204).empty()) << c.what;  // row 2: not selected
+        EXPECT_EQ(edges_at(204), 0u) << c.what;
+        EXPECT_EQ(edges_at(268), c.frames) << c.what;  // the focused row
+        // Report.docx 1024 B, 보고서.hwp 1023 B, hidden.txt 5 B.
+        EXPECT_NE(f.canvas->find_text("5 found (12 ms)  ·  3 selected · 2.00 KB  ·  6 indexed"),
+                  nullptr)
+            << c.what;
+    }
 }
 
 }  // namespace
