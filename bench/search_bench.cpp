@@ -297,8 +297,7 @@ void print_summary() {
                 "goal %s vs %s 1M entries, %u thread%s: %.2f vs %.2f ms, %.2fx (<= %.1fx): "
                 "%s\n",
                 q.label, q.alone, threads, threads == 1 ? "" : "s", path->second.median_ms,
-                alone->second.median_ms, ratio, q.within,
-                ratio <= q.within ? "met" : "MISSED");
+                alone->second.median_ms, ratio, q.within, ratio <= q.within ? "met" : "MISSED");
         }
     }
     for (const BenchQuery& q : QUERIES) {
